@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Sets Vacantix up on a Debian machine and runs it or its tests.
+#   ./build.sh run    install what is missing, build, start the program
+#   ./build.sh test   install what is missing, build, run the test suite
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
+
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+          xvfb xauth fonts-dejavu-core)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=${VACANTIX_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+if [ "$mode" = test ]; then
+  cd "$build"
+  exec ctest --output-on-failure --parallel "$(nproc)"
+fi
+
+if [ -x "$build/vacantix" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  exec "$build/vacantix"
+fi
+if [ -x "$build/vacantix" ]; then
+  echo "No display here: scanning the sample folders with vacantix-cli instead."
+  "$build/vacantix-cli" "$build/Samples/" || true
+  echo
+  echo "To see the window, run $build/vacantix on a desktop, or here under Xvfb:"
+  echo "  xvfb-run -a $build/vacantix"
+else
+  echo "Built $build/vacantix-cli. The window program is not part of this build yet."
+  echo "Try: $build/vacantix-cli --help"
+fi

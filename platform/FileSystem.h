@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "platform/Failure.h"
+
+namespace vacantix {
+
+// Why a file-system operation failed, in the classes the engine tells apart.
+enum class FsError : std::uint8_t {
+    PermissionDenied, // EACCES, EPERM
+    PathNotFound,     // ENOENT, ENOTDIR: missing, or vanished meanwhile
+    BadFileName,      // a name the platform refuses (EILSEQ, EINVAL)
+    TooLong,          // beyond the platform's path or name limits
+    Other,            // anything else (EIO, EMFILE, ...)
+};
+
+// The run-time error number of a failure class: 70, 76, 52, or another.
+[[nodiscard]] int ErrorNumberOf(FsError error);
+
+struct FsFailure {
+    FsError error = FsError::Other;
+    std::string detail; // the platform's own text, for messages
+
+    [[nodiscard]] Failure toFailure() const;
+};
+
+// The outcome of one file-system operation: a value or a typed failure.
+// Never throws across the platform boundary; orThrow() turns a failure into
+// the run-time failure a trapped procedure catches.
+template <class T>
+class [[nodiscard]] FsResult {
+public:
+    FsResult(T value) : state_(std::move(value)) {}
+    FsResult(FsFailure failure) : state_(std::move(failure)) {}
+
+    [[nodiscard]] bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    [[nodiscard]] T& value() { return std::get<0>(state_); }
+    [[nodiscard]] const T& value() const { return std::get<0>(state_); }
+    [[nodiscard]] const FsFailure& failure() const { return std::get<1>(state_); }
+    [[nodiscard]] FsError error() const { return failure().error; }
+
+    T& orThrow()
+    {
+        if (!ok())
+            throw failure().toFailure();
+        return value();
+    }
+
+private:
+    std::variant<T, FsFailure> state_;
+};
+
+struct Done {};
+
+// What a directory entry is, read from d_type (or lstat where d_type is
+// unknown). A symbolic link is never a folder, whatever it points to.
+enum class EntryKind : std::uint8_t { Folder, RegularFile, Symlink, OtherFile };
+
+struct FileEntry {
+    std::string name;
+    EntryKind kind = EntryKind::RegularFile;
+};
+
+// One folder, read once: its direct subfolders and its other entries, each in
+// listing order. "." and ".." are never listed. The two failure fields let a
+// test double fail one part of a listing alone; a real listing fails whole.
+struct Listing {
+    std::vector<std::string> subfolders;
+    std::vector<FileEntry> files; // every entry that is not a folder: the Files count
+    std::optional<FsFailure> subfoldersFailure;
+    std::optional<FsFailure> filesFailure;
+};
+
+// Folder attribute bits, as the engine's exclusion rules read them.
+enum FolderAttribute : int {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+    Alias = 1024,
+};
+
+// The engine's only view of the disk. Paths are absolute native byte strings
+// without a trailing separator ("/" for the root folder). Implementations
+// never follow a symbolic link below the path they are given.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Reads the entries of a folder once.
+    virtual FsResult<Listing> list(const std::string& folder) = 0;
+
+    // The attribute value of a folder: Directory, plus Hidden for a name
+    // starting with ".", ReadOnly when it is not writable, Alias for a link.
+    virtual FsResult<int> attributes(const std::string& folder) = 0;
+
+    // Bytes of one regular file of a folder, as listed by list().
+    virtual FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) = 0;
+
+    // Total bytes of the regular files in the folder and every folder below
+    // it. Stops early and answers a value above `stopAbove` as soon as the
+    // total passes it, so size(path, 0) reads no more than it must to tell
+    // whether the total is 0. The default walks with list() and fileSize()
+    // on an explicit stack; links are never entered.
+    virtual FsResult<std::uint64_t> size(const std::string& folder, std::uint64_t stopAbove);
+
+    // True when the path names an existing file or folder (following a final
+    // link). Never fails.
+    virtual bool fileExists(const std::string& path) = 0;
+
+    // True when the path names a folder (following a final link). Never fails.
+    virtual bool isDirectory(const std::string& path) = 0;
+
+    // True for the root folder of the file system.
+    virtual bool isRootFolder(const std::string& folder) { return folder == "/"; }
+
+    // Makes one folder; its parent must exist.
+    virtual FsResult<Done> createFolder(const std::string& path) = 0;
+
+    // The system trees the exclusion rules keep out, as absolute paths.
+    virtual const std::vector<std::string>& systemFolders() const = 0;
+
+    // Limits beyond which a folder cannot be listed: a name must be shorter
+    // than maxNameLength(), a folder path with one trailing separator shorter
+    // than maxPathLength().
+    virtual std::size_t maxNameLength() const { return 256; }
+    virtual std::size_t maxPathLength() const { return 4096; }
+};
+
+// The path of a folder's child: parent + "/" + name, with no doubled
+// separator below the root.
+[[nodiscard]] std::string ChildPath(std::string_view parent, std::string_view name);
+
+// The last component of a path ("" for the root).
+[[nodiscard]] std::string_view BaseName(std::string_view path);
+
+// A path without its trailing separators ("/" stays "/").
+[[nodiscard]] std::string WithoutTrailingSeparator(std::string_view path);
+
+} // namespace vacantix

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vacantix {
+
+// The per-user store of option texts, addressed by key within the program's
+// own application and section. Every read sees the latest write.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    // The stored text, or nothing when the key has never been written.
+    virtual std::optional<std::string> get(std::string_view key) const = 0;
+
+    // Creates or overwrites the key; the value is durable when this returns.
+    virtual void set(std::string_view key, std::string_view value) = 0;
+};
+
+// A store that lives in memory only: for tests and for one-off runs.
+class MemorySettingsStore final : public SettingsStore {
+public:
+    std::optional<std::string> get(std::string_view key) const override
+    {
+        const auto it = values_.find(key);
+        if (it == values_.end())
+            return std::nullopt;
+        return it->second;
+    }
+
+    void set(std::string_view key, std::string_view value) override
+    {
+        values_.insert_or_assign(std::string(key), std::string(value));
+    }
+
+private:
+    std::map<std::string, std::string, std::less<>> values_;
+};
+
+// Reads from a base store but answers some keys from fixed values instead;
+// writes go to the base. Lets a command line override options for one run.
+class OverlaySettingsStore final : public SettingsStore {
+public:
+    explicit OverlaySettingsStore(SettingsStore& base) : base_(base) {}
+
+    void override(std::string_view key, std::string_view value)
+    {
+        overrides_.insert_or_assign(std::string(key), std::string(value));
+    }
+
+    std::optional<std::string> get(std::string_view key) const override
+    {
+        const auto it = overrides_.find(key);
+        if (it != overrides_.end())
+            return it->second;
+        return base_.get(key);
+    }
+
+    void set(std::string_view key, std::string_view value) override { base_.set(key, value); }
+
+private:
+    SettingsStore& base_;
+    std::map<std::string, std::string, std::less<>> overrides_;
+};
+
+} // namespace vacantix

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/qt/QtSettingsStore.h"
+
+namespace vacantix {
+
+namespace {
+QString groupKey(std::string_view key)
+{
+    return QStringLiteral("Vacantix/") + QString::fromUtf8(key.data(), qsizetype(key.size()));
+}
+} // namespace
+
+QtSettingsStore::QtSettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            QStringLiteral("Quillmark"), QStringLiteral("Vacantix")))
+{
+}
+
+std::optional<std::string> QtSettingsStore::get(std::string_view key) const
+{
+    const QVariant value = settings_->value(groupKey(key));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString().toStdString();
+}
+
+void QtSettingsStore::set(std::string_view key, std::string_view value)
+{
+    settings_->setValue(groupKey(key), QString::fromUtf8(value.data(), qsizetype(value.size())));
+    settings_->sync();
+}
+
+QString QtSettingsStore::location() const
+{
+    return settings_->fileName();
+}
+
+} // namespace vacantix

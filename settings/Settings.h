@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+
+namespace vacantix {
+
+// The option keys, spelled as stored.
+inline constexpr std::string_view kCheck1 = "Check1"; // files of 0 bytes count as empty
+inline constexpr std::string_view kCheck2 = "Check2"; // skip system directories
+inline constexpr std::string_view kCheck3 = "Check3"; // ignore hidden folders
+inline constexpr std::string_view kCombo1 = "Combo1"; // delete mode: 0 trash, 1 directly
+inline constexpr std::string_view kText1 = "Text1";   // names to ignore, CR LF separated
+
+// The ignore list when "Text1" has never been written.
+inline constexpr std::string_view kDefaultIgnoreList =
+    "System Volume Information\r\nRECYCLER\r\nRecycled\r\nNtUninstall\r\n$RECYCLE.BIN";
+
+// Converts an option text to a signed 16-bit whole number as the program
+// reads it: blanks around it are allowed, a fraction rounds half to even.
+// Throws Failure: Type mismatch (13) for text that is no number, Overflow (6)
+// outside -32768..32767.
+[[nodiscard]] std::int16_t ToInt16(std::string_view text);
+
+// Reads the five options from a store at the moment they are needed. Nothing
+// is cached but the parsed form of the ignore list, which is parsed again
+// whenever its stored text differs from the text it was parsed from.
+class Settings {
+public:
+    explicit Settings(SettingsStore& store) : store_(store) {}
+
+    // Each read converts the stored text (or the default) and throws the
+    // conversion's Failure when it does not convert.
+    [[nodiscard]] std::int16_t check1() const { return readNumber(kCheck1, 1); }
+    [[nodiscard]] std::int16_t check2() const { return readNumber(kCheck2, 1); }
+    [[nodiscard]] std::int16_t check3() const { return readNumber(kCheck3, 0); }
+    [[nodiscard]] std::int16_t combo1() const { return readNumber(kCombo1, 0); }
+
+    // The ignore list as stored; the default only while the key is absent.
+    [[nodiscard]] std::string text1() const;
+
+    // The non-empty entries of the ignore list, lower-cased, in list order.
+    // Entries are separated by CR LF exactly; a lone CR or LF belongs to its
+    // entry. The reference stays valid until the next call.
+    [[nodiscard]] const std::vector<std::string>& ignoreEntries() const;
+
+    // Stores a value; the next read anywhere sees it.
+    void write(std::string_view key, std::string_view value) { store_.set(key, value); }
+
+    [[nodiscard]] SettingsStore& store() const { return store_; }
+
+private:
+    [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
+
+    SettingsStore& store_;
+    mutable std::string parsedFrom_;
+    mutable bool parsed_ = false;
+    mutable std::vector<std::string> entries_;
+};
+
+// Lower-cases ASCII letters and the letters of UTF-8 text that have a simple
+// lower-case form, leaving every other byte as it is.
+[[nodiscard]] std::string LowerCase(std::string_view text);
+
+} // namespace vacantix
