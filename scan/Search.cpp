@@ -72,7 +72,10 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
              ScanRecord* record)
-        : fs_(fs), settings_(settings), results_(results), hooks_(hooks), record_(record), slice_(hooks)
+        : fs_(fs), settings_(settings), results_(results), hooks_(hooks),
+          // The record leaves the protected-folder rule out, so it is only kept
+          // where no folder can be protected.
+          record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks)
     {
     }
 
