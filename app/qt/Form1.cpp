@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
@@ -183,7 +184,10 @@ void Form1::PushButton_MouseMove()
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    Form_MouseMove();
+    // Moves over a control that ignores them reach the window too; only the
+    // background itself resets the pointer here.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QWidget::mouseMoveEvent(event);
 }
 
