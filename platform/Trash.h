@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -33,5 +34,8 @@ public:
     // in it, and anything that is not a folder.
     virtual FsResult<Done> removeEmptyFolder(const std::string& path) = 0;
 };
+
+// The platform's direct remover.
+[[nodiscard]] std::unique_ptr<DirectRemover> MakeDirectRemover();
 
 } // namespace vacantix

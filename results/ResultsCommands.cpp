@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "app/ErrorReport.h"
-#include "results/Export.h"
 
 namespace vacantix {
 
@@ -34,11 +33,6 @@ void ClearResults(ResultsList& results, Prompter& prompter)
 {
     Trap trap(prompter, "in Vacantix2021/08/31.Form1.PushButton9_Click ");
     trap.step(100, [&] { results.clear(); });
-}
-
-int PointerOverResults(int current)
-{
-    return current == kBusyPointer ? current : kDefaultPointer;
 }
 
 } // namespace vacantix

@@ -16,8 +16,4 @@ void UncheckAll(ResultsList& results, Prompter& prompter);
 // The results' "Clear List": removes every entry (PushButton9_Click).
 void ClearResults(ResultsList& results, Prompter& prompter);
 
-// The pointer to show when the mouse moves over the results list: the
-// default one, unless the busy pointer is showing, which stays.
-[[nodiscard]] int PointerOverResults(int current);
-
 } // namespace vacantix

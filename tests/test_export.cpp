@@ -240,10 +240,6 @@ TEST(ResultsCommands, CheckUncheckAndClearActOnEveryEntry)
     EXPECT_EQ(results.count(), 0u);
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_TRUE(prompter.errorReports.empty());
-
-    EXPECT_EQ(PointerOverResults(11), 11);
-    EXPECT_EQ(PointerOverResults(99), 0);
-    EXPECT_EQ(PointerOverResults(1), 0);
 }
 
 } // namespace

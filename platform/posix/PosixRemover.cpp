@@ -52,4 +52,9 @@ FsResult<Done> PosixRemover::removeEmptyFolder(const std::string& path)
     return Done{};
 }
 
+std::unique_ptr<DirectRemover> MakeDirectRemover()
+{
+    return std::make_unique<PosixRemover>();
+}
+
 } // namespace vacantix
