@@ -57,10 +57,27 @@ std::optional<EmptyTree> readEmptyTree(FileSystem& fs, const std::string& top, b
     return tree;
 }
 
+// Closes whatever the file system keeps open between listings, so that no
+// listing after a deletion reads a folder that has moved away.
+class WalkScope {
+public:
+    explicit WalkScope(FileSystem& fs) : fs_(fs) { fs_.endWalk(); }
+    ~WalkScope() { fs_.endWalk(); }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    FileSystem& fs_;
+};
+
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;
-    std::optional<EmptyTree> tree = readEmptyTree(context.fs, path, zeroByteFilesAllowed);
+    std::optional<EmptyTree> tree;
+    {
+        WalkScope walk(context.fs);
+        tree = readEmptyTree(context.fs, path, zeroByteFilesAllowed);
+    }
     if (!tree)
         return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
     for (const std::string& file : tree->emptyFiles) {
@@ -85,6 +102,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (path.empty() || path.front() != '/')
         return outcome(DeletionOutcome::Failed,
                        "'" + path + "' is not a fully qualified name on the local machine");
+    WalkScope walk(context.fs);
     if (!exists(context.fs, path))
         return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
 

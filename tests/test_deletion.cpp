@@ -7,6 +7,7 @@
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 
@@ -80,7 +81,7 @@ protected:
     static fs::path trashFiles() { return fs::path(privateHome()) / "data/Trash/files"; }
 
     fs::path root;
-    StdFileSystem files;
+    PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
     PosixRemover remover;

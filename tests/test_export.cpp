@@ -10,6 +10,7 @@
 #include "results/ClipboardText.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 
@@ -69,7 +70,7 @@ protected:
     fs::path folder;
     MemoryResultsList results;
     RecordingPrompter prompter;
-    StdFileSystem files;
+    PosixFileSystem files;
     QtFileWriter writer;
     FakeClipboard clipboard;
     std::vector<int> pointers;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Test doubles for acting on the results: a prompter that records every box
 // and answers from a script, a trash that can refuse, a clipboard and a file
-// writer that can fail, and a file system over real trees in std::filesystem.
+// writer that can fail.
 #pragma once
 
 #include <deque>
@@ -114,64 +114,6 @@ public:
         ++calls;
         return FsFailure{FsError::PermissionDenied, "Permission denied"};
     }
-};
-
-// A file system over real trees, for tests that must not depend on the
-// engine's own backend. Links are never followed below the given path.
-class StdFileSystem final : public FileSystem {
-public:
-    FsResult<Listing> list(const std::string& folder) override
-    {
-        namespace fs = std::filesystem;
-        std::error_code error;
-        Listing listing;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-            const fs::file_status status = it->symlink_status();
-            const std::string name = it->path().filename().string();
-            if (fs::is_directory(status))
-                listing.subfolders.push_back(name);
-            else if (fs::is_symlink(status))
-                listing.files.push_back({name, EntryKind::Symlink});
-            else if (fs::is_regular_file(status))
-                listing.files.push_back({name, EntryKind::RegularFile});
-            else
-                listing.files.push_back({name, EntryKind::OtherFile});
-        }
-        if (error)
-            return FsFailure{error == std::errc::permission_denied ? FsError::PermissionDenied : FsError::PathNotFound,
-                             error.message()};
-        return listing;
-    }
-    FsResult<int> attributes(const std::string&) override { return int(Directory); }
-    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
-    {
-        std::error_code error;
-        const auto bytes = std::filesystem::file_size(ChildPath(folder, name), error);
-        if (error)
-            return FsFailure{FsError::PathNotFound, error.message()};
-        return static_cast<std::uint64_t>(bytes);
-    }
-    bool fileExists(const std::string& path) override
-    {
-        std::error_code error;
-        return std::filesystem::exists(path, error);
-    }
-    bool isDirectory(const std::string& path) override
-    {
-        std::error_code error;
-        return std::filesystem::is_directory(path, error);
-    }
-    FsResult<Done> createFolder(const std::string& path) override
-    {
-        std::error_code error;
-        if (!std::filesystem::create_directory(path, error))
-            return FsFailure{FsError::Other, error.message()};
-        return Done{};
-    }
-    const std::vector<std::string>& systemFolders() const override { return none_; }
-
-private:
-    std::vector<std::string> none_;
 };
 
 } // namespace vacantix::test
