@@ -10,6 +10,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -85,7 +86,7 @@ protected:
     MemorySettingsStore store;
     Settings settings{store};
     PosixRemover remover;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     MemoryResultsList results;
 };
 
@@ -104,8 +105,8 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
     EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + d}));
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{"Done."}));
-    EXPECT_TRUE(prompter.errorReports.empty());
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
+    EXPECT_TRUE(prompter.errorReports().empty());
     EXPECT_FALSE(fs::exists(a));
     EXPECT_FALSE(fs::exists(b));
     EXPECT_TRUE(fs::exists(d));
@@ -155,8 +156,8 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     EXPECT_TRUE(fs::exists(root / "grown/deep/new.txt"));
     EXPECT_TRUE(fs::is_directory(refusedFolder)); // no permanent deletion instead
     EXPECT_FALSE(fs::exists(fine));
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
                                         ": the trash refused it: the trash is full");
 }
 
@@ -173,7 +174,7 @@ TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
 
     MemoryResultsList empty;
     SendCheckedToTrash(empty, ctx, prompter);
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{"Done.", "Done."}));
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.", "Done."}));
 }
 
 TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
@@ -205,12 +206,12 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     auto ctx = context(trash);
     SendCheckedToTrash(results, ctx, prompter);
 
-    ASSERT_EQ(prompter.errorReports.size(), 1u);
-    EXPECT_NE(prompter.errorReports[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 106"),
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 106"),
               std::string::npos);
     EXPECT_TRUE(fs::is_directory(a));
     EXPECT_EQ(shown(results), (std::vector<std::string>{a}));
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
 }
 
 TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)

@@ -13,6 +13,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -69,7 +70,7 @@ protected:
 
     fs::path folder;
     MemoryResultsList results;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     PosixFileSystem files;
     QtFileWriter writer;
     FakeClipboard clipboard;
@@ -80,16 +81,17 @@ protected:
 TEST_F(Export, SavesEveryEntryAsOneLineEndingInCrLf)
 {
     const fs::path target = folder / "out";
-    prompter.saveAnswer = target.string();
+    prompter.answerSaveFile(target.string());
     auto ctx = context(writer);
     SaveAsTextFile(ctx);
 
     EXPECT_EQ(readBytes(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
-    ASSERT_EQ(prompter.saveDialogs.size(), 1u);
-    EXPECT_EQ(prompter.saveDialogs[0].first, "Save");
-    EXPECT_EQ(prompter.saveDialogs[0].second, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-    EXPECT_TRUE(prompter.questions.empty());
-    EXPECT_TRUE(prompter.messages.empty());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(prompter.shown()[0].text, "Save");
+    EXPECT_EQ(prompter.shown()[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+    EXPECT_TRUE(prompter.texts(ScriptedPrompter::Kind::Ask).empty());
+    EXPECT_TRUE(prompter.messages().empty());
     EXPECT_EQ(pointers, (std::vector<int>{11, 1}));
     EXPECT_EQ(yields, 3);
     EXPECT_FALSE(fs::exists(folder / "out.txt"));
@@ -99,8 +101,10 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
 {
     const fs::path target = folder / "list.txt";
     std::ofstream(target, std::ios::binary) << "old content that is longer than the new one\r\n";
-    prompter.saveAnswer = target.string();
-    prompter.answers = {false, true};
+    prompter.answerSaveFile(target.string());
+    prompter.answerSaveFile(target.string());
+    prompter.answerAsk(false);
+    prompter.answerAsk(true);
     auto ctx = context(writer);
 
     SaveAsTextFile(ctx);
@@ -110,7 +114,7 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
     results.clear();
     SaveAsTextFile(ctx);
     EXPECT_EQ(readBytes(target), "");
-    EXPECT_EQ(prompter.questions,
+    EXPECT_EQ(prompter.texts(ScriptedPrompter::Kind::Ask),
               std::vector<std::string>(2, "Are you sure you wish to overwrite " + target.string() + " ?"));
 }
 
@@ -119,7 +123,7 @@ TEST_F(Export, CancellingTheDialogWritesNothing)
     auto ctx = context(writer);
     SaveAsTextFile(ctx);
     EXPECT_TRUE(pointers.empty());
-    EXPECT_TRUE(prompter.errorReports.empty());
+    EXPECT_TRUE(prompter.errorReports().empty());
     EXPECT_TRUE(fs::is_empty(folder));
 }
 
@@ -127,30 +131,33 @@ TEST_F(Export, AFailedSaveIsReportedOnceAndLeavesTheOldFile)
 {
     const fs::path target = folder / "keep.txt";
     std::ofstream(target, std::ios::binary) << "old";
-    prompter.saveAnswer = target.string();
+    for (int i = 0; i < 2; ++i)
+        prompter.answerSaveFile(target.string());
+    prompter.answerAsk(true);
+    prompter.answerAsk(true);
 
     FailingWriter failing;
     auto ctx = context(failing);
     SaveAsTextFile(ctx);
-    ASSERT_EQ(prompter.errorReports.size(), 1u);
-    EXPECT_NE(prompter.errorReports[0].find("PushButton11_Click at line 132"), std::string::npos);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("PushButton11_Click at line 132"), std::string::npos);
     EXPECT_EQ(pointers, (std::vector<int>{11, 1}));
 
     // An entry that leaves the list while the export lets other commands run
     // ends the save with one report; the file is not touched.
-    prompter.errorReports.clear();
+    prompter.forget();
     auto shrinking = context(writer);
     shrinking.yield = [this] { if (results.count() == 3) results.remove(3); };
     SaveAsTextFile(shrinking);
-    ASSERT_EQ(prompter.errorReports.size(), 1u);
-    EXPECT_NE(prompter.errorReports[0].find("Subscript out of range"), std::string::npos);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Subscript out of range"), std::string::npos);
     EXPECT_EQ(readBytes(target), "old");
 
     // A folder that cannot be written into is one report as well.
-    prompter.errorReports.clear();
-    prompter.saveAnswer = (folder / "missing" / "x.txt").string();
+    prompter.forget();
+    prompter.answerSaveFile((folder / "missing" / "x.txt").string());
     SaveAsTextFile(shrinking);
-    EXPECT_EQ(prompter.errorReports.size(), 1u);
+    EXPECT_EQ(prompter.errorReports().size(), 1u);
 }
 
 TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)
@@ -158,7 +165,7 @@ TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)
     auto ctx = context(writer);
     CopyToClipboard(ctx);
     EXPECT_EQ(clipboard.text, "/srv/b\r\n");
-    EXPECT_EQ(prompter.messages,
+    EXPECT_EQ(prompter.messages(),
               (std::vector<std::string>{"Results have been copied to the clipboard.\r\rClick a text area where you "
                                         "normally type and press Ctrl+V to paste the clipboard."}));
     EXPECT_EQ(pointers, (std::vector<int>{11, 0}));
@@ -168,7 +175,7 @@ TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)
     results.clear();
     CopyToClipboard(ctx);
     EXPECT_EQ(clipboard.text, "before");
-    EXPECT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages().size(), 2u);
 }
 
 TEST_F(Export, AnEntryLeavingTheListDuringTheCopyLeavesTheClipboardAlone)
@@ -177,9 +184,9 @@ TEST_F(Export, AnEntryLeavingTheListDuringTheCopyLeavesTheClipboardAlone)
     ctx.yield = [this] { if (results.count() == 3) results.remove(3); };
     CopyToClipboard(ctx);
     EXPECT_FALSE(clipboard.text.has_value());
-    ASSERT_EQ(prompter.errorReports.size(), 1u);
-    EXPECT_NE(prompter.errorReports[0].find("PushButton12_Click at line 102"), std::string::npos);
-    EXPECT_EQ(prompter.messages.size(), 1u);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("PushButton12_Click at line 102"), std::string::npos);
+    EXPECT_EQ(prompter.messages().size(), 1u);
 }
 
 TEST(ClipboardText, ColumnsArePaddedToTheLongestCellOfAllEntries)
@@ -225,7 +232,7 @@ TEST(ClipboardText, ABusyClipboardIsTriedAgainAThousandTimesAtMost)
 
 TEST(ResultsCommands, CheckUncheckAndClearActOnEveryEntry)
 {
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     MemoryResultsList results;
     CheckAll(results, prompter);
     ClearResults(results, prompter);
@@ -239,8 +246,8 @@ TEST(ResultsCommands, CheckUncheckAndClearActOnEveryEntry)
     EXPECT_EQ(results.entries()[0].checked && results.entries()[2].checked, true);
     ClearResults(results, prompter);
     EXPECT_EQ(results.count(), 0u);
-    EXPECT_TRUE(prompter.messages.empty());
-    EXPECT_TRUE(prompter.errorReports.empty());
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_TRUE(prompter.errorReports().empty());
 }
 
 } // namespace

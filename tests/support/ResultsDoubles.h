@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Test doubles for acting on the results: a prompter that records every box
-// and answers from a script, a trash that can refuse, a clipboard and a file
-// writer that can fail.
+// Test doubles for acting on the results: a trash that can refuse, a
+// clipboard and a file writer that can fail.
 #pragma once
 
 #include <deque>
@@ -15,39 +14,9 @@
 #include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
-#include "platform/Prompter.h"
 #include "platform/Trash.h"
 
 namespace vacantix::test {
-
-class RecordingPrompter final : public Prompter {
-public:
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::vector<std::string> errorReports;
-    std::vector<std::pair<std::string, std::string>> saveDialogs; // title, filter
-    std::deque<bool> answers;                                     // for ask(); Yes when none left
-    std::optional<std::string> saveAnswer;                        // for saveFile()
-
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    bool ask(std::string_view text) override
-    {
-        questions.emplace_back(text);
-        if (answers.empty())
-            return true;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void errorReport(std::string_view text) override { errorReports.emplace_back(text); }
-    std::vector<std::string> openFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> saveFile(std::string_view title, std::string_view filter) override
-    {
-        saveDialogs.emplace_back(title, filter);
-        return saveAnswer;
-    }
-    std::optional<std::string> chooseFolder(std::string_view) override { return std::nullopt; }
-};
 
 // Moves what it takes into a folder of its own, unless told to refuse.
 class FakeTrash final : public Trash {
