@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,80 +11,51 @@
 
 namespace vacantix::test {
 
-// Answers boxes and dialogs from queues set up by the test and records every
-// one shown, in order. An unscripted question is answered No, an unscripted
-// dialog is cancelled.
+// A prompter for tests: answers questions and dialogs from queues given in
+// advance and records every box and dialog shown, in order. An unscripted
+// question answers No, an unscripted dialog is cancelled.
 class ScriptedPrompter final : public Prompter {
 public:
+    enum class Kind { Message, Ask, ErrorReport, OpenFiles, SaveFile, ChooseFolder };
+
     struct Shown {
-        std::string kind; // "message", "ask", "error", "open", "save", "folder"
-        std::string text; // the box text or the dialog title
+        Kind kind;
+        std::string text; // the message, or the dialog's title
+        std::string filter;
     };
 
-    std::deque<bool> answers;
-    std::deque<std::vector<std::string>> openAnswers;
-    std::deque<std::optional<std::string>> saveAnswers;
-    std::deque<std::optional<std::string>> folderAnswers;
+    void message(std::string_view text) override;
+    bool ask(std::string_view text) override;
+    void errorReport(std::string_view text) override;
+    std::vector<std::string> openFiles(std::string_view title, std::string_view filter) override;
+    std::optional<std::string> saveFile(std::string_view title, std::string_view filter) override;
+    std::optional<std::string> chooseFolder(std::string_view title) override;
 
-    void message(std::string_view text) override { record("message", text); }
+    // Answers for the next questions and dialogs, taken in order.
+    void answerAsk(bool yes) { asks_.push_back(yes); }
+    void answerOpenFiles(std::vector<std::string> paths) { opens_.push_back(std::move(paths)); }
+    void answerSaveFile(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
+    void answerChooseFolder(std::optional<std::string> path) { folders_.push_back(std::move(path)); }
 
-    bool ask(std::string_view text) override
-    {
-        record("ask", text);
-        return take(answers, false);
-    }
-
-    void errorReport(std::string_view text) override { record("error", text); }
-
-    std::vector<std::string> openFiles(std::string_view title, std::string_view) override
-    {
-        record("open", title);
-        return take<std::vector<std::string>>(openAnswers, {});
-    }
-
-    std::optional<std::string> saveFile(std::string_view title, std::string_view) override
-    {
-        record("save", title);
-        return take<std::optional<std::string>>(saveAnswers, std::nullopt);
-    }
-
-    std::optional<std::string> chooseFolder(std::string_view title) override
-    {
-        record("folder", title);
-        return take<std::optional<std::string>>(folderAnswers, std::nullopt);
-    }
+    // Runs while a box or dialog is "open", before it answers: lets a test
+    // look at the window at that moment or act as the user would.
+    std::function<void(const Shown&)> onShow;
 
     [[nodiscard]] const std::vector<Shown>& shown() const { return shown_; }
-
     // The texts of the boxes of one kind, in order.
-    [[nodiscard]] std::vector<std::string> texts(std::string_view kind) const
-    {
-        std::vector<std::string> found;
-        for (const Shown& box : shown_)
-            if (box.kind == kind)
-                found.push_back(box.text);
-        return found;
-    }
-
-    [[nodiscard]] std::vector<std::string> errorReports() const { return texts("error"); }
+    [[nodiscard]] std::vector<std::string> texts(Kind kind) const;
+    [[nodiscard]] std::vector<std::string> messages() const { return texts(Kind::Message); }
+    [[nodiscard]] std::vector<std::string> errorReports() const { return texts(Kind::ErrorReport); }
+    void forget() { shown_.clear(); }
 
 private:
-    void record(std::string_view kind, std::string_view text)
-    {
-        shown_.push_back({std::string(kind), std::string(text)});
-    }
-
-    template <class T>
-    static T take(std::deque<T>& queue, T fallback)
-    {
-        if (queue.empty())
-            return fallback;
-        T next = std::move(queue.front());
-        queue.pop_front();
-        return next;
-    }
+    void record(Kind kind, std::string_view text, std::string_view filter = {});
 
     std::vector<Shown> shown_;
+    std::deque<bool> asks_;
+    std::deque<std::vector<std::string>> opens_;
+    std::deque<std::optional<std::string>> saves_;
+    std::deque<std::optional<std::string>> folders_;
 };
 
 } // namespace vacantix::test
