@@ -7,11 +7,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/qt/QtSettingsStore.h"
 #include "settings/qt/Form2.h"
+#include "support/PrivateHome.h"
 #include "support/ScriptedPrompter.h"
 
 namespace vacantix {
@@ -33,7 +36,7 @@ struct Opened {
 TEST(SettingsWindowLoad, EmptyStoreShowsDefaultsAndWritesThemBack)
 {
     Opened o;
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
 
     EXPECT_EQ(form.windowTitle(), "Settings");
     EXPECT_EQ(form.combo1()->count(), 2);
@@ -61,7 +64,7 @@ TEST(SettingsWindowLoad, StoredValuesInEveryAcceptedForm)
     o.store.set(kCheck2, "2");
     o.store.set(kCheck3, " 1 ");
     o.store.set(kText1, "");
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
 
     EXPECT_EQ(form.combo1()->currentIndex(), -1);
     EXPECT_EQ(form.check1()->checkState(), Qt::Unchecked);
@@ -91,7 +94,7 @@ TEST(SettingsWindowLoad, ValuesThatDoNotFitReportTheirStepAndKeepTheDesign)
     o.store.set(kCheck2, "-1");
     o.store.set(kCheck3, "yes");
     o.store.set(kText1, "Keep\r\nThese");
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
 
     const auto& reports = o.prompter.errorReports();
     ASSERT_EQ(reports.size(), 4u);
@@ -116,7 +119,7 @@ TEST(SettingsWindowLoad, ValuesThatDoNotFitReportTheirStepAndKeepTheDesign)
 TEST(SettingsWindowChanges, EachChangeIsStoredAtOnce)
 {
     Opened o;
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
 
     form.check2()->click();
     EXPECT_EQ(o.store.get(kCheck2), "0");
@@ -142,7 +145,7 @@ TEST(SettingsWindowChanges, EachChangeIsStoredAtOnce)
     // Cleared, the list stays empty: the defaults do not come back.
     form.text1()->clear();
     EXPECT_EQ(o.store.get(kText1), "");
-    Form2 again(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 again(o.settings, o.prompter, "/nonexistent");
     EXPECT_EQ(again.text1()->toPlainText(), "");
     EXPECT_EQ(again.combo1()->currentIndex(), 1);
     EXPECT_EQ(again.check1()->checkState(), Qt::Unchecked);
@@ -157,7 +160,7 @@ TEST(SettingsWindowClose, OkAndTitleBarCloseBothKeepTheChangesInTheUsersStore)
     Settings settings(store);
     test::ScriptedPrompter prompter;
     {
-        Form2 form(settings, prompter, QStringLiteral("/nonexistent"));
+        Form2 form(settings, prompter, "/nonexistent");
         form.show();
         form.check2()->click();
         form.close(); // the title-bar close
@@ -167,7 +170,7 @@ TEST(SettingsWindowClose, OkAndTitleBarCloseBothKeepTheChangesInTheUsersStore)
         QtSettingsStore reopened;
         EXPECT_EQ(reopened.get(kCheck2), "0");
         Settings fresh(reopened);
-        Form2 form(fresh, prompter, QStringLiteral("/nonexistent"));
+        Form2 form(fresh, prompter, "/nonexistent");
         EXPECT_EQ(form.check2()->checkState(), Qt::Unchecked);
         form.show();
         form.combo1()->setCurrentIndex(1);
@@ -190,7 +193,7 @@ void MoveMouseOver(QWidget* widget)
 TEST(SettingsWindowPointer, HandOverOkDefaultOverFramesNeverOverTheBusyPointer)
 {
     Opened o;
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
     MoveMouseOver(form.pushButton7());
     EXPECT_EQ(form.mousePointer(), 99);
     MoveMouseOver(form.frame2());
@@ -205,10 +208,23 @@ TEST(SettingsWindowPointer, HandOverOkDefaultOverFramesNeverOverTheBusyPointer)
     EXPECT_EQ(form.mousePointer(), 11);
 }
 
+TEST(SettingsWindowLoad, UnreadableCursorFileIsReportedAndTheHandStandsIn)
+{
+    const std::string folder = test::privateHome() + "/program-with-bad-cursor";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/HAND-M.CUR") << "not a cursor";
+    Opened o;
+    Form2 form(o.settings, o.prompter, folder);
+    ASSERT_EQ(o.prompter.errorReports().size(), 1u);
+    EXPECT_THAT(o.prompter.errorReports()[0], HasSubstr("Form2.Form_Load at line 120"));
+    form.setMousePointer(99);
+    EXPECT_EQ(form.cursor().shape(), Qt::PointingHandCursor);
+}
+
 TEST(SettingsWindowLayout, ArrangementAndTabOrder)
 {
     Opened o;
-    Form2 form(o.settings, o.prompter, QStringLiteral("/nonexistent"));
+    Form2 form(o.settings, o.prompter, "/nonexistent");
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/qt/Form2.h"
 
-#include <QApplication>
 #include <QCheckBox>
+#include <cmath>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
-#include <QFontInfo>
+#include <QFile>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -15,6 +16,9 @@
 #include <QScreen>
 
 #include "app/ErrorReport.h"
+#include "app/qt/Appearance.h"
+#include "app/qt/Form1.h"
+#include "platform/FileSystem.h"
 #include "platform/Failure.h"
 
 namespace vacantix {
@@ -49,14 +53,14 @@ std::string ToStored(const QString& shown)
     return text.toStdString();
 }
 
-// Window positions are designed in twips, 15 to a pixel for the design font
-// (Arial 9 pt, 12 px high at 96 dpi); a larger font scales the whole layout.
+// Window positions are designed in twips, 15 to a pixel at 96 dpi. A denser
+// screen, or a stand-in face wider than Arial, enlarges the whole window so
+// that every caption fits its place.
 class TwipsScale {
 public:
-    explicit TwipsScale(const QFont& font)
-        : factor_(std::max(1.0, QFontInfo(font).pixelSize() / 12.0)) {}
+    explicit TwipsScale(double factor) : factor_(factor) {}
 
-    [[nodiscard]] int operator()(int twips) const { return int(twips / 15.0 * factor_ + 0.5); }
+    [[nodiscard]] int operator()(int twips) const { return int(std::lround(twips / 15.0 * factor_)); }
     [[nodiscard]] QRect rect(int left, int top, int width, int height) const
     {
         return {(*this)(left), (*this)(top), (*this)(width), (*this)(height)};
@@ -65,6 +69,24 @@ public:
 private:
     double factor_;
 };
+
+struct Caption {
+    QString text;
+    int widthTwips;
+    double extraPixels; // the check box's indicator, the frame's margins
+};
+
+double FittingScale(const QWidget& window, const QFont& font, std::initializer_list<Caption> captions)
+{
+    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
+    const QFontMetricsF metrics(font, &window);
+    double fit = 1.0;
+    for (const Caption& caption : captions) {
+        const double needed = metrics.horizontalAdvance(caption.text) + caption.extraPixels;
+        fit = std::max(fit, needed / (caption.widthTwips / 15.0 * dpiScale));
+    }
+    return dpiScale * std::min(fit, 2.0);
+}
 
 int StoredCheckState(const QCheckBox* box)
 {
@@ -81,7 +103,7 @@ int StoredCheckState(const QCheckBox* box)
 
 } // namespace
 
-Form2::Form2(Settings& settings, Prompter& prompter, QString programFolder, QWidget* parent)
+Form2::Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent)
     : QDialog(parent), settings_(settings), prompter_(prompter), programFolder_(std::move(programFolder))
 {
     setObjectName(QStringLiteral("Form2"));
@@ -102,7 +124,11 @@ Form2::~Form2() = default;
 
 void Form2::buildControls()
 {
-    const TwipsScale tw(font());
+    const TwipsScale tw(FittingScale(
+        *this, font(),
+        {{QStringLiteral("Directories with files that are 0 KB count as empty"), 4695, 24},
+         {QStringLiteral("Ignore these directory names when searching"), 7800, 24},
+         {QStringLiteral("Delete Mode:"), 1095, 2}}));
     setFixedSize(tw(8040), tw(5085));
 
     frame1_ = new QGroupBox(QStringLiteral("General Options"), this);
@@ -174,13 +200,8 @@ void Form2::buildControls()
 void Form2::Form_Load()
 {
     Trap trap(prompter_, kLoadPath);
-    trap.step(100, [&] {
-        setAutoFillBackground(true);
-        QPalette face = palette();
-        face.setColor(QPalette::Window, face.color(QPalette::Button));
-        setPalette(face);
-    });
-    trap.step(102, [&] { setWindowIcon(QApplication::windowIcon()); });
+    trap.step(100, [&] { SetFormBackColors(*this); });
+    trap.step(102, [&] { setWindowIcon(ProgramIcon()); });
 
     // Adding the first item must not select it: the combo starts with none.
     trap.step(104, [&] {
@@ -207,14 +228,12 @@ void Form2::Form_Load()
         if (shown != text1_->toPlainText())
             text1_->setPlainText(shown);
     });
-    const QString cursorFile = programFolder_ + QStringLiteral("/HAND-M.CUR");
-    if (trap.test(118, [&] { return QFileInfo::exists(cursorFile); })) {
-        trap.step(120, [&] {
-            const QPixmap picture(cursorFile);
-            if (!picture.isNull())
-                customCursor_ = QCursor(picture);
-        });
-    }
+    const std::string cursorFile = ChildPath(programFolder_, "HAND-M.CUR");
+    if (trap.test(118, [&] { return QFileInfo::exists(QFile::decodeName(cursorFile.c_str())); }))
+        trap.step(120, [&] { customCursor_ = LoadCursorFile(cursorFile); });
+
+    if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
 }
 
 int Form2::CheckStateFromStored(std::int16_t value)
@@ -288,13 +307,13 @@ void Form2::setMousePointer(int value)
 {
     mousePointer_ = value;
     switch (value) {
-    case 11:
+    case BusyPointer:
         setCursor(Qt::WaitCursor);
         break;
-    case 99:
+    case CustomPointer:
         setCursor(customCursor_ ? *customCursor_ : QCursor(Qt::PointingHandCursor));
         break;
-    case 1:
+    case ArrowPointer:
         setCursor(Qt::ArrowCursor);
         break;
     default:
@@ -305,18 +324,22 @@ void Form2::setMousePointer(int value)
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::MouseMove || mousePointer_ == 11)
+    if (event->type() != QEvent::MouseMove || mousePointer_ == BusyPointer)
         return QDialog::eventFilter(watched, event);
     // A move the button (or another control) ignored travels on to the frame
     // and the window; only a move over their own background counts there.
     if (watched == pushButton7_) {
-        setMousePointer(99);
+        setMousePointer(CustomPointer);
     } else if (auto* place = qobject_cast<QWidget*>(watched)) {
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
         if (!place->childAt(at))
-            setMousePointer(0);
+            setMousePointer(DefaultPointer);
     }
     return QDialog::eventFilter(watched, event);
 }
 
 } // namespace vacantix
+
+// Compiled here, not with the other windows, so that the settings window
+// links without them.
+#include "moc_Form2.cpp"

@@ -3,8 +3,8 @@
 
 #include <QCursor>
 #include <QDialog>
-#include <QString>
 #include <optional>
+#include <string>
 
 #include "platform/Prompter.h"
 #include "settings/Settings.h"
@@ -31,7 +31,7 @@ public:
     // their defaults) go into the controls, and a value that does not fit its
     // control shows an error report through `prompter` and leaves that control
     // as designed. The cursor file is looked for in `programFolder`.
-    Form2(Settings& settings, Prompter& prompter, QString programFolder, QWidget* parent = nullptr);
+    Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent = nullptr);
     ~Form2() override;
 
     // The window's pointer: 0 default, 1 arrow, 11 busy, 99 the custom hand.
@@ -77,7 +77,7 @@ private:
 
     Settings& settings_;
     Prompter& prompter_;
-    QString programFolder_;
+    std::string programFolder_;
     int mousePointer_ = 0;
     std::optional<QCursor> customCursor_;
 
