@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <set>
+
+#include "roots/FolderPicker.h"
+#include "roots/SampleFolders.h"
+#include "support/ScriptedPrompter.h"
+
+namespace vacantix {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using Kind = test::ScriptedPrompter::Kind;
+
+TEST(AddOneFolder, ChosenFolderGetsOneTrailingSeparatorAndTheRootStaysTheRoot)
+{
+    MemoryFolderList roots;
+    test::ScriptedPrompter prompter;
+    prompter.answerChooseFolder("/srv/data");
+    prompter.answerChooseFolder("/");
+    prompter.answerChooseFolder("/srv/data");
+    prompter.answerChooseFolder("/home/ann/");
+    for (int i = 0; i < 4; ++i)
+        AddOneFolder(roots, prompter);
+
+    EXPECT_THAT(roots.entries(), ElementsAre("/srv/data/", "/", "/srv/data/", "/home/ann/"));
+    ASSERT_EQ(prompter.shown().size(), 4u);
+    EXPECT_EQ(prompter.shown()[0].kind, Kind::ChooseFolder);
+    EXPECT_EQ(prompter.shown()[0].text, "Select Folder");
+    EXPECT_THAT(prompter.errorReports(), IsEmpty());
+}
+
+TEST(AddOneFolder, CancelOrAnEmptyAnswerAddsNothing)
+{
+    MemoryFolderList roots;
+    roots.append("/kept/");
+    test::ScriptedPrompter prompter;
+    prompter.answerChooseFolder(std::nullopt);
+    prompter.answerChooseFolder("");
+    AddOneFolder(roots, prompter);
+    AddOneFolder(roots, prompter);
+    EXPECT_THAT(roots.entries(), ElementsAre("/kept/"));
+    EXPECT_THAT(prompter.texts(Kind::ChooseFolder), ElementsAre("Select Folder", "Select Folder"));
+    EXPECT_EQ(prompter.shown().size(), 2u);
+}
+
+// A folder list whose appends fail, as a list that refuses more entries would.
+class RefusingFolderList final : public FolderList {
+public:
+    void append(std::string) override { throw Failure(7, "Out of memory"); }
+    void clear() override {}
+    [[nodiscard]] std::size_t count() const override { return 0; }
+    [[nodiscard]] std::string text(std::size_t) const override { return {}; }
+    void remove(std::size_t) override {}
+    void setHeaderText(std::string) override {}
+    [[nodiscard]] std::string headerText() const override { return {}; }
+};
+
+TEST(AddOneFolder, FailingAppendIsReportedWithItsStep)
+{
+    RefusingFolderList roots;
+    test::ScriptedPrompter prompter;
+    prompter.answerChooseFolder("/srv");
+    AddOneFolder(roots, prompter);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_THAT(prompter.errorReports()[0],
+                HasSubstr("Out of memory\r\nin Vacantix2021/08/31.Form1.PushButton6_Click at line 108\r\r"));
+}
+
+class RecordingOpener final : public FolderOpener {
+public:
+    void open(const std::string& folder) override { opened.push_back(folder); }
+    std::vector<std::string> opened;
+};
+
+TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
+{
+    MemoryFolderList roots;
+    test::ScriptedPrompter prompter;
+    RecordingOpener opener;
+    prompter.answerAsk(false);
+    prompter.answerAsk(true);
+    LoadSampleFolders(roots, prompter, opener, "/opt/vacantix/Samples");
+    EXPECT_THAT(opener.opened, IsEmpty());
+    LoadSampleFolders(roots, prompter, opener, "/opt/vacantix/Samples/");
+
+    EXPECT_THAT(roots.entries(), ElementsAre("/opt/vacantix/Samples/", "/opt/vacantix/Samples/"));
+    EXPECT_THAT(opener.opened, ElementsAre("/opt/vacantix/Samples/"));
+    EXPECT_THAT(prompter.texts(Kind::Ask),
+                ElementsAre(std::string(kOpenSamplesQuestion), std::string(kOpenSamplesQuestion)));
+    EXPECT_THAT(kOpenSamplesQuestion, HasSubstr("open the folder where these sample folders are stored"));
+    EXPECT_THAT(prompter.errorReports(), IsEmpty());
+}
+
+// Folders only, in memory: enough for making sample folders one level at a
+// time, with a file standing in the way where the test puts one.
+class FolderSet final : public FileSystem {
+public:
+    std::set<std::string> folders;
+    std::set<std::string> files;
+
+    FsResult<Listing> list(const std::string&) override { return FsFailure{FsError::Other, "unused"}; }
+    FsResult<int> attributes(const std::string&) override { return FsFailure{FsError::Other, "unused"}; }
+    FsResult<std::uint64_t> fileSize(const std::string&, const std::string&) override
+    {
+        return FsFailure{FsError::Other, "unused"};
+    }
+    bool fileExists(const std::string& path) override { return folders.contains(path) || files.contains(path); }
+    bool isDirectory(const std::string& path) override { return folders.contains(path); }
+    FsResult<Done> createFolder(const std::string& path) override
+    {
+        const std::string parent = path.substr(0, path.rfind('/'));
+        if (!folders.contains(parent))
+            return FsFailure{FsError::PathNotFound, "Path not found"};
+        if (fileExists(path))
+            return FsFailure{FsError::Other, "File already exists"};
+        folders.insert(path);
+        return Done{};
+    }
+    const std::vector<std::string>& systemFolders() const override { return none_; }
+
+private:
+    std::vector<std::string> none_;
+};
+
+std::vector<std::string> Below(const std::set<std::string>& folders, const std::string& root)
+{
+    std::vector<std::string> found;
+    for (const std::string& folder : folders)
+        if (folder.starts_with(root + "/"))
+            found.push_back(folder.substr(root.size() + 1));
+    return found;
+}
+
+TEST(EmptySampleFolders, MissingOnesAreMadeAgainParentsFirst)
+{
+    FolderSet fs;
+    fs.folders = {"/p", "/p/Samples", "/p/Samples/This one is empty 2"};
+    test::ScriptedPrompter prompter;
+    Trap trap(prompter, "in Vacantix2021/08/31.Form1.Form_Load ");
+    EnsureEmptySampleFolders(fs, "/p/Samples", trap);
+
+    EXPECT_THAT(prompter.errorReports(), IsEmpty());
+    EXPECT_THAT(Below(fs.folders, "/p/Samples"),
+                ElementsAre(".A hidden empty folder", "A nest of empty folders", "A nest of empty folders/Level 1",
+                            "A nest of empty folders/Level 1/Level 2",
+                            "A nest of empty folders/Level 1/Level 2/Level 3", "This one is empty 1",
+                            "This one is empty 2"));
+    EXPECT_EQ(EmptySampleFolders()[0], "This one is empty 1");
+    EXPECT_EQ(EmptySampleFolders()[1], "This one is empty 2");
+}
+
+TEST(EmptySampleFolders, EachFolderThatCannotBeMadeIsReportedUnderItsStep)
+{
+    FolderSet fs;
+    fs.folders = {"/p", "/p/Samples"};
+    fs.files = {"/p/Samples/This one is empty 1", "/p/Samples/A nest of empty folders"};
+    test::ScriptedPrompter prompter;
+    Trap trap(prompter, "in Vacantix2021/08/31.Form1.Form_Load ");
+    EnsureEmptySampleFolders(fs, "/p/Samples", trap);
+
+    // The file blocks its own name and the nest below it; the rest is made.
+    const auto reports = prompter.errorReports();
+    ASSERT_EQ(reports.size(), 5u);
+    EXPECT_THAT(reports[0], HasSubstr("Form1.Form_Load at line 136"));
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_THAT(reports[i], HasSubstr("Form1.Form_Load at line 138"));
+    EXPECT_THAT(Below(fs.folders, "/p/Samples"), ElementsAre(".A hidden empty folder", "This one is empty 2"));
+
+    // Without a sample root nothing is made up in its place.
+    FolderSet bare;
+    bare.folders = {"/p"};
+    test::ScriptedPrompter quiet;
+    Trap again(quiet, "in Vacantix2021/08/31.Form1.Form_Load ");
+    EnsureEmptySampleFolders(bare, "/p/Samples", again);
+    EXPECT_EQ(quiet.errorReports().size(), EmptySampleFolders().size());
+    EXPECT_THAT(bare.folders, ElementsAre("/p"));
+}
+
+} // namespace
+} // namespace vacantix
