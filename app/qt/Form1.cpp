@@ -355,3 +355,5 @@ void Form1::runScan(Trap& trap)
 }
 
 } // namespace vacantix
+
+#include "moc_Form1.cpp"
