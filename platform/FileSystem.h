@@ -97,8 +97,14 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    // Reads the entries of a folder once.
+    // Reads the entries of a folder once. A folder that is itself a symbolic
+    // link is not listed (PathNotFound).
     virtual FsResult<Listing> list(const std::string& folder) = 0;
+
+    // Reads the entries of a folder the user named (a scan root): unlike
+    // list(), a final symbolic link to a folder is followed, since the user
+    // chose it. Nothing below it is ever followed.
+    virtual FsResult<Listing> listNamed(const std::string& folder) { return list(folder); }
 
     // The attribute value of a folder: Directory, plus Hidden for a name
     // starting with ".", ReadOnly when it is not writable, Alias for a link.
@@ -121,11 +127,22 @@ public:
     // True when the path names a folder (following a final link). Never fails.
     virtual bool isDirectory(const std::string& path) = 0;
 
+    // False when no folder can carry the System attribute here (POSIX), so
+    // that no folder can be protected and the attributes need not be read
+    // for that rule.
+    [[nodiscard]] virtual bool reportsSystemAttribute() const { return true; }
+
     // True for the root folder of the file system.
     virtual bool isRootFolder(const std::string& folder) { return folder == "/"; }
 
     // Makes one folder; its parent must exist.
     virtual FsResult<Done> createFolder(const std::string& path) = 0;
+
+    // Lets go of anything kept open to speed up a walk (such as descriptors of
+    // the folders along the current path), so that nothing opened for one
+    // walk is reused by a later one after the disk may have changed. Every
+    // walk of the engine ends with it.
+    virtual void endWalk() {}
 
     // The system trees the exclusion rules keep out, as absolute paths.
     virtual const std::vector<std::string>& systemFolders() const = 0;

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FakeFileSystem.h"
+
+#include <stdexcept>
+
+namespace vacantix {
+
+namespace {
+
+std::string parentOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool isBelow(const std::string& path, const std::string& folder)
+{
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           (folder == "/" || path[folder.size()] == '/');
+}
+
+} // namespace
+
+void FakeFileSystem::add(const std::string& base, std::string_view description)
+{
+    addFolder(base);
+    while (!description.empty()) {
+        const auto end = description.find('\n');
+        const std::string_view line = trimmed(description.substr(0, end));
+        description = end == std::string_view::npos ? std::string_view{} : description.substr(end + 1);
+        if (line.empty())
+            continue;
+
+        if (const auto arrow = line.find("->"); arrow != std::string_view::npos) {
+            addLink(ChildPath(base, line.substr(0, arrow)), std::string(line.substr(arrow + 2)));
+        } else if (line.back() == '/') {
+            addFolder(WithoutTrailingSeparator(ChildPath(base, line)));
+        } else if (line.back() == '!') {
+            addOther(ChildPath(base, line.substr(0, line.size() - 1)));
+        } else if (const auto colon = line.rfind(':'); colon != std::string_view::npos) {
+            addFile(ChildPath(base, line.substr(0, colon)), std::stoull(std::string(line.substr(colon + 1))));
+        } else {
+            addFile(ChildPath(base, line));
+        }
+    }
+}
+
+FakeFileSystem::Node& FakeFileSystem::make(const std::string& path, Kind kind)
+{
+    if (path.empty() || path.front() != '/')
+        throw std::invalid_argument("fake paths are absolute: " + path);
+    if (auto it = nodes_.find(path); it != nodes_.end()) {
+        if (it->second.kind != kind)
+            throw std::invalid_argument("fake entry added twice as different kinds: " + path);
+        return it->second;
+    }
+    if (path != "/") {
+        const std::string parent = parentOf(path);
+        make(parent, Kind::Folder).children.emplace_back(BaseName(path));
+    }
+    Node& node = nodes_[path];
+    node.kind = kind;
+    return node;
+}
+
+void FakeFileSystem::addFolder(const std::string& path)
+{
+    make(WithoutTrailingSeparator(path), Kind::Folder);
+}
+
+void FakeFileSystem::addFile(const std::string& path, std::uint64_t bytes)
+{
+    make(path, Kind::File).bytes = bytes;
+}
+
+void FakeFileSystem::addLink(const std::string& path, std::string target)
+{
+    make(path, Kind::Link).target = std::move(target);
+}
+
+void FakeFileSystem::addOther(const std::string& path)
+{
+    make(path, Kind::Other);
+}
+
+void FakeFileSystem::remove(const std::string& path)
+{
+    if (!nodes_.contains(path))
+        return;
+    for (auto it = nodes_.upper_bound(path); it != nodes_.end() && isBelow(it->first, path);)
+        it = nodes_.erase(it);
+    nodes_.erase(path);
+    if (path != "/") {
+        auto& siblings = nodes_[parentOf(path)].children;
+        std::erase(siblings, std::string(BaseName(path)));
+    }
+}
+
+void FakeFileSystem::fail(const std::string& folder, Op op, FsError error)
+{
+    failures_[folder][op] = error;
+}
+
+void FakeFileSystem::heal(const std::string& folder)
+{
+    failures_.erase(folder);
+}
+
+void FakeFileSystem::vanishAfterListing(const std::string& folder)
+{
+    vanishing_.insert(folder);
+}
+
+void FakeFileSystem::setAttributes(const std::string& folder, int value)
+{
+    attributes_[folder] = value;
+}
+
+int FakeFileSystem::listings(const std::string& folder) const
+{
+    const auto it = listings_.find(folder);
+    return it == listings_.end() ? 0 : it->second;
+}
+
+std::optional<FsFailure> FakeFileSystem::failure(const std::string& folder, Op op) const
+{
+    const auto it = failures_.find(folder);
+    if (it == failures_.end())
+        return std::nullopt;
+    const auto found = it->second.find(op);
+    if (found == it->second.end())
+        return std::nullopt;
+    return FsFailure{found->second, {}};
+}
+
+std::optional<std::string> FakeFileSystem::resolve(const std::string& path) const
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const auto it = nodes_.find(current);
+        if (it == nodes_.end())
+            return std::nullopt;
+        if (it->second.kind != Kind::Link)
+            return current;
+        const std::string& target = it->second.target;
+        current = target.starts_with('/') ? WithoutTrailingSeparator(target)
+                                          : WithoutTrailingSeparator(ChildPath(parentOf(current), target));
+    }
+    return std::nullopt;
+}
+
+FsResult<Listing> FakeFileSystem::list(const std::string& folder)
+{
+    return read(folder, false);
+}
+
+FsResult<Listing> FakeFileSystem::listNamed(const std::string& folder)
+{
+    return read(folder, true);
+}
+
+FsResult<Listing> FakeFileSystem::read(const std::string& folder, bool followFinalLink)
+{
+    if (folder.size() + 1 >= maxPath_)
+        return FsFailure{FsError::TooLong, {}};
+    if (auto failed = failure(folder, Op::List))
+        return *failed;
+    std::string real = folder;
+    if (followFinalLink) {
+        auto resolved = resolve(folder);
+        if (!resolved)
+            return FsFailure{FsError::PathNotFound, {}};
+        real = *resolved;
+    }
+    const auto it = nodes_.find(real);
+    if (it == nodes_.end() || it->second.kind != Kind::Folder)
+        return FsFailure{FsError::PathNotFound, {}};
+
+    ++listings_[folder];
+    ++totalListings_;
+    Listing listing;
+    for (const std::string& name : it->second.children) {
+        const Node& child = nodes_.at(ChildPath(real, name));
+        switch (child.kind) {
+        case Kind::Folder: listing.subfolders.push_back(name); break;
+        case Kind::File: listing.files.push_back({name, EntryKind::RegularFile}); break;
+        case Kind::Link: listing.files.push_back({name, EntryKind::Symlink}); break;
+        case Kind::Other: listing.files.push_back({name, EntryKind::OtherFile}); break;
+        }
+    }
+    listing.subfoldersFailure = failure(folder, Op::Subfolders);
+    listing.filesFailure = failure(folder, Op::Files);
+    if (listing.subfoldersFailure)
+        listing.subfolders.clear();
+    if (listing.filesFailure)
+        listing.files.clear();
+    if (vanishing_.erase(folder) > 0)
+        remove(real);
+    return listing;
+}
+
+FsResult<int> FakeFileSystem::attributes(const std::string& folder)
+{
+    if (auto failed = failure(folder, Op::Attributes))
+        return *failed;
+    const auto it = nodes_.find(folder);
+    if (it == nodes_.end())
+        return FsFailure{FsError::PathNotFound, {}};
+    if (const auto set = attributes_.find(folder); set != attributes_.end())
+        return set->second;
+    int value = 0;
+    if (it->second.kind == Kind::Link) {
+        value |= Alias;
+        if (isDirectory(folder))
+            value |= Directory;
+    } else if (it->second.kind == Kind::Folder) {
+        value |= Directory;
+    }
+    if (BaseName(folder).starts_with('.'))
+        value |= Hidden;
+    return value;
+}
+
+FsResult<std::uint64_t> FakeFileSystem::fileSize(const std::string& folder, const std::string& name)
+{
+    if (auto failed = failure(folder, Op::FileSize))
+        return *failed;
+    const auto it = nodes_.find(ChildPath(folder, name));
+    if (it == nodes_.end())
+        return FsFailure{FsError::PathNotFound, {}};
+    return it->second.kind == Kind::File ? it->second.bytes : 0;
+}
+
+FsResult<std::uint64_t> FakeFileSystem::size(const std::string& folder, std::uint64_t stopAbove)
+{
+    if (auto failed = failure(folder, Op::Size))
+        return *failed;
+    return FileSystem::size(folder, stopAbove);
+}
+
+bool FakeFileSystem::fileExists(const std::string& path)
+{
+    return resolve(WithoutTrailingSeparator(path)).has_value();
+}
+
+bool FakeFileSystem::isDirectory(const std::string& path)
+{
+    const auto real = resolve(WithoutTrailingSeparator(path));
+    return real && nodes_.at(*real).kind == Kind::Folder;
+}
+
+FsResult<Done> FakeFileSystem::createFolder(const std::string& path)
+{
+    const std::string folder = WithoutTrailingSeparator(path);
+    if (nodes_.contains(folder))
+        return FsFailure{FsError::Other, "exists"};
+    if (!isDirectory(parentOf(folder)))
+        return FsFailure{FsError::PathNotFound, {}};
+    addFolder(folder);
+    return Done{};
+}
+
+} // namespace vacantix

@@ -1,0 +1,311 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/posix/PosixFileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vacantix {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+FsFailure failureOf(int error)
+{
+    return FsFailure{FsErrorOfErrno(error), std::strerror(error)};
+}
+
+// True when `folder` is `ancestor` itself or lies below it.
+bool isWithin(const std::string& folder, const std::string& ancestor)
+{
+    if (folder.size() < ancestor.size() || folder.compare(0, ancestor.size(), ancestor) != 0)
+        return false;
+    return folder.size() == ancestor.size() || ancestor.back() == '/' || folder[ancestor.size()] == '/';
+}
+
+// The name of `folder` within `parent` when it is a direct child, else "".
+std::string_view childName(const std::string& folder, const std::string& parent)
+{
+    if (folder.size() <= parent.size() || !isWithin(folder, parent))
+        return {};
+    std::string_view rest(folder);
+    rest.remove_prefix(parent.size());
+    if (rest.front() == '/')
+        rest.remove_prefix(1);
+    if (rest.empty() || rest.find('/') != std::string_view::npos)
+        return {};
+    return rest;
+}
+
+EntryKind kindOfMode(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return EntryKind::Folder;
+    if (S_ISREG(mode))
+        return EntryKind::RegularFile;
+    if (S_ISLNK(mode))
+        return EntryKind::Symlink;
+    return EntryKind::OtherFile;
+}
+
+} // namespace
+
+FsError FsErrorOfErrno(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return FsError::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP: // O_NOFOLLOW met a link where a folder was expected
+        return FsError::PathNotFound;
+    case EILSEQ:
+    case EINVAL:
+        return FsError::BadFileName;
+    case ENAMETOOLONG:
+        return FsError::TooLong;
+    default:
+        return FsError::Other;
+    }
+}
+
+PosixFileSystem::PosixFileSystem() : buffer_(64 * 1024) {}
+
+PosixFileSystem::~PosixFileSystem()
+{
+    endWalk();
+}
+
+void PosixFileSystem::endWalk()
+{
+    for (const OpenFolder& open : chain_)
+        ::close(open.fd);
+    chain_.clear();
+}
+
+void PosixFileSystem::trimChainTo(const std::string& folder)
+{
+    while (!chain_.empty() && !isWithin(folder, chain_.back().path)) {
+        ::close(chain_.back().fd);
+        chain_.pop_back();
+    }
+}
+
+int PosixFileSystem::openedAs(const std::string& folder) const
+{
+    for (auto it = chain_.rbegin(); it != chain_.rend(); ++it) {
+        if (it->path == folder)
+            return it->fd;
+        if (!isWithin(folder, it->path))
+            continue;
+        break;
+    }
+    return -1;
+}
+
+int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool reuseSame)
+{
+    trimChainTo(folder);
+    if (!chain_.empty() && chain_.back().path == folder) {
+        if (reuseSame)
+            return chain_.back().fd;
+        // A listing always reads the folder as it is now, through a new descriptor.
+        ::close(chain_.back().fd);
+        chain_.pop_back();
+    }
+
+    int fd = -1;
+    const int flags = kFolderFlags | (followFinalLink ? 0 : O_NOFOLLOW);
+    const std::string_view name = chain_.empty() ? std::string_view{} : childName(folder, chain_.back().path);
+    if (!name.empty() && !followFinalLink) {
+        const std::string ownName(name);
+        fd = ::openat(chain_.back().fd, ownName.c_str(), flags);
+    } else {
+        fd = ::open(folder.c_str(), flags);
+    }
+    if (fd < 0)
+        return -1;
+
+    chain_.push_back({folder, fd});
+    if (chain_.size() > kMaxOpenFolders) {
+        ::close(chain_.front().fd);
+        chain_.pop_front();
+    }
+    return fd;
+}
+
+FsResult<Listing> PosixFileSystem::list(const std::string& folder)
+{
+    return read(folder, false);
+}
+
+FsResult<Listing> PosixFileSystem::listNamed(const std::string& folder)
+{
+    return read(folder, true);
+}
+
+FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFinalLink)
+{
+    if (folder.size() + 1 >= maxPathLength())
+        return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
+    const int fd = open(folder, followFinalLink, false);
+    if (fd < 0)
+        return failureOf(errno);
+
+    Listing listing;
+    auto add = [&](const char* name, EntryKind kind) {
+        if (kind == EntryKind::Folder)
+            listing.subfolders.emplace_back(name);
+        else
+            listing.files.push_back({name, kind});
+    };
+    auto isDots = [](const char* name) {
+        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    };
+    auto kindOfUnknown = [&](const char* name, EntryKind& kind) {
+        struct stat st {};
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno != ENOENT; // gone since it was listed: not there at all
+        kind = kindOfMode(st.st_mode);
+        return true;
+    };
+
+#if defined(__linux__)
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer_.data(), buffer_.size());
+        if (got < 0)
+            return failureOf(errno);
+        if (got == 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_.data() + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (isDots(name))
+                continue;
+            EntryKind kind = EntryKind::OtherFile;
+            switch (entry->d_type) {
+            case DT_DIR: kind = EntryKind::Folder; break;
+            case DT_REG: kind = EntryKind::RegularFile; break;
+            case DT_LNK: kind = EntryKind::Symlink; break;
+            case DT_UNKNOWN:
+                if (!kindOfUnknown(name, kind))
+                    continue;
+                break;
+            default: kind = EntryKind::OtherFile; break;
+            }
+            add(name, kind);
+        }
+    }
+#else
+    const int own = ::dup(fd);
+    if (own < 0)
+        return failureOf(errno);
+    DIR* dir = ::fdopendir(own);
+    if (!dir) {
+        const int error = errno;
+        ::close(own);
+        return failureOf(error);
+    }
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir);
+        if (!entry) {
+            const int error = errno;
+            ::closedir(dir);
+            if (error != 0)
+                return failureOf(error);
+            break;
+        }
+        const char* name = entry->d_name;
+        if (isDots(name))
+            continue;
+        EntryKind kind = EntryKind::OtherFile;
+        if (!kindOfUnknown(name, kind))
+            continue;
+        add(name, kind);
+    }
+#endif
+    return listing;
+}
+
+FsResult<int> PosixFileSystem::attributes(const std::string& folder)
+{
+    if (folder.size() + 1 >= maxPathLength())
+        return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        return failureOf(errno);
+    int value = 0;
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        value |= Alias;
+        if (::stat(folder.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+            value |= Directory;
+    } else if (S_ISDIR(st.st_mode)) {
+        value |= Directory;
+    }
+    if (BaseName(folder).starts_with('.'))
+        value |= Hidden;
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0)
+        value |= ReadOnly;
+    return value;
+}
+
+FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, const std::string& name)
+{
+    struct stat st {};
+    const int fd = openedAs(folder);
+    const int rc = fd >= 0 ? ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW)
+                           : ::fstatat(AT_FDCWD, ChildPath(folder, name).c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    if (rc != 0)
+        return failureOf(errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool PosixFileSystem::fileExists(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::isDirectory(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FsResult<Done> PosixFileSystem::createFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0777) != 0)
+        return failureOf(errno);
+    return Done{};
+}
+
+const std::vector<std::string>& PosixFileSystem::systemFolders() const
+{
+    static const std::vector<std::string> folders{
+        "/proc", "/sys", "/dev", "/run",   "/boot",  "/etc",   "/usr",
+        "/var",  "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32", "/snap",
+    };
+    return folders;
+}
+
+std::size_t PosixFileSystem::maxNameLength() const
+{
+    return NAME_MAX + 1;
+}
+
+std::size_t PosixFileSystem::maxPathLength() const
+{
+    return PATH_MAX;
+}
+
+} // namespace vacantix

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace vacantix {
+
+// The file system of a POSIX machine. Folders are read with one open and a
+// few getdents (readdir elsewhere) per folder; entry kinds come from d_type,
+// with lstat only where the file system leaves d_type unknown. A symbolic
+// link is never opened as a folder, except a scan root the user named.
+//
+// To make a depth-first walk cheap, the descriptors of the folders along the
+// path listed last stay open (up to a fixed number), and a child of one of
+// them is opened relative to it. endWalk() closes them all.
+class PosixFileSystem final : public FileSystem {
+public:
+    PosixFileSystem();
+    ~PosixFileSystem() override;
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+    FsResult<Listing> list(const std::string& folder) override;
+    FsResult<Listing> listNamed(const std::string& folder) override;
+    FsResult<int> attributes(const std::string& folder) override;
+    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override;
+    bool fileExists(const std::string& path) override;
+    bool isDirectory(const std::string& path) override;
+    FsResult<Done> createFolder(const std::string& path) override;
+    void endWalk() override;
+    const std::vector<std::string>& systemFolders() const override;
+    [[nodiscard]] bool reportsSystemAttribute() const override { return false; }
+    std::size_t maxNameLength() const override;
+    std::size_t maxPathLength() const override;
+
+    // How many folder descriptors the walk keeps open at most.
+    static constexpr std::size_t kMaxOpenFolders = 128;
+
+private:
+    struct OpenFolder {
+        std::string path;
+        int fd;
+    };
+
+    FsResult<Listing> read(const std::string& folder, bool followFinalLink);
+    // A descriptor for the folder, owned by the chain; -1 with errno set on failure.
+    int open(const std::string& folder, bool followFinalLink, bool reuseSame);
+    // The descriptor of an open folder on the chain whose path is `folder`, or -1.
+    [[nodiscard]] int openedAs(const std::string& folder) const;
+    void trimChainTo(const std::string& folder);
+
+    std::deque<OpenFolder> chain_;
+    std::vector<char> buffer_;
+};
+
+// The failure class of an errno value.
+[[nodiscard]] FsError FsErrorOfErrno(int error);
+
+} // namespace vacantix

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "scan/ExclusionRules.h"
+
+#include <algorithm>
+
+namespace vacantix {
+
+bool IsIgnoredName(const Settings& settings, std::string_view text)
+{
+    const auto& entries = settings.ignoreEntries();
+    if (entries.empty())
+        return false;
+    const std::string lower = LowerCase(text);
+    return std::find(entries.begin(), entries.end(), lower) != entries.end();
+}
+
+bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
+{
+    for (const std::string& tree : fs.systemFolders()) {
+        if (!path.starts_with(tree))
+            continue;
+        if (path.size() == tree.size() || path[tree.size()] == '/' || tree == "/")
+            return true;
+    }
+    return false;
+}
+
+bool IsProtectedFolder(FileSystem& fs, const std::string& folder)
+{
+    if (!fs.reportsSystemAttribute() || fs.isRootFolder(folder))
+        return false;
+    const int value = fs.attributes(folder).orThrow();
+    return value == (Directory | System | Hidden) || value == (Directory | System | Hidden | Alias);
+}
+
+bool HasUnsafeCharacters(std::string_view name)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
+    const std::size_t size = name.size();
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            if (lead < 32 || lead == 127 || lead == '?')
+                return true;
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, code = lead & 0x1F, least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, code = lead & 0x0F, least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, code = lead & 0x07, least = 0x10000;
+        } else {
+            return true; // a continuation byte or an overlong/out-of-range lead
+        }
+        if (i + length > size)
+            return true;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = bytes[i + k];
+            if ((next & 0xC0) != 0x80)
+                return true;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return true;
+        if (code >= 127 && code <= 159)
+            return true;
+        i += length;
+    }
+    return false;
+}
+
+bool IsRefusedSubfolderName(const FileSystem& fs, std::string_view name)
+{
+    return name.size() >= fs.maxNameLength() || name == "." || name == ".." || HasUnsafeCharacters(name);
+}
+
+} // namespace vacantix

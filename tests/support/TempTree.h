@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vacantix::test {
+
+// A real folder tree in a fresh temporary folder, removed again (however
+// deep it grew) when the object goes.
+class TempTree {
+public:
+    // Builds the tree from a description, one entry per line, paths
+    // relative to the tree's root:
+    //   "A/B/"         a folder (missing parents are made)
+    //   "A/f"          a file of 1 byte; "A/f:0", "A/f:123" give the size
+    //   "A/l->target"  a symbolic link to `target`, as written
+    //   "A/p!"         a FIFO
+    explicit TempTree(std::string_view description = {});
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    void add(std::string_view description);
+
+    // The root folder, without a trailing separator.
+    [[nodiscard]] const std::string& root() const { return root_; }
+    // root() + "/" + relative.
+    [[nodiscard]] std::string path(std::string_view relative) const;
+
+    // Makes a chain of `depth` nested folders named `name` below `relative`,
+    // each made relative to its parent, so no path limit stops it. Returns
+    // the depth reached.
+    int makeChain(std::string_view relative, std::string_view name, int depth) const;
+
+private:
+    std::string root_;
+};
+
+} // namespace vacantix::test

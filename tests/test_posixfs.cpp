@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TempTree.h"
+
+using namespace vacantix;
+using vacantix::test::TempTree;
+
+namespace {
+
+std::vector<std::string> sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> fileNames(const Listing& listing, EntryKind kind)
+{
+    std::vector<std::string> names;
+    for (const FileEntry& file : listing.files)
+        if (file.kind == kind)
+            names.push_back(file.name);
+    return sorted(names);
+}
+
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+} // namespace
+
+TEST(PosixFileSystem, ListsFoldersApartFromEveryOtherKindOfEntry)
+{
+    TempTree tree(R"(
+        sub/
+        .hidden/
+        plain:5
+        empty:0
+        fifo!
+        to-sub->sub
+        to-root->/
+        dangling->nowhere
+    )");
+    PosixFileSystem fs;
+    auto listing = fs.list(tree.root());
+    ASSERT_TRUE(listing) << listing.failure().detail;
+    EXPECT_EQ(sorted(listing.value().subfolders), (std::vector<std::string>{".hidden", "sub"}));
+    EXPECT_EQ(fileNames(listing.value(), EntryKind::RegularFile), (std::vector<std::string>{"empty", "plain"}));
+    EXPECT_EQ(fileNames(listing.value(), EntryKind::Symlink),
+              (std::vector<std::string>{"dangling", "to-root", "to-sub"}));
+    EXPECT_EQ(fileNames(listing.value(), EntryKind::OtherFile), (std::vector<std::string>{"fifo"}));
+    EXPECT_FALSE(listing.value().subfoldersFailure);
+    EXPECT_FALSE(listing.value().filesFailure);
+
+    EXPECT_EQ(fs.fileSize(tree.root(), "plain").value(), 5u);
+    EXPECT_EQ(fs.fileSize(tree.root(), "empty").value(), 0u);
+    EXPECT_EQ(fs.fileSize(tree.root(), "gone").error(), FsError::PathNotFound);
+}
+
+TEST(PosixFileSystem, ALinkIsListedOnlyWhenTheUserNamedIt)
+{
+    TempTree tree("real/inside/\nlink->real");
+    PosixFileSystem fs;
+    const auto below = fs.list(tree.path("link"));
+    ASSERT_FALSE(below);
+    EXPECT_EQ(below.error(), FsError::PathNotFound);
+
+    const auto named = fs.listNamed(tree.path("link"));
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named.value().subfolders, std::vector<std::string>{"inside"});
+    // Children of a named link are reached through it, as their paths say.
+    EXPECT_TRUE(fs.list(tree.path("link/inside")));
+
+    EXPECT_TRUE(fs.isDirectory(tree.path("link")));
+    EXPECT_TRUE(fs.fileExists(tree.path("link")));
+    EXPECT_EQ(fs.attributes(tree.path("link")).value() & Alias, Alias);
+}
+
+TEST(PosixFileSystem, FailuresAreClassified)
+{
+    TempTree tree("file\nfolder/");
+    PosixFileSystem fs;
+    EXPECT_EQ(fs.list(tree.path("missing")).error(), FsError::PathNotFound);
+    EXPECT_EQ(fs.list(tree.path("file")).error(), FsError::PathNotFound);
+    EXPECT_EQ(fs.list(tree.path("folder/missing")).error(), FsError::PathNotFound);
+    EXPECT_EQ(fs.list("/" + std::string(fs.maxPathLength(), 'x')).error(), FsError::TooLong);
+    EXPECT_FALSE(fs.isDirectory(tree.path("file")));
+    EXPECT_TRUE(fs.fileExists(tree.path("file")));
+    EXPECT_FALSE(fs.fileExists(tree.path("missing")));
+    EXPECT_FALSE(fs.isDirectory(""));
+    EXPECT_EQ(fs.createFolder(tree.path("missing/child")).error(), FsError::PathNotFound);
+    EXPECT_TRUE(fs.createFolder(tree.path("made")));
+    EXPECT_TRUE(fs.isDirectory(tree.path("made")));
+
+    EXPECT_EQ(FsErrorOfErrno(EACCES), FsError::PermissionDenied);
+    EXPECT_EQ(FsErrorOfErrno(ELOOP), FsError::PathNotFound);
+    EXPECT_EQ(FsErrorOfErrno(EILSEQ), FsError::BadFileName);
+    EXPECT_EQ(FsErrorOfErrno(EIO), FsError::Other);
+}
+
+TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
+{
+    if (runningAsRoot())
+        GTEST_SKIP() << "root reads every folder";
+    TempTree tree("locked/inner/");
+    std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::none);
+    PosixFileSystem fs;
+    EXPECT_EQ(fs.list(tree.path("locked")).error(), FsError::PermissionDenied);
+    EXPECT_EQ(fs.list(tree.path("locked/inner")).error(), FsError::PermissionDenied);
+    EXPECT_EQ(fs.attributes(tree.path("locked")).value() & ReadOnly, ReadOnly);
+    std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::owner_all);
+}
+
+TEST(PosixFileSystem, AttributesOfAFolder)
+{
+    TempTree tree(".dot/\nplain/");
+    PosixFileSystem fs;
+    EXPECT_EQ(fs.attributes(tree.path(".dot")).value(), Directory | Hidden);
+    EXPECT_EQ(fs.attributes(tree.path("plain")).value(), Directory);
+    EXPECT_EQ(fs.attributes(tree.path("none")).error(), FsError::PathNotFound);
+}
+
+TEST(PosixFileSystem, AWalkDeeperThanTheOpenFolderCacheStillReadsTheRightFolders)
+{
+    TempTree tree("top/\nside/file");
+    const int depth = static_cast<int>(PosixFileSystem::kMaxOpenFolders) * 2 + 5;
+    ASSERT_EQ(tree.makeChain("top", "n", depth), depth);
+
+    PosixFileSystem fs;
+    std::string path = tree.path("top");
+    for (int level = 0; level < depth; ++level) {
+        auto listing = fs.list(path);
+        ASSERT_TRUE(listing) << level;
+        ASSERT_EQ(listing.value().subfolders, std::vector<std::string>{"n"}) << level;
+        path += "/n";
+    }
+    auto last = fs.list(path);
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(last.value().subfolders.empty());
+
+    // Back near the top, after the descriptors there were let go.
+    auto side = fs.list(tree.path("side"));
+    ASSERT_TRUE(side);
+    EXPECT_EQ(fileNames(side.value(), EntryKind::RegularFile), std::vector<std::string>{"file"});
+}
+
+TEST(PosixFileSystem, EveryListingReadsTheFolderAsItIsNow)
+{
+    TempTree tree("a/b/");
+    PosixFileSystem fs;
+    ASSERT_TRUE(fs.list(tree.path("a")));
+    ASSERT_TRUE(fs.list(tree.path("a/b")));
+    EXPECT_TRUE(fs.list(tree.path("a/b")).value().files.empty());
+
+    // Replace a/b by a different folder holding a file: no stale descriptor
+    // may answer for the new one.
+    std::filesystem::rename(tree.path("a/b"), tree.path("old"));
+    tree.add("a/b/new-file");
+    auto again = fs.list(tree.path("a/b"));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(fileNames(again.value(), EntryKind::RegularFile), std::vector<std::string>{"new-file"});
+
+    fs.endWalk();
+    std::filesystem::rename(tree.path("a"), tree.path("a-moved"));
+    tree.add("a/b/");
+    EXPECT_TRUE(fs.list(tree.path("a/b")).value().files.empty());
+}
+
+TEST(PosixFileSystem, SizeStopsOnceTheTotalPassesTheBound)
+{
+    TempTree tree("x/a:0\nx/s/b:0\nx/s/t/c:7\nz/e:0\nz/f/g:0");
+    PosixFileSystem fs;
+    EXPECT_GT(fs.size(tree.path("x"), 0).value(), 0u);
+    EXPECT_EQ(fs.size(tree.path("z"), 0).value(), 0u);
+    EXPECT_EQ(fs.size(tree.path("missing"), 0).error(), FsError::PathNotFound);
+}
