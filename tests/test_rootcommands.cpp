@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <set>
 
+#include "platform/FakeFileSystem.h"
 #include "roots/FolderPicker.h"
 #include "roots/SampleFolders.h"
 #include "support/ScriptedPrompter.h"
@@ -95,69 +95,38 @@ TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
     EXPECT_THAT(prompter.errorReports(), IsEmpty());
 }
 
-// Folders only, in memory: enough for making sample folders one level at a
-// time, with a file standing in the way where the test puts one.
-class FolderSet final : public FileSystem {
-public:
-    std::set<std::string> folders;
-    std::set<std::string> files;
-
-    FsResult<Listing> list(const std::string&) override { return FsFailure{FsError::Other, "unused"}; }
-    FsResult<int> attributes(const std::string&) override { return FsFailure{FsError::Other, "unused"}; }
-    FsResult<std::uint64_t> fileSize(const std::string&, const std::string&) override
-    {
-        return FsFailure{FsError::Other, "unused"};
-    }
-    bool fileExists(const std::string& path) override { return folders.contains(path) || files.contains(path); }
-    bool isDirectory(const std::string& path) override { return folders.contains(path); }
-    FsResult<Done> createFolder(const std::string& path) override
-    {
-        const std::string parent = path.substr(0, path.rfind('/'));
-        if (!folders.contains(parent))
-            return FsFailure{FsError::PathNotFound, "Path not found"};
-        if (fileExists(path))
-            return FsFailure{FsError::Other, "File already exists"};
-        folders.insert(path);
-        return Done{};
-    }
-    const std::vector<std::string>& systemFolders() const override { return none_; }
-
-private:
-    std::vector<std::string> none_;
-};
-
-std::vector<std::string> Below(const std::set<std::string>& folders, const std::string& root)
+// The empty sample folders that are folders below `root`, in list order.
+std::vector<std::string> MadeBelow(FileSystem& fs, const std::string& root)
 {
     std::vector<std::string> found;
-    for (const std::string& folder : folders)
-        if (folder.starts_with(root + "/"))
-            found.push_back(folder.substr(root.size() + 1));
+    for (const std::string_view relative : EmptySampleFolders())
+        if (fs.isDirectory(root + "/" + std::string(relative)))
+            found.emplace_back(relative);
     return found;
 }
 
 TEST(EmptySampleFolders, MissingOnesAreMadeAgainParentsFirst)
 {
-    FolderSet fs;
-    fs.folders = {"/p", "/p/Samples", "/p/Samples/This one is empty 2"};
+    FakeFileSystem fs;
+    fs.add("/p", "Samples/This one is empty 2/\nSamples/Other/");
     test::ScriptedPrompter prompter;
     Trap trap(prompter, "in Vacantix2021/08/31.Form1.Form_Load ");
     EnsureEmptySampleFolders(fs, "/p/Samples", trap);
 
     EXPECT_THAT(prompter.errorReports(), IsEmpty());
-    EXPECT_THAT(Below(fs.folders, "/p/Samples"),
-                ElementsAre(".A hidden empty folder", "A nest of empty folders", "A nest of empty folders/Level 1",
-                            "A nest of empty folders/Level 1/Level 2",
-                            "A nest of empty folders/Level 1/Level 2/Level 3", "This one is empty 1",
-                            "This one is empty 2"));
+    EXPECT_THAT(MadeBelow(fs, "/p/Samples"),
+                ElementsAre("This one is empty 1", "This one is empty 2", "A nest of empty folders",
+                            "A nest of empty folders/Level 1", "A nest of empty folders/Level 1/Level 2",
+                            "A nest of empty folders/Level 1/Level 2/Level 3", ".A hidden empty folder"));
+    EXPECT_TRUE(fs.isDirectory("/p/Samples/Other"));
     EXPECT_EQ(EmptySampleFolders()[0], "This one is empty 1");
     EXPECT_EQ(EmptySampleFolders()[1], "This one is empty 2");
 }
 
 TEST(EmptySampleFolders, EachFolderThatCannotBeMadeIsReportedUnderItsStep)
 {
-    FolderSet fs;
-    fs.folders = {"/p", "/p/Samples"};
-    fs.files = {"/p/Samples/This one is empty 1", "/p/Samples/A nest of empty folders"};
+    FakeFileSystem fs;
+    fs.add("/p", "Samples/This one is empty 1\nSamples/A nest of empty folders");
     test::ScriptedPrompter prompter;
     Trap trap(prompter, "in Vacantix2021/08/31.Form1.Form_Load ");
     EnsureEmptySampleFolders(fs, "/p/Samples", trap);
@@ -168,16 +137,16 @@ TEST(EmptySampleFolders, EachFolderThatCannotBeMadeIsReportedUnderItsStep)
     EXPECT_THAT(reports[0], HasSubstr("Form1.Form_Load at line 136"));
     for (std::size_t i = 1; i < reports.size(); ++i)
         EXPECT_THAT(reports[i], HasSubstr("Form1.Form_Load at line 138"));
-    EXPECT_THAT(Below(fs.folders, "/p/Samples"), ElementsAre(".A hidden empty folder", "This one is empty 2"));
+    EXPECT_THAT(MadeBelow(fs, "/p/Samples"), ElementsAre("This one is empty 2", ".A hidden empty folder"));
 
     // Without a sample root nothing is made up in its place.
-    FolderSet bare;
-    bare.folders = {"/p"};
+    FakeFileSystem bare;
+    bare.addFolder("/p");
     test::ScriptedPrompter quiet;
     Trap again(quiet, "in Vacantix2021/08/31.Form1.Form_Load ");
     EnsureEmptySampleFolders(bare, "/p/Samples", again);
     EXPECT_EQ(quiet.errorReports().size(), EmptySampleFolders().size());
-    EXPECT_THAT(bare.folders, ElementsAre("/p"));
+    EXPECT_FALSE(bare.fileExists("/p/Samples"));
 }
 
 } // namespace
