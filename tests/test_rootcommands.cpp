@@ -2,9 +2,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <filesystem>
+
 #include "platform/FakeFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "roots/FolderPicker.h"
 #include "roots/SampleFolders.h"
+#include "roots/qt/SampleLocation.h"
+#include "support/PrivateHome.h"
+#include "support/TempTree.h"
 #include "support/ScriptedPrompter.h"
 
 namespace vacantix {
@@ -147,6 +154,63 @@ TEST(EmptySampleFolders, EachFolderThatCannotBeMadeIsReportedUnderItsStep)
     EnsureEmptySampleFolders(bare, "/p/Samples", again);
     EXPECT_EQ(quiet.errorReports().size(), EmptySampleFolders().size());
     EXPECT_FALSE(bare.fileExists("/p/Samples"));
+}
+
+class SampleLocation : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::remove_all(userSamples().parent_path()); }
+
+    static std::filesystem::path userSamples()
+    {
+        return std::filesystem::path(test::privateHome()) / "data" / "Vacantix" / "Samples";
+    }
+
+    static std::string Root(const QString& root) { return QFile::encodeName(root).toStdString(); }
+
+    test::TempTree program{"Samples/About.txt\n"
+                           "Samples/Only a zero-byte file/Empty.txt:0\n"
+                           "Samples/A file deep inside/Level 1/Notes.txt:12\n"
+                           "Samples/.A hidden empty folder/\n"};
+};
+
+TEST_F(SampleLocation, WritableProgramFolderKeepsItsOwnSamples)
+{
+    const QString folder = QFile::decodeName(program.root().c_str());
+    EXPECT_EQ(Root(PrepareSampleRoot(folder)), program.path("Samples"));
+    EXPECT_EQ(Root(PrepareSampleRoot(folder + "/")), program.path("Samples"));
+    EXPECT_FALSE(std::filesystem::exists(userSamples()));
+}
+
+TEST_F(SampleLocation, InstalledProgramCopiesItsSamplesForTheUserOnce)
+{
+    const QString folder = QFile::decodeName(program.root().c_str());
+    const std::string root = Root(PrepareSampleRoot(folder, false));
+    EXPECT_EQ(root, userSamples().string());
+    EXPECT_EQ(std::filesystem::file_size(userSamples() / "Only a zero-byte file" / "Empty.txt"), 0u);
+    EXPECT_EQ(std::filesystem::file_size(userSamples() / "A file deep inside" / "Level 1" / "Notes.txt"), 12u);
+    EXPECT_TRUE(std::filesystem::is_directory(userSamples() / ".A hidden empty folder"));
+
+    // The copy is the user's from now on: what the user removed stays removed.
+    std::filesystem::remove(userSamples() / "About.txt");
+    EXPECT_EQ(Root(PrepareSampleRoot(folder, false)), root);
+    EXPECT_FALSE(std::filesystem::exists(userSamples() / "About.txt"));
+
+    // The start-up then makes the empty ones there, without a report.
+    PosixFileSystem fs;
+    test::ScriptedPrompter prompter;
+    Trap trap(prompter, "in Vacantix2021/08/31.Form1.Form_Load ");
+    EnsureEmptySampleFolders(fs, root, trap);
+    EXPECT_THAT(prompter.errorReports(), IsEmpty());
+    EXPECT_EQ(MadeBelow(fs, root).size(), EmptySampleFolders().size());
+}
+
+TEST_F(SampleLocation, ProgramWithoutSamplesGetsAnEmptyUserFolder)
+{
+    test::TempTree bare("bin/");
+    const std::string root = Root(PrepareSampleRoot(QFile::decodeName(bare.path("bin").c_str())));
+    EXPECT_EQ(root, userSamples().string());
+    EXPECT_TRUE(std::filesystem::is_directory(root));
+    EXPECT_FALSE(std::filesystem::exists(bare.path("bin/Samples")));
 }
 
 } // namespace
