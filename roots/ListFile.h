@@ -22,6 +22,11 @@ namespace vacantix {
 void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs, Prompter& prompter,
                   ScanHooks& hooks);
 
+// The line rules of LoadListFile applied to text already read (a list that
+// arrives on standard input): appends every listed folder that exists and
+// can be listed. Never shows a message; nothing here throws.
+void LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks);
+
 // Turns doubled separators into one, left to right without overlap; a leading
 // run of separators becomes exactly one "/" (there are no network paths).
 [[nodiscard]] std::string CollapseDoubleBackslashes(std::string_view path);

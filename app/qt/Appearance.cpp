@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Colours, the program icon and the reader of Windows cursor files.
+#include "app/qt/Appearance.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QtEndian>
+
+#include "platform/Failure.h"
+#include "platform/qt/QtPrompter.h"
+
+namespace vacantix {
+
+QColor ButtonFaceColor()
+{
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
+void SetBackColor(QWidget& widget, const QColor& colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+void SetFormBackColors(QWidget& window)
+{
+    const QColor face = ButtonFaceColor();
+    SetBackColor(window, face);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
+            qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child))
+            SetBackColor(*child, face);
+    }
+}
+
+namespace {
+
+// An empty folder with a tick: what the program finds and clears.
+QPixmap DrawIcon(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+
+    QPainterPath back;
+    back.moveTo(4, 14);
+    back.lineTo(24, 14);
+    back.lineTo(29, 20);
+    back.lineTo(60, 20);
+    back.lineTo(60, 56);
+    back.lineTo(4, 56);
+    back.closeSubpath();
+    painter.setPen(QPen(QColor(0x8a, 0x5a, 0x00), 2.5));
+    painter.setBrush(QColor(0xf2, 0xb6, 0x3c));
+    painter.drawPath(back);
+
+    painter.setBrush(QColor(0xff, 0xd8, 0x73));
+    painter.drawRoundedRect(QRectF(4, 26, 56, 30), 3, 3);
+
+    painter.setPen(QPen(QColor(0x1f, 0x7a, 0x2e), 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath tick;
+    tick.moveTo(20, 40);
+    tick.lineTo(29, 49);
+    tick.lineTo(46, 31);
+    painter.drawPath(tick);
+    return pixmap;
+}
+
+quint16 Word(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 Dword(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+// A bitmap image of an icon or cursor entry: a BITMAPINFOHEADER whose height
+// counts the colour rows and the AND-mask rows, a palette for up to 8 bits,
+// the colour rows bottom-up, then the 1-bit mask rows bottom-up.
+std::optional<QImage> DecodeDib(const QByteArray& data)
+{
+    if (data.size() < 40)
+        return std::nullopt;
+    const quint32 headerSize = Dword(data, 0);
+    const auto width = static_cast<qint32>(Dword(data, 4));
+    const auto doubledHeight = static_cast<qint32>(Dword(data, 8));
+    const quint16 bits = Word(data, 14);
+    const quint32 compression = Dword(data, 16);
+    quint32 paletteSize = Dword(data, 32);
+    if (headerSize < 40 || width <= 0 || width > 1024 || doubledHeight <= 0 || doubledHeight > 2048 ||
+        compression != 0)
+        return std::nullopt;
+    const int height = doubledHeight / 2;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
+        return std::nullopt;
+    if (bits <= 8 && paletteSize == 0)
+        paletteSize = 1u << bits;
+
+    const qsizetype paletteAt = headerSize;
+    const qsizetype pixelsAt = paletteAt + (bits <= 8 ? paletteSize * 4 : 0);
+    const qsizetype stride = ((static_cast<qsizetype>(width) * bits + 31) / 32) * 4;
+    const qsizetype maskStride = ((static_cast<qsizetype>(width) + 31) / 32) * 4;
+    const qsizetype maskAt = pixelsAt + stride * height;
+    const bool hasMask = data.size() >= maskAt + maskStride * height;
+    if (data.size() < maskAt)
+        return std::nullopt;
+
+    QImage image(width, height, QImage::Format_ARGB32);
+    bool anyAlpha = false;
+    for (int y = 0; y < height; ++y) {
+        const char* row = data.constData() + pixelsAt + stride * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            QRgb colour = 0;
+            if (bits == 32) {
+                const auto* p = reinterpret_cast<const uchar*>(row + x * 4);
+                colour = qRgba(p[2], p[1], p[0], p[3]);
+                anyAlpha = anyAlpha || p[3] != 0;
+            } else if (bits == 24) {
+                const auto* p = reinterpret_cast<const uchar*>(row + x * 3);
+                colour = qRgb(p[2], p[1], p[0]);
+            } else {
+                const int perByte = 8 / bits;
+                const auto byte = static_cast<uchar>(row[x / perByte]);
+                const int shift = (perByte - 1 - x % perByte) * bits;
+                const quint32 index = (byte >> shift) & ((1u << bits) - 1);
+                if (index >= paletteSize)
+                    return std::nullopt;
+                const auto* p = reinterpret_cast<const uchar*>(data.constData() + paletteAt + index * 4);
+                colour = qRgb(p[2], p[1], p[0]);
+            }
+            image.setPixel(x, y, colour);
+        }
+    }
+    if (bits == 32 && anyAlpha)
+        return image;
+    for (int y = 0; y < height; ++y) {
+        const char* row = data.constData() + maskAt + maskStride * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const bool transparent = hasMask && ((static_cast<uchar>(row[x / 8]) >> (7 - x % 8)) & 1);
+            const QRgb colour = image.pixel(x, y);
+            image.setPixel(x, y, transparent ? qRgba(0, 0, 0, 0) : (colour | 0xff000000u));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(DrawIcon(size));
+    return icon;
+}
+
+std::optional<QCursor> DecodeCursor(const QByteArray& bytes)
+{
+    if (bytes.size() < 6 || Word(bytes, 0) != 0 || Word(bytes, 2) != 2)
+        return std::nullopt;
+    const int count = Word(bytes, 4);
+    if (count == 0 || bytes.size() < 6 + 16 * count)
+        return std::nullopt;
+
+    int best = -1;
+    int bestWidth = -1;
+    for (int i = 0; i < count; ++i) {
+        const qsizetype entry = 6 + 16 * i;
+        const int width = static_cast<uchar>(bytes[entry]) == 0 ? 256 : static_cast<uchar>(bytes[entry]);
+        if (width > bestWidth) {
+            best = i;
+            bestWidth = width;
+        }
+    }
+    const qsizetype entry = 6 + 16 * best;
+    const int hotX = Word(bytes, entry + 4);
+    const int hotY = Word(bytes, entry + 6);
+    const quint32 length = Dword(bytes, entry + 8);
+    const quint32 offset = Dword(bytes, entry + 12);
+    if (offset >= static_cast<quint32>(bytes.size()) || length > static_cast<quint32>(bytes.size()) - offset)
+        return std::nullopt;
+    const QByteArray data = bytes.mid(offset, length);
+
+    std::optional<QImage> image;
+    if (data.startsWith("\x89PNG")) {
+        QImage png;
+        if (png.loadFromData(data, "PNG"))
+            image = png;
+    } else {
+        image = DecodeDib(data);
+    }
+    if (!image || image->isNull())
+        return std::nullopt;
+    return QCursor(QPixmap::fromImage(*image), std::min(hotX, image->width() - 1),
+                   std::min(hotY, image->height() - 1));
+}
+
+QCursor LoadCursorFile(const std::string& path)
+{
+    QFile file(PathText(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(file.error() == QFileDevice::PermissionsError ? PermissionDenied : FileNotFound,
+                      file.errorString().toStdString());
+    const QByteArray bytes = file.read(4 * 1024 * 1024);
+    if (auto cursor = DecodeCursor(bytes))
+        return *cursor;
+    throw Failure(OtherError, "Invalid picture");
+}
+
+} // namespace vacantix

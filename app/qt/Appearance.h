@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QColor>
+#include <QCursor>
+#include <QIcon>
+#include <QWidget>
+#include <optional>
+#include <string>
+
+namespace vacantix {
+
+// The face colour of push buttons in the current palette.
+[[nodiscard]] QColor ButtonFaceColor();
+
+// Gives a window, and each of its option buttons, check boxes, frames and
+// labels, the button-face background. Other controls keep their colours.
+void SetFormBackColors(QWidget& window);
+
+// Fills a widget's background with a colour.
+void SetBackColor(QWidget& widget, const QColor& colour);
+
+// The program icon, drawn in every size the desktop asks for.
+[[nodiscard]] QIcon ProgramIcon();
+
+// Reads a Windows cursor file (.cur: an icon directory of type 2 whose
+// entries carry the hot spot, each image a PNG or a device-independent
+// bitmap with its AND mask) and returns its largest image as a cursor.
+// Throws Failure when the file cannot be read or is no cursor file.
+[[nodiscard]] QCursor LoadCursorFile(const std::string& path);
+
+// Decodes the bytes of a cursor file; nothing when they are no cursor.
+[[nodiscard]] std::optional<QCursor> DecodeCursor(const QByteArray& bytes);
+
+} // namespace vacantix
