@@ -19,9 +19,13 @@ void MemoryResultsList::removeMany(const std::vector<std::size_t>& positions)
     for (const std::size_t position : positions)
         doomed[position - 1] = true;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (!doomed[i])
-            entries_[kept++] = std::move(entries_[i]);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (doomed[i])
+            continue;
+        if (kept != i)
+            entries_[kept] = std::move(entries_[i]);
+        ++kept;
+    }
     entries_.resize(kept);
 }
 
