@@ -249,3 +249,19 @@ TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
     EXPECT_TRUE(run.err.ends_with("\r\x1b[K")) << run.err;
     EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"a", "a/b", "a/b/c", "d"}));
 }
+
+TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)
+{
+    const test::TempTree tree("e/");
+    QtSettingsStore().set("Check3", "yes");
+
+    const CliOutcome refused = RunCli({tree.root()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(refused.err.starts_with("vacantix-cli: the stored option Check3 (\"yes\")")) << refused.err;
+    EXPECT_NE(refused.err.find("--ignore-hidden"), std::string::npos) << refused.err;
+
+    const CliOutcome overridden = RunCli({"--ignore-hidden", "0", tree.root()});
+    EXPECT_EQ(overridden.status, 0) << overridden.err;
+    EXPECT_EQ(overridden.out, tree.path("e") + "\n");
+}
