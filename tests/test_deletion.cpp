@@ -265,11 +265,21 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_FALSE(fs::exists(base / "full/sub"));
 }
 
-TEST(QtTrashBackend, AMissingPathIsRefusedNotSwallowed)
+TEST(QtTrashBackend, RefusesWhatItCannotTakeAndLeavesItInPlace)
 {
     QtTrash trash;
-    const auto result = trash.moveToTrash(privateHome() + "/no-such-folder");
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(trash.moveToTrash(privateHome() + "/no-such-folder"));
+
+    // A name that is no valid UTF-8 is refused, not mistaken for another.
+    const std::string odd = privateHome() + "/odd\xFF";
+    const std::string other = privateHome() + "/odd\xEF\xBF\xBD";
+    fs::create_directories(odd);
+    fs::create_directories(other);
+    const auto refused = trash.moveToTrash(odd);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), FsError::BadFileName);
+    EXPECT_TRUE(fs::is_directory(odd));
+    EXPECT_TRUE(fs::is_directory(other));
 }
 
 } // namespace
