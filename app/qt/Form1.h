@@ -12,6 +12,7 @@
 
 #include "app/ErrorReport.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderOpener.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
 #include "settings/Settings.h"
@@ -107,6 +108,13 @@ public:
     [[nodiscard]] double longestYieldGapMs() const { return longestGapMs_; }
     void resetYieldGap();
 
+    // Where "Load Sample/Example Folders" shows the sample folder: the
+    // desktop's file browser unless another opener is set (tests do).
+    [[nodiscard]] FolderOpener& folderOpener() const;
+    void setFolderOpener(FolderOpener& opener) { folderOpener_ = &opener; }
+    // The sample folder in use, without a trailing "/" (see PrepareSampleRoot).
+    [[nodiscard]] std::string sampleRoot() const;
+
     // Pixels for a length in twips, at this window's scale.
     [[nodiscard]] int twips(int value) const;
 
@@ -156,6 +164,7 @@ private:
     Settings& settings_;
     Prompter& prompter_;
     std::string programFolder_;
+    FolderOpener* folderOpener_ = nullptr;
 
     FolderListModel* folderModel_ = nullptr;
     ResultsModel* resultsModel_ = nullptr;

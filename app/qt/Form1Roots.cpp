@@ -1,26 +1,54 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker, the settings window and the sample folders of the main
 // window.
+#include <QFile>
+
 #include "app/qt/Form1.h"
+#include "platform/qt/DesktopFolderOpener.h"
+#include "roots/FolderPicker.h"
+#include "roots/SampleFolders.h"
+#include "roots/qt/SampleLocation.h"
+#include "settings/qt/Form2.h"
 
 namespace vacantix {
 
-void Form1::PushButton6_Click() {}
+void Form1::PushButton6_Click()
+{
+    if (scanActive_)
+        return;
+    AddOneFolder(roots(), prompter_);
+}
 
-void Form1::PushButton8_Click() {}
+void Form1::PushButton8_Click()
+{
+    Trap trap(prompter_, "in Vacantix2021/08/31.Form1.PushButton8_Click ");
+    trap.step(100, [&] {
+        Form2 form(settings_, prompter_, programFolder_, this);
+        form.exec();
+    });
+}
 
-void Form1::PushButton10_Click() {}
+void Form1::PushButton10_Click()
+{
+    if (scanActive_)
+        return;
+    LoadSampleFolders(roots(), prompter_, folderOpener(), sampleRoot());
+}
+
+FolderOpener& Form1::folderOpener() const
+{
+    static DesktopFolderOpener desktop;
+    return folderOpener_ ? *folderOpener_ : desktop;
+}
+
+std::string Form1::sampleRoot() const
+{
+    return QFile::encodeName(PrepareSampleRoot(QFile::decodeName(programFolder_.c_str()))).toStdString();
+}
 
 void Form1::ensureSampleFolders(Trap& trap)
 {
-    for (const auto& [line, name] : {std::pair{136, "Samples/This one is empty 1"},
-                                     std::pair{138, "Samples/This one is empty 2"}}) {
-        const std::string folder = ChildPath(programFolder_, name);
-        trap.step(line, [&] {
-            if (!fs_.isDirectory(folder))
-                fs_.createFolder(folder).orThrow();
-        });
-    }
+    EnsureEmptySampleFolders(fs_, sampleRoot(), trap);
 }
 
 } // namespace vacantix

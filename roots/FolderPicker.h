@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string_view>
+
+#include "platform/Prompter.h"
+#include "roots/FolderList.h"
+
+namespace vacantix {
+
+inline constexpr std::string_view kAddOneFolderPath = "in Vacantix2021/08/31.Form1.PushButton6_Click ";
+
+// "Add One Folder": lets the user pick one folder in the prompter's folder
+// chooser ("Select Folder") and appends it with one trailing "/" to `roots`
+// ("/" for the root folder itself). A cancelled or empty choice adds nothing.
+// The same folder picked twice is added twice. A failure shows the error
+// report with its step, and the command goes on with its next step.
+void AddOneFolder(FolderList& roots, Prompter& prompter);
+
+} // namespace vacantix

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "roots/qt/SampleLocation.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace vacantix {
+
+namespace {
+
+void CopyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    QDirIterator entries(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo entry = entries.fileInfo();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(entry.filePath());
+        if (entry.isDir() && !entry.isSymLink())
+            QDir().mkpath(target);
+        else if (entry.isFile())
+            (void)QFile::copy(entry.filePath(), target);
+    }
+}
+
+} // namespace
+
+QString PrepareSampleRoot(const QString& programFolder)
+{
+    const QFileInfo shipped(QDir(programFolder).filePath(QStringLiteral("Samples")));
+    return PrepareSampleRoot(programFolder, shipped.isDir() && shipped.isWritable());
+}
+
+QString PrepareSampleRoot(const QString& programFolder, bool shippedWritable)
+{
+    const QString shipped = QDir(programFolder).filePath(QStringLiteral("Samples"));
+    const QFileInfo shippedInfo(shipped);
+    if (shippedInfo.isDir() && shippedWritable)
+        return QDir::cleanPath(shipped);
+
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Vacantix/Samples");
+    if (!QFileInfo(own).isDir()) {
+        if (shippedInfo.isDir())
+            CopyTree(shipped, own);
+        else
+            QDir().mkpath(own);
+    }
+    return QDir::cleanPath(own);
+}
+
+} // namespace vacantix

@@ -1,0 +1,345 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/qt/Form2.h"
+
+#include <QCheckBox>
+#include <cmath>
+#include <QComboBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/ErrorReport.h"
+#include "app/qt/Appearance.h"
+#include "app/qt/Form1.h"
+#include "platform/FileSystem.h"
+#include "platform/Failure.h"
+
+namespace vacantix {
+
+namespace {
+
+constexpr std::string_view kLoadPath = "in Vacantix2021/08/31.Form2.Form_Load ";
+constexpr std::string_view kOkPath = "in Vacantix2021/08/31.Form2.PushButton7_Click ";
+
+// What Text1 holds before the load replaces it: the default names, each
+// followed by a line end (the stored default has none after the last).
+const QString kDesignText1 =
+    QStringLiteral("System Volume Information\nRECYCLER\nRecycled\nNtUninstall\n$RECYCLE.BIN\n");
+
+// A control refuses a value outside its range as the run-time does.
+Failure InvalidPropertyValue()
+{
+    return Failure(380, "Invalid property value");
+}
+
+QString FromStored(std::string_view text)
+{
+    QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+std::string ToStored(const QString& shown)
+{
+    QString text = shown;
+    text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+// Window positions are designed in twips, 15 to a pixel at 96 dpi. A denser
+// screen, or a stand-in face wider than Arial, enlarges the whole window so
+// that every caption fits its place.
+class TwipsScale {
+public:
+    explicit TwipsScale(double factor) : factor_(factor) {}
+
+    [[nodiscard]] int operator()(int twips) const { return int(std::lround(twips / 15.0 * factor_)); }
+    [[nodiscard]] QRect rect(int left, int top, int width, int height) const
+    {
+        return {(*this)(left), (*this)(top), (*this)(width), (*this)(height)};
+    }
+
+private:
+    double factor_;
+};
+
+struct Caption {
+    QString text;
+    int widthTwips;
+    double extraPixels; // the check box's indicator, the frame's margins
+};
+
+double FittingScale(const QWidget& window, const QFont& font, std::initializer_list<Caption> captions)
+{
+    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
+    const QFontMetricsF metrics(font, &window);
+    double fit = 1.0;
+    for (const Caption& caption : captions) {
+        const double needed = metrics.horizontalAdvance(caption.text) + caption.extraPixels;
+        fit = std::max(fit, needed / (caption.widthTwips / 15.0 * dpiScale));
+    }
+    return dpiScale * std::min(fit, 2.0);
+}
+
+int StoredCheckState(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+Form2::Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent)
+    : QDialog(parent), settings_(settings), prompter_(prompter), programFolder_(std::move(programFolder))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    setFont(font);
+
+    buildControls();
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+void Form2::buildControls()
+{
+    const TwipsScale tw(FittingScale(
+        *this, font(),
+        {{QStringLiteral("Directories with files that are 0 KB count as empty"), 4695, 24},
+         {QStringLiteral("Ignore these directory names when searching"), 7800, 24},
+         {QStringLiteral("Delete Mode:"), 1095, 2}}));
+    setFixedSize(tw(8040), tw(5085));
+
+    frame1_ = new QGroupBox(QStringLiteral("General Options"), this);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setGeometry(tw.rect(120, 120, 7800, 1935));
+
+    label1_ = new QLabel(QStringLiteral("Delete Mode:"), frame1_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(tw.rect(240, 360, 1095, 225));
+
+    combo1_ = new QComboBox(frame1_);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(tw.rect(1440, 300, 6100, 345));
+
+    check1_ = new QCheckBox(QStringLiteral("Directories with files that are 0 KB count as empty"), frame1_);
+    check1_->setObjectName(QStringLiteral("Check1"));
+    check1_->setGeometry(tw.rect(240, 720, 4695, 255));
+
+    check2_ = new QCheckBox(QStringLiteral("Skip system directories (recommended)"), frame1_);
+    check2_->setObjectName(QStringLiteral("Check2"));
+    check2_->setGeometry(tw.rect(240, 1080, 4695, 255));
+
+    check3_ = new QCheckBox(QStringLiteral("Ignore hidden folders"), frame1_);
+    check3_->setObjectName(QStringLiteral("Check3"));
+    check3_->setGeometry(tw.rect(240, 1440, 4695, 255));
+
+    frame2_ = new QGroupBox(QStringLiteral("Ignore these directory names when searching"), this);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame2_->setGeometry(tw.rect(120, 2160, 7800, 2295));
+
+    text1_ = new QPlainTextEdit(frame2_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(tw.rect(240, 360, 7300, 1695));
+    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setTabChangesFocus(true);
+    text1_->setPlainText(kDesignText1);
+
+    pushButton7_ = new QPushButton(QStringLiteral("OK"), this);
+    pushButton7_->setObjectName(QStringLiteral("PushButton7"));
+    pushButton7_->setGeometry(tw.rect(120, 4560, 7800, 405));
+    QFont buttonFont = font();
+    buttonFont.setPointSizeF(11.25);
+    pushButton7_->setFont(buttonFont);
+    pushButton7_->setAutoDefault(false);
+
+    setTabOrder(combo1_, check1_);
+    setTabOrder(check1_, check2_);
+    setTabOrder(check2_, check3_);
+    setTabOrder(check3_, text1_);
+    setTabOrder(text1_, pushButton7_);
+
+    // Mouse moves decide the window's pointer, as a property of the window.
+    for (QWidget* place : {static_cast<QWidget*>(this), static_cast<QWidget*>(frame1_),
+                           static_cast<QWidget*>(frame2_), static_cast<QWidget*>(pushButton7_)}) {
+        place->setMouseTracking(true);
+        place->installEventFilter(this);
+    }
+
+    connect(check1_, &QCheckBox::stateChanged, this, &Form2::Check1_Click);
+    connect(check2_, &QCheckBox::stateChanged, this, &Form2::Check2_Click);
+    connect(check3_, &QCheckBox::stateChanged, this, &Form2::Check3_Click);
+    connect(combo1_, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
+    connect(text1_, &QPlainTextEdit::textChanged, this, &Form2::Text1_Change);
+    connect(pushButton7_, &QPushButton::clicked, this, &Form2::PushButton7_Click);
+}
+
+void Form2::Form_Load()
+{
+    Trap trap(prompter_, kLoadPath);
+    trap.step(100, [&] { SetFormBackColors(*this); });
+    trap.step(102, [&] { setWindowIcon(ProgramIcon()); });
+
+    // Adding the first item must not select it: the combo starts with none.
+    trap.step(104, [&] {
+        const QSignalBlocker quiet(combo1_);
+        combo1_->addItem(QStringLiteral("Delete to recycle bin"));
+        combo1_->setCurrentIndex(-1);
+    });
+    trap.step(106, [&] {
+        const QSignalBlocker quiet(combo1_);
+        combo1_->addItem(QStringLiteral("Delete directly"));
+        combo1_->setCurrentIndex(-1);
+    });
+    trap.step(108, [&] {
+        const int position = settings_.combo1();
+        if (position < -1 || position >= combo1_->count())
+            throw InvalidPropertyValue();
+        combo1_->setCurrentIndex(position);
+    });
+    trap.step(110, [&] { setCheckValue(check1_, settings_.check1()); });
+    trap.step(112, [&] { setCheckValue(check2_, settings_.check2()); });
+    trap.step(114, [&] { setCheckValue(check3_, settings_.check3()); });
+    trap.step(116, [&] {
+        const QString shown = FromStored(settings_.text1());
+        if (shown != text1_->toPlainText())
+            text1_->setPlainText(shown);
+    });
+    const std::string cursorFile = ChildPath(programFolder_, "HAND-M.CUR");
+    if (trap.test(118, [&] { return QFileInfo::exists(QFile::decodeName(cursorFile.c_str())); }))
+        trap.step(120, [&] { customCursor_ = LoadCursorFile(cursorFile); });
+
+    if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
+}
+
+int Form2::CheckStateFromStored(std::int16_t value)
+{
+    if (value < 0 || value > 2)
+        throw InvalidPropertyValue();
+    return value;
+}
+
+void Form2::setCheckValue(QCheckBox* box, int value)
+{
+    switch (CheckStateFromStored(static_cast<std::int16_t>(value))) {
+    case 0:
+        box->setCheckState(Qt::Unchecked);
+        break;
+    case 1:
+        box->setCheckState(Qt::Checked);
+        break;
+    default:
+        box->setCheckState(Qt::PartiallyChecked);
+        break;
+    }
+}
+
+void Form2::storeCheckState(QCheckBox* box, std::string_view key)
+{
+    // A grayed state only ever comes from the store; once the user has moved
+    // the box out of it, clicks toggle between unchecked and checked.
+    if (box->checkState() != Qt::PartiallyChecked)
+        box->setTristate(false);
+    settings_.write(key, std::to_string(StoredCheckState(box)));
+}
+
+void Form2::Check1_Click()
+{
+    storeCheckState(check1_, kCheck1);
+}
+
+void Form2::Check2_Click()
+{
+    storeCheckState(check2_, kCheck2);
+}
+
+void Form2::Check3_Click()
+{
+    storeCheckState(check3_, kCheck3);
+}
+
+void Form2::Combo1_Click()
+{
+    settings_.write(kCombo1, std::to_string(combo1_->currentIndex()));
+}
+
+void Form2::Text1_Change()
+{
+    settings_.write(kText1, text1Value());
+}
+
+std::string Form2::text1Value() const
+{
+    return ToStored(text1_->toPlainText());
+}
+
+void Form2::PushButton7_Click()
+{
+    Trap trap(prompter_, kOkPath);
+    trap.step(100, [&] { close(); });
+}
+
+void Form2::setMousePointer(int value)
+{
+    mousePointer_ = value;
+    switch (value) {
+    case BusyPointer:
+        setCursor(Qt::WaitCursor);
+        break;
+    case CustomPointer:
+        setCursor(customCursor_ ? *customCursor_ : QCursor(Qt::PointingHandCursor));
+        break;
+    case ArrowPointer:
+        setCursor(Qt::ArrowCursor);
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseMove || mousePointer_ == BusyPointer)
+        return QDialog::eventFilter(watched, event);
+    // A move the button (or another control) ignored travels on to the frame
+    // and the window; only a move over their own background counts there.
+    if (watched == pushButton7_) {
+        setMousePointer(CustomPointer);
+    } else if (auto* place = qobject_cast<QWidget*>(watched)) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (!place->childAt(at))
+            setMousePointer(DefaultPointer);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace vacantix
+
+// Compiled here, not with the other windows, so that the settings window
+// links without them.
+#include "moc_Form2.cpp"

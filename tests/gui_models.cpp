@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The list models behind the main window, the Qt prompter's text helpers,
+// the application title and the cursor-file reader.
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include "app/ApplicationTitle.h"
+#include "app/qt/Appearance.h"
+#include "platform/Failure.h"
+#include "platform/qt/QtPrompter.h"
+#include "results/qt/ResultsModel.h"
+#include "roots/qt/FolderListModel.h"
+
+using namespace vacantix;
+
+namespace {
+
+void RunPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+std::vector<std::string> Texts(const ResultsList& list)
+{
+    std::vector<std::string> texts;
+    for (std::size_t i = 1; i <= list.count(); ++i)
+        texts.push_back(list.text(i));
+    return texts;
+}
+
+} // namespace
+
+TEST(ResultsModel, AppendedEntriesReachViewsInBatchesWhileCountsStayExact)
+{
+    ResultsModel model;
+    int insertions = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    for (int i = 0; i < 1000; ++i) {
+        model.append("/t/" + std::to_string(i));
+        model.refresh();
+    }
+    EXPECT_EQ(model.count(), 1000u);
+    EXPECT_EQ(model.text(1000), "/t/999");
+    EXPECT_LE(insertions, 2) << "views must not hear of every entry alone";
+    RunPendingEvents();
+    EXPECT_EQ(model.rowCount(), 1000);
+    EXPECT_EQ(model.data(model.index(999), Qt::DisplayRole).toString(), QStringLiteral("/t/999"));
+}
+
+TEST(ResultsModel, RemovingShownAndPendingEntriesKeepsRowsAndPositionsInStep)
+{
+    ResultsModel model;
+    model.append("/a");
+    model.append("/b");
+    model.flush();
+    model.append("/c");
+    model.append("/d"); // not shown yet
+    model.remove(4);    // pending
+    model.remove(1);    // shown
+    EXPECT_EQ(Texts(model), (std::vector<std::string>{"/b", "/c"}));
+    EXPECT_EQ(model.rowCount(), 1);
+    model.flush();
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), QStringLiteral("/c"));
+}
+
+TEST(ResultsModel, CheckBoxesFollowTheEntriesAndNewEntriesStartChecked)
+{
+    ResultsModel model;
+    model.append("/same");
+    model.append("/same");
+    model.flush();
+    EXPECT_TRUE(model.flags(model.index(0)) & Qt::ItemIsUserCheckable);
+    ASSERT_TRUE(model.setData(model.index(0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(model.checked(1));
+    EXPECT_TRUE(model.checked(2));
+    model.setAllChecked(false);
+    model.append("/new");
+    EXPECT_FALSE(model.checked(2));
+    EXPECT_TRUE(model.checked(3));
+    model.remove(1);
+    EXPECT_EQ(Texts(model), (std::vector<std::string>{"/same", "/new"}));
+    EXPECT_EQ(model.data(model.index(0), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+}
+
+TEST(ResultsModel, PositionsOutsideTheListAreSubscriptErrors)
+{
+    ResultsModel model;
+    model.append("/a");
+    for (std::size_t bad : {std::size_t{0}, std::size_t{2}}) {
+        try {
+            (void)model.text(bad);
+            FAIL() << "position " << bad;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.number(), SubscriptOutOfRange);
+        }
+    }
+    EXPECT_THROW(model.remove(2), Failure);
+    model.clear();
+    EXPECT_EQ(model.count(), 0u);
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(FolderListModel, HeaderChangesReachViewsOncePerTurnOfTheEventLoop)
+{
+    FolderListModel model;
+    int changes = 0;
+    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++changes; });
+    for (int i = 0; i < 500; ++i)
+        model.setHeaderText("Searching /x/" + std::to_string(i));
+    EXPECT_EQ(model.headerText(), "Searching /x/499");
+    RunPendingEvents();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Searching /x/499"));
+
+    model.append("/a/");
+    model.append("/b/");
+    model.remove(1);
+    EXPECT_EQ(model.text(1), "/b/");
+    EXPECT_THROW(model.remove(2), Failure);
+}
+
+TEST(QtPrompterText, FiltersAndLineEndsInQtForm)
+{
+    EXPECT_EQ(QtFileFilter("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"),
+              QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    EXPECT_EQ(QtFileFilter("Lists|*.txt;*.lst"), QStringLiteral("Lists (*.txt *.lst)"));
+    EXPECT_EQ(DisplayText("a\r\nb\rc\nd"), QStringLiteral("a\nb\nc\nd"));
+    EXPECT_EQ(DisplayText("x\r\r"), QStringLiteral("x\n\n"));
+}
+
+TEST(ApplicationTitle, DropsTheLastWordAndKeepsAtMostFortyCharacters)
+{
+    EXPECT_EQ(ApplicationTitleFor("Vacantix"), "Vacantix");
+    EXPECT_EQ(ApplicationTitleFor("Quillmark Empty Folders"), "Quillmark Empty");
+    EXPECT_EQ(ApplicationTitleFor("Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota"),
+              "Alpha Beta Gamma Delta Epsilon Zeta Eta");
+    EXPECT_EQ(ApplicationTitleFor(std::string(45, 'x') + " y"), std::string(45, 'x'));
+    SetApplicationTitle();
+    EXPECT_EQ(ApplicationTitle(), "Vacantix");
+}
+
+namespace {
+
+void PutWord(QByteArray& bytes, quint16 value)
+{
+    char raw[2];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 2);
+}
+
+void PutDword(QByteArray& bytes, quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 4);
+}
+
+QByteArray CursorFile(int width, int height, int hotX, int hotY, const QByteArray& image, quint16 type = 2)
+{
+    QByteArray bytes;
+    PutWord(bytes, 0);
+    PutWord(bytes, type);
+    PutWord(bytes, 1);
+    bytes.append(char(width));
+    bytes.append(char(height));
+    bytes.append(char(0));
+    bytes.append(char(0));
+    PutWord(bytes, quint16(hotX));
+    PutWord(bytes, quint16(hotY));
+    PutDword(bytes, quint32(image.size()));
+    PutDword(bytes, 22);
+    return bytes + image;
+}
+
+// A 1-bit bitmap 32 x 32: left half black, right half white; the AND mask
+// makes the top 16 rows transparent.
+QByteArray MonochromeDib()
+{
+    QByteArray dib;
+    PutDword(dib, 40);
+    PutDword(dib, 32);
+    PutDword(dib, 64);
+    PutWord(dib, 1);
+    PutWord(dib, 1);
+    for (int i = 0; i < 6; ++i)
+        PutDword(dib, 0);
+    PutDword(dib, 0x000000);   // palette 0: black
+    PutDword(dib, 0xffffff);   // palette 1: white
+    for (int row = 0; row < 32; ++row)
+        dib.append(QByteArray::fromHex("0000ffff"));
+    for (int row = 0; row < 32; ++row) // bottom-up: the last 16 rows are the top
+        dib.append(row < 16 ? QByteArray::fromHex("00000000") : QByteArray::fromHex("ffffffff"));
+    return dib;
+}
+
+} // namespace
+
+TEST(CursorFile, BitmapCursorsKeepTheirHotSpotAndMask)
+{
+    const auto cursor = DecodeCursor(CursorFile(32, 32, 5, 3, MonochromeDib()));
+    ASSERT_TRUE(cursor.has_value());
+    EXPECT_EQ(cursor->hotSpot(), QPoint(5, 3));
+    const QImage image = cursor->pixmap().toImage();
+    ASSERT_EQ(image.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(image.pixel(2, 2)), 0);
+    EXPECT_EQ(image.pixel(2, 20), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(image.pixel(20, 20), qRgba(255, 255, 255, 255));
+}
+
+TEST(CursorFile, PngImagesAreReadAndOtherFilesRefused)
+{
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    const auto cursor = DecodeCursor(CursorFile(16, 16, 15, 15, png));
+    ASSERT_TRUE(cursor.has_value());
+    EXPECT_EQ(cursor->hotSpot(), QPoint(15, 15));
+
+    EXPECT_FALSE(DecodeCursor(CursorFile(16, 16, 0, 0, png, 1)).has_value()) << "an icon is no cursor";
+    EXPECT_FALSE(DecodeCursor(QByteArray("not a cursor at all")).has_value());
+    QByteArray truncated = CursorFile(32, 32, 0, 0, MonochromeDib());
+    truncated.chop(200);
+    EXPECT_FALSE(DecodeCursor(truncated).has_value());
+}
