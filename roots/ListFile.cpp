@@ -32,7 +32,7 @@ private:
     int fd_;
 };
 
-[[nodiscard]] Failure ReadFailure(int error, const std::string& path)
+[[nodiscard]] Failure ReadFailure(int error)
 {
     int number = OtherError;
     switch (error) {
@@ -44,14 +44,14 @@ private:
     case EILSEQ: number = BadFileName; break;
     default: break;
     }
-    return Failure(number, DescribeError(number) + ": " + path + " (" + std::strerror(error) + ")");
+    return Failure(number, std::strerror(error));
 }
 
 [[nodiscard]] std::string ReadWholeFile(const std::string& path)
 {
     ReadOnlyFile file(path);
     if (!file.isOpen())
-        throw ReadFailure(errno, path);
+        throw ReadFailure(errno);
     std::string contents;
     char buffer[1 << 16];
     for (;;) {
@@ -61,7 +61,7 @@ private:
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw ReadFailure(errno, path);
+            throw ReadFailure(errno);
         }
         contents.append(buffer, static_cast<std::size_t>(got));
     }
@@ -75,7 +75,7 @@ void AddIfListable(FolderList& roots, std::string_view piece, FileSystem& fs)
     std::string path(piece);
     if (path.back() != '/')
         path.push_back('/');
-    if (fs.list(WithoutTrailingSeparator(path)).ok())
+    if (fs.listNamed(WithoutTrailingSeparator(path)).ok())
         roots.append(std::move(path));
 }
 
@@ -105,6 +105,7 @@ void LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, 
         }
         AddIfListable(roots, line, fs);
     }
+    fs.endWalk();
 }
 
 void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs, Prompter& prompter,

@@ -5,76 +5,19 @@
 #include <fstream>
 
 #include "platform/Failure.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "roots/ListFile.h"
+#include "support/ScanDoubles.h"
+#include "support/TempTree.h"
 
 using namespace vacantix;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Just enough of the disk for the loader: listings and existence.
-class DiskFileSystem final : public FileSystem {
-public:
-    FsResult<Listing> list(const std::string& folder) override
-    {
-        std::error_code error;
-        fs::directory_iterator it(folder, error);
-        if (error)
-            return FsFailure{FsError::PathNotFound, error.message()};
-        Listing listing;
-        for (const auto& entry : it) {
-            if (entry.is_directory() && !entry.is_symlink())
-                listing.subfolders.push_back(entry.path().filename());
-            else
-                listing.files.push_back({entry.path().filename(), EntryKind::OtherFile});
-        }
-        return listing;
-    }
-    FsResult<int> attributes(const std::string&) override { return int{Directory}; }
-    FsResult<std::uint64_t> fileSize(const std::string&, const std::string&) override { return 0; }
-    bool fileExists(const std::string& path) override { return fs::exists(path); }
-    bool isDirectory(const std::string& path) override { return fs::is_directory(path); }
-    FsResult<Done> createFolder(const std::string&) override { return FsFailure{}; }
-    const std::vector<std::string>& systemFolders() const override { return none_; }
-
-private:
-    std::vector<std::string> none_;
-};
-
-class RecordingPrompter final : public Prompter {
-public:
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    bool ask(std::string_view) override { return false; }
-    void errorReport(std::string_view text) override { reports.emplace_back(text); }
-    std::vector<std::string> openFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> saveFile(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> chooseFolder(std::string_view) override { return {}; }
-
-    std::vector<std::string> messages;
-    std::vector<std::string> reports;
-};
-
-class CountingHooks final : public ScanHooks {
-public:
-    void yield() override { ++yields; }
-    int yields = 0;
-};
-
 class ListFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "vacantix-listfile-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ / "alpha");
-        fs::create_directories(root_ / "beta gamma");
-        fs::create_directories(root_ / "delta");
-        std::ofstream(root_ / "plain.txt") << "x";
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    [[nodiscard]] std::string at(const std::string& name) const { return (root_ / name).string(); }
+    [[nodiscard]] std::string at(const std::string& name) const { return tree_.path(name); }
 
     std::string writeList(const std::string& contents)
     {
@@ -90,11 +33,11 @@ protected:
         return roots.entries();
     }
 
-    fs::path root_;
+    test::TempTree tree_{"alpha/\nbeta gamma/\ndelta/\nplain.txt\nlink->alpha\n"};
     int lists_ = 0;
-    DiskFileSystem disk;
-    RecordingPrompter prompter;
-    CountingHooks hooks;
+    PosixFileSystem disk;
+    test::RecordingPrompter prompter;
+    test::RecordingHooks hooks;
 };
 
 } // namespace
@@ -147,9 +90,11 @@ TEST_F(ListFileTest, LinesThatNameNoListableFolderAreSkippedSilently)
 
 TEST_F(ListFileTest, PathsAreKeptAsWritten)
 {
-    const std::string written = root_.string() + "//alpha/../delta///";
+    const std::string written = tree_.root() + "//alpha/../delta///";
     EXPECT_EQ(load(written), std::vector<std::string>{written});
     EXPECT_EQ(load("/"), std::vector<std::string>{"/"});
+    // A link the user wrote down counts as the folder it names.
+    EXPECT_EQ(load(at("link")), std::vector<std::string>{at("link") + "/"});
 }
 
 TEST_F(ListFileTest, LoadingTheSameFileTwiceDoublesEveryEntry)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
@@ -108,9 +109,14 @@ void Form1::Form_Load()
         setWindowIcon(ProgramIcon());
         SetApplicationTitle();
     });
-    trap.step(128, [&] { folderModel_->setHeaderText(std::string(kFolderListHeader)); });
+    // Each list's one column and its header text come with its model; these
+    // steps show the headers and size the columns.
+    trap.step(128, [&] {
+        folderModel_->setHeaderText(std::string(kFolderListHeader));
+        listView1_->header()->show();
+    });
     trap.step(130, [&] { listView1_->setColumnWidth(0, twips(7000)); });
-    trap.step(132, [&] { resultsModel_->headerData(0, Qt::Horizontal, Qt::DisplayRole); });
+    trap.step(132, [&] { listView2_->header()->show(); });
     trap.step(134, [&] { listView2_->setColumnWidth(0, twips(7000)); });
     ensureSampleFolders(trap);
 
@@ -183,7 +189,10 @@ void Form1::PushButton_MouseMove()
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    Form_MouseMove();
+    // Moves over a control that ignores them reach the window too; only the
+    // background itself resets the pointer here.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QWidget::mouseMoveEvent(event);
 }
 

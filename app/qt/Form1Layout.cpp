@@ -76,6 +76,8 @@ QTreeView* MakeReportView(QWidget* parent, QAbstractItemModel* model)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
+    view->header()->hide(); // shown by the start-up, which sets up the columns
+
     view->setMouseTracking(true);
     return view;
 }
