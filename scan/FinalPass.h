@@ -4,7 +4,10 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
+#include "results/ResultsList.h"
+#include "scan/ScanRecord.h"
 #include "settings/Settings.h"
 
 namespace vacantix {
@@ -17,5 +20,18 @@ namespace vacantix {
 // looking. Used before a folder is deleted; yields to `hooks` as it walks.
 [[nodiscard]] bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path,
                                 ScanHooks& hooks);
+
+// The final pass of a scan run: removes every results entry whose folder
+// holds content by the rules of HoldsContent, visiting the entries from the
+// last to the first; the others keep their order and check marks. Where
+// `record` (from the search of the same run) already knows an entry's tree,
+// that tree is not read again; within the pass each tree is read at most
+// once and no further than its first content. "Check1" is read once, when
+// the pass starts. Yields once per entry and whenever 50 ms have passed.
+// Failures met before a tree is read are shown as error reports through
+// `prompter`; every other failure just makes the answer "holds content". A
+// failure of the results list itself is thrown to the caller.
+void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
+                            Prompter& prompter, const ScanRecord* record = nullptr);
 
 } // namespace vacantix

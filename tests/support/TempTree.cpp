@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,11 +32,75 @@ void makeParents(const fs::path& path)
     fs::create_directories(path.parent_path());
 }
 
+// The first entry of a folder other than "." and "..", or "" when it is empty.
+std::string firstEntry(int fd, bool& isFolder)
+{
+    const int copy = ::dup(fd);
+    DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!dir)
+        return {};
+    std::string name;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view found(entry->d_name);
+        if (found == "." || found == "..")
+            continue;
+        name = found;
+        struct stat st {};
+        isFolder = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        break;
+    }
+    ::closedir(dir);
+    return name;
+}
+
+// Removes a tree of any depth: it goes down by relative opens and back up
+// through "..", so neither the path limit nor a descriptor limit applies.
+void removeTree(const std::string& root)
+{
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return;
+    std::vector<std::string> names;
+    for (;;) {
+        ::fchmod(fd, 0700);
+        bool isFolder = false;
+        const std::string name = firstEntry(fd, isFolder);
+        if (!name.empty()) {
+            if (!isFolder) {
+                if (::unlinkat(fd, name.c_str(), 0) != 0)
+                    break;
+                continue;
+            }
+            const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+            if (child < 0)
+                break;
+            ::close(fd);
+            fd = child;
+            names.push_back(name);
+            continue;
+        }
+        if (names.empty())
+            break;
+        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = parent;
+        if (fd < 0 || ::unlinkat(fd, names.back().c_str(), AT_REMOVEDIR) != 0)
+            break;
+        names.pop_back();
+    }
+    if (fd >= 0)
+        ::close(fd);
+    ::rmdir(root.c_str());
+}
+
 } // namespace
 
-TempTree::TempTree(std::string_view description)
+TempTree::TempTree(std::string_view description, Place place)
 {
-    std::string pattern = (fs::temp_directory_path() / "vacantix-tree-XXXXXX").string();
+    fs::path base = fs::temp_directory_path();
+    if (place == Place::Memory && ::access("/dev/shm", W_OK) == 0)
+        base = "/dev/shm";
+    std::string pattern = (base / "vacantix-tree-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     root_ = pattern;
@@ -43,15 +109,7 @@ TempTree::TempTree(std::string_view description)
 
 TempTree::~TempTree()
 {
-    std::error_code error;
-    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
-    fs::remove_all(root_, error);
-    if (error) {
-        // Trees deeper than the path limit are beyond remove_all.
-        const std::string command = "rm -rf -- '" + root_ + "'";
-        if (std::system(command.c_str()) != 0)
-            fs::remove_all(root_, error);
-    }
+    removeTree(root_);
 }
 
 std::string TempTree::path(std::string_view relative) const

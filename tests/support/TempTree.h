@@ -16,7 +16,11 @@ public:
     //   "A/f"          a file of 1 byte; "A/f:0", "A/f:123" give the size
     //   "A/l->target"  a symbolic link to `target`, as written
     //   "A/p!"         a FIFO
-    explicit TempTree(std::string_view description = {});
+    // Where the tree lives: the temporary folder, or memory (/dev/shm, where
+    // there is one) for trees so big that a disk would make the test slow.
+    enum class Place { TempFolder, Memory };
+
+    explicit TempTree(std::string_view description = {}, Place place = Place::TempFolder);
     ~TempTree();
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Deleting the checked folders. DeleteToRecycleBin deals with one folder:
+// the refusals, the fresh look at its tree, then the trash or the direct
+// removal of an empty tree. DeleteCheckedEntries runs it over the checked
+// entries and takes out of the list the entries it acted on, by position.
+#include "results/Deletion.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace vacantix {
+
+namespace {
+
+constexpr std::string_view kNoLongerEmpty = "kept, it is no longer empty";
+
+FolderDeletion outcome(DeletionOutcome kind, std::string reason = {})
+{
+    return FolderDeletion{kind, std::move(reason)};
+}
+
+bool exists(FileSystem& fs, const std::string& path)
+{
+    return fs.isDirectory(path) || fs.fileExists(path);
+}
+
+// The folders of a tree in pre-order and its zero-byte files, or nothing
+// when the tree holds anything else (or cannot be read whole).
+struct EmptyTree {
+    std::vector<std::string> folders;
+    std::vector<std::string> emptyFiles;
+};
+
+std::optional<EmptyTree> readEmptyTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed)
+{
+    EmptyTree tree;
+    std::vector<std::string> pending{top};
+    while (!pending.empty()) {
+        std::string folder = std::move(pending.back());
+        pending.pop_back();
+        auto listing = fs.list(folder);
+        if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
+            return std::nullopt;
+        for (const FileEntry& file : listing.value().files) {
+            if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
+                return std::nullopt;
+            auto bytes = fs.fileSize(folder, file.name);
+            if (!bytes || bytes.value() != 0)
+                return std::nullopt;
+            tree.emptyFiles.push_back(ChildPath(folder, file.name));
+        }
+        for (const std::string& name : listing.value().subfolders)
+            pending.push_back(ChildPath(folder, name));
+        tree.folders.push_back(std::move(folder));
+    }
+    return tree;
+}
+
+// Closes whatever the file system keeps open between listings, so that no
+// listing after a deletion reads a folder that has moved away.
+class WalkScope {
+public:
+    explicit WalkScope(FileSystem& fs) : fs_(fs) { fs_.endWalk(); }
+    ~WalkScope() { fs_.endWalk(); }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    FileSystem& fs_;
+};
+
+FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
+{
+    const bool zeroByteFilesAllowed = context.settings.check1() == 1;
+    std::optional<EmptyTree> tree;
+    {
+        WalkScope walk(context.fs);
+        tree = readEmptyTree(context.fs, path, zeroByteFilesAllowed);
+    }
+    if (!tree)
+        return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
+    for (const std::string& file : tree->emptyFiles) {
+        if (auto removed = context.remover.removeEmptyFile(file); !removed)
+            return outcome(DeletionOutcome::Failed,
+                           "could not delete '" + file + "': " + removed.failure().detail);
+    }
+    // Pre-order puts every folder before its subfolders, so the reverse
+    // removes the deepest first.
+    for (auto it = tree->folders.rbegin(); it != tree->folders.rend(); ++it) {
+        if (auto removed = context.remover.removeEmptyFolder(*it); !removed)
+            return outcome(DeletionOutcome::Failed,
+                           "could not delete '" + *it + "': " + removed.failure().detail);
+    }
+    return outcome(DeletionOutcome::Sent);
+}
+
+} // namespace
+
+FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
+{
+    if (path.empty() || path.front() != '/')
+        return outcome(DeletionOutcome::Failed,
+                       "'" + path + "' is not a fully qualified name on the local machine");
+    WalkScope walk(context.fs);
+    if (!exists(context.fs, path))
+        return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
+
+    std::string folder = path;
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+
+    if (context.holdsContent(folder))
+        return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
+
+    if (context.settings.combo1() == 1)
+        return removeDirectly(context, folder);
+
+    auto sent = context.trash.moveToTrash(folder);
+    if (sent)
+        return outcome(DeletionOutcome::Sent);
+    if (!exists(context.fs, folder))
+        return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
+    return outcome(DeletionOutcome::Failed, "the trash refused it: " + sent.failure().detail);
+}
+
+std::size_t DeletionSummary::count(DeletionOutcome outcome) const
+{
+    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(), [&](const DeletionRecord& r) {
+        return r.result.outcome == outcome;
+    }));
+}
+
+bool DeletionSummary::anyLeft() const
+{
+    return count(DeletionOutcome::Kept) + count(DeletionOutcome::Failed) > 0;
+}
+
+std::string DeletionDoneText(const DeletionSummary& summary)
+{
+    std::string text = "Done.";
+    if (!summary.anyLeft())
+        return text;
+    text += "\n";
+    for (const DeletionRecord& record : summary.records) {
+        const DeletionOutcome kind = record.result.outcome;
+        if (kind == DeletionOutcome::Kept || kind == DeletionOutcome::Failed)
+            text += "\n" + record.path + ": " + record.result.reason;
+    }
+    return text;
+}
+
+DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)
+{
+    DeletionSummary summary;
+    const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
+    for (std::size_t i = 1; i <= count; ++i) {
+        if (!trap.test(104, [&] { return results.checked(i); }))
+            continue;
+        DeletionRecord record;
+        record.position = i;
+        record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
+        trap.step(106, [&] {
+            record.path = results.text(i);
+            try {
+                record.result = DeleteToRecycleBin(context, record.path);
+            } catch (const std::exception& failure) {
+                record.result = outcome(DeletionOutcome::Failed, failure.what());
+                throw;
+            }
+        });
+        summary.records.push_back(std::move(record)); // step 108
+    }
+
+    // From the last to the first, so that each removal leaves the positions
+    // of the entries still to be removed as they were.
+    for (auto it = summary.records.rbegin(); it != summary.records.rend(); ++it) {
+        const DeletionOutcome kind = it->result.outcome;
+        if (kind != DeletionOutcome::Sent && kind != DeletionOutcome::AlreadyGone)
+            continue;
+        trap.step(118, [&] {
+            if (results.text(it->position) == it->path)
+                results.remove(it->position);
+        });
+    }
+    return summary;
+}
+
+DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter)
+{
+    Trap trap(prompter, kSendCheckedPath);
+    DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+    trap.step(124, [&] { prompter.message(DeletionDoneText(summary)); });
+    return summary;
+}
+
+} // namespace vacantix

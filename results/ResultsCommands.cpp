@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "results/ResultsCommands.h"
+
+#include <string_view>
+
+#include "app/ErrorReport.h"
+
+namespace vacantix {
+
+namespace {
+
+void setAll(ResultsList& results, Prompter& prompter, std::string_view procedurePath, bool checked)
+{
+    Trap trap(prompter, procedurePath);
+    const std::size_t count = trap.value<std::size_t>(100, [&] { return results.count(); }, 0);
+    for (std::size_t i = 1; i <= count; ++i)
+        trap.step(102, [&] { results.setChecked(i, checked); });
+}
+
+} // namespace
+
+void CheckAll(ResultsList& results, Prompter& prompter)
+{
+    setAll(results, prompter, "in Vacantix2021/08/31.Form1.PushButton2_Click ", true);
+}
+
+void UncheckAll(ResultsList& results, Prompter& prompter)
+{
+    setAll(results, prompter, "in Vacantix2021/08/31.Form1.PushButton3_Click ", false);
+}
+
+void ClearResults(ResultsList& results, Prompter& prompter)
+{
+    Trap trap(prompter, "in Vacantix2021/08/31.Form1.PushButton9_Click ");
+    trap.step(100, [&] { results.clear(); });
+}
+
+} // namespace vacantix

@@ -1,0 +1,372 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+//
+// The search walks depth first with a stack of its own, one frame per folder
+// along the current path, so that the depth of a tree costs heap, not call
+// stack. Each folder is listed once: the listing that judges a subfolder
+// (its files) is the one its own search then walks (its subfolders).
+//
+// Judging a subfolder follows a fixed order of steps; a failure in one of
+// them is either permission denied, which lets the search go on as if the
+// step had given the answer that keeps the subfolder in the running, or
+// anything else, which ends the search of the folder being walked.
+//
+// Alongside, each frame gathers what the final pass will need to know about
+// its tree (files, zero-byte files, anything it could not read) and hands it
+// to the frame above when it is done.
+#include "scan/Search.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "scan/ExclusionRules.h"
+#include "scan/TimeSlice.h"
+
+namespace vacantix {
+
+namespace {
+
+// Ends the search of the folder being walked (a failure other than
+// permission denied).
+struct EndOfFolder {};
+
+// What is known of the bytes of a folder's own regular files.
+enum class OwnBytes : std::uint8_t { Unknown, AllZero, SomeBytes };
+
+bool isPermissionDenied(const FsFailure& failure)
+{
+    return failure.error == FsError::PermissionDenied;
+}
+
+// Reads one option for a test. A permission failure counts as the option
+// being on (the test is made); any other failure ends the folder's search.
+template <class Read>
+bool optionHolds(Read&& read)
+{
+    try {
+        return read();
+    } catch (const Failure& failure) {
+        if (failure.number() == PermissionDenied)
+            return true;
+        throw EndOfFolder{};
+    } catch (const std::exception&) {
+        throw EndOfFolder{};
+    }
+}
+
+// The ignore test of a name. Permission denied counts as "not ignored".
+bool ignoredName(const Settings& settings, std::string_view name)
+{
+    try {
+        return IsIgnoredName(settings, name);
+    } catch (const Failure& failure) {
+        if (failure.number() == PermissionDenied)
+            return false;
+        throw EndOfFolder{};
+    } catch (const std::exception&) {
+        throw EndOfFolder{};
+    }
+}
+
+class Searcher {
+public:
+    Searcher(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
+             ScanRecord* record)
+        : fs_(fs), settings_(settings), results_(results), hooks_(hooks),
+          // The record leaves the protected-folder rule out, so it is only kept
+          // where no folder can be protected.
+          record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks)
+    {
+    }
+
+    void run(const std::string& folder);
+
+private:
+    struct Frame {
+        std::size_t pathLength = 0;
+        std::vector<std::string> subfolders;
+        std::size_t next = 0;
+        TreeVerdict verdict;
+        std::optional<std::size_t> slot;
+        bool zeroBelow = false; // every regular file below holds 0 bytes
+        bool ended = false;
+    };
+
+    // A subfolder between being judged and being searched.
+    struct Child {
+        std::optional<FsResult<Listing>> listing;
+        std::optional<bool> ignored;
+        std::optional<std::size_t> slot;
+        OwnBytes ownBytes = OwnBytes::Unknown;
+        bool zeroBelow = false;
+    };
+
+    FsResult<Listing>& listingOf(Child& child, bool named = false)
+    {
+        if (!child.listing)
+            child.listing.emplace(named ? fs_.listNamed(path_) : fs_.list(path_));
+        return *child.listing;
+    }
+
+    void visitNext(Frame& frame);
+    [[nodiscard]] bool judge(Child& child, std::string_view name);
+    [[nodiscard]] std::optional<FsFailure> sizeIsZero(Child& child, const Listing& listing, bool& zero);
+    void enter(Child& child, std::string_view name, bool named);
+    void leave();
+    [[nodiscard]] TreeVerdict ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const;
+    void report();
+
+    FileSystem& fs_;
+    const Settings& settings_;
+    ResultsList& results_;
+    ScanHooks& hooks_;
+    ScanRecord* record_;
+    TimeSlice slice_;
+    std::string path_;
+    std::vector<Frame> stack_;
+};
+
+void Searcher::run(const std::string& folder)
+{
+    path_ = folder;
+    Child root;
+    enter(root, BaseName(folder), true);
+    while (!stack_.empty()) {
+        Frame& frame = stack_.back();
+        if (frame.ended || frame.next == frame.subfolders.size()) {
+            leave();
+            continue;
+        }
+        slice_.tick();
+        if (hooks_.stopRequested()) {
+            frame.ended = true;
+            frame.verdict |= TreeVerdict::unknown();
+            continue;
+        }
+        visitNext(frame);
+    }
+}
+
+void Searcher::visitNext(Frame& frame)
+{
+    // `frame` may move when a child frame is pushed; keep what is needed.
+    const std::string name = std::move(frame.subfolders[frame.next++]);
+    const std::size_t parentLength = path_.size();
+    if (path_.back() != '/')
+        path_ += '/';
+    path_ += name;
+
+    Child child;
+    child.zeroBelow = frame.zeroBelow;
+    bool reported = false;
+    try {
+        reported = judge(child, name);
+    } catch (const EndOfFolder&) {
+        frame.ended = true;
+        frame.verdict |= TreeVerdict::unknown();
+        if (child.listing)
+            frame.verdict |= ownVerdict(*child.listing, child.ownBytes);
+        path_.resize(parentLength);
+        return;
+    }
+    if (reported) {
+        report();
+        if (record_)
+            child.slot = record_->noteReported(path_);
+    }
+    enter(child, name, false);
+}
+
+bool Searcher::judge(Child& child, std::string_view name)
+{
+    bool candidate = true;
+    if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
+        candidate = false;
+    if (!candidate)
+        return false;
+    child.ignored = ignoredName(settings_, name);
+    if (*child.ignored)
+        return false;
+
+    const FsResult<Listing>& listing = listingOf(child);
+    std::size_t files = 0;
+    if (!listing.ok() || listing.value().filesFailure) {
+        const FsFailure& failure = listing.ok() ? *listing.value().filesFailure : listing.failure();
+        if (!isPermissionDenied(failure))
+            throw EndOfFolder{};
+    } else {
+        files = listing.value().files.size();
+    }
+
+    if (files == 0) {
+        if (!optionHolds([&] { return settings_.check3() == 1; }))
+            return true;
+        const auto attributes = fs_.attributes(path_);
+        if (!attributes) {
+            if (isPermissionDenied(attributes.failure()))
+                return false;
+            throw EndOfFolder{};
+        }
+        return (attributes.value() & Hidden) == 0;
+    }
+
+    if (!optionHolds([&] { return settings_.check1() == 1; }))
+        return false;
+    bool zero = false;
+    if (const auto failure = sizeIsZero(child, listing.value(), zero)) {
+        if (isPermissionDenied(*failure))
+            return true;
+        throw EndOfFolder{};
+    }
+    return zero;
+}
+
+std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listing, bool& zero)
+{
+    if (child.zeroBelow) {
+        child.ownBytes = OwnBytes::AllZero;
+        zero = true;
+        return std::nullopt;
+    }
+    // The folder's own files first: the first one with bytes answers.
+    for (const FileEntry& file : listing.files) {
+        if (file.kind != EntryKind::RegularFile)
+            continue;
+        auto bytes = fs_.fileSize(path_, file.name);
+        if (!bytes)
+            return bytes.failure();
+        if (bytes.value() > 0) {
+            child.ownBytes = OwnBytes::SomeBytes;
+            zero = false;
+            return std::nullopt;
+        }
+    }
+    child.ownBytes = OwnBytes::AllZero;
+    if (listing.subfoldersFailure)
+        return *listing.subfoldersFailure;
+    for (const std::string& sub : listing.subfolders) {
+        auto bytes = fs_.size(ChildPath(path_, sub), 0);
+        if (!bytes)
+            return bytes.failure();
+        if (bytes.value() > 0) {
+            zero = false;
+            return std::nullopt;
+        }
+    }
+    child.zeroBelow = true;
+    zero = true;
+    return std::nullopt;
+}
+
+void Searcher::enter(Child& child, std::string_view name, bool named)
+{
+    const std::size_t parentLength = stack_.empty() ? 0 : stack_.back().pathLength;
+    auto skip = [&](TreeVerdict verdict) {
+        if (child.slot && record_)
+            record_->settle(*child.slot, verdict);
+        if (!stack_.empty())
+            stack_.back().verdict |= verdict;
+        path_.resize(parentLength);
+    };
+
+    try {
+        if (!child.ignored)
+            child.ignored = ignoredName(settings_, name);
+    } catch (const EndOfFolder&) {
+        skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
+                           : TreeVerdict::unknown());
+        return;
+    }
+    if (*child.ignored) {
+        skip(TreeVerdict::unknown());
+        return;
+    }
+
+    std::string status = "Searching ";
+    status += path_;
+    hooks_.setStatusText(status);
+    hooks_.folderExamined(path_);
+
+    FsResult<Listing>& listing = listingOf(child, named);
+    Frame frame;
+    frame.pathLength = path_.size();
+    frame.slot = child.slot;
+    frame.zeroBelow = child.zeroBelow;
+    frame.verdict = ownVerdict(listing, child.ownBytes);
+    if (!listing.ok() || listing.value().subfoldersFailure)
+        frame.ended = true;
+    else
+        frame.subfolders = std::move(listing.value().subfolders);
+    stack_.push_back(std::move(frame));
+}
+
+void Searcher::leave()
+{
+    Frame& frame = stack_.back();
+    if (frame.next < frame.subfolders.size())
+        frame.verdict |= TreeVerdict::unknown();
+    const TreeVerdict verdict = frame.verdict;
+    if (frame.slot && record_)
+        record_->settle(*frame.slot, verdict);
+    stack_.pop_back();
+    if (!stack_.empty()) {
+        stack_.back().verdict |= verdict;
+        path_.resize(stack_.back().pathLength);
+    }
+}
+
+TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const
+{
+    if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure)
+        return TreeVerdict::content();
+    TreeVerdict verdict;
+    bool regular = false;
+    for (const FileEntry& file : listing.value().files) {
+        if (file.kind != EntryKind::RegularFile)
+            return TreeVerdict::content();
+        regular = true;
+    }
+    if (regular) {
+        verdict.everyFile = Verdict::Content;
+        switch (ownBytes) {
+        case OwnBytes::Unknown: verdict.bytesOnly = Verdict::Unknown; break;
+        case OwnBytes::AllZero: verdict.bytesOnly = Verdict::Empty; break;
+        case OwnBytes::SomeBytes: verdict.bytesOnly = Verdict::Content; break;
+        }
+    }
+    // The final pass does not follow these names, so it cannot vouch for them.
+    for (const std::string& name : listing.value().subfolders)
+        if (IsRefusedSubfolderName(fs_, name))
+            return TreeVerdict::content();
+    return verdict;
+}
+
+void Searcher::report()
+{
+    results_.append(path_);
+    results_.refresh();
+}
+
+// Lets go of whatever the file system kept open for the walk, however the
+// search ends.
+class WalkEnd {
+public:
+    explicit WalkEnd(FileSystem& fs) : fs_(fs) {}
+    ~WalkEnd() { fs_.endWalk(); }
+    WalkEnd(const WalkEnd&) = delete;
+    WalkEnd& operator=(const WalkEnd&) = delete;
+
+private:
+    FileSystem& fs_;
+};
+
+} // namespace
+
+void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const std::string& folder,
+                                ResultsList& results, ScanHooks& hooks, ScanRecord* record)
+{
+    WalkEnd walkEnd(fs);
+    Searcher(fs, settings, results, hooks, record).run(WithoutTrailingSeparator(folder));
+}
+
+} // namespace vacantix

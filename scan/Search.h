@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/ScanHooks.h"
+#include "results/ResultsList.h"
+#include "scan/ScanRecord.h"
+#include "settings/Settings.h"
+
+namespace vacantix {
+
+// Searches the tree below `folder` (an absolute path without trailing
+// separator, "/" for the root; a final link the user named is followed) and
+// appends, checked, every folder below it that looks empty, in depth-first
+// pre-order, refreshing `results` after each append. A folder looks empty
+// when it holds no entry but folders, or, while "Check1" is 1, when the
+// regular files in and below it add up to 0 bytes; folders inside system
+// trees (while "Check2" is not 0), hidden ones without files (while "Check3"
+// is 1) and those named on the ignore list are not reported, and nothing
+// below an ignored name is visited. Options are read when each folder needs
+// them. Symbolic links are never folders here: never reported, never
+// entered.
+//
+// Shows "Searching " + path for each folder it enters and leaves the last
+// one shown. Asks `hooks` whether to stop before every subfolder, and yields
+// whenever 50 ms have passed. Permission denied while judging a folder
+// counts as the answer that lets it be reported; any other failure ends the
+// search of the folder concerned silently, the folders above go on. Nothing
+// is thrown and nothing reported.
+//
+// When `record` is given, each folder appended gets a slot there with what
+// the search saw of its tree (see ScanRecord).
+void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const std::string& folder,
+                                ResultsList& results, ScanHooks& hooks, ScanRecord* record = nullptr);
+
+} // namespace vacantix

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <chrono>
+
+#include "platform/ScanHooks.h"
+
+namespace vacantix {
+
+// Lets the event loop run whenever a slice of time has passed since it last
+// ran, so that a long walk stays responsive between its fixed yield points.
+// A check costs one read of a monotonic clock.
+class TimeSlice {
+public:
+    static constexpr std::chrono::milliseconds kSlice{50};
+
+    explicit TimeSlice(ScanHooks& hooks) : hooks_(hooks), last_(Clock::now()) {}
+
+    // Yields when the slice has run out.
+    void tick()
+    {
+        if (Clock::now() - last_ >= kSlice)
+            yield();
+    }
+
+    // Yields now (a fixed yield point) and starts a new slice.
+    void yield()
+    {
+        hooks_.yield();
+        last_ = Clock::now();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    ScanHooks& hooks_;
+    Clock::time_point last_;
+};
+
+} // namespace vacantix

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/posix/PosixRemover.h"
+#include "platform/qt/QtTrash.h"
+#include "results/Deletion.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/PrivateHome.h"
+#include "support/ResultsDoubles.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace vacantix;
+using namespace vacantix::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whether a tree holds anything but folders (and zero-byte files while
+// "Check1" is 1), read afresh: the rule deletion must re-check by.
+bool treeHoldsContent(FileSystem& files, const Settings& settings, const std::string& top)
+{
+    std::vector<std::string> pending{top};
+    while (!pending.empty()) {
+        const std::string folder = pending.back();
+        pending.pop_back();
+        auto listing = files.list(folder);
+        if (!listing)
+            return true;
+        for (const FileEntry& file : listing.value().files) {
+            if (settings.check1() != 1 || file.kind != EntryKind::RegularFile)
+                return true;
+            auto bytes = files.fileSize(folder, file.name);
+            if (!bytes || bytes.value() != 0)
+                return true;
+        }
+        for (const std::string& name : listing.value().subfolders)
+            pending.push_back(ChildPath(folder, name));
+    }
+    return false;
+}
+
+class Deletion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int serial = 0;
+        root = fs::path(privateHome()) / ("tree" + std::to_string(++serial));
+        fs::create_directories(root);
+    }
+
+    std::string mkdir(const std::string& relative)
+    {
+        fs::create_directories(root / relative);
+        return (root / relative).string();
+    }
+
+    std::string write(const std::string& relative, const std::string& bytes = {})
+    {
+        fs::create_directories((root / relative).parent_path());
+        std::ofstream(root / relative, std::ios::binary) << bytes;
+        return (root / relative).string();
+    }
+
+    DeletionContext context(Trash& trash)
+    {
+        return DeletionContext{files, settings, trash, remover,
+                               [this](const std::string& path) { return treeHoldsContent(files, settings, path); }};
+    }
+
+    // The entries as "path" or "[ ] path" for unchecked ones.
+    static std::vector<std::string> shown(const MemoryResultsList& list)
+    {
+        std::vector<std::string> lines;
+        for (const auto& entry : list.entries())
+            lines.push_back((entry.checked ? "" : "[ ] ") + entry.text);
+        return lines;
+    }
+
+    static fs::path trashFiles() { return fs::path(privateHome()) / "data/Trash/files"; }
+
+    fs::path root;
+    PosixFileSystem files;
+    MemorySettingsStore store;
+    Settings settings{store};
+    PosixRemover remover;
+    ScriptedPrompter prompter;
+    MemoryResultsList results;
+};
+
+TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
+{
+    const std::string a = mkdir("a");
+    const std::string b = mkdir("b");
+    const std::string bc = mkdir("b/c");
+    const std::string d = mkdir("d");
+    for (const auto& path : {a, b, bc, d})
+        results.append(path);
+    results.setChecked(4, false);
+
+    QtTrash trash;
+    auto ctx = context(trash);
+    const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
+
+    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + d}));
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
+    EXPECT_TRUE(prompter.errorReports().empty());
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_FALSE(fs::exists(b));
+    EXPECT_TRUE(fs::exists(d));
+    // The subfolder went with its parent; its own turn found it gone.
+    EXPECT_EQ(summary.count(DeletionOutcome::Sent), 2u);
+    EXPECT_EQ(summary.count(DeletionOutcome::AlreadyGone), 1u);
+    EXPECT_TRUE(fs::is_directory(trashFiles() / "b" / "c"));
+    EXPECT_TRUE(fs::is_directory(trashFiles() / "a"));
+    EXPECT_TRUE(fs::exists(fs::path(privateHome()) / "data/Trash/info/a.trashinfo"));
+}
+
+TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
+{
+    const std::string p = mkdir("p");
+    const std::string x = mkdir("x");
+    for (const auto& path : {x, p, x, x, p})
+        results.append(path);
+    for (std::size_t i : {1, 2, 3, 4})
+        results.setChecked(i, false);
+
+    FakeTrash trash(root.string() + ".bin");
+    auto ctx = context(trash);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    EXPECT_EQ(trash.calls, (std::vector<std::string>{p}));
+    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
+}
+
+TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
+{
+    const std::string grown = mkdir("grown");
+    const std::string refusedFolder = mkdir("refused");
+    const std::string fine = mkdir("fine");
+    const std::string vanished = mkdir("vanished");
+    for (const auto& path : {grown, refusedFolder, fine, vanished})
+        results.append(path);
+    write("grown/deep/new.txt", "x");
+    fs::remove(vanished);
+
+    FakeTrash trash(root.string() + ".bin");
+    trash.refused.insert(refusedFolder);
+    auto ctx = context(trash);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
+    EXPECT_EQ(shown(results), (std::vector<std::string>{grown, refusedFolder}));
+    EXPECT_TRUE(fs::exists(root / "grown/deep/new.txt"));
+    EXPECT_TRUE(fs::is_directory(refusedFolder)); // no permanent deletion instead
+    EXPECT_FALSE(fs::exists(fine));
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
+                                        ": the trash refused it: the trash is full");
+}
+
+TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
+{
+    const std::string a = mkdir("a");
+    results.append(a);
+    results.setChecked(1, false);
+    FakeTrash trash(root.string() + ".bin");
+    auto ctx = context(trash);
+    SendCheckedToTrash(results, ctx, prompter);
+    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_EQ(results.count(), 1u);
+
+    MemoryResultsList empty;
+    SendCheckedToTrash(empty, ctx, prompter);
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.", "Done."}));
+}
+
+TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
+{
+    FakeTrash trash(root.string() + ".bin");
+    auto ctx = context(trash);
+    const FolderDeletion relative = DeleteToRecycleBin(ctx, "tmp/a");
+    EXPECT_EQ(relative.outcome, DeletionOutcome::Failed);
+    EXPECT_EQ(relative.reason, "'tmp/a' is not a fully qualified name on the local machine");
+
+    const std::string missing = (root / "missing").string();
+    const FolderDeletion gone = DeleteToRecycleBin(ctx, missing);
+    EXPECT_EQ(gone.outcome, DeletionOutcome::AlreadyGone);
+    EXPECT_EQ(gone.reason, "'" + missing + "' does not exist");
+    EXPECT_TRUE(trash.calls.empty());
+
+    // One trailing separator is dropped before the trash sees the path.
+    const std::string a = mkdir("a");
+    EXPECT_EQ(DeleteToRecycleBin(ctx, a + "/").outcome, DeletionOutcome::Sent);
+    EXPECT_EQ(trash.calls, (std::vector<std::string>{a}));
+}
+
+TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
+{
+    const std::string a = mkdir("a");
+    results.append(a);
+    store.set("Combo1", "directly");
+    FakeTrash trash(root.string() + ".bin");
+    auto ctx = context(trash);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 106"),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_directory(a));
+    EXPECT_EQ(shown(results), (std::vector<std::string>{a}));
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
+}
+
+TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
+{
+    store.set("Combo1", "1");
+    store.set("Check1", "1");
+    const std::string tree = mkdir("tree/x/y");
+    write("tree/zero");
+    write("tree/x/y/zero2");
+    const std::string withLink = mkdir("link");
+    fs::create_symlink(root / "elsewhere", root / "link/dangling");
+    for (const auto& path : {(root / "tree").string(), withLink})
+        results.append(path);
+
+    FakeTrash trash(root.string() + ".bin");
+    auto ctx = context(trash);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_FALSE(fs::exists(root / "tree"));
+    EXPECT_TRUE(fs::is_symlink(root / "link/dangling"));
+    EXPECT_EQ(shown(results), (std::vector<std::string>{withLink}));
+
+    // Zero-byte files are content while the option is off.
+    store.set("Check1", "0");
+    write("again/zero");
+    EXPECT_EQ(DeleteToRecycleBin(ctx, (root / "again").string()).outcome, DeletionOutcome::Kept);
+    EXPECT_TRUE(fs::exists(root / "again/zero"));
+}
+
+TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
+{
+    const fs::path base = fs::path(privateHome()) / "removal";
+    fs::create_directories(base / "full/sub");
+    std::ofstream(base / "data", std::ios::binary) << "content";
+    std::ofstream(base / "zero", std::ios::binary);
+    fs::create_symlink(base / "zero", base / "link");
+
+    PosixRemover remover;
+    EXPECT_FALSE(remover.removeEmptyFile((base / "data").string()));
+    EXPECT_FALSE(remover.removeEmptyFile((base / "link").string()));
+    EXPECT_FALSE(remover.removeEmptyFile((base / "full").string()));
+    EXPECT_FALSE(remover.removeEmptyFolder((base / "full").string()));
+    EXPECT_FALSE(remover.removeEmptyFolder((base / "link").string()));
+    EXPECT_TRUE(fs::exists(base / "data") && fs::exists(base / "full/sub") && fs::is_symlink(base / "link"));
+
+    EXPECT_TRUE(remover.removeEmptyFile((base / "zero").string()));
+    EXPECT_TRUE(remover.removeEmptyFolder((base / "full/sub").string()));
+    EXPECT_FALSE(fs::exists(base / "zero"));
+    EXPECT_FALSE(fs::exists(base / "full/sub"));
+}
+
+TEST(QtTrashBackend, AMissingPathIsRefusedNotSwallowed)
+{
+    QtTrash trash;
+    const auto result = trash.moveToTrash(privateHome() + "/no-such-folder");
+    EXPECT_FALSE(result);
+}
+
+} // namespace

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/Failure.h"
+#include "platform/qt/QtFileWriter.h"
+#include "results/ClipboardText.h"
+#include "results/Export.h"
+#include "results/ResultsCommands.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/PrivateHome.h"
+#include "support/ResultsDoubles.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace vacantix;
+using namespace vacantix::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A list with sub-items, as other lists of the program could hand over.
+class Table final : public ColumnList {
+public:
+    struct Row {
+        std::vector<std::string> cells;
+        bool checked = true;
+    };
+    std::vector<Row> rows;
+    std::size_t columnCount = 1;
+
+    std::size_t count() const override { return rows.size(); }
+    std::size_t columns() const override { return columnCount; }
+    std::string cell(std::size_t position, std::size_t column) const override
+    {
+        if (position < 1 || position > rows.size() || column < 1 || column > columnCount)
+            throw MakeFailure(SubscriptOutOfRange);
+        const auto& cells = rows[position - 1].cells;
+        return column <= cells.size() ? cells[column - 1] : std::string();
+    }
+    bool checked(std::size_t position) const override { return rows.at(position - 1).checked; }
+};
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int serial = 0;
+        folder = fs::path(privateHome()) / ("export" + std::to_string(++serial));
+        fs::create_directories(folder);
+        for (const char* path : {"/srv/a", "/srv/b", "/srv/ünï"})
+            results.append(path);
+        results.setChecked(1, false);
+        results.setChecked(3, false);
+    }
+
+    ExportContext context(FileWriter& writer)
+    {
+        return ExportContext{results, prompter, files, writer, clipboard,
+                             [this](int pointer) { pointers.push_back(pointer); }, [this] { ++yields; }};
+    }
+
+    fs::path folder;
+    MemoryResultsList results;
+    ScriptedPrompter prompter;
+    PosixFileSystem files;
+    QtFileWriter writer;
+    FakeClipboard clipboard;
+    std::vector<int> pointers;
+    int yields = 0;
+};
+
+TEST_F(Export, SavesEveryEntryAsOneLineEndingInCrLf)
+{
+    const fs::path target = folder / "out";
+    prompter.answerSaveFile(target.string());
+    auto ctx = context(writer);
+    SaveAsTextFile(ctx);
+
+    EXPECT_EQ(readBytes(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(prompter.shown()[0].text, "Save");
+    EXPECT_EQ(prompter.shown()[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+    EXPECT_TRUE(prompter.texts(ScriptedPrompter::Kind::Ask).empty());
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_EQ(pointers, (std::vector<int>{11, 1}));
+    EXPECT_EQ(yields, 3);
+    EXPECT_FALSE(fs::exists(folder / "out.txt"));
+}
+
+TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
+{
+    const fs::path target = folder / "list.txt";
+    std::ofstream(target, std::ios::binary) << "old content that is longer than the new one\r\n";
+    prompter.answerSaveFile(target.string());
+    prompter.answerSaveFile(target.string());
+    prompter.answerAsk(false);
+    prompter.answerAsk(true);
+    auto ctx = context(writer);
+
+    SaveAsTextFile(ctx);
+    EXPECT_EQ(readBytes(target), "old content that is longer than the new one\r\n");
+    EXPECT_TRUE(pointers.empty());
+
+    results.clear();
+    SaveAsTextFile(ctx);
+    EXPECT_EQ(readBytes(target), "");
+    EXPECT_EQ(prompter.texts(ScriptedPrompter::Kind::Ask),
+              std::vector<std::string>(2, "Are you sure you wish to overwrite " + target.string() + " ?"));
+}
+
+TEST_F(Export, CancellingTheDialogWritesNothing)
+{
+    auto ctx = context(writer);
+    SaveAsTextFile(ctx);
+    EXPECT_TRUE(pointers.empty());
+    EXPECT_TRUE(prompter.errorReports().empty());
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
+TEST_F(Export, AFailedSaveIsReportedOnceAndLeavesTheOldFile)
+{
+    const fs::path target = folder / "keep.txt";
+    std::ofstream(target, std::ios::binary) << "old";
+    for (int i = 0; i < 2; ++i)
+        prompter.answerSaveFile(target.string());
+    prompter.answerAsk(true);
+    prompter.answerAsk(true);
+
+    FailingWriter failing;
+    auto ctx = context(failing);
+    SaveAsTextFile(ctx);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("PushButton11_Click at line 132"), std::string::npos);
+    EXPECT_EQ(pointers, (std::vector<int>{11, 1}));
+
+    // An entry that leaves the list while the export lets other commands run
+    // ends the save with one report; the file is not touched.
+    prompter.forget();
+    auto shrinking = context(writer);
+    shrinking.yield = [this] { if (results.count() == 3) results.remove(3); };
+    SaveAsTextFile(shrinking);
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Subscript out of range"), std::string::npos);
+    EXPECT_EQ(readBytes(target), "old");
+
+    // A folder that cannot be written into is one report as well.
+    prompter.forget();
+    prompter.answerSaveFile((folder / "missing" / "x.txt").string());
+    SaveAsTextFile(shrinking);
+    EXPECT_EQ(prompter.errorReports().size(), 1u);
+}
+
+TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)
+{
+    auto ctx = context(writer);
+    CopyToClipboard(ctx);
+    EXPECT_EQ(clipboard.text, "/srv/b\r\n");
+    EXPECT_EQ(prompter.messages(),
+              (std::vector<std::string>{"Results have been copied to the clipboard.\r\rClick a text area where you "
+                                        "normally type and press Ctrl+V to paste the clipboard."}));
+    EXPECT_EQ(pointers, (std::vector<int>{11, 0}));
+
+    // An empty list leaves the clipboard as it was but still shows the message.
+    clipboard.text = "before";
+    results.clear();
+    CopyToClipboard(ctx);
+    EXPECT_EQ(clipboard.text, "before");
+    EXPECT_EQ(prompter.messages().size(), 2u);
+}
+
+TEST_F(Export, AnEntryLeavingTheListDuringTheCopyLeavesTheClipboardAlone)
+{
+    auto ctx = context(writer);
+    ctx.yield = [this] { if (results.count() == 3) results.remove(3); };
+    CopyToClipboard(ctx);
+    EXPECT_FALSE(clipboard.text.has_value());
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("PushButton12_Click at line 102"), std::string::npos);
+    EXPECT_EQ(prompter.messages().size(), 1u);
+}
+
+TEST(ClipboardText, ColumnsArePaddedToTheLongestCellOfAllEntries)
+{
+    Table table;
+    table.columnCount = 3;
+    table.rows = {{{"/a", "12", "x  "}, true},
+                  {{"/longer/path", "1234567", "yy"}, false},
+                  {{"/ä", "", ""}, true},
+                  {{"/bb", "3", "z"}, true}};
+    // The unchecked row still sets the widths (12 and 7 characters); "ä" is
+    // one character; trailing spaces go, but the padding between cells stays.
+    EXPECT_EQ(ClipboardText(table, [] {}),
+              "/a          \t12     \tx\r\n"
+              "/\xC3\xA4          \t       \t\r\n"
+              "/bb         \t3      \tz\r\n");
+
+    for (auto& row : table.rows)
+        row.checked = false;
+    FakeClipboard clipboard;
+    clipboard.text = "before";
+    CopyListToClipboard(table, clipboard, [] {});
+    EXPECT_EQ(clipboard.text, "");
+    EXPECT_EQ(clipboard.clears, 1);
+}
+
+TEST(ClipboardText, ABusyClipboardIsTriedAgainAThousandTimesAtMost)
+{
+    FakeClipboard clipboard;
+    clipboard.failuresLeft = 999;
+    SetClipboardText(clipboard, "text");
+    EXPECT_EQ(clipboard.sets, 1000);
+    EXPECT_EQ(clipboard.text, "text");
+
+    FakeClipboard busy;
+    busy.failuresLeft = 5000;
+    ClearClipboard(busy);
+    SetClipboardText(busy, "text");
+    EXPECT_EQ(busy.clears, 1000);
+    EXPECT_EQ(busy.sets, 1000);
+    EXPECT_FALSE(busy.text.has_value());
+}
+
+TEST(ResultsCommands, CheckUncheckAndClearActOnEveryEntry)
+{
+    ScriptedPrompter prompter;
+    MemoryResultsList results;
+    CheckAll(results, prompter);
+    ClearResults(results, prompter);
+    for (const char* path : {"/a", "/b", "/a"})
+        results.append(path);
+    UncheckAll(results, prompter);
+    results.append("/c");
+    EXPECT_EQ(results.entries(), (std::vector<MemoryResultsList::Entry>{
+                                     {"/a", false}, {"/b", false}, {"/a", false}, {"/c", true}}));
+    CheckAll(results, prompter);
+    EXPECT_EQ(results.entries()[0].checked && results.entries()[2].checked, true);
+    ClearResults(results, prompter);
+    EXPECT_EQ(results.count(), 0u);
+    EXPECT_TRUE(prompter.messages().empty());
+    EXPECT_TRUE(prompter.errorReports().empty());
+}
+
+} // namespace

@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/FakeFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "scan/FinalPass.h"
+#include "scan/Search.h"
+#include "support/ScanDoubles.h"
+#include "support/TempTree.h"
+
+using namespace vacantix;
+using vacantix::test::RecordingHooks;
+using vacantix::test::RecordingPrompter;
+using vacantix::test::TempTree;
+using Op = FakeFileSystem::Op;
+using Names = std::vector<std::string>;
+
+namespace {
+
+// A search followed by the final pass, with or without the search's record:
+// both ways must give the same answers.
+struct Pass {
+    MemorySettingsStore store;
+    Settings settings{store};
+    MemoryResultsList results;
+    RecordingHooks hooks;
+    RecordingPrompter prompter;
+    ScanRecord record;
+    bool useRecord = false;
+
+    explicit Pass(bool withRecord) : useRecord(withRecord) { store.set("Check1", "0"); }
+
+    void search(FileSystem& fs, const std::string& root)
+    {
+        SearchEmptyFoldersinFolder(fs, settings, root, results, hooks, useRecord ? &record : nullptr);
+    }
+
+    void finish(FileSystem& fs)
+    {
+        RemoveFoldersWithFiles(fs, settings, results, hooks, prompter, useRecord ? &record : nullptr);
+    }
+
+    Names run(FileSystem& fs, const std::string& root)
+    {
+        search(fs, root);
+        finish(fs);
+        return relative(root);
+    }
+
+    [[nodiscard]] Names relative(const std::string& root) const
+    {
+        Names names;
+        for (const auto& entry : results.entries())
+            names.push_back(entry.text.substr(root.size() + 1));
+        return names;
+    }
+};
+
+} // namespace
+
+class FinalPass : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(SearchRecord, FinalPass, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Recorded" : "LookedUp"; });
+
+TEST_P(FinalPass, KeepsTreesOfEmptyFoldersWithTheirOrderAndCheckMarks)
+{
+    FakeFileSystem fake;
+    fake.add("/d", R"(
+        nest/a/b/
+        nest/c/
+        mixed/empty/
+        mixed/full/file
+        last/
+    )");
+    Pass pass(GetParam());
+    pass.search(fake, "/d");
+    ASSERT_EQ(pass.relative("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed", "mixed/empty", "last"}));
+    pass.results.setChecked(2, false);
+    pass.finish(fake);
+    EXPECT_EQ(pass.relative("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed/empty", "last"}));
+    EXPECT_FALSE(pass.results.checked(2));
+    EXPECT_TRUE(pass.results.checked(1));
+    EXPECT_TRUE(pass.prompter.errorReports.empty());
+}
+
+TEST_P(FinalPass, EveryEntryThatIsNoFolderCounts)
+{
+    TempTree tree(R"(
+        dangling/link->nowhere
+        to-folder/deeper/link->../../target
+        fifo/deeper/pipe!
+        unreadable-file/deeper/secret:4
+        zero/deeper/empty:0
+        target/
+    )");
+    std::filesystem::permissions(tree.path("unreadable-file/deeper/secret"), std::filesystem::perms::none);
+    PosixFileSystem fs;
+    Pass pass(GetParam());
+    pass.store.set("Check1", "1");
+    auto kept = pass.run(fs, tree.root());
+    // Links, FIFOs and files nobody may open all hold content; only a
+    // zero-byte file is let go, and only while Check1 is 1.
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (Names{"target", "zero", "zero/deeper"}));
+
+    Pass strict(GetParam());
+    kept = strict.run(fs, tree.root());
+    EXPECT_EQ(kept, (Names{"target"}));
+}
+
+TEST_P(FinalPass, AnyPartOfATreeThatCouldNotBeSeenMakesItHoldContent)
+{
+    FakeFileSystem fake;
+    fake.add("/d", R"(
+        denied/sub/
+        files-denied/sub/
+        broken/sub/
+        protected/sys/
+        odd/what?/
+        long-path/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/b/
+        clean/sub/
+    )");
+    fake.addFile("/d/bad-name/tab\tname/file");
+    fake.fail("/d/denied/sub", Op::List, FsError::PermissionDenied);
+    fake.fail("/d/files-denied/sub", Op::Files, FsError::PermissionDenied);
+    fake.fail("/d/broken/sub", Op::Subfolders, FsError::Other);
+    fake.setAttributes("/d/protected/sys", Directory | System | Hidden);
+    fake.setLimits(256, 40);
+    Pass pass(GetParam());
+    const auto kept = pass.run(fake, "/d");
+    // A folder whose own name would be refused is still judged by its tree.
+    EXPECT_EQ(kept, (Names{"odd/what?", "clean", "clean/sub"}));
+}
+
+TEST(FinalPassLookingAfresh, AFolderThatWentAfterTheSearchHoldsContent)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/b/\nc/");
+    Pass pass(false);
+    pass.search(fake, "/d");
+    fake.remove("/d/a/b");
+    fake.remove("/d/c");
+    fake.addLink("/d/c", "/d/a"); // was a folder, is a link now
+    pass.finish(fake);
+    EXPECT_EQ(pass.relative("/d"), (Names{"a"}));
+}
+
+TEST(FinalPassFromTheRecord, AFolderThatWentDuringTheSearchHoldsContent)
+{
+    FakeFileSystem vanishing;
+    vanishing.add("/d", "a/b/c/\nz/");
+    vanishing.vanishAfterListing("/d/a/b");
+    Pass during(true);
+    EXPECT_EQ(during.run(vanishing, "/d"), (Names{"z"}));
+}
+
+TEST_P(FinalPass, SystemTreesAreExaminedAndIgnoredPathsAreNeverOffered)
+{
+    FakeFileSystem fake;
+    fake.add("/", R"(
+        usr/share/empty/
+        usr/share/full/x/file
+        srv/old/
+        srv/keep/
+    )");
+    fake.setSystemFolders({"/usr"});
+    Pass pass(GetParam());
+    pass.store.set("Check2", "0");
+    pass.store.set("Text1", "/srv/old");
+    pass.search(fake, "/");
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.texts(), (Names{"/usr/share/empty", "/srv", "/srv/keep"}));
+    // /srv holds an ignored path, but the ignore list decides only for the
+    // entry named on it.
+}
+
+TEST_P(FinalPass, ZeroByteFilesAreJudgedByCheck1AsItIsWhenThePassRuns)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/b/zero:0\nc/d/bytes:5");
+    Pass pass(GetParam());
+    pass.search(fake, "/d"); // Check1 0: b and d hold files, a and c look empty
+    ASSERT_EQ(pass.relative("/d"), (Names{"a", "c"}));
+    pass.store.set("Check1", "1");
+    pass.finish(fake);
+    EXPECT_EQ(pass.relative("/d"), (Names{"a"}));
+}
+
+TEST_P(FinalPass, EachFolderIsReadAtMostOnceForANestOfEmptyFolders)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "");
+    std::string path = "/d";
+    constexpr int depth = 300;
+    for (int level = 0; level < depth; ++level) {
+        path += "/n";
+        fake.addFolder(path);
+    }
+    Pass pass(GetParam());
+    pass.search(fake, "/d");
+    ASSERT_EQ(pass.results.count(), std::size_t(depth));
+    const int bySearch = fake.totalListings();
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.count(), std::size_t(depth));
+    if (GetParam())
+        EXPECT_EQ(fake.totalListings(), bySearch); // the record answers for all
+    else
+        EXPECT_LE(fake.totalListings() - bySearch, depth);
+    EXPECT_GE(pass.hooks.yields, depth); // once per entry
+}
+
+TEST_P(FinalPass, AfterAStopTheUnseenRestIsLookedAtOnce)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "");
+    std::string path = "/d";
+    for (int level = 0; level < 100; ++level) {
+        path += "/n";
+        fake.addFolder(path);
+    }
+    fake.addFile(path + "/late-file");
+    Pass pass(GetParam());
+    pass.hooks.stopAfterChecks = 50;
+    pass.search(fake, "/d");
+    ASSERT_EQ(pass.results.count(), 50u);
+    const int bySearch = fake.totalListings();
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.count(), 0u); // the file below the stop is still found
+    EXPECT_LE(fake.totalListings() - bySearch, 101);
+}
+
+TEST_P(FinalPass, DuplicateEntriesShareTheirFate)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "in/empty/\nin/full/f");
+    Pass pass(GetParam());
+    pass.search(fake, "/d");
+    pass.search(fake, "/d/in");
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.texts(), (Names{"/d/in/empty", "/d/in/empty"}));
+}
+
+TEST_P(FinalPass, AnEditedListIsLookedAtAfresh)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/\nb/\nc/");
+    Pass pass(GetParam());
+    pass.search(fake, "/d");
+    pass.results.remove(1);
+    pass.results.append("/d/a");
+    fake.addFile("/d/a/new");
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.texts(), (Names{"/d/b", "/d/c"}));
+}
+
+TEST(FinalPassReports, AFailureBeforeTheTreeIsReadIsReportedOnce)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "top/inner/\nother/");
+    fake.fail("/d/top", Op::Attributes, FsError::PermissionDenied);
+    fake.setAttributes("/d/unrelated", Directory);
+    Pass pass(false);
+    pass.run(fake, "/d");
+    EXPECT_EQ(pass.results.texts(), (Names{"/d/top/inner", "/d/other"}));
+    ASSERT_EQ(pass.prompter.errorReports.size(), 1u);
+    EXPECT_NE(pass.prompter.errorReports[0].find("in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 at line 116"),
+              std::string::npos)
+        << pass.prompter.errorReports[0];
+}
+
+TEST(FinalPassReports, AnEmptyListIsLeftAsItIs)
+{
+    FakeFileSystem fake;
+    Pass pass(true);
+    pass.finish(fake);
+    EXPECT_EQ(pass.results.count(), 0u);
+    EXPECT_EQ(fake.totalListings(), 0);
+}
+
+TEST(HoldsContent, LooksAtTheDiskAsItIsNow)
+{
+    TempTree tree("empty/a/b/\nzero/z:0\nlinked/l->../empty");
+    PosixFileSystem fs;
+    MemorySettingsStore store;
+    Settings settings(store);
+    RecordingHooks hooks;
+    store.set("Check1", "0");
+    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty"), hooks));
+    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty/"), hooks));
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("zero"), hooks));
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("linked"), hooks));
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("linked/l"), hooks)); // a link is no folder
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("missing"), hooks));
+
+    store.set("Check1", "1");
+    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("zero"), hooks));
+
+    tree.add("empty/a/b/late:0");
+    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty"), hooks));
+    tree.add("empty/a/later:1");
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("empty"), hooks));
+
+    store.set("Text1", tree.path("empty/a/b"));
+    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("empty/a/b"), hooks));
+}

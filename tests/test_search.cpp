@@ -1,0 +1,373 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <thread>
+
+#include "platform/FakeFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "scan/Search.h"
+#include "support/ScanDoubles.h"
+#include "support/TempTree.h"
+
+using namespace vacantix;
+using vacantix::test::RecordingHooks;
+using vacantix::test::TempTree;
+using Op = FakeFileSystem::Op;
+using Names = std::vector<std::string>;
+
+namespace {
+
+struct Scan {
+    MemorySettingsStore store;
+    Settings settings{store};
+    MemoryResultsList results;
+    RecordingHooks hooks;
+
+    Scan() { store.set("Check1", "0"); }
+
+    Names run(FileSystem& fs, const std::string& root)
+    {
+        SearchEmptyFoldersinFolder(fs, settings, root, results, hooks);
+        return relativeTo(root);
+    }
+
+    // The entries, relative to `root`, in results order.
+    [[nodiscard]] Names relativeTo(const std::string& root) const
+    {
+        Names names;
+        for (const auto& entry : results.entries())
+            names.push_back(entry.text.starts_with(root + "/") ? entry.text.substr(root.size() + 1)
+                                                                : entry.text);
+        return names;
+    }
+};
+
+} // namespace
+
+TEST(Search, NestedEmptyFoldersAreReportedInPreOrderWithTheirStatusTexts)
+{
+    TempTree tree("A/B/");
+    PosixFileSystem fs;
+    Scan scan;
+    EXPECT_EQ(scan.run(fs, tree.root()), (Names{"A", "A/B"}));
+    const auto& entries = scan.results.entries();
+    EXPECT_EQ(entries[0].text, tree.path("A"));
+    EXPECT_EQ(entries[1].text, tree.path("A/B"));
+    EXPECT_TRUE(entries[0].checked && entries[1].checked);
+    EXPECT_EQ(scan.results.refreshes(), 2u);
+    EXPECT_EQ(scan.hooks.statusTexts, (Names{"Searching " + tree.root(), "Searching " + tree.path("A"),
+                                             "Searching " + tree.path("A/B")}));
+    // The header keeps naming the folder entered last once the search is back.
+    EXPECT_EQ(scan.hooks.lastStatus(), "Searching " + tree.path("A/B"));
+}
+
+TEST(Search, ATrailingSeparatorOnTheRootChangesNothing)
+{
+    TempTree tree("A/");
+    PosixFileSystem fs;
+    Scan scan;
+    SearchEmptyFoldersinFolder(fs, scan.settings, tree.root() + "/", scan.results, scan.hooks);
+    EXPECT_EQ(scan.results.texts(), Names{tree.path("A")});
+    EXPECT_EQ(scan.hooks.statusTexts.front(), "Searching " + tree.root());
+}
+
+TEST(Search, FoldersAreJudgedByTheirOwnFilesOnly)
+{
+    TempTree tree(R"(
+        empty-root-level/
+        holds-file/data:3
+        no-own-files/deeper/data:3
+        no-own-files/deeper/inner-empty/
+        sibling/
+    )");
+    PosixFileSystem fs;
+    Scan scan;
+    auto found = scan.run(fs, tree.root());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (Names{"empty-root-level", "no-own-files", "no-own-files/deeper/inner-empty", "sibling"}));
+
+    Scan nothing;
+    EXPECT_TRUE(nothing.run(fs, tree.path("sibling")).empty()); // the root itself is never reported
+}
+
+TEST(Search, ZeroByteFilesCountAsEmptyOnlyWhileCheck1IsOne)
+{
+    TempTree tree(R"(
+        zeros/a:0
+        zeros/b:0
+        zeros/below/c:0
+        zero-here-bytes-below/a:0
+        zero-here-bytes-below/sub/b:9
+        bytes/a:1
+    )");
+    PosixFileSystem fs;
+    Scan off;
+    auto found = off.run(fs, tree.root());
+    EXPECT_TRUE(found.empty()) << found.size();
+
+    Scan on;
+    on.store.set("Check1", "1");
+    found = on.run(fs, tree.root());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (Names{"zeros", "zeros/below"}));
+
+    Scan two; // only 1 counts as on
+    two.store.set("Check1", "2");
+    EXPECT_TRUE(two.run(fs, tree.root()).empty());
+}
+
+TEST(Search, HiddenFoldersAreLeftOutOnlyWhileCheck3IsOne)
+{
+    TempTree tree(".hidden/inner/");
+    PosixFileSystem fs;
+    Scan on;
+    on.store.set("Check3", "1");
+    EXPECT_EQ(on.run(fs, tree.root()), (Names{".hidden/inner"}));
+
+    Scan off;
+    EXPECT_EQ(off.run(fs, tree.root()), (Names{".hidden", ".hidden/inner"}));
+}
+
+TEST(Search, SystemTreesAreSearchedButNotReportedWhileCheck2IsOn)
+{
+    FakeFileSystem fake;
+    fake.add("/", "usr/share/empty/\nusrlocal/\nhome/x/");
+    fake.setSystemFolders({"/usr"});
+    Scan on;
+    EXPECT_EQ(on.run(fake, "/"), (Names{"/usrlocal", "/home", "/home/x"}));
+    EXPECT_EQ(fake.listings("/usr/share/empty"), 1); // searched all the same
+
+    Scan anyNumber;
+    anyNumber.store.set("Check2", "2");
+    EXPECT_EQ(anyNumber.run(fake, "/"), (Names{"/usrlocal", "/home", "/home/x"}));
+
+    Scan off;
+    off.store.set("Check2", "0");
+    EXPECT_EQ(off.run(fake, "/"), (Names{"/usr", "/usr/share", "/usr/share/empty", "/usrlocal", "/home", "/home/x"}));
+}
+
+TEST(Search, NothingBelowAnIgnoredNameIsVisited)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "RECYCLER/inner/\nrecycled/\nkeep/");
+    Scan scan;
+    EXPECT_EQ(scan.run(fake, "/d"), (Names{"keep"}));
+    EXPECT_EQ(fake.listings("/d/RECYCLER"), 0);
+    EXPECT_EQ(fake.listings("/d/RECYCLER/inner"), 0);
+
+    Scan ignoredRoot;
+    EXPECT_TRUE(ignoredRoot.run(fake, "/d/RECYCLER").empty());
+    EXPECT_TRUE(ignoredRoot.hooks.statusTexts.empty());
+
+    Scan emptyList; // a stored empty list ignores nothing
+    emptyList.store.set("Text1", "");
+    EXPECT_EQ(emptyList.run(fake, "/d"), (Names{"RECYCLER", "RECYCLER/inner", "recycled", "keep"}));
+}
+
+TEST(Search, SymbolicLinksAreNeverReportedOrEntered)
+{
+    TempTree tree(R"(
+        target/empty/
+        walk/to-target->../target
+        walk/to-root->/
+        walk/loop->loop
+        walk/up->..
+        only-link/dangling->nowhere
+    )");
+    PosixFileSystem fs;
+    Scan zeroByteOff;
+    auto found = zeroByteOff.run(fs, tree.path("walk"));
+    EXPECT_TRUE(found.empty());
+    found = zeroByteOff.run(fs, tree.root());
+    std::sort(found.begin(), found.end());
+    // A link counts as something held: its folder is no candidate.
+    EXPECT_EQ(found, (Names{"target", "target/empty"}));
+}
+
+TEST(Search, ALinkNamedAsTheRootIsSearched)
+{
+    TempTree tree("real/empty/\nroot-link->real");
+    PosixFileSystem fs;
+    Scan scan;
+    EXPECT_EQ(scan.run(fs, tree.path("root-link")), (Names{"empty"}));
+    EXPECT_EQ(scan.results.entries()[0].text, tree.path("root-link/empty"));
+}
+
+TEST(Search, OddNamesAreReportedByteForByte)
+{
+    const std::string latin1 = "caf\xe9";
+    const std::string control = "tab\there";
+    const std::string question = "what?";
+    const std::string longName(NAME_MAX, 'n');
+    TempTree tree;
+    tree.add(latin1 + "/\n" + question + "/\n" + longName + "/\n");
+    std::filesystem::create_directory(tree.path(control));
+    PosixFileSystem fs;
+    Scan scan;
+    auto found = scan.run(fs, tree.root());
+    std::sort(found.begin(), found.end());
+    Names expected{latin1, control, question, longName};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+}
+
+TEST(Search, StopIsCheckedBeforeEverySubfolderAtEveryLevel)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/a1/\na/a2/\nb/\nc/");
+    Scan scan;
+    scan.hooks.stopAfterChecks = 2; // before a, before a1: then stop
+    EXPECT_EQ(scan.run(fake, "/d"), (Names{"a", "a/a1"}));
+    EXPECT_EQ(fake.listings("/d/a/a2"), 0);
+    EXPECT_EQ(fake.listings("/d/b"), 0);
+    // a1 (no subfolders) checks nothing; a checks before a2, d before b.
+    EXPECT_EQ(scan.hooks.stopChecks, 4);
+}
+
+TEST(Search, ATreeDeeperThanThePathLimitIsWalkedWithoutRecursion)
+{
+    TempTree tree("deep/", TempTree::Place::Memory);
+    constexpr int depth = 100'000;
+    ASSERT_EQ(tree.makeChain("deep", "d", depth), depth);
+    PosixFileSystem fs;
+    Scan scan;
+    scan.store.set("Check2", "0"); // the tree may live below /dev/shm
+    SearchEmptyFoldersinFolder(fs, scan.settings, tree.path("deep"), scan.results, scan.hooks);
+    // Every folder whose path can be listed is reported, down to the limit.
+    const auto& entries = scan.results.entries();
+    ASSERT_GT(entries.size(), 1000u);
+    EXPECT_EQ(entries.front().text, tree.path("deep/d"));
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        ASSERT_EQ(entries[i].text, entries[i - 1].text + "/d");
+    EXPECT_LT(entries.back().text.size() + 1, std::size_t(PATH_MAX));
+    EXPECT_GE(entries.back().text.size() + 5, std::size_t(PATH_MAX));
+}
+
+TEST(Search, EachFolderIsListedOnce)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/b/c/\na/b/f\na/e/\ng/");
+    Scan scan;
+    scan.run(fake, "/d");
+    for (const char* folder : {"/d", "/d/a", "/d/a/b", "/d/a/b/c", "/d/a/e", "/d/g"})
+        EXPECT_EQ(fake.listings(folder), 1) << folder;
+    EXPECT_GE(fake.walksEnded(), 1);
+}
+
+TEST(SearchFailures, PermissionDeniedLetsTheFolderBeReported)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "files-unreadable/x\nsize-unreadable/x:0\nattributes-unreadable/\nsubfolders-unreadable/in/\nlast/");
+    fake.fail("/d/files-unreadable", Op::Files, FsError::PermissionDenied);
+    fake.fail("/d/size-unreadable", Op::FileSize, FsError::PermissionDenied);
+    fake.fail("/d/subfolders-unreadable", Op::Subfolders, FsError::PermissionDenied);
+
+    Scan scan;
+    scan.store.set("Check1", "1");
+    EXPECT_EQ(scan.run(fake, "/d"),
+              (Names{"files-unreadable", "size-unreadable", "attributes-unreadable", "subfolders-unreadable", "last"}));
+    EXPECT_EQ(fake.listings("/d/subfolders-unreadable/in"), 0);
+
+    // Unreadable attributes keep a folder out only while the hidden test is made.
+    fake.fail("/d/attributes-unreadable", Op::Attributes, FsError::PermissionDenied);
+    Scan hiddenTest;
+    hiddenTest.store.set("Check3", "1");
+    hiddenTest.store.set("Check1", "1");
+    EXPECT_EQ(hiddenTest.run(fake, "/d"),
+              (Names{"files-unreadable", "size-unreadable", "subfolders-unreadable", "last"}));
+}
+
+TEST(SearchFailures, AnyOtherFailureEndsTheSearchOfTheFolderSilently)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "p/before/\np/broken/x\np/after/\nq/");
+    fake.fail("/d/p/broken", Op::Files, FsError::Other);
+    Scan scan;
+    EXPECT_EQ(scan.run(fake, "/d"), (Names{"p", "p/before", "q"}));
+    EXPECT_EQ(fake.listings("/d/p/after"), 0);
+
+    fake.heal("/d/p/broken");
+    fake.fail("/d/p/broken", Op::Attributes, FsError::PathNotFound);
+    fake.remove("/d/p/broken/x");
+    Scan hidden;
+    hidden.store.set("Check3", "1");
+    EXPECT_EQ(hidden.run(fake, "/d"), (Names{"p", "p/before", "q"}));
+}
+
+TEST(SearchFailures, AnOptionThatIsNoNumberEndsTheFolderWhereItIsRead)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/b/\nc/f");
+    Scan scan;
+    scan.store.set("Check3", "yes");
+    // Check3 is read for a (no files): the search of /d ends there.
+    EXPECT_TRUE(scan.run(fake, "/d").empty());
+    EXPECT_EQ(fake.listings("/d/c"), 0);
+
+    FakeFileSystem again;
+    again.add("/d", "a/b/\nc/f");
+    Scan check2;
+    check2.store.set("Check2", "x");
+    EXPECT_TRUE(check2.run(again, "/d").empty());
+    EXPECT_EQ(again.listings("/d/a"), 0);
+}
+
+TEST(SearchFailures, AFolderThatVanishesEndsItsParentsSearchOnly)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/gone/child/\na/later/\nb/");
+    // a is judged from its listing, then goes with all it holds: the first
+    // subfolder the search of a looks at is missing, and that search ends.
+    fake.vanishAfterListing("/d/a");
+    Scan scan;
+    EXPECT_EQ(scan.run(fake, "/d"), (Names{"a", "b"}));
+    EXPECT_EQ(fake.listings("/d/a/later"), 0);
+
+    FakeFileSystem root;
+    root.add("/r", "x/");
+    root.vanishAfterListing("/r");
+    Scan rootGone;
+    EXPECT_TRUE(rootGone.run(root, "/r").empty());
+}
+
+namespace {
+
+// A file system whose listings take a while, to see the search yield.
+class SlowFileSystem final : public FileSystem {
+public:
+    explicit SlowFileSystem(FakeFileSystem& inner) : inner_(inner) {}
+    FsResult<Listing> list(const std::string& folder) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return inner_.list(folder);
+    }
+    FsResult<int> attributes(const std::string& folder) override { return inner_.attributes(folder); }
+    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
+    {
+        return inner_.fileSize(folder, name);
+    }
+    bool fileExists(const std::string& path) override { return inner_.fileExists(path); }
+    bool isDirectory(const std::string& path) override { return inner_.isDirectory(path); }
+    FsResult<Done> createFolder(const std::string& path) override { return inner_.createFolder(path); }
+    const std::vector<std::string>& systemFolders() const override { return inner_.systemFolders(); }
+
+private:
+    FakeFileSystem& inner_;
+};
+
+} // namespace
+
+TEST(Search, YieldsWhenTimePassesAndStopsOnARequestMadeThere)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/\nb/\nc/\nd/\ne/\nf/\ng/\nh/");
+    SlowFileSystem slow(fake);
+    Scan scan;
+    scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };
+    const auto found = scan.run(slow, "/d");
+    EXPECT_GE(scan.hooks.yields, 1);
+    EXPECT_LT(found.size(), 8u);
+}
