@@ -152,6 +152,8 @@ TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
         {tree.root(), "--zero-byte-empty"},
         {"-f"},
         {"--print0=1", tree.root()},
+        {tree.root(), ""}, // an unset variable must not scan the whole disk
+        {"--", ""},
     };
     for (const auto& args : bad) {
         const CliOutcome run = RunCli(args);
