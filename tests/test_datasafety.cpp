@@ -20,6 +20,7 @@
 #include "roots/FolderList.h"
 #include "scan/FinalPass.h"
 #include "scan/ScanRun.h"
+#include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/ScriptedPrompter.h"
 
@@ -117,48 +118,60 @@ bool below(const std::string& path, const std::string& folder)
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
-std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly)
+std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool viaCommandLine = false)
 {
     SCOPED_TRACE("seed " + std::to_string(seed) + (zeroByteFilesEmpty ? ", Check1 on" : ", Check1 off") +
-                 (directly ? ", directly" : ", trash"));
+                 (directly ? ", directly" : ", trash") + (viaCommandLine ? ", vacantix-cli" : ""));
     std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
     const fs::path root = fs::path(privateHome()) / ("safety" + std::to_string(seed) + (directly ? "d" : "t") +
-                                                     (zeroByteFilesEmpty ? "1" : "0"));
+                                                     (zeroByteFilesEmpty ? "1" : "0") + (viaCommandLine ? "c" : ""));
     growTree(root, random, 5);
     const std::map<std::string, Entry> before = filesBelow(root);
     const std::vector<std::string> foldersBefore = foldersBelow(root);
 
-    PosixFileSystem files;
-    MemorySettingsStore store;
-    Settings settings(store);
-    store.set("Check1", zeroByteFilesEmpty ? "1" : "0");
-    store.set("Combo1", directly ? "1" : "0");
-    MemoryFolderList roots;
-    roots.append(root.string() + "/");
-    MemoryResultsList results;
-    ScanHooks hooks;
-    ScriptedPrompter prompter;
-    ScanEnvironment env{files, settings, roots, results, hooks, prompter};
-    Trap scanTrap(prompter, "in Vacantix2021/08/31.Form1.PushButton4_Click ");
-    (void)RunScan(env, scanTrap);
-    const std::vector<std::string> reported = results.texts();
-
-    // Content arrives in a reported folder after the scan.
+    std::vector<std::string> reported;
     std::string grown;
-    if (!reported.empty()) {
-        grown = reported[std::size_t(seed) % reported.size()] + "/arrived";
-        std::ofstream(grown, std::ios::binary) << "new";
-    }
+    std::size_t sent = 0;
+    if (viaCommandLine) {
+        const test::CliOutcome run = RunCli({directly ? "--delete" : "--trash", "--zero-byte-empty",
+                                             zeroByteFilesEmpty ? "1" : "0", root.string()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        for (std::size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
+            reported.push_back(run.out.substr(start, end - start));
+        sent = reported.size();
+    } else {
+        PosixFileSystem files;
+        MemorySettingsStore store;
+        Settings settings(store);
+        store.set("Check1", zeroByteFilesEmpty ? "1" : "0");
+        store.set("Combo1", directly ? "1" : "0");
+        MemoryFolderList roots;
+        roots.append(root.string() + "/");
+        MemoryResultsList results;
+        ScanHooks hooks;
+        ScriptedPrompter prompter;
+        ScanEnvironment env{files, settings, roots, results, hooks, prompter};
+        Trap scanTrap(prompter, "in Vacantix2021/08/31.Form1.PushButton4_Click ");
+        (void)RunScan(env, scanTrap);
+        reported = results.texts();
 
-    QtTrash trash;
-    PosixRemover remover;
-    ScanHooks still;
-    DeletionContext context{files, settings, trash, remover,
-                            [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
-    Trap trap(prompter, kSendCheckedPath);
-    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
-    EXPECT_TRUE(prompter.errorReports().empty());
-    EXPECT_EQ(summary.count(DeletionOutcome::Failed), 0u);
+        // Content arrives in a reported folder after the scan.
+        if (!reported.empty()) {
+            grown = reported[std::size_t(seed) % reported.size()] + "/arrived";
+            std::ofstream(grown, std::ios::binary) << "new";
+        }
+
+        QtTrash trash;
+        PosixRemover remover;
+        ScanHooks still;
+        DeletionContext context{files, settings, trash, remover,
+                                [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+        Trap trap(prompter, kSendCheckedPath);
+        const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+        EXPECT_TRUE(prompter.errorReports().empty());
+        EXPECT_EQ(summary.count(DeletionOutcome::Failed), 0u);
+        sent = summary.count(DeletionOutcome::Sent);
+    }
 
     const std::map<std::string, fs::path> inTrash = trashedFolders();
     auto trashedCopy = [&](const std::string& path) -> std::optional<fs::path> {
@@ -194,7 +207,7 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly)
             return folder == top || below(folder, top);
         })) << folder;
     }
-    return summary.count(DeletionOutcome::Sent);
+    return sent;
 }
 
 TEST(DataSafety, RandomTreesLoseNoFileToTheTrash)
@@ -211,6 +224,14 @@ TEST(DataSafety, RandomTreesLoseNoFileWhenDeletingDirectly)
     for (int seed = 1; seed <= 12; ++seed)
         removed += scanAndDelete(seed, true, true) + scanAndDelete(seed, false, true);
     EXPECT_GT(removed, 0u);
+}
+
+TEST(DataSafety, RandomTreesLoseNoFileThroughTheCommandLine)
+{
+    std::size_t found = 0;
+    for (int seed = 1; seed <= 6; ++seed)
+        found += scanAndDelete(seed, true, false, true) + scanAndDelete(seed, false, true, true);
+    EXPECT_GT(found, 0u);
 }
 
 } // namespace
