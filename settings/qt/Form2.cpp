@@ -2,11 +2,10 @@
 #include "settings/qt/Form2.h"
 
 #include <QCheckBox>
-#include <cmath>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 #include "app/ErrorReport.h"
 #include "app/qt/Appearance.h"
