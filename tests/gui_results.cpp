@@ -77,6 +77,7 @@ TEST_F(ResultsWindow, SendsTheCheckedFoldersToTheTrashAndKeepsTheUnchecked)
     EXPECT_TRUE(fs::is_directory(trash / "inner"));
     EXPECT_TRUE(fs::is_directory(keep));
     EXPECT_FALSE(fs::exists(goA));
+    form->resultsModel().flush();
     EXPECT_EQ(form->resultsModel().rowCount(), 1);
 }
 
@@ -91,6 +92,7 @@ TEST_F(ResultsWindow, CheckAndUncheckAllChangeWhatTheListShows)
     click(2);
     EXPECT_EQ(form->resultsModel().data(first, Qt::CheckStateRole).toInt(), Qt::Checked);
     click(9);
+    form->resultsModel().flush();
     EXPECT_EQ(form->resultsModel().rowCount(), 0);
     EXPECT_TRUE(prompter.shown().empty());
 }
