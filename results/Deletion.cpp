@@ -136,18 +136,36 @@ bool DeletionSummary::anyLeft() const
     return count(DeletionOutcome::Kept) + count(DeletionOutcome::Failed) > 0;
 }
 
-std::string DeletionDoneText(const DeletionSummary& summary)
+std::vector<std::string> NotDeletedLines(const DeletionSummary& summary)
 {
-    std::string text = "Done.";
-    if (!summary.anyLeft())
-        return text;
-    text += "\n";
+    std::vector<std::string> lines;
     for (const DeletionRecord& record : summary.records) {
         const DeletionOutcome kind = record.result.outcome;
         if (kind == DeletionOutcome::Kept || kind == DeletionOutcome::Failed)
-            text += "\n" + record.path + ": " + record.result.reason;
+            lines.push_back(record.path + ": " + record.result.reason);
     }
+    return lines;
+}
+
+std::string DeletionDoneText(const DeletionSummary& summary)
+{
+    std::string text = "Done.";
+    const std::vector<std::string> lines = NotDeletedLines(summary);
+    if (!lines.empty())
+        text += "\n";
+    for (const std::string& line : lines)
+        text += "\n" + line;
     return text;
+}
+
+std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+{
+    const std::size_t sent = summary.count(DeletionOutcome::Sent);
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
+           (directly ? "deleted" : "sent to the trash") + ", " +
+           std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
+           std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
+           std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
 }
 
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)

@@ -149,7 +149,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     FakeTrash trash(root.string() + ".bin");
     trash.refused.insert(refusedFolder);
     auto ctx = context(trash);
-    SendCheckedToTrash(results, ctx, prompter);
+    const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
     EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
     EXPECT_EQ(shown(results), (std::vector<std::string>{grown, refusedFolder}));
@@ -159,6 +159,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
                                         ": the trash refused it: the trash is full");
+    EXPECT_EQ(DeletionCountsLine(summary, false), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
 }
 
 TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
@@ -264,11 +265,21 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_FALSE(fs::exists(base / "full/sub"));
 }
 
-TEST(QtTrashBackend, AMissingPathIsRefusedNotSwallowed)
+TEST(QtTrashBackend, RefusesWhatItCannotTakeAndLeavesItInPlace)
 {
     QtTrash trash;
-    const auto result = trash.moveToTrash(privateHome() + "/no-such-folder");
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(trash.moveToTrash(privateHome() + "/no-such-folder"));
+
+    // A name that is no valid UTF-8 is refused, not mistaken for another.
+    const std::string odd = privateHome() + "/odd\xFF";
+    const std::string other = privateHome() + "/odd\xEF\xBF\xBD";
+    fs::create_directories(odd);
+    fs::create_directories(other);
+    const auto refused = trash.moveToTrash(odd);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), FsError::BadFileName);
+    EXPECT_TRUE(fs::is_directory(odd));
+    EXPECT_TRUE(fs::is_directory(other));
 }
 
 } // namespace
