@@ -7,10 +7,12 @@
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/qt/Appearance.h"
 #include "app/qt/Form1.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsList.h"
@@ -114,6 +116,23 @@ TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
     w.form.pushButton(8)->click();
     EXPECT_EQ(w.store.get(kCheck2), "0");
     EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
+}
+
+TEST(MainWindowRoots, SettingsWindowKeepsTheButtonFaceUnderTheMainWindowsSkin)
+{
+    ProgramFolder program;
+    std::filesystem::create_directories(program.root() + "/x");
+    std::ofstream(program.root() + "/x/o.cjs") << "QWidget { background-color: rgb(1, 2, 3); }";
+    Window w(program.root());
+    ASSERT_EQ(w.form.grab().toImage().pixelColor(2, 2), QColor(1, 2, 3));
+
+    QColor background;
+    WhenSettingsOpen([&](Form2& settings) {
+        background = settings.grab().toImage().pixelColor(2, 2);
+        settings.close();
+    });
+    w.form.pushButton(8)->click();
+    EXPECT_EQ(background, ButtonFaceColor());
 }
 
 TEST(MainWindowRoots, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
