@@ -11,6 +11,24 @@ void MemoryResultsList::remove(std::size_t position)
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1));
 }
 
+void MemoryResultsList::removeMany(const std::vector<std::size_t>& positions)
+{
+    for (const std::size_t position : positions)
+        at(position);
+    std::vector<bool> doomed(entries_.size(), false);
+    for (const std::size_t position : positions)
+        doomed[position - 1] = true;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (doomed[i])
+            continue;
+        if (kept != i)
+            entries_[kept] = std::move(entries_[i]);
+        ++kept;
+    }
+    entries_.resize(kept);
+}
+
 std::vector<std::string> MemoryResultsList::texts() const
 {
     std::vector<std::string> all;

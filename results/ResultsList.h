@@ -23,6 +23,14 @@ public:
     virtual void setChecked(std::size_t position, bool checked) = 0;
     // Removes one entry; the entries after it move up one position.
     virtual void remove(std::size_t position) = 0;
+    // Removes the entries at `positions` (1-based, strictly decreasing), as
+    // remove() would one after the other; the others keep their order. Lists
+    // that can drop many entries in one sweep override it.
+    virtual void removeMany(const std::vector<std::size_t>& positions)
+    {
+        for (const std::size_t position : positions)
+            remove(position);
+    }
     // Shows the list as it is now (the window repaints; others do nothing).
     virtual void refresh() {}
 };
@@ -43,6 +51,7 @@ public:
     [[nodiscard]] bool checked(std::size_t position) const override { return at(position).checked; }
     void setChecked(std::size_t position, bool checked) override { at(position).checked = checked; }
     void remove(std::size_t position) override;
+    void removeMany(const std::vector<std::size_t>& positions) override;
     void refresh() override { ++refreshes_; }
 
     [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
