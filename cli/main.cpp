@@ -1,8 +1,95 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <variant>
+#include <vector>
 
-int main()
+#include "cli/CliHooks.h"
+#include "cli/CliPrompter.h"
+#include "cli/CliRun.h"
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/Interrupt.h"
+#include "platform/Failure.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixRemover.h"
+#include "platform/qt/QtTrash.h"
+#include "platform/qt/QtSettingsStore.h"
+
+using namespace vacantix;
+using namespace vacantix::cli;
+
+namespace {
+
+std::string CurrentFolder()
 {
-    std::puts("vacantix-cli " VACANTIX_VERSION);
-    return 0;
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string ReadStandardInput()
+{
+    std::string text;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got == 0)
+            return text;
+        if (got < 0) {
+            if (errno == EINTR && !Interrupted())
+                continue;
+            if (errno == EINTR)
+                return text;
+            throw Failure(OtherError, std::strerror(errno));
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto parsed = ParseCommandLine(args);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName.data(),
+                     error->message.c_str(), kProgramName.data());
+        return ToInt(ExitStatus::Usage);
+    }
+    const CommandLine& line = std::get<CommandLine>(parsed);
+    if (line.help) {
+        std::fputs(HelpText().c_str(), stdout);
+        return ToInt(ExitStatus::Success);
+    }
+    if (line.version) {
+        std::printf("%s %s\n", kProgramName.data(), VACANTIX_VERSION);
+        return ToInt(ExitStatus::Success);
+    }
+
+    CatchInterrupt();
+    static char outputBuffer[1 << 16];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+
+    Console console(stderr, isatty(STDERR_FILENO) == 1);
+    CliPrompter prompter(console);
+    CliHooks hooks(console, Interrupted, [&console] {
+        console.clearProgress();
+        std::_Exit(ToInt(ExitStatus::Interrupted));
+    });
+    PosixFileSystem fs;
+    const QtSettingsStore store;
+    QtTrash trash;
+    PosixRemover remover;
+    CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput, &trash, &remover};
+    return ToInt(RunCommandLine(line, services));
 }

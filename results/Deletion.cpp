@@ -136,18 +136,36 @@ bool DeletionSummary::anyLeft() const
     return count(DeletionOutcome::Kept) + count(DeletionOutcome::Failed) > 0;
 }
 
-std::string DeletionDoneText(const DeletionSummary& summary)
+std::vector<std::string> NotDeletedLines(const DeletionSummary& summary)
 {
-    std::string text = "Done.";
-    if (!summary.anyLeft())
-        return text;
-    text += "\n";
+    std::vector<std::string> lines;
     for (const DeletionRecord& record : summary.records) {
         const DeletionOutcome kind = record.result.outcome;
         if (kind == DeletionOutcome::Kept || kind == DeletionOutcome::Failed)
-            text += "\n" + record.path + ": " + record.result.reason;
+            lines.push_back(record.path + ": " + record.result.reason);
     }
+    return lines;
+}
+
+std::string DeletionDoneText(const DeletionSummary& summary)
+{
+    std::string text = "Done.";
+    const std::vector<std::string> lines = NotDeletedLines(summary);
+    if (!lines.empty())
+        text += "\n";
+    for (const std::string& line : lines)
+        text += "\n" + line;
     return text;
+}
+
+std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+{
+    const std::size_t sent = summary.count(DeletionOutcome::Sent);
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
+           (directly ? "deleted" : "sent to the trash") + ", " +
+           std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
+           std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
+           std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
 }
 
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)
@@ -172,17 +190,19 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         summary.records.push_back(std::move(record)); // step 108
     }
 
-    // From the last to the first, so that each removal leaves the positions
-    // of the entries still to be removed as they were.
+    // From the last to the first, as removeMany takes them; an entry whose
+    // text is no longer the one acted on is left alone.
+    std::vector<std::size_t> leaving;
     for (auto it = summary.records.rbegin(); it != summary.records.rend(); ++it) {
         const DeletionOutcome kind = it->result.outcome;
         if (kind != DeletionOutcome::Sent && kind != DeletionOutcome::AlreadyGone)
             continue;
-        trap.step(118, [&] {
+        trap.step(116, [&] {
             if (results.text(it->position) == it->path)
-                results.remove(it->position);
+                leaving.push_back(it->position);
         });
     }
+    trap.step(118, [&] { results.removeMany(leaving); });
     return summary;
 }
 

@@ -69,9 +69,17 @@ struct DeletionSummary {
     [[nodiscard]] bool anyLeft() const;
 };
 
+// One line "path: reason" for each folder kept or failed, in list order.
+[[nodiscard]] std::vector<std::string> NotDeletedLines(const DeletionSummary& summary);
+
 // The text of the closing box: "Done." and, when anything was kept or
-// failed, an empty line and one line "path: reason" for each of those.
+// failed, an empty line and the NotDeletedLines.
 [[nodiscard]] std::string DeletionDoneText(const DeletionSummary& summary);
+
+// One line that counts the outcomes, for the command line:
+// "3 folders sent to the trash, 1 already gone, 1 kept, 0 failed" (or
+// "deleted" for direct deletion).
+[[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, bool directly);
 
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose

@@ -3,10 +3,12 @@
 // the application title and the cursor-file reader.
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <random>
 
 #include "app/ApplicationTitle.h"
 #include "app/qt/Appearance.h"
@@ -19,9 +21,23 @@ using namespace vacantix;
 
 namespace {
 
-void RunPendingEvents()
+// Lets the event loop run until `done` holds, for at most two seconds.
+template <class Condition>
+bool RunEventsUntil(Condition done)
 {
-    QCoreApplication::processEvents();
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+std::vector<std::string> ShownTexts(const QAbstractItemModel& model)
+{
+    std::vector<std::string> texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts.push_back(model.data(model.index(row, 0), Qt::DisplayRole).toString().toStdString());
+    return texts;
 }
 
 std::vector<std::string> Texts(const ResultsList& list)
@@ -46,8 +62,7 @@ TEST(ResultsModel, AppendedEntriesReachViewsInBatchesWhileCountsStayExact)
     EXPECT_EQ(model.count(), 1000u);
     EXPECT_EQ(model.text(1000), "/t/999");
     EXPECT_LE(insertions, 2) << "views must not hear of every entry alone";
-    RunPendingEvents();
-    EXPECT_EQ(model.rowCount(), 1000);
+    EXPECT_TRUE(RunEventsUntil([&] { return model.rowCount() == 1000; })) << "the rest follow by themselves";
     EXPECT_EQ(model.data(model.index(999), Qt::DisplayRole).toString(), QStringLiteral("/t/999"));
 }
 
@@ -62,10 +77,11 @@ TEST(ResultsModel, RemovingShownAndPendingEntriesKeepsRowsAndPositionsInStep)
     model.remove(4);    // pending
     model.remove(1);    // shown
     EXPECT_EQ(Texts(model), (std::vector<std::string>{"/b", "/c"}));
-    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.text(2), "/c");
+    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/a", "/b"})) << "views see the last flush";
+    EXPECT_FALSE(model.setData(model.index(0), Qt::Unchecked, Qt::CheckStateRole)) << "a removed row";
     model.flush();
-    ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), QStringLiteral("/c"));
+    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/b", "/c"}));
 }
 
 TEST(ResultsModel, CheckBoxesFollowTheEntriesAndNewEntriesStartChecked)
@@ -83,6 +99,7 @@ TEST(ResultsModel, CheckBoxesFollowTheEntriesAndNewEntriesStartChecked)
     EXPECT_FALSE(model.checked(2));
     EXPECT_TRUE(model.checked(3));
     model.remove(1);
+    model.flush();
     EXPECT_EQ(Texts(model), (std::vector<std::string>{"/same", "/new"}));
     EXPECT_EQ(model.data(model.index(0), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
 }
@@ -105,6 +122,85 @@ TEST(ResultsModel, PositionsOutsideTheListAreSubscriptErrors)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
+TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
+{
+    ResultsModel model;
+    MemoryResultsList plain;
+    std::mt19937 random(7);
+    int next = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const auto pick = [&](std::size_t count) { return std::size_t(random() % count) + 1; };
+        switch (random() % 10) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            const std::string path = "/p" + std::to_string(next++);
+            model.append(path);
+            plain.append(path);
+            break;
+        }
+        case 4:
+        case 5:
+        case 6:
+            if (plain.count() > 0) {
+                const std::size_t at = pick(plain.count());
+                model.remove(at);
+                plain.remove(at);
+            }
+            break;
+        case 7:
+            if (plain.count() > 0) {
+                const std::size_t at = pick(plain.count());
+                const bool mark = random() % 2;
+                model.setChecked(at, mark);
+                plain.setChecked(at, mark);
+            }
+            break;
+        case 8:
+            if (random() % 8 == 0)
+                model.flush();
+            break;
+        default:
+            if (random() % 50 == 0) {
+                model.clear();
+                plain.clear();
+            }
+            break;
+        }
+        ASSERT_EQ(model.count(), plain.count());
+        if (plain.count() > 0) {
+            const std::size_t at = pick(plain.count());
+            ASSERT_EQ(model.text(at), plain.text(at)) << "round " << round;
+            ASSERT_EQ(model.checked(at), plain.checked(at)) << "round " << round;
+        }
+    }
+    model.flush();
+    EXPECT_EQ(ShownTexts(model), plain.texts());
+    for (int row = 0; row < model.rowCount(); ++row)
+        EXPECT_EQ(model.data(model.index(row), Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked,
+                  plain.checked(std::size_t(row) + 1));
+}
+
+TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
+{
+    ResultsModel model;
+    for (int i = 0; i < 1000; ++i)
+        model.append("/p" + std::to_string(i));
+    model.flush();
+    int structuralChanges = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&] { ++structuralChanges; });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++structuralChanges; });
+    for (std::size_t position = 1000; position >= 2; position -= 2)
+        model.remove(position); // every second entry, from the last, as a final pass does
+    EXPECT_EQ(model.rowCount(), 1000);
+    model.flush();
+    EXPECT_EQ(structuralChanges, 1);
+    ASSERT_EQ(model.rowCount(), 500);
+    EXPECT_EQ(model.text(500), "/p998");
+    EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
+}
+
 TEST(FolderListModel, HeaderChangesReachViewsOncePerTurnOfTheEventLoop)
 {
     FolderListModel model;
@@ -113,7 +209,8 @@ TEST(FolderListModel, HeaderChangesReachViewsOncePerTurnOfTheEventLoop)
     for (int i = 0; i < 500; ++i)
         model.setHeaderText("Searching /x/" + std::to_string(i));
     EXPECT_EQ(model.headerText(), "Searching /x/499");
-    RunPendingEvents();
+    EXPECT_TRUE(RunEventsUntil([&] { return changes > 0; }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Searching /x/499"));
 

@@ -7,6 +7,7 @@
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
+#include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
@@ -17,30 +18,6 @@ using namespace vacantix::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Whether a tree holds anything but folders (and zero-byte files while
-// "Check1" is 1), read afresh: the rule deletion must re-check by.
-bool treeHoldsContent(FileSystem& files, const Settings& settings, const std::string& top)
-{
-    std::vector<std::string> pending{top};
-    while (!pending.empty()) {
-        const std::string folder = pending.back();
-        pending.pop_back();
-        auto listing = files.list(folder);
-        if (!listing)
-            return true;
-        for (const FileEntry& file : listing.value().files) {
-            if (settings.check1() != 1 || file.kind != EntryKind::RegularFile)
-                return true;
-            auto bytes = files.fileSize(folder, file.name);
-            if (!bytes || bytes.value() != 0)
-                return true;
-        }
-        for (const std::string& name : listing.value().subfolders)
-            pending.push_back(ChildPath(folder, name));
-    }
-    return false;
-}
 
 class Deletion : public ::testing::Test {
 protected:
@@ -67,7 +44,7 @@ protected:
     DeletionContext context(Trash& trash)
     {
         return DeletionContext{files, settings, trash, remover,
-                               [this](const std::string& path) { return treeHoldsContent(files, settings, path); }};
+                               [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
     // The entries as "path" or "[ ] path" for unchecked ones.
@@ -86,6 +63,7 @@ protected:
     MemorySettingsStore store;
     Settings settings{store};
     PosixRemover remover;
+    ScanHooks still;
     ScriptedPrompter prompter;
     MemoryResultsList results;
 };
@@ -149,7 +127,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     FakeTrash trash(root.string() + ".bin");
     trash.refused.insert(refusedFolder);
     auto ctx = context(trash);
-    SendCheckedToTrash(results, ctx, prompter);
+    const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
     EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
     EXPECT_EQ(shown(results), (std::vector<std::string>{grown, refusedFolder}));
@@ -159,6 +137,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
                                         ": the trash refused it: the trash is full");
+    EXPECT_EQ(DeletionCountsLine(summary, false), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
 }
 
 TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
@@ -264,11 +243,21 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_FALSE(fs::exists(base / "full/sub"));
 }
 
-TEST(QtTrashBackend, AMissingPathIsRefusedNotSwallowed)
+TEST(QtTrashBackend, RefusesWhatItCannotTakeAndLeavesItInPlace)
 {
     QtTrash trash;
-    const auto result = trash.moveToTrash(privateHome() + "/no-such-folder");
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(trash.moveToTrash(privateHome() + "/no-such-folder"));
+
+    // A name that is no valid UTF-8 is refused, not mistaken for another.
+    const std::string odd = privateHome() + "/odd\xFF";
+    const std::string other = privateHome() + "/odd\xEF\xBF\xBD";
+    fs::create_directories(odd);
+    fs::create_directories(other);
+    const auto refused = trash.moveToTrash(odd);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error(), FsError::BadFileName);
+    EXPECT_TRUE(fs::is_directory(odd));
+    EXPECT_TRUE(fs::is_directory(other));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,13 @@ namespace vacantix {
 
 // The results list as a one-column Qt model with a check box per entry.
 //
-// A scan appends entries far faster than a view can take them one by one,
-// so appended entries are announced to views in batches: rowCount() counts
-// the entries shown so far, and the rest follow at the next flush(), which
-// refresh() runs when the last one is older than a tenth of a second and the
-// window runs at every turn of the event loop. Rows are always the first
-// rowCount() positions, so every other change keeps rows and positions in
-// step whether its entry is shown yet or not.
+// A scan appends and its final pass removes entries far faster than a view
+// can follow them one by one (a view lays out all its rows again after each
+// structural change), so views hear of structural changes in batches, at
+// most ten times a second: rows are the entries as of the last flush.
+// Appended entries wait behind the last row; removed ones stay in their rows
+// as tombstones, skipped by every position, until the flush takes them out.
+// Positions always count the live entries only.
 class ResultsModel final : public QAbstractListModel, public ResultsList {
     Q_OBJECT
 public:
@@ -26,14 +27,16 @@ public:
 
     void append(std::string path) override;
     void clear() override;
-    [[nodiscard]] std::size_t count() const override { return entries_.size(); }
+    [[nodiscard]] std::size_t count() const override { return live_; }
     [[nodiscard]] std::string text(std::size_t position) const override;
     [[nodiscard]] bool checked(std::size_t position) const override;
     void setChecked(std::size_t position, bool checked) override;
     void remove(std::size_t position) override;
+    // Tells the views about changes when the last flush is a tenth of a
+    // second old.
     void refresh() override;
 
-    // Shows every entry appended since the last flush.
+    // Tells the views about every change at once.
     void flush();
 
     // Sets every check mark at once (one change for the views).
@@ -49,14 +52,23 @@ private:
     struct Entry {
         std::string text;
         bool checked = true;
+        bool removed = false;
     };
 
-    [[nodiscard]] std::size_t index0(std::size_t position) const;
+    // The slot of the live entry at a 1-based position; throws Failure 9
+    // outside 1..count().
+    [[nodiscard]] std::size_t slotOf(std::size_t position) const;
+    void scheduleFlush();
+    void rebuildIndex();
+    void addToIndex(std::size_t slot, int delta);
 
-    std::vector<Entry> entries_;
-    std::size_t shown_ = 0;
+    std::vector<Entry> entries_;  // slots: rows, then entries not shown yet
+    std::vector<int> liveTree_;   // Fenwick tree over the slots: 1 live, 0 removed
+    std::size_t live_ = 0;
+    std::size_t shown_ = 0;       // slots the views know as rows
+    bool removedPending_ = false;
     QElapsedTimer sinceFlush_;
-    bool flushQueued_ = false;
+    QTimer flushTimer_;
 };
 
 // The header of the results list.

@@ -1,12 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "roots/qt/FolderListModel.h"
 
+#include <algorithm>
+
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
 
 namespace vacantix {
 
-FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent) {}
+namespace {
+constexpr qint64 kHeaderIntervalMs = 100;
+}
+
+FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent)
+{
+    sinceHeaderFlush_.start();
+    headerTimer_.setSingleShot(true);
+    connect(&headerTimer_, &QTimer::timeout, this, &FolderListModel::flushHeader);
+}
 
 std::size_t FolderListModel::index0(std::size_t position) const
 {
@@ -46,17 +57,14 @@ void FolderListModel::remove(std::size_t position)
 void FolderListModel::setHeaderText(std::string text)
 {
     header_ = std::move(text);
-    if (headerPending_)
-        return;
-    headerPending_ = true;
-    QMetaObject::invokeMethod(this, &FolderListModel::flushHeader, Qt::QueuedConnection);
+    if (!headerTimer_.isActive())
+        headerTimer_.start(static_cast<int>(std::max<qint64>(0, kHeaderIntervalMs - sinceHeaderFlush_.elapsed())));
 }
 
 void FolderListModel::flushHeader()
 {
-    if (!headerPending_)
-        return;
-    headerPending_ = false;
+    headerTimer_.stop();
+    sinceHeaderFlush_.restart();
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -11,8 +13,8 @@ namespace vacantix {
 
 // The folder list as a one-column Qt model. The column header is the list's
 // header text; while a scan borrows it as a status line it changes for every
-// folder searched, so views learn of a new header text only when
-// flushHeader() runs (the window calls it at each turn of the event loop).
+// folder searched, so views learn of a new header text at most ten times a
+// second, or when flushHeader() runs.
 class FolderListModel final : public QAbstractListModel, public FolderList {
     Q_OBJECT
 public:
@@ -38,7 +40,8 @@ private:
 
     std::vector<std::string> entries_;
     std::string header_{kFolderListHeader};
-    bool headerPending_ = false;
+    QElapsedTimer sinceHeaderFlush_;
+    QTimer headerTimer_;
 };
 
 } // namespace vacantix

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "cli/Console.h"
+#include "platform/ScanHooks.h"
+
+namespace vacantix::cli {
+
+// What a scan run asks of the command line: the stop request is Ctrl-C, and
+// the progress line counts the folders examined and names the latest.
+class CliHooks final : public ScanHooks {
+public:
+    // `interrupted` tells whether Ctrl-C was pressed; `quit` is called at
+    // the first yield after that and does not return.
+    CliHooks(Console& console, std::function<bool()> interrupted, std::function<void()> quit)
+        : console_(console), interrupted_(std::move(interrupted)), quit_(std::move(quit)) {}
+
+    void yield() override;
+    [[nodiscard]] bool stopRequested() override { return interrupted_(); }
+    void setStatusText(std::string_view text) override;
+    void folderExamined(std::string_view path) override;
+
+    [[nodiscard]] std::uint64_t foldersExamined() const { return examined_; }
+
+private:
+    void showProgress(std::string_view where);
+
+    Console& console_;
+    std::function<bool()> interrupted_;
+    std::function<void()> quit_;
+    std::uint64_t examined_ = 0;
+};
+
+} // namespace vacantix::cli

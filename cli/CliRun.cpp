@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One run of vacantix-cli, in the order the user sees it: the options for
+// this run are put over the stored ones, the roots are collected from list
+// files and arguments, the scan run searches them and checks every result,
+// and the results are printed; with --trash or --delete they are then dealt
+// with one by one, each looked at afresh right before it goes.
+#include "cli/CliRun.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/ErrorReport.h"
+#include "platform/Failure.h"
+#include "results/Deletion.h"
+#include "roots/ListFile.h"
+#include "scan/FinalPass.h"
+#include "scan/ScanRun.h"
+#include "settings/Settings.h"
+
+namespace vacantix::cli {
+
+namespace {
+
+// The scan run reports its failures under the scan command's name, so that
+// a report reads the same in the window and on the command line.
+constexpr std::string_view kScanProcedure = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
+
+std::string WithTrailingSeparator(std::string path)
+{
+    if (path.empty() || path.back() != '/')
+        path.push_back('/');
+    return path;
+}
+
+void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices& services)
+{
+    services.prompter.setSubject(listFile == "-" ? "standard input" : listFile);
+    try {
+        if (listFile == "-")
+            LoadListText(roots, services.readStandardInput(), services.fs, services.hooks);
+        else
+            LoadListFile(roots, listFile, services.fs, services.prompter, services.hooks);
+    } catch (const Failure& failure) {
+        services.prompter.message(failure.description());
+    }
+    services.prompter.setSubject({});
+}
+
+} // namespace
+
+bool CheckOptions(const Settings& settings, CliPrompter& prompter)
+{
+    struct Option {
+        std::string_view key;
+        std::string_view flag;
+        std::int16_t (Settings::*read)() const;
+    };
+    static constexpr Option options[]{
+        {kCheck1, "--zero-byte-empty", &Settings::check1},
+        {kCheck2, "--skip-system", &Settings::check2},
+        {kCheck3, "--ignore-hidden", &Settings::check3},
+    };
+    bool usable = true;
+    for (const Option& option : options) {
+        try {
+            (void)(settings.*option.read)();
+        } catch (const Failure& failure) {
+            prompter.message("the stored option " + std::string(option.key) + " (\"" +
+                             settings.store().get(option.key).value_or("") + "\") cannot be read: " +
+                             failure.description() + "; give " + std::string(option.flag) + " 0 or 1");
+            usable = false;
+        }
+    }
+    return usable;
+}
+
+std::optional<std::string> RunSettingsStore::get(std::string_view key) const
+{
+    if (auto written = written_.get(key))
+        return written;
+    return stored_.get(key);
+}
+
+void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options)
+{
+    if (line.check1)
+        options.override(kCheck1, *line.check1);
+    if (line.check2)
+        options.override(kCheck2, *line.check2);
+    if (line.check3)
+        options.override(kCheck3, *line.check3);
+    if (line.ignoreNames) {
+        std::string joined;
+        for (const std::string& name : *line.ignoreNames) {
+            if (!joined.empty())
+                joined += "\r\n";
+            joined += name;
+        }
+        options.override(kText1, joined);
+    }
+}
+
+std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder)
+{
+    if (root.starts_with('/'))
+        return std::string(root);
+    std::string path(currentFolder);
+    while (!root.empty()) {
+        const std::size_t slash = root.find('/');
+        const std::string_view part = root.substr(0, slash);
+        root = slash == std::string_view::npos ? std::string_view{} : root.substr(slash + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (path.empty() || path.back() != '/')
+            path.push_back('/');
+        path.append(part);
+    }
+    return WithTrailingSeparator(std::move(path));
+}
+
+MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services)
+{
+    MemoryFolderList given;
+    for (const std::string& listFile : line.listFiles)
+        LoadOneListFile(listFile, given, services);
+    for (const std::string& folder : line.folders)
+        given.append(WithTrailingSeparator(folder));
+
+    MemoryFolderList roots;
+    for (const std::string& root : given.entries())
+        roots.append(AbsoluteRoot(root, services.currentFolder));
+    return roots;
+}
+
+bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
+{
+    const char end = print0 ? '\0' : '\n';
+    for (std::size_t i = 1; i <= results.count(); ++i) {
+        const std::string path = results.text(i);
+        std::fwrite(path.data(), 1, path.size(), out);
+        std::fputc(end, out);
+    }
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly)
+{
+    // The fresh look must not run the interrupt's exit halfway through a
+    // folder, so it gets hooks that never stop.
+    ScanHooks still;
+    DeletionContext context{services.fs, settings, *services.trash, *services.remover,
+                            [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    Trap trap(services.prompter, kSendCheckedPath);
+    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+    for (const std::string& line : NotDeletedLines(summary))
+        services.prompter.message(line);
+    services.prompter.note(DeletionCountsLine(summary, directly));
+    return !summary.anyLeft() && trap.reports() == 0;
+}
+
+ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
+{
+    RunSettingsStore stored(services.store);
+    OverlaySettingsStore options(stored);
+    ApplyOptions(line, options);
+    Settings settings(options);
+    if (!CheckOptions(settings, services.prompter))
+        return ExitStatus::Failure;
+
+    MemoryFolderList roots = CollectRoots(line, services);
+    if (services.hooks.stopRequested())
+        return ExitStatus::Interrupted;
+    if (roots.count() == 0) {
+        services.prompter.message("No folders added.");
+        return ExitStatus::Failure;
+    }
+
+    MemoryResultsList results;
+    ScanEnvironment env{services.fs, settings, roots, results, services.hooks, services.prompter};
+    Trap trap(services.prompter, kScanProcedure);
+    const ScanSummary summary = RunScan(env, trap);
+    if (services.hooks.stopRequested())
+        return ExitStatus::Interrupted;
+
+    if (!PrintResults(results, services.out, line.print0)) {
+        services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+        return ExitStatus::Failure;
+    }
+
+    bool allDeleted = true;
+    if (line.trash || line.deleteDirectly) {
+        options.override(kCombo1, line.deleteDirectly ? "1" : "0");
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly);
+    }
+
+    if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)
+        return ExitStatus::Failure;
+    return ExitStatus::Success;
+}
+
+} // namespace vacantix::cli

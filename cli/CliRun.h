@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "cli/CliHooks.h"
+#include "cli/CliPrompter.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+#include "platform/Trash.h"
+#include "results/ResultsList.h"
+#include "roots/FolderList.h"
+#include "settings/Settings.h"
+
+namespace vacantix::cli {
+
+// What one run of the command line works with.
+struct CliServices {
+    FileSystem& fs;
+    const SettingsStore& store;     // the user's stored options; never written
+    CliPrompter& prompter;
+    CliHooks& hooks;
+    std::FILE* out;                 // where the results go
+    std::string currentFolder;      // resolves relative roots
+    std::function<std::string()> readStandardInput; // for "--from -"; throws Failure
+    Trash* trash = nullptr;         // for --trash
+    DirectRemover* remover = nullptr; // for --delete
+};
+
+// A settings store for one run: reads come from the stored options, and
+// writes stay in memory so the run never changes them.
+class RunSettingsStore final : public SettingsStore {
+public:
+    explicit RunSettingsStore(const SettingsStore& stored) : stored_(stored) {}
+    std::optional<std::string> get(std::string_view key) const override;
+    void set(std::string_view key, std::string_view value) override { written_.set(key, value); }
+
+private:
+    const SettingsStore& stored_;
+    MemorySettingsStore written_;
+};
+
+// Puts the options given on the command line over the stored ones.
+void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
+
+// True when every option the search reads converts to a number. A stored
+// value that does not would leave the search to skip folders without a word,
+// so each such option is reported, naming the flag that overrides it.
+[[nodiscard]] bool CheckOptions(const Settings& settings, CliPrompter& prompter);
+
+// The roots of the run in order: the folders of each list file, then the
+// folder arguments, each ending in "/" and made absolute against
+// `services.currentFolder`. A missing or unreadable list file is reported
+// through the prompter and adds nothing.
+[[nodiscard]] MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services);
+
+// A path that does not start with "/" is put below `currentFolder`; its "."
+// components and doubled separators are dropped, ".." is kept as written.
+[[nodiscard]] std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder);
+
+// Writes each result, followed by a line feed or by NUL. False when the
+// output could not be written.
+[[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
+
+// Acts on every result as the window's "Send Checked To Recycle Bin" does on
+// checked entries: each folder is looked at afresh and goes to the trash (or,
+// with `directly`, is deleted if still empty). Names each folder not deleted
+// with the reason and ends with a line of counts, all on standard error.
+// True when every folder was deleted or already gone.
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
+
+// The whole run: options, roots, the scan, the results printed, and with
+// --trash or --delete the results deleted. Returns the
+// exit status (never Usage: the command line was checked before).
+[[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
+
+} // namespace vacantix::cli

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CommandLine.h"
+
+#include <functional>
+
+namespace vacantix::cli {
+
+namespace {
+
+struct OptionSpec {
+    char shortName; // 0 when there is none
+    std::string_view longName;
+    bool takesValue;
+    std::function<std::optional<std::string>(CommandLine&, const std::string&)> apply; // an error, or nothing
+};
+
+std::optional<std::string> SetSwitch(std::optional<std::string>& target, std::string_view option,
+                                     const std::string& value)
+{
+    if (value != "0" && value != "1")
+        return "--" + std::string(option) + " takes 0 or 1, not '" + value + "'";
+    target = value;
+    return std::nullopt;
+}
+
+const std::vector<OptionSpec>& Options()
+{
+    static const std::vector<OptionSpec> options{
+        {'h', "help", false, [](CommandLine& c, const std::string&) { c.help = true; return std::nullopt; }},
+        {'V', "version", false, [](CommandLine& c, const std::string&) { c.version = true; return std::nullopt; }},
+        {'0', "print0", false, [](CommandLine& c, const std::string&) { c.print0 = true; return std::nullopt; }},
+        {'f', "from", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             if (v.empty())
+                 return "--from needs a file name";
+             c.listFiles.push_back(v);
+             return std::nullopt;
+         }},
+        {0, "trash", false, [](CommandLine& c, const std::string&) { c.trash = true; return std::nullopt; }},
+        {0, "delete", false,
+         [](CommandLine& c, const std::string&) { c.deleteDirectly = true; return std::nullopt; }},
+        {0, "zero-byte-empty", true,
+         [](CommandLine& c, const std::string& v) { return SetSwitch(c.check1, "zero-byte-empty", v); }},
+        {0, "skip-system", true,
+         [](CommandLine& c, const std::string& v) { return SetSwitch(c.check2, "skip-system", v); }},
+        {0, "ignore-hidden", true,
+         [](CommandLine& c, const std::string& v) { return SetSwitch(c.check3, "ignore-hidden", v); }},
+        {0, "ignore", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             // The ignore list keeps its entries apart with CR LF.
+             if (v.find_first_of("\r\n") != std::string::npos)
+                 return "--ignore takes one name without line breaks";
+             if (!c.ignoreNames)
+                 c.ignoreNames.emplace();
+             c.ignoreNames->push_back(v);
+             return std::nullopt;
+         }},
+    };
+    return options;
+}
+
+const OptionSpec* FindLong(std::string_view name)
+{
+    for (const OptionSpec& option : Options())
+        if (option.longName == name)
+            return &option;
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name)
+{
+    for (const OptionSpec& option : Options())
+        if (option.shortName != 0 && option.shortName == name)
+            return &option;
+    return nullptr;
+}
+
+} // namespace
+
+std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::string> args)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            // An empty argument (an unset shell variable) would name the
+            // root of the disk once it gets its trailing separator.
+            if (arg.empty())
+                return UsageError{"an empty folder name was given"};
+            line.folders.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        auto takeValue = [&](std::optional<std::string> attached,
+                             const std::string& shownAs) -> std::variant<std::string, UsageError> {
+            if (attached)
+                return *attached;
+            if (i + 1 >= args.size())
+                return UsageError{"option '" + shownAs + "' needs a value"};
+            return args[++i];
+        };
+
+        if (arg.starts_with("--")) {
+            const std::string_view body = std::string_view(arg).substr(2);
+            const auto equals = body.find('=');
+            const std::string_view name = body.substr(0, equals);
+            const OptionSpec* option = FindLong(name);
+            if (!option)
+                return UsageError{"unknown option '--" + std::string(name) + "'"};
+            std::optional<std::string> attached;
+            if (equals != std::string_view::npos) {
+                if (!option->takesValue)
+                    return UsageError{"option '--" + std::string(name) + "' takes no value"};
+                attached = std::string(body.substr(equals + 1));
+            }
+            std::string value;
+            if (option->takesValue) {
+                auto taken = takeValue(attached, "--" + std::string(name));
+                if (auto* error = std::get_if<UsageError>(&taken))
+                    return *error;
+                value = std::get<std::string>(taken);
+            }
+            if (auto error = option->apply(line, value))
+                return UsageError{*error};
+            continue;
+        }
+
+        for (std::size_t k = 1; k < arg.size(); ++k) {
+            const OptionSpec* option = FindShort(arg[k]);
+            if (!option)
+                return UsageError{"unknown option '-" + std::string(1, arg[k]) + "'"};
+            std::string value;
+            if (option->takesValue) {
+                std::optional<std::string> attached;
+                if (k + 1 < arg.size())
+                    attached = arg.substr(k + 1);
+                auto taken = takeValue(attached, "-" + std::string(1, arg[k]));
+                if (auto* error = std::get_if<UsageError>(&taken))
+                    return *error;
+                value = std::get<std::string>(taken);
+                k = arg.size();
+            }
+            if (auto error = option->apply(line, value))
+                return UsageError{*error};
+        }
+    }
+    if (line.trash && line.deleteDirectly)
+        return UsageError{"--trash and --delete cannot be given together"};
+    if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
+        return UsageError{"no folder to scan"};
+    return line;
+}
+
+std::string HelpText()
+{
+    return R"(Usage: vacantix-cli [OPTION]... FOLDER...
+Finds the empty folders below each FOLDER and prints them, one per line.
+A folder counts as empty when nothing but empty folders lies below it; a
+folder that could not be read completely is never printed.
+
+  -0, --print0              end each folder with NUL instead of a line feed
+  -f, --from FILE           scan the folders listed in FILE, one per line
+                            ("-" reads the list from standard input);
+                            repeatable, read before the FOLDER arguments
+      --zero-byte-empty 0|1 folders whose files all have 0 bytes count as empty
+      --skip-system 0|1     skip system folders (/proc, /usr, /var, ...)
+      --ignore-hidden 0|1   skip folders whose names start with "."
+      --ignore NAME         skip folders named NAME; repeatable; replaces the
+                            stored list of names for this run
+                            (--ignore "" ignores nothing)
+      --trash               after printing, move each folder found to the
+                            trash, unless it holds something by then
+      --delete              after printing, delete each folder found without
+                            the trash, if it still holds nothing (zero-byte
+                            files only while --zero-byte-empty is 1)
+  -h, --help                show this help and exit
+  -V, --version             show the version and exit
+
+Options not given take the values stored by the Vacantix window; the command
+line never changes them. Without --trash or --delete nothing on the disk is
+changed. With them, each folder not deleted is named on standard error with
+the reason, followed by a line that counts what happened.
+
+Exit status: 0 when every folder was scanned, 1 when a folder or list file was
+missing, an error was reported or a folder was not deleted, 2 for a command-line error, 130 after
+Ctrl-C (nothing is printed then).
+)";
+}
+
+} // namespace vacantix::cli

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace vacantix::cli {
+
+inline constexpr std::string_view kProgramName = "vacantix-cli";
+
+// What one command line asks for.
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    bool print0 = false;                  // NUL after each result instead of a line feed
+    std::vector<std::string> listFiles;   // -f/--from, in order; "-" is standard input
+    std::vector<std::string> folders;     // the positional roots, in order
+    // Option values for this run only: the stored text of each key given.
+    std::optional<std::string> check1;    // --zero-byte-empty
+    std::optional<std::string> check2;    // --skip-system
+    std::optional<std::string> check3;    // --ignore-hidden
+    std::optional<std::vector<std::string>> ignoreNames; // --ignore, repeatable
+    // What happens to the results after they are printed: nothing, unless
+    // one of these asks for it (never both).
+    bool trash = false;                   // --trash: move each to the trash
+    bool deleteDirectly = false;          // --delete: remove each, if still empty
+};
+
+// Why a command line was refused, in one line without the program name.
+struct UsageError {
+    std::string message;
+};
+
+// Reads the arguments after the program name. Short options may be grouped
+// ("-0f list"), values may follow as the next argument or be attached
+// ("-flist", "--from=list"); "--" ends the options. A command line without
+// a folder or list file is refused unless it asks for help or the version.
+// Never throws.
+[[nodiscard]] std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::string> args);
+
+// The text of --help.
+[[nodiscard]] std::string HelpText();
+
+} // namespace vacantix::cli

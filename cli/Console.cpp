@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/Console.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "cli/CommandLine.h"
+
+namespace vacantix::cli {
+
+namespace {
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+// Length of the UTF-8 sequence starting at `text[i]`, or 0 when none does.
+std::size_t SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    else
+        return 0;
+    if (i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+} // namespace
+
+std::string TerminalText(std::string_view text, std::size_t columns)
+{
+    std::vector<std::string> characters;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool control = byte < 0x20 || byte == 0x7F ||
+                             (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+        if (length == 0 || control) {
+            characters.emplace_back("?");
+            i += length == 0 ? 1 : length;
+        } else {
+            characters.emplace_back(text.substr(i, length));
+            i += length;
+        }
+    }
+    std::size_t first = 0;
+    std::string shown;
+    if (characters.size() > columns) {
+        if (columns < 3)
+            return std::string(columns, '.');
+        first = characters.size() - (columns - 3);
+        shown = "...";
+    }
+    for (std::size_t i = first; i < characters.size(); ++i)
+        shown += characters[i];
+    return shown;
+}
+
+Console::Console(std::FILE* stream, bool showProgress) : stream_(stream), showProgress_(showProgress) {}
+
+Console::~Console()
+{
+    clearProgress();
+}
+
+void Console::diagnostic(std::string_view text)
+{
+    clearProgress();
+    while (!text.empty()) {
+        const std::size_t end = text.find_first_of("\r\n");
+        const std::string_view line = text.substr(0, end);
+        if (!line.empty())
+            std::fprintf(stream_, "%.*s: %.*s\n", int(kProgramName.size()), kProgramName.data(), int(line.size()),
+                         line.data());
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    }
+    std::fflush(stream_);
+}
+
+void Console::progress(std::string_view lead, std::string_view detail)
+{
+    if (!progressDue())
+        return;
+    lastDrawn_ = std::chrono::steady_clock::now();
+    // One column is left free so that the cursor never wraps the line.
+    const std::size_t columns = width() - 1;
+    const std::string line = lead.size() >= columns ? TerminalText(lead, columns)
+                                                    : std::string(lead) + TerminalText(detail, columns - lead.size());
+    std::fprintf(stream_, "\r%s\x1b[K", line.c_str());
+    std::fflush(stream_);
+    progressShown_ = true;
+}
+
+bool Console::progressDue() const
+{
+    return showProgress_ && (!progressShown_ || std::chrono::steady_clock::now() - lastDrawn_ >= kRedrawInterval);
+}
+
+void Console::clearProgress()
+{
+    if (!progressShown_)
+        return;
+    std::fputs("\r\x1b[K", stream_);
+    std::fflush(stream_);
+    progressShown_ = false;
+}
+
+std::size_t Console::width() const
+{
+    winsize size{};
+    if (ioctl(fileno(stream_), TIOCGWINSZ, &size) == 0 && size.ws_col > 10)
+        return size.ws_col;
+    return 80;
+}
+
+} // namespace vacantix::cli

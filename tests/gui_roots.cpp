@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's "Add One Folder", "Settings" and "Load Sample/Example
+// Folders", driven as a user would through the scripted prompter.
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/qt/Appearance.h"
+#include "app/qt/Form1.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "results/ResultsList.h"
+#include "roots/SampleFolders.h"
+#include "settings/qt/Form2.h"
+#include "support/PrivateHome.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempTree.h"
+
+namespace vacantix {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Kind = test::ScriptedPrompter::Kind;
+
+class RecordingOpener final : public FolderOpener {
+public:
+    void open(const std::string& folder) override { opened.push_back(folder); }
+    std::vector<std::string> opened;
+};
+
+// A program folder holding a copy of the shipped samples, as a fresh build
+// or an unpacked program has it (without the empty folders git cannot keep).
+class ProgramFolder {
+public:
+    ProgramFolder()
+    {
+        std::filesystem::copy(std::filesystem::path(VACANTIX_SOURCE_DIR) / "Samples", tree_.path("Samples"),
+                              std::filesystem::copy_options::recursive);
+    }
+    [[nodiscard]] const std::string& root() const { return tree_.root(); }
+    [[nodiscard]] std::string samples(std::string_view relative = {}) const
+    {
+        return relative.empty() ? tree_.path("Samples") : tree_.path("Samples/" + std::string(relative));
+    }
+
+private:
+    test::TempTree tree_{"bin/"};
+};
+
+struct Window {
+    explicit Window(const std::string& programFolder) : form(fs, settings, prompter, programFolder)
+    {
+        form.setFolderOpener(opener);
+        form.Form_Load();
+    }
+
+    [[nodiscard]] std::vector<std::string> results() const
+    {
+        std::vector<std::string> found;
+        for (std::size_t i = 1; i <= form.results().count(); ++i)
+            found.push_back(form.results().text(i));
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+    PosixFileSystem fs;
+    MemorySettingsStore store;
+    Settings settings{store};
+    test::ScriptedPrompter prompter;
+    RecordingOpener opener;
+    Form1 form;
+};
+
+// Runs `act` on the settings window once it is open and modal.
+void WhenSettingsOpen(std::function<void(Form2&)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* settings = qobject_cast<Form2*>(window); settings && settings->isVisible()) {
+                act(*settings);
+                return;
+            }
+        }
+        ADD_FAILURE() << "the settings window is not open";
+    });
+}
+
+TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
+{
+    ProgramFolder program;
+    Window w(program.root());
+    bool opened = false;
+    WhenSettingsOpen([&](Form2& settings) {
+        opened = true;
+        EXPECT_TRUE(settings.isModal());
+        EXPECT_EQ(settings.windowTitle(), "Settings");
+        EXPECT_EQ(settings.check2()->checkState(), Qt::Checked);
+        settings.check2()->click();
+        settings.close();
+    });
+    w.form.pushButton(8)->click();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(w.store.get(kCheck2), "0");
+
+    WhenSettingsOpen([&](Form2& settings) {
+        EXPECT_EQ(settings.check2()->checkState(), Qt::Unchecked);
+        settings.pushButton7()->click();
+    });
+    w.form.pushButton(8)->click();
+    EXPECT_EQ(w.store.get(kCheck2), "0");
+    EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
+}
+
+TEST(MainWindowRoots, SettingsWindowKeepsTheButtonFaceUnderTheMainWindowsSkin)
+{
+    ProgramFolder program;
+    std::filesystem::create_directories(program.root() + "/x");
+    std::ofstream(program.root() + "/x/o.cjs") << "QWidget { background-color: rgb(1, 2, 3); }";
+    Window w(program.root());
+    ASSERT_EQ(w.form.grab().toImage().pixelColor(2, 2), QColor(1, 2, 3));
+
+    QColor background;
+    WhenSettingsOpen([&](Form2& settings) {
+        background = settings.grab().toImage().pixelColor(2, 2);
+        settings.close();
+    });
+    w.form.pushButton(8)->click();
+    EXPECT_EQ(background, ButtonFaceColor());
+}
+
+TEST(MainWindowRoots, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
+{
+    test::TempTree first("plain/\n.hidden/\n");
+    test::TempTree second("plain/\n.hidden/\n");
+    ProgramFolder program;
+    Window w(program.root());
+    w.form.roots().append(first.root() + "/");
+    w.form.roots().append(first.root() + "/missing/");
+    w.form.roots().append(second.root() + "/");
+
+    // The missing root's message pauses the run between the two trees; the
+    // user opens the settings there and turns "Ignore hidden folders" on.
+    w.prompter.onShow = [&](const test::ScriptedPrompter::Shown& box) {
+        if (box.kind != Kind::Message || box.text.find("folder does not exist.") == std::string::npos)
+            return;
+        WhenSettingsOpen([](Form2& settings) {
+            settings.check3()->click();
+            settings.close();
+        });
+        w.form.pushButton(8)->click();
+        // The commands that change the folder list wait for the run's end.
+        w.prompter.answerChooseFolder("/");
+        w.form.PushButton6_Click();
+        w.form.PushButton10_Click();
+    };
+    w.form.pushButton(4)->click();
+
+    EXPECT_THAT(w.results(),
+                ::testing::UnorderedElementsAre(first.path(".hidden"), first.path("plain"), second.path("plain")));
+    EXPECT_EQ(w.store.get(kCheck3), "1");
+    EXPECT_EQ(w.form.roots().count(), 3u);
+    EXPECT_THAT(w.prompter.texts(Kind::ChooseFolder), IsEmpty());
+    EXPECT_THAT(w.prompter.texts(Kind::Ask), IsEmpty());
+
+    // Once the run is over, they work again.
+    w.prompter.onShow = nullptr;
+    w.prompter.answerChooseFolder("/");
+    w.form.pushButton(6)->click();
+    ASSERT_EQ(w.form.roots().count(), 4u);
+    EXPECT_EQ(w.form.roots().text(4), "/");
+}
+
+TEST(MainWindowSamples, StartUpMakesTheEmptySamplesAgainAfterTheyWereDeleted)
+{
+    ProgramFolder program;
+    {
+        Window w(program.root());
+        EXPECT_THAT(w.prompter.shown(), IsEmpty());
+    }
+    for (const std::string_view folder : EmptySampleFolders())
+        EXPECT_TRUE(std::filesystem::is_directory(program.samples(folder))) << folder;
+
+    std::filesystem::remove(program.samples("This one is empty 1"));
+    std::filesystem::remove_all(program.samples("A nest of empty folders/Level 1"));
+    Window again(program.root());
+    EXPECT_THAT(again.prompter.shown(), IsEmpty());
+    EXPECT_TRUE(std::filesystem::is_empty(program.samples("This one is empty 1")));
+    EXPECT_TRUE(std::filesystem::is_directory(program.samples("A nest of empty folders/Level 1/Level 2/Level 3")));
+    EXPECT_EQ(again.form.sampleRoot(), program.samples());
+}
+
+TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
+{
+    ProgramFolder program;
+    Window w(program.root());
+    w.prompter.answerAsk(false);
+    w.prompter.answerAsk(true);
+    w.form.pushButton(10)->click();
+    EXPECT_THAT(w.opener.opened, IsEmpty());
+    w.form.pushButton(10)->click(); // the same root twice finds each folder twice
+    EXPECT_THAT(w.opener.opened, ElementsAre(program.samples() + "/"));
+    ASSERT_EQ(w.form.roots().count(), 2u);
+    EXPECT_EQ(w.form.roots().text(2), program.samples() + "/");
+    w.form.pushButton(4)->click();
+
+    std::vector<std::string> expected;
+    for (const char* folder :
+         {".A hidden empty folder", "A nest of empty folders", "A nest of empty folders/Level 1",
+          "A nest of empty folders/Level 1/Level 2", "A nest of empty folders/Level 1/Level 2/Level 3",
+          "Only a zero-byte file", "This one is empty 1", "This one is empty 2"}) {
+        expected.push_back(program.samples(folder));
+        expected.push_back(program.samples(folder));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(w.results(), expected);
+    EXPECT_THAT(w.prompter.messages(), ElementsAre("Done."));
+    EXPECT_EQ(w.prompter.texts(Kind::Ask).size(), 2u);
+    EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
+
+    // Without the zero-byte option, and ignoring hidden folders, two fewer.
+    w.store.set(kCheck1, "0");
+    w.store.set(kCheck3, "1");
+    w.form.roots().remove(2);
+    w.form.pushButton(4)->click();
+    const auto found = w.results();
+    EXPECT_EQ(found.size(), 6u);
+    EXPECT_EQ(std::count(found.begin(), found.end(), program.samples("Only a zero-byte file")), 0);
+    EXPECT_EQ(std::count(found.begin(), found.end(), program.samples(".A hidden empty folder")), 0);
+}
+
+TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)
+{
+    test::TempTree bare("bin/");
+    Window w(bare.path("bin"));
+    EXPECT_THAT(w.prompter.shown(), IsEmpty());
+    const std::string root = w.form.sampleRoot();
+    EXPECT_TRUE(root.starts_with(test::privateHome()));
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/This one is empty 1"));
+    EXPECT_FALSE(std::filesystem::exists(bare.path("bin/Samples")));
+}
+
+} // namespace
+} // namespace vacantix

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs the built vacantix-cli on real folder trees, as a script would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/qt/QtSettingsStore.h"
+#include "support/CliProcess.h"
+#include "support/PrivateHome.h"
+#include "support/TempTree.h"
+
+using namespace vacantix;
+using vacantix::test::CliOutcome;
+using vacantix::test::CliProcess;
+using vacantix::test::ErrorStream;
+using vacantix::test::RunCli;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char end)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    EXPECT_EQ(start, text.size()) << "the output does not end with its separator";
+    return parts;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items)
+{
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+// The paths of `relatives` below the tree, sorted.
+std::vector<std::string> Paths(const test::TempTree& tree, const std::vector<std::string>& relatives)
+{
+    std::vector<std::string> paths;
+    for (const std::string& relative : relatives)
+        paths.push_back(tree.path(relative));
+    return Sorted(paths);
+}
+
+// Empty folders of several kinds beside folders that hold content.
+constexpr std::string_view kMixedTree = "a/\nb/x.txt\nc/d/\nz/empty.txt:0\n.h/\nRECYCLER/\nkeep/f.txt\n"
+                                        "keep/e/\nwith space/\nünï/\n";
+
+// What the mixed tree yields with the options' defaults.
+const std::vector<std::string> kMixedDefaults{"a", "c", "c/d", "z", ".h", "keep/e", "with space", "ünï"};
+
+} // namespace
+
+TEST(CliResults, EveryEmptyFolderOnALineOfItsOwnAndNothingOnStandardError)
+{
+    const test::TempTree tree(kMixedTree);
+    const CliOutcome run = RunCli({tree.root()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto lines = Split(run.out, '\n');
+    EXPECT_EQ(Sorted(lines), Paths(tree, kMixedDefaults));
+    // A folder comes before the folders inside it.
+    const auto parent = std::find(lines.begin(), lines.end(), tree.path("c"));
+    const auto child = std::find(lines.begin(), lines.end(), tree.path("c/d"));
+    EXPECT_LT(parent, child);
+}
+
+TEST(CliResults, Print0EndsEachFolderWithNul)
+{
+    const test::TempTree tree(kMixedTree);
+    for (const char* flag : {"-0", "--print0"}) {
+        const CliOutcome run = RunCli({flag, tree.root()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.find('\n'), std::string::npos);
+        EXPECT_EQ(Sorted(Split(run.out, '\0')), Paths(tree, kMixedDefaults));
+    }
+}
+
+TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
+{
+    const test::TempTree first("one/");
+    const test::TempTree second("two/\ntwo/three/");
+    const CliOutcome run = RunCli({second.root(), first.root() + "/"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Split(run.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three"),
+                                                              first.path("one")}));
+
+    const fs::path parent = fs::path(second.root()).parent_path();
+    const std::string name = fs::path(second.root()).filename();
+    for (const std::string& written : {name, "./" + name + "/", name + "//two"}) {
+        const CliOutcome relative = RunCli({written}, {}, parent);
+        EXPECT_EQ(relative.status, 0) << written << ": " << relative.err;
+        EXPECT_EQ(Sorted(Split(relative.out, '\n')).back(), second.path("two/three")) << written;
+    }
+    const CliOutcome here = RunCli({"."}, {}, second.root());
+    EXPECT_EQ(Split(here.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
+}
+
+TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
+{
+    const test::TempTree tree("r1/e/\nr2/e/\nr3/e/\nlists/");
+    const std::string list = tree.path("lists/list.txt");
+    std::ofstream(list, std::ios::binary) << tree.path("r2") << "\r\n\r\n" << tree.path("gone") << "\r\n";
+
+    const CliOutcome run = RunCli({tree.path("r3"), "-f", list, "--from=-", "-f" + list}, tree.path("r1") + "\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Split(run.out, '\n'),
+              (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r2/e"), tree.path("r3/e")}));
+}
+
+TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
+{
+    const test::TempTree tree("here/e/\nfile.txt");
+    const CliOutcome run = RunCli({tree.path("gone"), tree.path("here"), tree.path("file.txt")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n" +
+                           "vacantix-cli: " + tree.path("file.txt") + "/ folder does not exist.\n");
+    EXPECT_EQ(run.out, tree.path("here/e") + "\n");
+
+    const CliOutcome list = RunCli({"-f", tree.path("no-list.txt"), tree.path("here")});
+    EXPECT_EQ(list.status, 1);
+    EXPECT_EQ(list.err, "vacantix-cli: " + tree.path("no-list.txt") + ": File not found\n");
+    EXPECT_EQ(list.out, tree.path("here/e") + "\n");
+
+    const CliOutcome unreadable = RunCli({"-f", tree.path("here")});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_TRUE(unreadable.err.starts_with("vacantix-cli: " + tree.path("here") + ": ")) << unreadable.err;
+
+    // A list that names no existing folder leaves nothing to scan.
+    const CliOutcome nothing = RunCli({"-f", "-"}, tree.path("gone") + "\n");
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, "vacantix-cli: No folders added.\n");
+}
+
+TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
+{
+    const test::TempTree tree("e/");
+    const std::vector<std::vector<std::string>> bad{
+        {},
+        {"--print0"},
+        {"--frobnicate", tree.root()},
+        {"-x", tree.root()},
+        {"--skip-system", "2", tree.root()},
+        {"--ignore-hidden=yes", tree.root()},
+        {tree.root(), "--zero-byte-empty"},
+        {"-f"},
+        {"--print0=1", tree.root()},
+        {tree.root(), ""}, // an unset variable must not scan the whole disk
+        {"--", ""},
+    };
+    for (const auto& args : bad) {
+        const CliOutcome run = RunCli(args);
+        std::string shown;
+        for (const auto& arg : args)
+            shown += arg + " ";
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_EQ(run.out, "") << shown;
+        const auto lines = Split(run.err, '\n');
+        ASSERT_EQ(lines.size(), 2u) << shown << run.err;
+        EXPECT_TRUE(lines[0].starts_with("vacantix-cli: ")) << shown;
+        EXPECT_EQ(lines[1], "Try 'vacantix-cli --help' for more information.");
+    }
+
+    const CliOutcome help = RunCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: vacantix-cli ")) << help.out;
+    const CliOutcome version = RunCli({"-V"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "vacantix-cli " VACANTIX_VERSION "\n");
+
+    // After "--" a leading dash names a folder.
+    const CliOutcome dashed = RunCli({"--", "-no-such-folder"});
+    EXPECT_EQ(dashed.status, 1);
+}
+
+class CliSettings : public ::testing::Test {
+protected:
+    void TearDown() override { fs::remove(settingsFile()); }
+
+    static std::string settingsFile() { return QtSettingsStore().location().toStdString(); }
+
+    static std::string fileBytes(const std::string& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+};
+
+TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
+{
+    ASSERT_TRUE(settingsFile().starts_with(test::privateHome())) << settingsFile();
+    const test::TempTree tree(kMixedTree);
+
+    // Nothing stored: the run must not create the store.
+    const CliOutcome defaults = RunCli({"--ignore-hidden", "1", tree.root()});
+    EXPECT_EQ(defaults.status, 0) << defaults.err;
+    EXPECT_FALSE(fs::exists(settingsFile()));
+
+    {
+        QtSettingsStore store;
+        store.set("Check1", "0");
+        store.set("Check3", "1");
+        store.set("Text1", "a\r\nkeep");
+    }
+    const std::string stored = fileBytes(settingsFile());
+
+    const CliOutcome fromStore = RunCli({tree.root()});
+    EXPECT_EQ(fromStore.status, 0) << fromStore.err;
+    EXPECT_EQ(Sorted(Split(fromStore.out, '\n')), Paths(tree, {"c", "c/d", "RECYCLER", "with space", "ünï"}));
+
+    const CliOutcome overridden =
+        RunCli({"--zero-byte-empty", "1", "--ignore-hidden=0", "--ignore", "RECYCLER", "--ignore", "C", tree.root()});
+    EXPECT_EQ(overridden.status, 0) << overridden.err;
+    EXPECT_EQ(Sorted(Split(overridden.out, '\n')),
+              Paths(tree, {"a", "z", ".h", "keep/e", "with space", "ünï"}));
+
+    const CliOutcome nothingIgnored = RunCli({"--ignore", "", tree.root()});
+    EXPECT_NE(nothingIgnored.out.find(tree.path("RECYCLER") + "\n"), std::string::npos);
+
+    EXPECT_EQ(fileBytes(settingsFile()), stored);
+}
+
+TEST(CliInterrupt, CtrlCEndsTheRunWith130AndPrintsNothing)
+{
+    const test::TempTree tree("e/");
+    CliProcess process({tree.root(), "-f", "-"});
+    // The run waits for its list on standard input; Ctrl-C comes once the
+    // program is ready to catch it.
+    ASSERT_TRUE(process.waitUntilCatching(SIGINT));
+    kill(process.pid(), SIGINT);
+    const CliOutcome run = process.finish();
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
+{
+    // The root's name carries a terminal command, which must not reach the
+    // terminal as one.
+    const test::TempTree tree("odd\x1b[31mname/a/b/c/\nodd\x1b[31mname/d/");
+    const std::string root = tree.path("odd\x1b[31mname");
+    CliProcess process({root}, {}, ErrorStream::Terminal);
+    const CliOutcome run = process.finish();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(" examined  "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.path("odd?[31mname")), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("\x1b[31m"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\r\x1b[K")) << run.err;
+    EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
+                                                          "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}));
+}
+
+TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)
+{
+    const test::TempTree tree("e/");
+    QtSettingsStore().set("Check3", "yes");
+
+    const CliOutcome refused = RunCli({tree.root()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(refused.err.starts_with("vacantix-cli: the stored option Check3 (\"yes\")")) << refused.err;
+    EXPECT_NE(refused.err.find("--ignore-hidden"), std::string::npos) << refused.err;
+
+    const CliOutcome overridden = RunCli({"--ignore-hidden", "0", tree.root()});
+    EXPECT_EQ(overridden.status, 0) << overridden.err;
+    EXPECT_EQ(overridden.out, tree.path("e") + "\n");
+}
