@@ -199,12 +199,14 @@ void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsLis
     // The record only speaks for the list the search filled.
     if (record && record->size() != count)
         record = nullptr;
-    auto recorded = [&](std::size_t position, const std::string& text) -> std::optional<Verdict> {
-        return record ? record->verdictAt(position, text, zeroBytesCount) : std::nullopt;
-    };
+    std::vector<std::optional<Verdict>> recorded(count + 1);
     bool anyWalk = record == nullptr;
-    for (std::size_t position = 1; position <= count && !anyWalk; ++position)
-        anyWalk = !recorded(position, results.text(position));
+    if (record) {
+        for (std::size_t position = 1; position <= count; ++position) {
+            recorded[position] = record->verdictAt(position, results.text(position), zeroBytesCount);
+            anyWalk = anyWalk || !recorded[position];
+        }
+    }
     if (anyWalk)
         check.rememberAnswers();
 
@@ -214,8 +216,7 @@ void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsLis
     check.slice().yield();
     for (std::size_t position = count; position >= 1; --position) {
         check.slice().tick();
-        const std::string text = results.text(position);
-        if (check.Brannock_HasAnyFilesInSubfolders(text, recorded(position, text)))
+        if (check.Brannock_HasAnyFilesInSubfolders(results.text(position), recorded[position]))
             holdingContent.push_back(position);
     }
     results.removeMany(holdingContent);

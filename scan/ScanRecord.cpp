@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scan/ScanRecord.h"
 
+#include <functional>
+
 namespace vacantix {
 
 namespace {
 
 std::uint64_t hashOf(std::string_view text)
 {
-    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
-    for (const char c : text) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    return std::hash<std::string_view>{}(text);
 }
 
 } // namespace
