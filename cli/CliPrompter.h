@@ -23,6 +23,9 @@ public:
     std::optional<std::string> saveFile(std::string_view title, std::string_view filter) override;
     std::optional<std::string> chooseFolder(std::string_view title) override;
 
+    // Writes a line that reports no problem (a summary).
+    void note(std::string_view text) { write(text); }
+
     // Names what the next messages are about ("list.txt: File not found");
     // empty for none.
     void setSubject(std::string subject) { subject_ = std::move(subject); }

@@ -2,8 +2,8 @@
 // One run of vacantix-cli, in the order the user sees it: the options for
 // this run are put over the stored ones, the roots are collected from list
 // files and arguments, the scan run searches them and checks every result,
-// and the results are printed. Work on the results (moving them to the trash,
-// deleting them) belongs after the printing, before the exit status is known.
+// and the results are printed; with --trash or --delete they are then dealt
+// with one by one, each looked at afresh right before it goes.
 #include "cli/CliRun.h"
 
 #include <cerrno>
@@ -11,7 +11,9 @@
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
+#include "results/Deletion.h"
 #include "roots/ListFile.h"
+#include "scan/FinalPass.h"
 #include "scan/ScanRun.h"
 #include "settings/Settings.h"
 
@@ -141,6 +143,21 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly)
+{
+    // The fresh look must not run the interrupt's exit halfway through a
+    // folder, so it gets hooks that never stop.
+    ScanHooks still;
+    DeletionContext context{services.fs, settings, *services.trash, *services.remover,
+                            [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    Trap trap(services.prompter, kSendCheckedPath);
+    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+    for (const std::string& line : NotDeletedLines(summary))
+        services.prompter.message(line);
+    services.prompter.note(DeletionCountsLine(summary, directly));
+    return !summary.anyLeft() && trap.reports() == 0;
+}
+
 ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
 {
     RunSettingsStore stored(services.store);
@@ -170,7 +187,13 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
         return ExitStatus::Failure;
     }
 
-    if (summary.missingRoots > 0 || services.prompter.problems() > 0)
+    bool allDeleted = true;
+    if (line.trash || line.deleteDirectly) {
+        options.override(kCombo1, line.deleteDirectly ? "1" : "0");
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly);
+    }
+
+    if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)
         return ExitStatus::Failure;
     return ExitStatus::Success;
 }

@@ -11,6 +11,7 @@
 #include "cli/ExitStatus.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/Trash.h"
 #include "results/ResultsList.h"
 #include "roots/FolderList.h"
 #include "settings/Settings.h"
@@ -26,6 +27,8 @@ struct CliServices {
     std::FILE* out;                 // where the results go
     std::string currentFolder;      // resolves relative roots
     std::function<std::string()> readStandardInput; // for "--from -"; throws Failure
+    Trash* trash = nullptr;         // for --trash
+    DirectRemover* remover = nullptr; // for --delete
 };
 
 // A settings store for one run: reads come from the stored options, and
@@ -63,7 +66,15 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // output could not be written.
 [[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
 
-// The whole run: options, roots, the scan, the results printed. Returns the
+// Acts on every result as the window's "Send Checked To Recycle Bin" does on
+// checked entries: each folder is looked at afresh and goes to the trash (or,
+// with `directly`, is deleted if still empty). Names each folder not deleted
+// with the reason and ends with a line of counts, all on standard error.
+// True when every folder was deleted or already gone.
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
+
+// The whole run: options, roots, the scan, the results printed, and with
+// --trash or --delete the results deleted. Returns the
 // exit status (never Usage: the command line was checked before).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 

@@ -36,6 +36,9 @@ const std::vector<OptionSpec>& Options()
              c.listFiles.push_back(v);
              return std::nullopt;
          }},
+        {0, "trash", false, [](CommandLine& c, const std::string&) { c.trash = true; return std::nullopt; }},
+        {0, "delete", false,
+         [](CommandLine& c, const std::string&) { c.deleteDirectly = true; return std::nullopt; }},
         {0, "zero-byte-empty", true,
          [](CommandLine& c, const std::string& v) { return SetSwitch(c.check1, "zero-byte-empty", v); }},
         {0, "skip-system", true,
@@ -146,6 +149,8 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
                 return UsageError{*error};
         }
     }
+    if (line.trash && line.deleteDirectly)
+        return UsageError{"--trash and --delete cannot be given together"};
     if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
         return UsageError{"no folder to scan"};
     return line;
@@ -168,14 +173,21 @@ folder that could not be read completely is never printed.
       --ignore NAME         skip folders named NAME; repeatable; replaces the
                             stored list of names for this run
                             (--ignore "" ignores nothing)
+      --trash               after printing, move each folder found to the
+                            trash, unless it holds something by then
+      --delete              after printing, delete each folder found without
+                            the trash, if it still holds nothing (zero-byte
+                            files only while --zero-byte-empty is 1)
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 
 Options not given take the values stored by the Vacantix window; the command
-line never changes them.
+line never changes them. Without --trash or --delete nothing on the disk is
+changed. With them, each folder not deleted is named on standard error with
+the reason, followed by a line that counts what happened.
 
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
-missing or an error was reported, 2 for a command-line error, 130 after
+missing, an error was reported or a folder was not deleted, 2 for a command-line error, 130 after
 Ctrl-C (nothing is printed then).
 )";
 }

@@ -24,6 +24,10 @@ struct CommandLine {
     std::optional<std::string> check2;    // --skip-system
     std::optional<std::string> check3;    // --ignore-hidden
     std::optional<std::vector<std::string>> ignoreNames; // --ignore, repeatable
+    // What happens to the results after they are printed: nothing, unless
+    // one of these asks for it (never both).
+    bool trash = false;                   // --trash: move each to the trash
+    bool deleteDirectly = false;          // --delete: remove each, if still empty
 };
 
 // Why a command line was refused, in one line without the program name.

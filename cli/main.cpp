@@ -16,6 +16,8 @@
 #include "cli/Interrupt.h"
 #include "platform/Failure.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixRemover.h"
+#include "platform/qt/QtTrash.h"
 #include "platform/qt/QtSettingsStore.h"
 
 using namespace vacantix;
@@ -86,6 +88,8 @@ int main(int argc, char** argv)
     });
     PosixFileSystem fs;
     const QtSettingsStore store;
-    CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput};
+    QtTrash trash;
+    PosixRemover remover;
+    CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput, &trash, &remover};
     return ToInt(RunCommandLine(line, services));
 }

@@ -190,17 +190,19 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         summary.records.push_back(std::move(record)); // step 108
     }
 
-    // From the last to the first, so that each removal leaves the positions
-    // of the entries still to be removed as they were.
+    // From the last to the first, as removeMany takes them; an entry whose
+    // text is no longer the one acted on is left alone.
+    std::vector<std::size_t> leaving;
     for (auto it = summary.records.rbegin(); it != summary.records.rend(); ++it) {
         const DeletionOutcome kind = it->result.outcome;
         if (kind != DeletionOutcome::Sent && kind != DeletionOutcome::AlreadyGone)
             continue;
-        trap.step(118, [&] {
+        trap.step(116, [&] {
             if (results.text(it->position) == it->path)
-                results.remove(it->position);
+                leaving.push_back(it->position);
         });
     }
+    trap.step(118, [&] { results.removeMany(leaving); });
     return summary;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
+#include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
@@ -17,30 +18,6 @@ using namespace vacantix::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Whether a tree holds anything but folders (and zero-byte files while
-// "Check1" is 1), read afresh: the rule deletion must re-check by.
-bool treeHoldsContent(FileSystem& files, const Settings& settings, const std::string& top)
-{
-    std::vector<std::string> pending{top};
-    while (!pending.empty()) {
-        const std::string folder = pending.back();
-        pending.pop_back();
-        auto listing = files.list(folder);
-        if (!listing)
-            return true;
-        for (const FileEntry& file : listing.value().files) {
-            if (settings.check1() != 1 || file.kind != EntryKind::RegularFile)
-                return true;
-            auto bytes = files.fileSize(folder, file.name);
-            if (!bytes || bytes.value() != 0)
-                return true;
-        }
-        for (const std::string& name : listing.value().subfolders)
-            pending.push_back(ChildPath(folder, name));
-    }
-    return false;
-}
 
 class Deletion : public ::testing::Test {
 protected:
@@ -67,7 +44,7 @@ protected:
     DeletionContext context(Trash& trash)
     {
         return DeletionContext{files, settings, trash, remover,
-                               [this](const std::string& path) { return treeHoldsContent(files, settings, path); }};
+                               [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
     // The entries as "path" or "[ ] path" for unchecked ones.
@@ -86,6 +63,7 @@ protected:
     MemorySettingsStore store;
     Settings settings{store};
     PosixRemover remover;
+    ScanHooks still;
     ScriptedPrompter prompter;
     MemoryResultsList results;
 };
