@@ -56,7 +56,6 @@ Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string
       hooks_(std::make_unique<WindowHooks>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     folderModel_ = new FolderListModel(this);
     resultsModel_ = new ResultsModel(this);
     buildControls();
@@ -135,7 +134,7 @@ void Form1::Form_Load()
 void Form1::ApplySkin()
 {
     const std::string skinFile = ChildPath(programFolder_, "x/o.cjs");
-    if (!fs_.fileExists(skinFile) || fs_.isDirectory(skinFile) || BaseName(skinFile).starts_with('.'))
+    if (!fs_.fileExists(skinFile) || fs_.isDirectory(skinFile))
         return;
     SetBackColor(*this, ButtonFaceColor());
     QFile file(PathText(skinFile));
