@@ -505,6 +505,8 @@ TEST_F(Form1Test, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
     slow_.delay = std::chrono::milliseconds(8); // a search long enough to show entries on its way
     Form1& form = open();
     form.roots().append((data_ / "one").string() + "/");
+    WriteFile(data_ / "list.txt", folder("more") + "\n");
+    prompter_.answerOpenFiles({(data_ / "list.txt").string()});
 
     const std::vector<int> refused = {1, 5, 6, 7, 9, 10};
     const std::vector<int> allowed = {2, 3, 4, 8, 11, 12};
@@ -531,11 +533,14 @@ TEST_F(Form1Test, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
             form.listView1()->setCurrentIndex(form.listView1()->model()->index(0, 0));
             form.ListView1_KeyDown(46);
             form.PushButton7_Click();
+            form.PushButton1_Click();
             EXPECT_EQ(form.roots().count(), 1u);
         },
         [&] { button(4).click(); });
 
     ASSERT_TRUE(looked);
+    EXPECT_EQ(prompter_.messages(), std::vector<std::string>{"Done."}) << "no list file was loaded";
+    EXPECT_EQ(form.roots().count(), 1u);
     EXPECT_TRUE(disabledAtDone) << "until \"Done.\" is closed";
     EXPECT_GT(entriesSeenDuringSearch, 0) << "entries appear while the search runs";
     for (int number : refused)

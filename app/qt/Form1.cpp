@@ -264,6 +264,8 @@ void Form1::closeEvent(QCloseEvent* event)
 
 void Form1::PushButton1_Click()
 {
+    if (scanActive_)
+        return;
     Trap trap(prompter_, "in Vacantix2021/08/31.Form1.PushButton1_Click ");
     try {
         trap.step(100, [&] { prompter_.message("File should look like:\r/test/\r/test2/\retc."); });
