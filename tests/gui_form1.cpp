@@ -365,6 +365,7 @@ TEST_F(Form1Test, DeleteKeyAndClearListLeaveTheListAloneWhileBusy)
     pressDelete(Qt::NoModifier); // an empty list
     for (const char* root : {"/r1/", "/r2/", "/r3/"})
         form.roots().append(root);
+    form.folderListModel().flush();
     pressDelete(Qt::NoModifier); // nothing selected
     EXPECT_EQ(roots().size(), 3u);
 
@@ -505,6 +506,7 @@ TEST_F(Form1Test, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
     slow_.delay = std::chrono::milliseconds(8); // a search long enough to show entries on its way
     Form1& form = open();
     form.roots().append((data_ / "one").string() + "/");
+    form.folderListModel().flush();
     WriteFile(data_ / "list.txt", folder("more") + "\n");
     prompter_.answerOpenFiles({(data_ / "list.txt").string()});
 
@@ -531,6 +533,7 @@ TEST_F(Form1Test, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
                 EXPECT_TRUE(button(number).isEnabled()) << "PushButton" << number;
             // Even called directly, the folder list stays as it is.
             form.listView1()->setCurrentIndex(form.listView1()->model()->index(0, 0));
+            EXPECT_TRUE(form.listView1()->currentIndex().isValid());
             form.ListView1_KeyDown(46);
             form.PushButton7_Click();
             form.PushButton1_Click();

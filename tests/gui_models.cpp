@@ -207,24 +207,33 @@ TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
     EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
 }
 
-TEST(FolderListModel, HeaderChangesReachViewsOncePerTurnOfTheEventLoop)
+TEST(FolderListModel, HeaderTextAndNewEntriesReachViewsInBatches)
 {
     FolderListModel model;
-    int changes = 0;
-    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++changes; });
-    for (int i = 0; i < 500; ++i)
+    int headerChanges = 0, insertions = 0;
+    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++headerChanges; });
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    for (int i = 0; i < 500; ++i) {
         model.setHeaderText("Searching /x/" + std::to_string(i));
+        model.append("/x/" + std::to_string(i) + "/");
+    }
     EXPECT_EQ(model.headerText(), "Searching /x/499");
-    EXPECT_TRUE(RunEventsUntil([&] { return changes > 0; }));
+    EXPECT_EQ(model.count(), 500u);
+    EXPECT_TRUE(RunEventsUntil([&] { return headerChanges > 0; }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(headerChanges, 1);
+    EXPECT_EQ(insertions, 1);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Searching /x/499"));
+    EXPECT_EQ(model.rowCount(), 500);
 
-    model.append("/a/");
-    model.append("/b/");
+    model.append("/a/"); // not shown yet
+    model.remove(501);
     model.remove(1);
-    EXPECT_EQ(model.text(1), "/b/");
-    EXPECT_THROW(model.remove(2), Failure);
+    EXPECT_EQ(model.text(1), "/x/1/");
+    EXPECT_EQ(model.rowCount(), 499);
+    EXPECT_THROW(model.remove(500), Failure);
+    model.flush();
+    EXPECT_EQ(ShownTexts(model).back(), "/x/499/");
 }
 
 TEST(QtPrompterText, FiltersAndLineEndsInQtForm)

@@ -377,7 +377,7 @@ void Form1::runScan(Trap& trap)
     resetYieldGap();
     (void)RunScan(env, trap);
     resultsModel_->flush();
-    folderModel_->flushHeader();
+    folderModel_->flush();
 }
 
 } // namespace vacantix
