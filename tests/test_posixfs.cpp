@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <unistd.h>
 
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempTree.h"
+#include "support/Unprivileged.h"
 
 using namespace vacantix;
 using vacantix::test::TempTree;
@@ -27,11 +27,6 @@ std::vector<std::string> fileNames(const Listing& listing, EntryKind kind)
         if (file.kind == kind)
             names.push_back(file.name);
     return sorted(names);
-}
-
-bool runningAsRoot()
-{
-    return ::geteuid() == 0;
 }
 
 } // namespace
@@ -107,15 +102,20 @@ TEST(PosixFileSystem, FailuresAreClassified)
 
 TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
 {
-    if (runningAsRoot())
-        GTEST_SKIP() << "root reads every folder";
-    TempTree tree("locked/inner/");
+    TempTree tree("locked/inner/\nopen/");
+    std::filesystem::permissions(tree.root(), std::filesystem::perms(0755));
     std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::none);
-    PosixFileSystem fs;
-    EXPECT_EQ(fs.list(tree.path("locked")).error(), FsError::PermissionDenied);
-    EXPECT_EQ(fs.list(tree.path("locked/inner")).error(), FsError::PermissionDenied);
-    EXPECT_EQ(fs.attributes(tree.path("locked")).value() & ReadOnly, ReadOnly);
-    std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::owner_all);
+    const int failed = vacantix::test::RunUnprivileged([&] {
+        PosixFileSystem fs;
+        if (fs.list(tree.path("locked")).error() != FsError::PermissionDenied)
+            return 1;
+        if (fs.list(tree.path("locked/inner")).error() != FsError::PermissionDenied)
+            return 2;
+        if ((fs.attributes(tree.path("open")).value() & ReadOnly) != ReadOnly)
+            return 3;
+        return fs.list(tree.path("open")) ? 0 : 4;
+    });
+    EXPECT_EQ(failed, 0);
 }
 
 TEST(PosixFileSystem, AttributesOfAFolder)

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/ScanRun.h"
 #include "support/ScanDoubles.h"
 #include "support/TempTree.h"
+#include "support/Unprivileged.h"
 
 using namespace vacantix;
 using vacantix::test::RecordingHooks;
@@ -80,6 +83,25 @@ TEST(ScanRun, SearchesEachRootThenKeepsOnlyVerifiedEmptyFolders)
     EXPECT_EQ(run.summary.rootsSearched, 1);
     EXPECT_EQ(run.summary.missingRoots, 0);
     EXPECT_FALSE(run.summary.stopped);
+}
+
+TEST(ScanRun, AFolderNobodyMayReadIsNeverOffered)
+{
+    TempTree tree("D/a/locked/secret\nD/b/");
+    std::filesystem::permissions(tree.root(), std::filesystem::perms(0755));
+    std::filesystem::permissions(tree.path("D/a/locked"), std::filesystem::perms::none);
+    const int failed = vacantix::test::RunUnprivileged([&] {
+        PosixFileSystem fs;
+        ScanDriver run;
+        run.roots.append(tree.path("D/"));
+        run(fs);
+        // The search reports a and a/locked (a folder whose files cannot be
+        // counted looks empty); the final pass cannot vouch for either.
+        if (run.results.texts() != Names{tree.path("D/b")})
+            return 1;
+        return run.prompter.errorReports.empty() ? 0 : 2;
+    });
+    EXPECT_EQ(failed, 0);
 }
 
 TEST(ScanRun, AMissingRootIsReportedAndTheRunGoesOn)

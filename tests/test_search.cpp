@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "platform/FakeFileSystem.h"
@@ -251,6 +252,53 @@ TEST(Search, ATreeDeeperThanThePathLimitIsWalkedWithoutRecursion)
     RecordingPrompter prompter;
     RemoveFoldersWithFiles(fs, scan.settings, scan.results, scan.hooks, prompter);
     EXPECT_EQ(scan.results.count(), 0u);
+}
+
+TEST(Search, AWideAndDeepRealTreeGivesWhatTheSameTreeInMemoryGives)
+{
+    // The real file system lists in its own order and reads through open
+    // descriptors of the folders above; the answers must be the same.
+    std::string description;
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    std::vector<std::string> folders{""};
+    for (int i = 0; i < 3000; ++i) {
+        const std::string& parent = folders[next(static_cast<std::uint32_t>(folders.size()))];
+        const std::string folder = parent + (parent.empty() ? "" : "/") + "f" + std::to_string(i);
+        folders.push_back(folder);
+        description += folder + "/\n";
+        if (next(4) == 0)
+            description += folder + "/file" + std::to_string(i) + (next(3) == 0 ? ":0" : ":1") + "\n";
+    }
+    TempTree tree(description);
+    PosixFileSystem posix;
+    FakeFileSystem fake;
+    fake.add("/t", description);
+
+    for (const char* check1 : {"0", "1"}) {
+        Scan real;
+        real.store.set("Check1", check1);
+        Scan memory;
+        memory.store.set("Check1", check1);
+        auto found = real.run(posix, tree.root());
+        auto expected = memory.run(fake, "/t");
+        ASSERT_GT(expected.size(), 100u);
+        // Listing order differs between the two; each entry still follows its parent's.
+        std::set<std::string> seen;
+        for (const std::string& entry : found) {
+            const auto slash = entry.rfind('/');
+            if (slash != std::string::npos && std::count(expected.begin(), expected.end(), entry.substr(0, slash))) {
+                EXPECT_TRUE(seen.contains(entry.substr(0, slash))) << entry;
+            }
+            seen.insert(entry);
+        }
+        std::sort(found.begin(), found.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(found, expected) << "Check1 " << check1;
+    }
 }
 
 TEST(Search, EachFolderIsListedOnce)
