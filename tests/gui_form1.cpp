@@ -252,8 +252,9 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
     QWidget* control = form.listView1();
     for (const auto& [name, caption] : expected) {
         ASSERT_EQ(control->objectName(), name);
-        if (auto* pushButton = qobject_cast<QPushButton*>(control))
+        if (auto* pushButton = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(pushButton->text(), caption);
+        }
         do {
             control = control->nextInFocusChain();
         } while (control->focusPolicy() == Qt::NoFocus || control->parentWidget() != &form);
