@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The list models behind the main window, the Qt prompter's text helpers,
 // the application title and the cursor-file reader.
+#include <QApplication>
 #include <QBuffer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -201,24 +207,33 @@ TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
     EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
 }
 
-TEST(FolderListModel, HeaderChangesReachViewsOncePerTurnOfTheEventLoop)
+TEST(FolderListModel, HeaderTextAndNewEntriesReachViewsInBatches)
 {
     FolderListModel model;
-    int changes = 0;
-    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++changes; });
-    for (int i = 0; i < 500; ++i)
+    int headerChanges = 0, insertions = 0;
+    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++headerChanges; });
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    for (int i = 0; i < 500; ++i) {
         model.setHeaderText("Searching /x/" + std::to_string(i));
+        model.append("/x/" + std::to_string(i) + "/");
+    }
     EXPECT_EQ(model.headerText(), "Searching /x/499");
-    EXPECT_TRUE(RunEventsUntil([&] { return changes > 0; }));
+    EXPECT_EQ(model.count(), 500u);
+    EXPECT_TRUE(RunEventsUntil([&] { return headerChanges > 0; }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(headerChanges, 1);
+    EXPECT_EQ(insertions, 1);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Searching /x/499"));
+    EXPECT_EQ(model.rowCount(), 500);
 
-    model.append("/a/");
-    model.append("/b/");
+    model.append("/a/"); // not shown yet
+    model.remove(501);
     model.remove(1);
-    EXPECT_EQ(model.text(1), "/b/");
-    EXPECT_THROW(model.remove(2), Failure);
+    EXPECT_EQ(model.text(1), "/x/1/");
+    EXPECT_EQ(model.rowCount(), 499);
+    EXPECT_THROW(model.remove(500), Failure);
+    model.flush();
+    EXPECT_EQ(ShownTexts(model).back(), "/x/499/");
 }
 
 TEST(QtPrompterText, FiltersAndLineEndsInQtForm)
@@ -326,4 +341,96 @@ TEST(CursorFile, PngImagesAreReadAndOtherFilesRefused)
     QByteArray truncated = CursorFile(32, 32, 0, 0, MonochromeDib());
     truncated.chop(200);
     EXPECT_FALSE(DecodeCursor(truncated).has_value());
+}
+
+namespace {
+
+// Answers the next modal box or dialog with `answer` once it is open.
+void WhenModalOpens(std::function<void(QWidget*)> answer)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            answer(modal);
+        }
+    });
+    poll->start();
+}
+
+} // namespace
+
+TEST(QtPrompter, BoxesCarryTheApplicationTitleAndOnlyTheErrorReportAnIcon)
+{
+    SetApplicationTitle();
+    QtPrompter prompter;
+    struct Seen {
+        QString title, text;
+        QMessageBox::Icon icon;
+    } seen{};
+    const auto look = [&](QMessageBox::StandardButton press) {
+        WhenModalOpens([&seen, press](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            seen = {box->windowTitle(), box->text(), box->icon()};
+            box->button(press)->click();
+        });
+    };
+    look(QMessageBox::Ok);
+    prompter.message("Done.");
+    EXPECT_EQ(seen.title, QStringLiteral("Vacantix"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.text, QStringLiteral("Done."));
+
+    look(QMessageBox::Yes);
+    EXPECT_TRUE(prompter.ask("Sure?"));
+    look(QMessageBox::No);
+    EXPECT_FALSE(prompter.ask("Sure?"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+
+    look(QMessageBox::Ok);
+    prompter.errorReport("Bad\r\nin X at line 100\r\rPlease");
+    EXPECT_EQ(seen.title, QStringLiteral("Application Error"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.text, QStringLiteral("Bad\nin X at line 100\n\nPlease"));
+}
+
+TEST(QtPrompter, DialogsAskForWhatTheCommandsNeed)
+{
+    QtPrompter prompter;
+    QFileDialog::FileMode mode{};
+    QString title;
+    QStringList filters;
+    QFileDialog::Options options;
+    QString directory;
+    const auto look = [&] {
+        WhenModalOpens([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            mode = dialog->fileMode();
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            options = dialog->options();
+            directory = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+    };
+    look();
+    EXPECT_TRUE(prompter.openFiles("Load List(s)", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|").empty());
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(title, QStringLiteral("Load List(s)"));
+    EXPECT_EQ(filters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
+
+    look();
+    EXPECT_FALSE(prompter.saveFile("Save", "Text Files (*.txt)|*.txt|").has_value());
+    EXPECT_TRUE(options & QFileDialog::DontConfirmOverwrite) << "the program asks about overwriting itself";
+
+    look();
+    EXPECT_FALSE(prompter.chooseFolder("Select Folder").has_value());
+    EXPECT_EQ(title, QStringLiteral("Select Folder"));
+    EXPECT_EQ(mode, QFileDialog::Directory);
+    EXPECT_TRUE(options & QFileDialog::ShowDirsOnly);
+    EXPECT_EQ(directory, QStringLiteral("/"));
 }

@@ -25,7 +25,10 @@
 namespace vacantix {
 
 namespace {
-constexpr qint64 kShortestTurnGapNs = 10'000'000;
+// Within a burst of yields (calls closer together than the burst gap), the
+// event loop turns at most once per turn gap.
+constexpr qint64 kBurstGapNs = 1'000'000;
+constexpr qint64 kTurnGapInBurstNs = 10'000'000;
 }
 
 class Form1::WindowHooks final : public ScanHooks {
@@ -53,7 +56,6 @@ Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string
       hooks_(std::make_unique<WindowHooks>(*this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     folderModel_ = new FolderListModel(this);
     resultsModel_ = new ResultsModel(this);
     buildControls();
@@ -82,6 +84,7 @@ Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string
         connect(buttons_[i], &QPushButton::clicked, this, handlers[i]);
 
     sinceYield_.start();
+    sinceYieldCall_.start();
 }
 
 Form1::~Form1() = default;
@@ -131,7 +134,7 @@ void Form1::Form_Load()
 void Form1::ApplySkin()
 {
     const std::string skinFile = ChildPath(programFolder_, "x/o.cjs");
-    if (!fs_.fileExists(skinFile) || fs_.isDirectory(skinFile) || BaseName(skinFile).starts_with('.'))
+    if (!fs_.fileExists(skinFile) || fs_.isDirectory(skinFile))
         return;
     SetBackColor(*this, ButtonFaceColor());
     QFile file(PathText(skinFile));
@@ -224,16 +227,20 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::yieldToEventLoop()
 {
-    // The engine yields once per folder and more; a turn of the event loop
-    // costs more than reading a small folder, so turns come at most every
-    // few milliseconds, which no click or repaint can tell apart from always.
+    // Some commands yield once per line or entry, thousands of times a
+    // second; a turn of the event loop costs more than such a step, so in a
+    // burst the loop turns every few milliseconds, which no click or repaint
+    // can tell apart from always. A yield after a pause always turns it.
     const qint64 sinceTurnNs = sinceYield_.nsecsElapsed();
-    if (sinceTurnNs < kShortestTurnGapNs && !closing_)
+    const bool inBurst = sinceYieldCall_.nsecsElapsed() < kBurstGapNs;
+    sinceYieldCall_.restart();
+    if (inBurst && sinceTurnNs < kTurnGapInBurstNs && !closing_)
         return;
     longestGapMs_ = std::max(longestGapMs_, static_cast<double>(sinceTurnNs) / 1e6);
     resultsModel_->refresh();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceYield_.restart();
+    sinceYieldCall_.restart();
     if (closing_)
         throw WindowClosed{};
 }
@@ -257,6 +264,8 @@ void Form1::closeEvent(QCloseEvent* event)
 
 void Form1::PushButton1_Click()
 {
+    if (scanActive_)
+        return;
     Trap trap(prompter_, "in Vacantix2021/08/31.Form1.PushButton1_Click ");
     try {
         trap.step(100, [&] { prompter_.message("File should look like:\r/test/\r/test2/\retc."); });
@@ -368,7 +377,7 @@ void Form1::runScan(Trap& trap)
     resetYieldGap();
     (void)RunScan(env, trap);
     resultsModel_->flush();
-    folderModel_->flushHeader();
+    folderModel_->flush();
 }
 
 } // namespace vacantix

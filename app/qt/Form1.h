@@ -183,7 +183,8 @@ private:
     bool closing_ = false;
     std::unique_ptr<WindowHooks> hooks_;
 
-    QElapsedTimer sinceYield_;
+    QElapsedTimer sinceYield_;     // since the event loop last turned
+    QElapsedTimer sinceYieldCall_; // since the last yield
     double longestGapMs_ = 0;
 };
 

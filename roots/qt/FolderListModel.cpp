@@ -9,14 +9,14 @@
 namespace vacantix {
 
 namespace {
-constexpr qint64 kHeaderIntervalMs = 100;
+constexpr qint64 kFlushIntervalMs = 100;
 }
 
 FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent)
 {
-    sinceHeaderFlush_.start();
-    headerTimer_.setSingleShot(true);
-    connect(&headerTimer_, &QTimer::timeout, this, &FolderListModel::flushHeader);
+    sinceFlush_.start();
+    flushTimer_.setSingleShot(true);
+    connect(&flushTimer_, &QTimer::timeout, this, &FolderListModel::flush);
 }
 
 std::size_t FolderListModel::index0(std::size_t position) const
@@ -26,18 +26,23 @@ std::size_t FolderListModel::index0(std::size_t position) const
     return position - 1;
 }
 
+void FolderListModel::scheduleFlush()
+{
+    if (!flushTimer_.isActive())
+        flushTimer_.start(static_cast<int>(std::max<qint64>(0, kFlushIntervalMs - sinceFlush_.elapsed())));
+}
+
 void FolderListModel::append(std::string path)
 {
-    const int row = static_cast<int>(entries_.size());
-    beginInsertRows({}, row, row);
     entries_.push_back(std::move(path));
-    endInsertRows();
+    scheduleFlush();
 }
 
 void FolderListModel::clear()
 {
     beginResetModel();
     entries_.clear();
+    shown_ = 0;
     endResetModel();
 }
 
@@ -48,34 +53,48 @@ std::string FolderListModel::text(std::size_t position) const
 
 void FolderListModel::remove(std::size_t position)
 {
-    const auto row = static_cast<int>(index0(position));
-    beginRemoveRows({}, row, row);
-    entries_.erase(entries_.begin() + row);
+    const std::size_t i = index0(position);
+    const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(i);
+    if (i >= shown_) {
+        entries_.erase(at);
+        return;
+    }
+    beginRemoveRows({}, static_cast<int>(i), static_cast<int>(i));
+    entries_.erase(at);
+    --shown_;
     endRemoveRows();
 }
 
 void FolderListModel::setHeaderText(std::string text)
 {
     header_ = std::move(text);
-    if (!headerTimer_.isActive())
-        headerTimer_.start(static_cast<int>(std::max<qint64>(0, kHeaderIntervalMs - sinceHeaderFlush_.elapsed())));
+    headerChanged_ = true;
+    scheduleFlush();
 }
 
-void FolderListModel::flushHeader()
+void FolderListModel::flush()
 {
-    headerTimer_.stop();
-    sinceHeaderFlush_.restart();
-    emit headerDataChanged(Qt::Horizontal, 0, 0);
+    flushTimer_.stop();
+    sinceFlush_.restart();
+    if (headerChanged_) {
+        headerChanged_ = false;
+        emit headerDataChanged(Qt::Horizontal, 0, 0);
+    }
+    if (shown_ < entries_.size()) {
+        beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(entries_.size() - 1));
+        shown_ = entries_.size();
+        endInsertRows();
+    }
 }
 
 int FolderListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 QVariant FolderListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= static_cast<int>(entries_.size()))
+    if (!index.isValid() || index.row() >= static_cast<int>(shown_))
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return PathText(entries_[static_cast<std::size_t>(index.row())]);

@@ -12,9 +12,10 @@
 namespace vacantix {
 
 // The folder list as a one-column Qt model. The column header is the list's
-// header text; while a scan borrows it as a status line it changes for every
-// folder searched, so views learn of a new header text at most ten times a
-// second, or when flushHeader() runs.
+// header text. A scan borrows the header as a status line and changes it for
+// every folder searched, and a list file can add thousands of entries, so
+// views hear of header changes and appended entries at most ten times a
+// second, or when flush() runs: rowCount() counts the entries shown so far.
 class FolderListModel final : public QAbstractListModel, public FolderList {
     Q_OBJECT
 public:
@@ -28,8 +29,9 @@ public:
     void setHeaderText(std::string text) override;
     [[nodiscard]] std::string headerText() const override { return header_; }
 
-    // Tells the views about a header text set since the last call.
-    void flushHeader();
+    // Tells the views about the header text and the entries appended since
+    // the last flush.
+    void flush();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -37,11 +39,14 @@ public:
 
 private:
     [[nodiscard]] std::size_t index0(std::size_t position) const;
+    void scheduleFlush();
 
     std::vector<std::string> entries_;
+    std::size_t shown_ = 0;
     std::string header_{kFolderListHeader};
-    QElapsedTimer sinceHeaderFlush_;
-    QTimer headerTimer_;
+    bool headerChanged_ = false;
+    QElapsedTimer sinceFlush_;
+    QTimer flushTimer_;
 };
 
 } // namespace vacantix
