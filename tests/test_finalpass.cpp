@@ -306,3 +306,68 @@ TEST(HoldsContent, LooksAtTheDiskAsItIsNow)
     store.set("Text1", tree.path("empty/a/b"));
     EXPECT_TRUE(HoldsContent(fs, settings, tree.path("empty/a/b"), hooks));
 }
+
+namespace {
+
+// Builds the same random tree, with failures, into any number of fakes.
+void buildRandomTree(FakeFileSystem& fake, std::uint32_t seed)
+{
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    const std::vector<std::string> names{"a", "b", ".hid", "RECYCLER", "odd?", "c", "d"};
+    std::vector<std::string> folders{"/r"};
+    fake.addFolder("/r");
+    for (int i = 0; i < 40; ++i) {
+        const std::string& parent = folders[next(static_cast<std::uint32_t>(folders.size()))];
+        const std::string path = parent + "/" + names[next(7)] + std::to_string(i % 3);
+        if (fake.exists(path))
+            continue;
+        switch (next(10)) {
+        case 0: fake.addFile(path, next(2)); break;
+        case 1: fake.addLink(path, "/r"); break;
+        case 2: fake.addOther(path); break;
+        default: fake.addFolder(path); folders.push_back(path); break;
+        }
+    }
+    constexpr FakeFileSystem::Op ops[] = {Op::List, Op::Files, Op::Subfolders, Op::FileSize};
+    for (int i = 0; i < 3; ++i) {
+        const std::string& folder = folders[1 + next(static_cast<std::uint32_t>(folders.size() - 1))];
+        fake.fail(folder, ops[next(4)], next(2) ? FsError::PermissionDenied : FsError::Other);
+    }
+}
+
+} // namespace
+
+TEST(FinalPassFromTheRecord, AgreesWithLookingAfreshOnRandomTrees)
+{
+    std::size_t searched = 0;
+    std::size_t kept = 0;
+    int readsWithRecord = 0;
+    int readsWithout = 0;
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        FakeFileSystem recorded;
+        FakeFileSystem afresh;
+        buildRandomTree(recorded, seed);
+        buildRandomTree(afresh, seed);
+        Pass withRecord(true);
+        Pass without(false);
+        for (Pass* pass : {&withRecord, &without}) {
+            pass->store.set("Check1", seed % 2 ? "1" : "0");
+            pass->store.set("Check3", seed % 3 ? "0" : "1");
+        }
+        withRecord.search(recorded, "/r");
+        searched += withRecord.results.count();
+        withRecord.finish(recorded);
+        without.run(afresh, "/r");
+        ASSERT_EQ(withRecord.results.texts(), without.results.texts()) << "seed " << seed;
+        kept += without.results.count();
+        readsWithRecord += recorded.totalListings();
+        readsWithout += afresh.totalListings();
+    }
+    // The trees give both answers often, and the record saves reading.
+    EXPECT_GT(kept, 1000u);
+    EXPECT_GT(searched, kept + 1000);
+    EXPECT_LT(readsWithRecord, readsWithout);
+}
