@@ -244,14 +244,39 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
     child.ownBytes = OwnBytes::AllZero;
     if (listing.subfoldersFailure)
         return *listing.subfoldersFailure;
-    for (const std::string& sub : listing.subfolders) {
-        auto bytes = fs_.size(ChildPath(path_, sub), 0);
-        if (!bytes)
-            return bytes.failure();
-        if (bytes.value() > 0) {
-            zero = false;
-            return std::nullopt;
+
+    // Then the trees below, on a stack of their own. A tree of zero-byte
+    // files can be large, so this walk yields and listens for a stop too.
+    std::vector<std::string> pending;
+    for (auto sub = listing.subfolders.rbegin(); sub != listing.subfolders.rend(); ++sub)
+        pending.push_back(ChildPath(path_, *sub));
+    while (!pending.empty()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        slice_.tick();
+        if (hooks_.stopRequested())
+            throw EndOfFolder{};
+        auto below = fs_.list(folder);
+        if (!below)
+            return below.failure();
+        if (below.value().filesFailure)
+            return *below.value().filesFailure;
+        for (const FileEntry& file : below.value().files) {
+            if (file.kind != EntryKind::RegularFile)
+                continue;
+            auto bytes = fs_.fileSize(folder, file.name);
+            if (!bytes)
+                return bytes.failure();
+            if (bytes.value() > 0) {
+                zero = false;
+                return std::nullopt;
+            }
         }
+        if (below.value().subfoldersFailure)
+            return *below.value().subfoldersFailure;
+        const auto& subfolders = below.value().subfolders;
+        for (auto sub = subfolders.rbegin(); sub != subfolders.rend(); ++sub)
+            pending.push_back(ChildPath(folder, *sub));
     }
     child.zeroBelow = true;
     zero = true;

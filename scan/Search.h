@@ -24,8 +24,8 @@ namespace vacantix {
 // entered.
 //
 // Shows "Searching " + path for each folder it enters and leaves the last
-// one shown. Asks `hooks` whether to stop before every subfolder, and yields
-// whenever 50 ms have passed. Permission denied while judging a folder
+// one shown. Asks `hooks` whether to stop before every subfolder (and while
+// it adds up the bytes of a tree), and yields whenever 50 ms have passed. Permission denied while judging a folder
 // counts as the answer that lets it be reported; any other failure ends the
 // search of the folder concerned silently, the folders above go on. Nothing
 // is thrown and nothing reported.

@@ -426,3 +426,20 @@ TEST(Search, YieldsWhenTimePassesAndStopsOnARequestMadeThere)
     EXPECT_GE(scan.hooks.yields, 1);
     EXPECT_LT(found.size(), 8u);
 }
+
+TEST(Search, AddingUpALargeTreeOfEmptyFilesYieldsAndHearsAStop)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "z/a:0\nz/s1/b:0\nz/s2/c:0\nz/s3/d:0\nz/s4/e:0\nz/s5/f:0");
+    SlowFileSystem slow(fake);
+    Scan scan;
+    scan.store.set("Check1", "1");
+    scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };
+    EXPECT_TRUE(scan.run(slow, "/d").empty());
+    EXPECT_GE(scan.hooks.yields, 1);
+    EXPECT_LT(fake.listings("/d/z/s5"), 1);
+
+    Scan patient; // without a stop the same tree counts as empty
+    patient.store.set("Check1", "1");
+    EXPECT_EQ(patient.run(fake, "/d"), (Names{"z", "z/s1", "z/s2", "z/s3", "z/s4", "z/s5"}));
+}
