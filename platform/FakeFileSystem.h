@@ -77,6 +77,7 @@ public:
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override { ++walksEnded_; }
     const std::vector<std::string>& systemFolders() const override { return systemFolders_; }
+    // Like a platform with a System bit once any attribute value was set by hand.
     [[nodiscard]] bool reportsSystemAttribute() const override { return !attributes_.empty(); }
     std::size_t maxNameLength() const override { return maxName_; }
     std::size_t maxPathLength() const override { return maxPath_; }
