@@ -13,6 +13,7 @@
 // without any reading at all.
 #include "scan/FinalPass.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -69,7 +70,6 @@ public:
 
 private:
     [[nodiscard]] bool treeHoldsContent(const std::string& top);
-    [[nodiscard]] bool holdsCountedFile(const std::string& folder, const Listing& listing);
 
     FileSystem& fs_;
     const Settings& settings_;
@@ -143,40 +143,56 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         const auto listing = fs_.list(folder);
         if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
             return true;
-        if (holdsCountedFile(folder, listing.value()))
+        if (!ListFilesInFolder(fs_, folder, listing.value(), zeroByteFilesCount_, 1).empty())
             return true;
-        const auto& subfolders = listing.value().subfolders;
-        for (auto name = subfolders.rbegin(); name != subfolders.rend(); ++name) {
-            // A name the walk will not follow hides whatever lies below it.
-            if (IsRefusedSubfolderName(fs_, *name))
-                return true;
-            pending.push_back(ChildPath(folder, *name));
-        }
-    }
-    return false;
-}
-
-bool ContentCheck::holdsCountedFile(const std::string& folder, const Listing& listing)
-{
-    bool regular = false;
-    for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile)
+        // Depth first: the subfolders go on the stack last first, so they are
+        // visited in listing order.
+        const std::size_t below = pending.size();
+        if (!GetSubDirectories2016(fs_, folder, listing.value(), pending))
             return true;
-        regular = true;
-    }
-    if (!regular)
-        return false;
-    if (zeroByteFilesCount_)
-        return true;
-    for (const FileEntry& file : listing.files) {
-        const auto bytes = fs_.fileSize(folder, file.name);
-        if (!bytes || bytes.value() > 0)
-            return true;
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(below), pending.end());
     }
     return false;
 }
 
 } // namespace
+
+bool GetSubDirectories2016(const FileSystem& fs, const std::string& folder, const Listing& listing,
+                           std::vector<std::string>& walk)
+{
+    for (const std::string& name : listing.subfolders) {
+        if (IsRefusedSubfolderName(fs, name))
+            return false;
+        walk.push_back(ChildPath(folder, name));
+    }
+    return true;
+}
+
+std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
+                                           bool zeroByteFilesCount, std::size_t atMost)
+{
+    std::vector<std::string> found;
+    auto add = [&](const std::string& name) {
+        found.push_back(name);
+        return found.size() >= atMost;
+    };
+    // Entries that need no look at their size first: they answer soonest.
+    for (const FileEntry& file : listing.files) {
+        if ((file.kind != EntryKind::RegularFile || zeroByteFilesCount) && add(file.name))
+            return found;
+    }
+    if (zeroByteFilesCount)
+        return found;
+    for (const FileEntry& file : listing.files) {
+        if (file.kind != EntryKind::RegularFile)
+            continue;
+        const auto bytes = fs.fileSize(folder, file.name);
+        // A file whose size cannot be read may well hold bytes.
+        if ((!bytes || bytes.value() > 0) && add(file.name))
+            return found;
+    }
+    return found;
+}
 
 bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path, ScanHooks& hooks)
 {

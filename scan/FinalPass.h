@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
@@ -33,5 +35,22 @@ namespace vacantix {
 // failure of the results list itself is thrown to the caller.
 void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
                             Prompter& prompter, const ScanRecord* record = nullptr);
+
+// The enumeration step of the emptiness test: appends to `walk` the path of
+// every direct subfolder of `folder` (as read in `listing`), in listing
+// order. False as soon as a subfolder has a name the walk refuses to follow
+// (see IsRefusedSubfolderName): what lies below it cannot be vouched for, so
+// the tree holds content.
+[[nodiscard]] bool GetSubDirectories2016(const FileSystem& fs, const std::string& folder, const Listing& listing,
+                                         std::vector<std::string>& walk);
+
+// The entries of `folder` (as read in `listing`) that count as files, at most
+// `atMost` of them: every entry that is not a folder, whether it can be
+// opened or not (links, sockets and devices too), except regular files of 0
+// bytes while `zeroByteFilesCount` is false. Entries that need no size look
+// come first. Empty when the folder holds no file that counts.
+[[nodiscard]] std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& folder,
+                                                         const Listing& listing, bool zeroByteFilesCount,
+                                                         std::size_t atMost = SIZE_MAX);
 
 } // namespace vacantix
