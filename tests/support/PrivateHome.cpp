@@ -8,11 +8,25 @@
 namespace vacantix::test {
 
 namespace {
+
+// Removes the private home when the test program ends.
+struct Home {
+    std::string path;
+    ~Home()
+    {
+        if (path.empty())
+            return;
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 std::string& home()
 {
-    static std::string path;
-    return path;
+    static Home privateHome;
+    return privateHome.path;
 }
+
 } // namespace
 
 void usePrivateHome()
