@@ -8,11 +8,17 @@
 # command, default 5), SCALE (multiplies the tree sizes, default 1; use 0.1
 # for a quick try). Trees are built once and kept; delete OUT to rebuild.
 #
-# Trees: t1 100,000 folders with 100,000 files; chain-2000 and chain-4000,
-# chains of nested empty folders; leaves, 100,000 empty folders (100,000
-# results). Every command runs once to warm the cache, then RUNS times under
+# Trees: t1 100,000 folders with 100,000 files; chain-1000, chain-2000 and
+# chain-4000, chains of nested empty folders; leaves, 100,000 empty folders
+# (100,000 results). Every command runs once to warm the cache, then RUNS times under
 # hyperfine; the table shows the median, the ratio to find, and the peak RSS
 # and output count of one further run.
+#
+# The chains use one-letter names, so their paths pass PATH_MAX (4096) at a
+# depth of about 2,000 below OUT: chain-4000 holds folders that no program
+# can reach by path. vacantix-cli never offers a folder whose tree it could
+# not list, so it prints none of that chain; its time is the walk down to
+# the limit.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,6 +47,7 @@ tree() {
 }
 
 tree t1 random "$out/t1" --seed 1 --folders "$(scaled 100000)" --files "$(scaled 100000)"
+tree chain-1000 chain "$out/chain-1000" --length "$(scaled 1000)"
 tree chain-2000 chain "$out/chain-2000" --length "$(scaled 2000)"
 tree chain-4000 chain "$out/chain-4000" --length "$(scaled 4000)"
 tree leaves leaves "$out/leaves" --count "$(scaled 100000)"
@@ -68,7 +75,7 @@ measure() {
   printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tree" "$name" "$median" "$rss" "$records" "$status" >>"$rows"
 }
 
-for t in t1 chain-2000 chain-4000 leaves; do
+for t in t1 chain-1000 chain-2000 chain-4000 leaves; do
   root="$out/$t"
   echo "timing $t" >&2
   if [ "$have_cli" = 1 ]; then
@@ -81,8 +88,8 @@ for t in t1 chain-2000 chain-4000 leaves; do
   measure "$t" fd fdfind --type empty --type directory --hidden --no-ignore . "$root"
 done
 
-python3 - "$rows" <<'PY'
-import sys
+python3 - "$rows" "$out" <<'PY'
+import os, sys
 rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1])]
 find = {r[0]: float(r[2]) for r in rows if r[1] == "find"}
 print("| tree | command | median s | vs find | peak RSS MiB | results | exit |")
@@ -93,4 +100,7 @@ for tree, name, median, rss, records, status in rows:
 cli = {r[0]: float(r[2]) for r in rows if r[1] == "vacantix-cli"}
 if "chain-2000" in cli and "chain-4000" in cli:
     print("\nvacantix-cli chain-4000 / chain-2000: %.2f" % (cli["chain-4000"] / cli["chain-2000"]))
+    print("vacantix-cli chain-2000 / chain-1000: %.2f" % (cli["chain-2000"] / cli["chain-1000"]))
+    limit = (os.pathconf("/", "PC_PATH_MAX") - len(os.path.join(sys.argv[2], "chain-4000")) - 1) // 2
+    print("(chain folders deeper than about %d levels lie beyond PATH_MAX)" % limit)
 PY

@@ -36,11 +36,12 @@ trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home/run
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-# Both scan with the same options: files of 0 bytes are content, system
-# folders skipped, hidden folders searched, nothing ignored.
+# Both read the same stored options, as each reads them for every folder:
+# files of 0 bytes are content, system folders skipped, hidden folders
+# searched, nothing ignored.
 mkdir -p "$XDG_CONFIG_HOME/Quillmark"
 printf '[Vacantix]\nCheck1=0\nCheck2=1\nCheck3=0\nText1=\n' >"$XDG_CONFIG_HOME/Quillmark/Vacantix.conf"
-cli=("$build/vacantix-cli" --zero-byte-empty 0 --skip-system 1 --ignore-hidden 0 --ignore "" "$tree")
+cli=("$build/vacantix-cli" "$tree")
 window=(env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$tree" "$build/vacantix")
 
 json=$out/window.json

@@ -48,6 +48,32 @@ void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices
 
 } // namespace
 
+bool CheckOptions(const Settings& settings, CliPrompter& prompter)
+{
+    struct Option {
+        std::string_view key;
+        std::string_view flag;
+        std::int16_t (Settings::*read)() const;
+    };
+    static constexpr Option options[]{
+        {kCheck1, "--zero-byte-empty", &Settings::check1},
+        {kCheck2, "--skip-system", &Settings::check2},
+        {kCheck3, "--ignore-hidden", &Settings::check3},
+    };
+    bool usable = true;
+    for (const Option& option : options) {
+        try {
+            (void)(settings.*option.read)();
+        } catch (const Failure& failure) {
+            prompter.message("the stored option " + std::string(option.key) + " (\"" +
+                             settings.store().get(option.key).value_or("") + "\") cannot be read: " +
+                             failure.description() + "; give " + std::string(option.flag) + " 0 or 1");
+            usable = false;
+        }
+    }
+    return usable;
+}
+
 std::optional<std::string> RunSettingsStore::get(std::string_view key) const
 {
     if (auto written = written_.get(key))
@@ -138,6 +164,8 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
     Settings settings(options);
+    if (!CheckOptions(settings, services.prompter))
+        return ExitStatus::Failure;
 
     MemoryFolderList roots = CollectRoots(line, services);
     if (services.hooks.stopRequested())

@@ -47,6 +47,11 @@ private:
 // Puts the options given on the command line over the stored ones.
 void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 
+// True when every option the search reads converts to a number. A stored
+// value that does not would leave the search to skip folders without a word,
+// so each such option is reported, naming the flag that overrides it.
+[[nodiscard]] bool CheckOptions(const Settings& settings, CliPrompter& prompter);
+
 // The roots of the run in order: the folders of each list file, then the
 // folder arguments, each ending in "/" and made absolute against
 // `services.currentFolder`. A missing or unreadable list file is reported

@@ -84,6 +84,10 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            // An empty argument (an unset shell variable) would name the
+            // root of the disk once it gets its trailing separator.
+            if (arg.empty())
+                return UsageError{"an empty folder name was given"};
             line.folders.push_back(arg);
             continue;
         }

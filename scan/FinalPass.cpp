@@ -211,8 +211,9 @@ void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsLis
     // Entries leave in one sweep at the end: removing them one at a time
     // would move the rest of a long list once per entry.
     std::vector<std::size_t> holdingContent;
+    check.slice().yield();
     for (std::size_t position = count; position >= 1; --position) {
-        check.slice().yield();
+        check.slice().tick();
         const std::string text = results.text(position);
         if (check.Brannock_HasAnyFilesInSubfolders(text, recorded(position, text)))
             holdingContent.push_back(position);

@@ -7,10 +7,12 @@
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/qt/Appearance.h"
 #include "app/qt/Form1.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsList.h"
@@ -24,7 +26,6 @@ namespace vacantix {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using Kind = test::ScriptedPrompter::Kind;
 
@@ -91,22 +92,6 @@ void WhenSettingsOpen(std::function<void(Form2&)> act)
     });
 }
 
-TEST(MainWindowRoots, AddOneFolderAppendsThePickedFolders)
-{
-    ProgramFolder program;
-    Window w(program.root());
-    w.prompter.answerChooseFolder("/");
-    w.prompter.answerChooseFolder(std::nullopt);
-    w.prompter.answerChooseFolder(program.samples());
-    for (int i = 0; i < 3; ++i)
-        w.form.pushButton(6)->click();
-    EXPECT_EQ(w.form.roots().count(), 2u);
-    EXPECT_EQ(w.form.roots().text(1), "/");
-    EXPECT_EQ(w.form.roots().text(2), program.samples() + "/");
-    EXPECT_THAT(w.prompter.texts(Kind::ChooseFolder), ElementsAre("Select Folder", "Select Folder", "Select Folder"));
-    EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
-}
-
 TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
 {
     ProgramFolder program;
@@ -131,6 +116,23 @@ TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
     w.form.pushButton(8)->click();
     EXPECT_EQ(w.store.get(kCheck2), "0");
     EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
+}
+
+TEST(MainWindowRoots, SettingsWindowKeepsTheButtonFaceUnderTheMainWindowsSkin)
+{
+    ProgramFolder program;
+    std::filesystem::create_directories(program.root() + "/x");
+    std::ofstream(program.root() + "/x/o.cjs") << "QWidget { background-color: rgb(1, 2, 3); }";
+    Window w(program.root());
+    ASSERT_EQ(w.form.grab().toImage().pixelColor(2, 2), QColor(1, 2, 3));
+
+    QColor background;
+    WhenSettingsOpen([&](Form2& settings) {
+        background = settings.grab().toImage().pixelColor(2, 2);
+        settings.close();
+    });
+    w.form.pushButton(8)->click();
+    EXPECT_EQ(background, ButtonFaceColor());
 }
 
 TEST(MainWindowRoots, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
@@ -166,6 +168,13 @@ TEST(MainWindowRoots, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
     EXPECT_EQ(w.form.roots().count(), 3u);
     EXPECT_THAT(w.prompter.texts(Kind::ChooseFolder), IsEmpty());
     EXPECT_THAT(w.prompter.texts(Kind::Ask), IsEmpty());
+
+    // Once the run is over, they work again.
+    w.prompter.onShow = nullptr;
+    w.prompter.answerChooseFolder("/");
+    w.form.pushButton(6)->click();
+    ASSERT_EQ(w.form.roots().count(), 4u);
+    EXPECT_EQ(w.form.roots().text(4), "/");
 }
 
 TEST(MainWindowSamples, StartUpMakesTheEmptySamplesAgainAfterTheyWereDeleted)
@@ -187,7 +196,7 @@ TEST(MainWindowSamples, StartUpMakesTheEmptySamplesAgainAfterTheyWereDeleted)
     EXPECT_EQ(again.form.sampleRoot(), program.samples());
 }
 
-TEST(MainWindowSamples, LoadingAddsTheSampleRootEachTimeAndOpensItOnYesOnly)
+TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
 {
     ProgramFolder program;
     Window w(program.root());
@@ -195,22 +204,10 @@ TEST(MainWindowSamples, LoadingAddsTheSampleRootEachTimeAndOpensItOnYesOnly)
     w.prompter.answerAsk(true);
     w.form.pushButton(10)->click();
     EXPECT_THAT(w.opener.opened, IsEmpty());
-    w.form.pushButton(10)->click();
-
-    ASSERT_EQ(w.form.roots().count(), 2u);
-    EXPECT_EQ(w.form.roots().text(1), program.samples() + "/");
-    EXPECT_EQ(w.form.roots().text(2), program.samples() + "/");
-    EXPECT_THAT(w.opener.opened, ElementsAre(program.samples() + "/"));
-    EXPECT_THAT(w.prompter.texts(Kind::Ask), ElementsAre(std::string(kOpenSamplesQuestion),
-                                                         std::string(kOpenSamplesQuestion)));
-}
-
-TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
-{
-    ProgramFolder program;
-    Window w(program.root());
-    w.form.pushButton(10)->click();
     w.form.pushButton(10)->click(); // the same root twice finds each folder twice
+    EXPECT_THAT(w.opener.opened, ElementsAre(program.samples() + "/"));
+    ASSERT_EQ(w.form.roots().count(), 2u);
+    EXPECT_EQ(w.form.roots().text(2), program.samples() + "/");
     w.form.pushButton(4)->click();
 
     std::vector<std::string> expected;
@@ -224,6 +221,7 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(w.results(), expected);
     EXPECT_THAT(w.prompter.messages(), ElementsAre("Done."));
+    EXPECT_EQ(w.prompter.texts(Kind::Ask).size(), 2u);
     EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
 
     // Without the zero-byte option, and ignoring hidden folders, two fewer.

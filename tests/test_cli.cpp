@@ -152,6 +152,8 @@ TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
         {tree.root(), "--zero-byte-empty"},
         {"-f"},
         {"--print0=1", tree.root()},
+        {tree.root(), ""}, // an unset variable must not scan the whole disk
+        {"--", ""},
     };
     for (const auto& args : bad) {
         const CliOutcome run = RunCli(args);
@@ -240,12 +242,33 @@ TEST(CliInterrupt, CtrlCEndsTheRunWith130AndPrintsNothing)
 
 TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
 {
-    const test::TempTree tree("a/b/c/\nd/");
-    CliProcess process({tree.root()}, {}, ErrorStream::Terminal);
+    // The root's name carries a terminal command, which must not reach the
+    // terminal as one.
+    const test::TempTree tree("odd\x1b[31mname/a/b/c/\nodd\x1b[31mname/d/");
+    const std::string root = tree.path("odd\x1b[31mname");
+    CliProcess process({root}, {}, ErrorStream::Terminal);
     const CliOutcome run = process.finish();
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(" examined  "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(tree.root()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.path("odd?[31mname")), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("\x1b[31m"), std::string::npos) << run.err;
     EXPECT_TRUE(run.err.ends_with("\r\x1b[K")) << run.err;
-    EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"a", "a/b", "a/b/c", "d"}));
+    EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
+                                                          "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}));
+}
+
+TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)
+{
+    const test::TempTree tree("e/");
+    QtSettingsStore().set("Check3", "yes");
+
+    const CliOutcome refused = RunCli({tree.root()});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(refused.err.starts_with("vacantix-cli: the stored option Check3 (\"yes\")")) << refused.err;
+    EXPECT_NE(refused.err.find("--ignore-hidden"), std::string::npos) << refused.err;
+
+    const CliOutcome overridden = RunCli({"--ignore-hidden", "0", tree.root()});
+    EXPECT_EQ(overridden.status, 0) << overridden.err;
+    EXPECT_EQ(overridden.out, tree.path("e") + "\n");
 }

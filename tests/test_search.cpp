@@ -8,12 +8,14 @@
 
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "scan/FinalPass.h"
 #include "scan/Search.h"
 #include "support/ScanDoubles.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
 using vacantix::test::RecordingHooks;
+using vacantix::test::RecordingPrompter;
 using vacantix::test::TempTree;
 using Op = FakeFileSystem::Op;
 using Names = std::vector<std::string>;
@@ -244,6 +246,11 @@ TEST(Search, ATreeDeeperThanThePathLimitIsWalkedWithoutRecursion)
         ASSERT_EQ(entries[i].text, entries[i - 1].text + "/d");
     EXPECT_LT(entries.back().text.size() + 1, std::size_t(PATH_MAX));
     EXPECT_GE(entries.back().text.size() + 5, std::size_t(PATH_MAX));
+
+    // What lies beyond the limit was never seen, so no entry is verified empty.
+    RecordingPrompter prompter;
+    RemoveFoldersWithFiles(fs, scan.settings, scan.results, scan.hooks, prompter);
+    EXPECT_EQ(scan.results.count(), 0u);
 }
 
 TEST(Search, EachFolderIsListedOnce)

@@ -25,7 +25,7 @@
 namespace vacantix {
 
 namespace {
-constexpr qint64 kShortestTurnGapNs = 5'000'000;
+constexpr qint64 kShortestTurnGapNs = 10'000'000;
 }
 
 class Form1::WindowHooks final : public ScanHooks {

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <cmath>
 
 #include "app/ErrorReport.h"
@@ -103,14 +104,20 @@ int StoredCheckState(const QCheckBox* box)
 
 } // namespace
 
-Form2::Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent)
-    : QDialog(parent), settings_(settings), prompter_(prompter), programFolder_(std::move(programFolder))
+Form2::Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* owner)
+    : settings_(settings), prompter_(prompter), programFolder_(std::move(programFolder))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
+    // A child widget would inherit the owner's style sheet; a transient
+    // top-level window stays above its owner without it.
+    setWindowModality(Qt::ApplicationModal);
+    if (owner && owner->window()->windowHandle()) {
+        create();
+        windowHandle()->setTransientParent(owner->window()->windowHandle());
+    }
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(9);
     font.setBold(true);

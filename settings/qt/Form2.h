@@ -30,8 +30,10 @@ public:
     // Builds the window and runs its load sequence: the stored values (or
     // their defaults) go into the controls, and a value that does not fit its
     // control shows an error report through `prompter` and leaves that control
-    // as designed. The cursor file is looked for in `programFolder`.
-    Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent = nullptr);
+    // as designed. The cursor file is looked for in `programFolder`. The
+    // window blocks the whole program while it is shown and stays above
+    // `owner`, but takes none of the owner's style (the main window's skin).
+    Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* owner = nullptr);
     ~Form2() override;
 
     // The window's pointer: 0 default, 1 arrow, 11 busy, 99 the custom hand.
