@@ -29,9 +29,13 @@ void SaveAsTextFile(ExportContext& context)
     if (name.empty())
         return;
 
-    bool answer = true;
+    // Only a Yes given in the box replaces an existing file: a question that
+    // failed to be asked leaves the answer at No.
+    bool answer = false;
     if (trap.test(112, [&] { return context.fs.fileExists(name); }))
         trap.step(114, [&] { answer = context.prompter.ask("Are you sure you wish to overwrite " + name + " ?"); });
+    else
+        answer = true;
     if (!answer)
         return;
 

@@ -118,6 +118,27 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
               std::vector<std::string>(2, "Are you sure you wish to overwrite " + target.string() + " ?"));
 }
 
+TEST_F(Export, AnOverwriteQuestionThatFailsLeavesTheFileAlone)
+{
+    const fs::path target = folder / "kept.txt";
+    std::ofstream(target, std::ios::binary) << "old";
+    prompter.answerSaveFile(target.string());
+    prompter.answerAsk(true);
+    prompter.onShow = [](const ScriptedPrompter::Shown& box) {
+        if (box.kind == ScriptedPrompter::Kind::Ask)
+            throw Failure(OtherError, "the box could not be shown");
+    };
+    auto ctx = context(writer);
+    SaveAsTextFile(ctx);
+
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find(
+                  "the box could not be shown\r\nin Vacantix2021/08/31.Form1.PushButton11_Click at line 114"),
+              std::string::npos);
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_TRUE(pointers.empty());
+}
+
 TEST_F(Export, CancellingTheDialogWritesNothing)
 {
     auto ctx = context(writer);
