@@ -36,7 +36,9 @@ void LoadSampleFolders(FolderList& roots, Prompter& prompter, FolderOpener& open
     if (!entry.ends_with('/'))
         entry.push_back('/');
     trap.step(100, [&] { roots.append(entry); });
-    if (!trap.test(102, [&] { return prompter.ask(kOpenSamplesQuestion); }))
+    // The test is "the answer is not Yes": a question that fails to be asked
+    // ends the command like a No.
+    if (trap.test(102, [&] { return !prompter.ask(kOpenSamplesQuestion); }))
         return;
     trap.step(104, [&] { opener.open(entry); });
 }

@@ -100,6 +100,18 @@ TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
                 ElementsAre(std::string(kOpenSamplesQuestion), std::string(kOpenSamplesQuestion)));
     EXPECT_THAT(kOpenSamplesQuestion, HasSubstr("open the folder where these sample folders are stored"));
     EXPECT_THAT(prompter.errorReports(), IsEmpty());
+
+    // A question that cannot be asked is reported and opens nothing.
+    prompter.answerAsk(true);
+    prompter.onShow = [](const test::ScriptedPrompter::Shown& box) {
+        if (box.kind == Kind::Ask)
+            throw Failure(OtherError, "no box");
+    };
+    LoadSampleFolders(roots, prompter, opener, "/opt/vacantix/Samples");
+    EXPECT_EQ(roots.count(), 3u);
+    EXPECT_THAT(opener.opened, ElementsAre("/opt/vacantix/Samples/"));
+    EXPECT_THAT(prompter.errorReports(),
+                ElementsAre(HasSubstr("no box\r\nin Vacantix2021/08/31.Form1.PushButton10_Click at line 102")));
 }
 
 // The empty sample folders that are folders below `root`, in list order.
