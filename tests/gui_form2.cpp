@@ -154,6 +154,27 @@ TEST(SettingsWindowChanges, EachChangeIsStoredAtOnce)
     EXPECT_THAT(o.prompter.shown(), IsEmpty());
 }
 
+TEST(SettingsWindowLoad, OpeningKeepsTheStoredIgnoreListExactlyAsItWas)
+{
+    // A lone LF and a lone CR belong to their entries, a non-breaking space
+    // to its name; the box shows each lone line end as a line break.
+    const std::string stored = "one\ntwo\r\nthr\xC2\xA0" "ee\rfour";
+    Opened o;
+    o.store.set(kText1, stored);
+    Form2 form(o.settings, o.prompter, "/nonexistent");
+    EXPECT_EQ(form.text1()->toPlainText(), QStringLiteral("one\ntwo\nthr ee\nfour"));
+    EXPECT_EQ(o.store.get(kText1), stored);
+    EXPECT_THAT(o.settings.ignoreEntries(), ElementsAre("one\ntwo", "thr\xC2\xA0" "ee\rfour"));
+
+    // Once the user edits, every line of the box is a line of the list, and
+    // the non-breaking space stays what it is.
+    QTextCursor cursor(form.text1()->document());
+    cursor.movePosition(QTextCursor::End);
+    form.text1()->setTextCursor(cursor);
+    form.text1()->insertPlainText(QStringLiteral("s"));
+    EXPECT_EQ(o.store.get(kText1), "one\r\ntwo\r\nthr\xC2\xA0" "ee\r\nfours");
+}
+
 TEST(SettingsWindowClose, OkAndTitleBarCloseBothKeepTheChangesInTheUsersStore)
 {
     QtSettingsStore store;

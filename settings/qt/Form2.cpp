@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QWindow>
 #include <cmath>
 
@@ -47,11 +48,19 @@ QString FromStored(std::string_view text)
     return shown;
 }
 
-std::string ToStored(const QString& shown)
+// The box's raw text (blocks apart by paragraph separators, non-breaking
+// spaces kept) with CR LF between its lines.
+std::string ToStored(const QString& raw)
 {
-    QString text = shown;
-    text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    QString text = raw;
+    text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
+    text.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
     return text.toStdString();
+}
+
+QString RawText(const QPlainTextEdit& box)
+{
+    return box.document()->toRawText();
 }
 
 // Window positions are designed in twips, 15 to a pixel at 96 dpi. A denser
@@ -231,9 +240,17 @@ void Form2::Form_Load()
     trap.step(112, [&] { setCheckValue(check2_, settings_.check2()); });
     trap.step(114, [&] { setCheckValue(check3_, settings_.check3()); });
     trap.step(116, [&] {
-        const QString shown = FromStored(settings_.text1());
-        if (shown != text1_->toPlainText())
-            text1_->setPlainText(shown);
+        const std::string stored = settings_.text1();
+        QTextDocument shownForm;
+        shownForm.setPlainText(FromStored(stored));
+        if (shownForm.toRawText() == RawText(*text1_))
+            return;
+        // The box cannot tell a lone CR or LF from a line end; until the user
+        // edits, it stands for the stored text exactly, so the write-back of
+        // the load stores the value that was already there.
+        loadedText1_ = stored;
+        loadedText1Shown_ = shownForm.toRawText();
+        text1_->setPlainText(FromStored(stored));
     });
     const std::string cursorFile = ChildPath(programFolder_, "HAND-M.CUR");
     if (trap.test(118, [&] { return QFileInfo::exists(QFile::decodeName(cursorFile.c_str())); }))
@@ -301,7 +318,10 @@ void Form2::Text1_Change()
 
 std::string Form2::text1Value() const
 {
-    return ToStored(text1_->toPlainText());
+    const QString raw = RawText(*text1_);
+    if (loadedText1Shown_ && raw == *loadedText1Shown_)
+        return loadedText1_;
+    return ToStored(raw);
 }
 
 void Form2::PushButton7_Click()

@@ -82,6 +82,9 @@ private:
     std::string programFolder_;
     int mousePointer_ = 0;
     std::optional<QCursor> customCursor_;
+    // The stored text Text1 was loaded from, and what the box showed then.
+    std::string loadedText1_;
+    std::optional<QString> loadedText1Shown_;
 
     QGroupBox* frame1_ = nullptr;
     QLabel* label1_ = nullptr;
