@@ -259,6 +259,18 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
             control = control->nextInFocusChain();
         } while (control->focusPolicy() == Qt::NoFocus || control->parentWidget() != &form);
     }
+    // Arial 9 point bold for the window and its lists, 11.25 point bold for every button.
+    for (QWidget* part : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.listView1()),
+                          static_cast<QWidget*>(form.listView2())}) {
+        EXPECT_EQ(part->font().family(), QStringLiteral("Arial"));
+        EXPECT_DOUBLE_EQ(part->font().pointSizeF(), 9.0);
+        EXPECT_TRUE(part->font().bold());
+    }
+    for (int number = 1; number <= 12; ++number) {
+        EXPECT_EQ(button(number).font().family(), QStringLiteral("Arial"));
+        EXPECT_DOUBLE_EQ(button(number).font().pointSizeF(), 11.25);
+        EXPECT_TRUE(button(number).font().bold());
+    }
     // Side by side, and "Send Checked To Recycle Bin" a little lower than its neighbour.
     EXPECT_EQ(button(6).y(), button(1).y());
     EXPECT_LT(button(6).x() + button(6).width(), button(1).x());
