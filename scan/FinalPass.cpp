@@ -29,18 +29,6 @@ namespace {
 constexpr std::string_view kEmptinessTestPath = "in Vacantix2021/08/31.modSearch.Brannock_HasAnyFilesInSubfolders ";
 constexpr std::string_view kEnumerationPath = "in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
-// Lets go of whatever the file system kept open for a walk.
-class WalkEnd {
-public:
-    explicit WalkEnd(FileSystem& fs) : fs_(fs) {}
-    ~WalkEnd() { fs_.endWalk(); }
-    WalkEnd(const WalkEnd&) = delete;
-    WalkEnd& operator=(const WalkEnd&) = delete;
-
-private:
-    FileSystem& fs_;
-};
-
 // Whether a regular file of 0 bytes counts as content: only while "Check1"
 // is not 1. An option that cannot be read leaves every file counting.
 bool zeroByteFilesCount(const Settings& settings)
@@ -196,8 +184,7 @@ std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& fo
 
 bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path, ScanHooks& hooks)
 {
-    fs.endWalk();
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     ContentCheck check(fs, settings, hooks, nullptr, zeroByteFilesCount(settings));
     return check.Brannock_HasAnyFilesInSubfolders(WithoutTrailingSeparator(path), std::nullopt);
 }
@@ -205,7 +192,7 @@ bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& p
 void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
                             Prompter& prompter, const ScanRecord* record)
 {
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     const std::size_t count = results.count();
     if (count == 0)
         return;

@@ -372,25 +372,12 @@ void Searcher::report()
     results_.refresh();
 }
 
-// Lets go of whatever the file system kept open for the walk, however the
-// search ends.
-class WalkEnd {
-public:
-    explicit WalkEnd(FileSystem& fs) : fs_(fs) {}
-    ~WalkEnd() { fs_.endWalk(); }
-    WalkEnd(const WalkEnd&) = delete;
-    WalkEnd& operator=(const WalkEnd&) = delete;
-
-private:
-    FileSystem& fs_;
-};
-
 } // namespace
 
 void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const std::string& folder,
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     Searcher(fs, settings, results, hooks, record).run(WithoutTrailingSeparator(folder));
 }
 
