@@ -5,7 +5,6 @@
 #include <climits>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -13,6 +12,7 @@
 #include "scan/Search.h"
 #include "support/ScanDoubles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
@@ -372,38 +372,11 @@ TEST(SearchFailures, AFolderThatVanishesEndsItsParentsSearchOnly)
     EXPECT_TRUE(rootGone.run(root, "/r").empty());
 }
 
-namespace {
-
-// A file system whose listings take a while, to see the search yield.
-class SlowFileSystem final : public FileSystem {
-public:
-    explicit SlowFileSystem(FakeFileSystem& inner) : inner_(inner) {}
-    FsResult<Listing> list(const std::string& folder) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return inner_.list(folder);
-    }
-    FsResult<int> attributes(const std::string& folder) override { return inner_.attributes(folder); }
-    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
-    {
-        return inner_.fileSize(folder, name);
-    }
-    bool fileExists(const std::string& path) override { return inner_.fileExists(path); }
-    bool isDirectory(const std::string& path) override { return inner_.isDirectory(path); }
-    FsResult<Done> createFolder(const std::string& path) override { return inner_.createFolder(path); }
-    const std::vector<std::string>& systemFolders() const override { return inner_.systemFolders(); }
-
-private:
-    FakeFileSystem& inner_;
-};
-
-} // namespace
-
 TEST(Search, YieldsWhenTimePassesAndStopsOnARequestMadeThere)
 {
     FakeFileSystem fake;
     fake.add("/d", "a/\nb/\nc/\nd/\ne/\nf/\ng/\nh/");
-    SlowFileSystem slow(fake);
+    test::SlowFileSystem slow(fake, std::chrono::milliseconds(20));
     Scan scan;
     scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };
     const auto found = scan.run(slow, "/d");
@@ -415,7 +388,7 @@ TEST(Search, AddingUpALargeTreeOfEmptyFilesYieldsAndHearsAStop)
 {
     FakeFileSystem fake;
     fake.add("/d", "z/a:0\nz/s1/b:0\nz/s2/c:0\nz/s3/d:0\nz/s4/e:0\nz/s5/f:0");
-    SlowFileSystem slow(fake);
+    test::SlowFileSystem slow(fake, std::chrono::milliseconds(20));
     Scan scan;
     scan.store.set("Check1", "1");
     scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };
