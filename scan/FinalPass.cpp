@@ -70,7 +70,8 @@ private:
 
 bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std::optional<Verdict> known)
 {
-    // A path on the ignore list is never offered: it counts as holding content.
+    // A path on the ignore list is never offered: it counts as holding
+    // content, and so does a path the ignore list cannot be read for.
     bool ignored = true;
     if (prompter_) {
         Trap trap(*prompter_, kEmptinessTestPath);
@@ -79,6 +80,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
         try {
             ignored = IsIgnoredName(settings_, path);
         } catch (const std::exception&) {
+            ignored = true;
         }
     }
     if (ignored)
@@ -88,6 +90,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
     if (known) {
         content = *known == Verdict::Content;
     } else {
+        // A walk that fails in any way cannot vouch for the tree.
         try {
             content = treeHoldsContent(path);
         } catch (const std::exception&) {

@@ -179,10 +179,7 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    bool candidate = true;
     if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
-        candidate = false;
-    if (!candidate)
         return false;
     child.ignored = ignoredName(settings_, name);
     if (*child.ignored)
