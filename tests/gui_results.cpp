@@ -25,13 +25,7 @@ namespace {
 
 class ResultsWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        static int serial = 0;
-        root = fs::path(privateHome()) / ("window" + std::to_string(++serial));
-        fs::create_directories(root);
-        form = std::make_unique<Form1>(files, settings, prompter, root.string());
-    }
+    void SetUp() override { form = std::make_unique<Form1>(files, settings, prompter, root.string()); }
 
     std::string mkdir(const std::string& relative)
     {
@@ -50,7 +44,7 @@ protected:
         return texts;
     }
 
-    fs::path root;
+    fs::path root = FreshFolder("window");
     PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
@@ -72,7 +66,7 @@ TEST_F(ResultsWindow, SendsTheCheckedFoldersToTheTrashAndKeepsTheUnchecked)
 
     EXPECT_EQ(checkedTexts(), (std::vector<std::string>{"[ ] " + keep}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
-    const fs::path trash = fs::path(privateHome()) / "data/Trash/files";
+    const fs::path trash = PrivateTrashFiles();
     EXPECT_TRUE(fs::is_directory(trash / "go a"));
     EXPECT_TRUE(fs::is_directory(trash / "inner"));
     EXPECT_TRUE(fs::is_directory(keep));

@@ -21,13 +21,6 @@ namespace {
 
 class Deletion : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        static int serial = 0;
-        root = fs::path(privateHome()) / ("tree" + std::to_string(++serial));
-        fs::create_directories(root);
-    }
-
     std::string mkdir(const std::string& relative)
     {
         fs::create_directories(root / relative);
@@ -56,9 +49,7 @@ protected:
         return lines;
     }
 
-    static fs::path trashFiles() { return fs::path(privateHome()) / "data/Trash/files"; }
-
-    fs::path root;
+    fs::path root = FreshFolder("tree");
     PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
@@ -91,9 +82,9 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
     // The subfolder went with its parent; its own turn found it gone.
     EXPECT_EQ(summary.count(DeletionOutcome::Sent), 2u);
     EXPECT_EQ(summary.count(DeletionOutcome::AlreadyGone), 1u);
-    EXPECT_TRUE(fs::is_directory(trashFiles() / "b" / "c"));
-    EXPECT_TRUE(fs::is_directory(trashFiles() / "a"));
-    EXPECT_TRUE(fs::exists(fs::path(privateHome()) / "data/Trash/info/a.trashinfo"));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "b" / "c"));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "a"));
+    EXPECT_TRUE(fs::exists(PrivateTrash() / "info/a.trashinfo"));
 }
 
 TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
