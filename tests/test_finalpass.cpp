@@ -47,6 +47,18 @@ struct Pass : test::SearchSetup {
     }
 };
 
+// Adds /d and a nest of `depth` empty folders below it; returns the deepest.
+std::string AddNest(FakeFileSystem& fake, int depth)
+{
+    std::string path = "/d";
+    fake.addFolder(path);
+    for (int level = 0; level < depth; ++level) {
+        path += "/n";
+        fake.addFolder(path);
+    }
+    return path;
+}
+
 } // namespace
 
 class FinalPass : public ::testing::TestWithParam<bool> {};
@@ -159,8 +171,7 @@ TEST_P(FinalPass, SystemTreesAreExaminedAndIgnoredPathsAreNeverOffered)
     Pass pass(GetParam());
     pass.store.set("Check2", "0");
     pass.store.set("Text1", "/srv/old");
-    pass.search(fake, "/");
-    pass.finish(fake);
+    pass.run(fake, "/");
     EXPECT_EQ(pass.results.texts(), (Names{"/usr/share/empty", "/srv", "/srv/keep"}));
     // /srv holds an ignored path, but the ignore list decides only for the
     // entry named on it.
@@ -181,13 +192,8 @@ TEST_P(FinalPass, ZeroByteFilesAreJudgedByCheck1AsItIsWhenThePassRuns)
 TEST_P(FinalPass, EachFolderIsReadAtMostOnceForANestOfEmptyFolders)
 {
     FakeFileSystem fake;
-    fake.add("/d", "");
-    std::string path = "/d";
     constexpr int depth = 300;
-    for (int level = 0; level < depth; ++level) {
-        path += "/n";
-        fake.addFolder(path);
-    }
+    AddNest(fake, depth);
     Pass pass(GetParam());
     pass.search(fake, "/d");
     ASSERT_EQ(pass.results.count(), std::size_t(depth));
@@ -203,13 +209,7 @@ TEST_P(FinalPass, EachFolderIsReadAtMostOnceForANestOfEmptyFolders)
 TEST_P(FinalPass, AfterAStopTheUnseenRestIsLookedAtOnce)
 {
     FakeFileSystem fake;
-    fake.add("/d", "");
-    std::string path = "/d";
-    for (int level = 0; level < 100; ++level) {
-        path += "/n";
-        fake.addFolder(path);
-    }
-    fake.addFile(path + "/late-file");
+    fake.addFile(AddNest(fake, 100) + "/late-file");
     Pass pass(GetParam());
     pass.hooks.stopAfterChecks = 50;
     pass.search(fake, "/d");
