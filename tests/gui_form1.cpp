@@ -26,6 +26,7 @@
 #include "roots/FolderList.h"
 #include "roots/qt/FolderListModel.h"
 #include "settings/Settings.h"
+#include "support/ListTexts.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SlowFileSystem.h"
 
@@ -78,21 +79,8 @@ protected:
         return (data_ / relative).string();
     }
 
-    std::vector<std::string> roots() const
-    {
-        std::vector<std::string> texts;
-        for (std::size_t i = 1; i <= form_->roots().count(); ++i)
-            texts.push_back(form_->roots().text(i));
-        return texts;
-    }
-
-    std::vector<std::string> results() const
-    {
-        std::vector<std::string> texts;
-        for (std::size_t i = 1; i <= form_->results().count(); ++i)
-            texts.push_back(form_->results().text(i));
-        return texts;
-    }
+    std::vector<std::string> roots() const { return test::Texts(form_->roots()); }
+    std::vector<std::string> results() const { return test::Texts(form_->results()); }
 
     QPushButton& button(int number) const { return *form_->pushButton(number); }
     QString scanCaption() const { return button(4).text(); }

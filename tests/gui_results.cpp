@@ -13,6 +13,7 @@
 #include "roots/FolderList.h"
 #include "results/qt/ResultsModel.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ListTexts.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -35,15 +36,6 @@ protected:
 
     void click(int number) { form->pushButton(number)->click(); }
 
-    std::vector<std::string> checkedTexts() const
-    {
-        std::vector<std::string> texts;
-        ResultsList& list = form->results();
-        for (std::size_t i = 1; i <= list.count(); ++i)
-            texts.push_back((list.checked(i) ? "" : "[ ] ") + list.text(i));
-        return texts;
-    }
-
     fs::path root = FreshFolder("window");
     PosixFileSystem files;
     MemorySettingsStore store;
@@ -64,7 +56,7 @@ TEST_F(ResultsWindow, SendsTheCheckedFoldersToTheTrashAndKeepsTheUnchecked)
 
     click(5);
 
-    EXPECT_EQ(checkedTexts(), (std::vector<std::string>{"[ ] " + keep}));
+    EXPECT_EQ(MarkedTexts(form->results()), (std::vector<std::string>{"[ ] " + keep}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
     const fs::path trash = PrivateTrashFiles();
     EXPECT_TRUE(fs::is_directory(trash / "go a"));

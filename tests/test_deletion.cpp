@@ -9,6 +9,7 @@
 #include "results/Deletion.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ListTexts.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -40,15 +41,6 @@ protected:
                                [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
-    // The entries as "path" or "[ ] path" for unchecked ones.
-    static std::vector<std::string> shown(const MemoryResultsList& list)
-    {
-        std::vector<std::string> lines;
-        for (const auto& entry : list.entries())
-            lines.push_back((entry.checked ? "" : "[ ] ") + entry.text);
-        return lines;
-    }
-
     fs::path root = FreshFolder("tree");
     PosixFileSystem files;
     MemorySettingsStore store;
@@ -73,7 +65,7 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
     auto ctx = context(trash);
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + d}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + d}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
     EXPECT_TRUE(prompter.errorReports().empty());
     EXPECT_FALSE(fs::exists(a));
@@ -101,7 +93,7 @@ TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
     SendCheckedToTrash(results, ctx, prompter);
 
     EXPECT_EQ(trash.calls, (std::vector<std::string>{p}));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
 }
 
 TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
@@ -121,7 +113,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
     EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{grown, refusedFolder}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{grown, refusedFolder}));
     EXPECT_TRUE(fs::exists(root / "grown/deep/new.txt"));
     EXPECT_TRUE(fs::is_directory(refusedFolder)); // no permanent deletion instead
     EXPECT_FALSE(fs::exists(fine));
@@ -180,7 +172,7 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 106"),
               std::string::npos);
     EXPECT_TRUE(fs::is_directory(a));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{a}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{a}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
 }
 
@@ -203,7 +195,7 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     EXPECT_TRUE(trash.calls.empty());
     EXPECT_FALSE(fs::exists(root / "tree"));
     EXPECT_TRUE(fs::is_symlink(root / "link/dangling"));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{withLink}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{withLink}));
 
     // Zero-byte files are content while the option is off.
     store.set("Check1", "0");
