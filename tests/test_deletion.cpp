@@ -42,6 +42,7 @@ protected:
     }
 
     fs::path root = FreshFolder("tree");
+    FakeTrash bin{root.string() + ".bin"}; // takes what it is given into a folder beside the tree
     PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
@@ -88,11 +89,10 @@ TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
     for (std::size_t i : {1, 2, 3, 4})
         results.setChecked(i, false);
 
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{p}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{p}));
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
 }
 
@@ -107,12 +107,11 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     write("grown/deep/new.txt", "x");
     fs::remove(vanished);
 
-    FakeTrash trash(root.string() + ".bin");
-    trash.refused.insert(refusedFolder);
-    auto ctx = context(trash);
+    bin.refused.insert(refusedFolder);
+    auto ctx = context(bin);
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{refusedFolder, fine}));
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{grown, refusedFolder}));
     EXPECT_TRUE(fs::exists(root / "grown/deep/new.txt"));
     EXPECT_TRUE(fs::is_directory(refusedFolder)); // no permanent deletion instead
@@ -128,10 +127,9 @@ TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
     const std::string a = mkdir("a");
     results.append(a);
     results.setChecked(1, false);
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
     EXPECT_EQ(results.count(), 1u);
 
     MemoryResultsList empty;
@@ -141,8 +139,7 @@ TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
 
 TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
 {
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     const FolderDeletion relative = DeleteToRecycleBin(ctx, "tmp/a");
     EXPECT_EQ(relative.outcome, DeletionOutcome::Failed);
     EXPECT_EQ(relative.reason, "'tmp/a' is not a fully qualified name on the local machine");
@@ -151,12 +148,12 @@ TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
     const FolderDeletion gone = DeleteToRecycleBin(ctx, missing);
     EXPECT_EQ(gone.outcome, DeletionOutcome::AlreadyGone);
     EXPECT_EQ(gone.reason, "'" + missing + "' does not exist");
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
 
     // One trailing separator is dropped before the trash sees the path.
     const std::string a = mkdir("a");
     EXPECT_EQ(DeleteToRecycleBin(ctx, a + "/").outcome, DeletionOutcome::Sent);
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{a}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{a}));
 }
 
 TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
@@ -164,8 +161,7 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     const std::string a = mkdir("a");
     results.append(a);
     store.set("Combo1", "directly");
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
     ASSERT_EQ(prompter.errorReports().size(), 1u);
@@ -188,11 +184,10 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     for (const auto& path : {(root / "tree").string(), withLink})
         results.append(path);
 
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
     EXPECT_FALSE(fs::exists(root / "tree"));
     EXPECT_TRUE(fs::is_symlink(root / "link/dangling"));
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{withLink}));
