@@ -24,8 +24,6 @@ public:
     void setStatusText(std::string_view text) override;
     void folderExamined(std::string_view path) override;
 
-    [[nodiscard]] std::uint64_t foldersExamined() const { return examined_; }
-
 private:
     void showProgress(std::string_view where);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "cli/CommandLine.h"
+#include "platform/Utf8.h"
 
 namespace vacantix::cli {
 
@@ -12,36 +13,13 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-// Length of the UTF-8 sequence starting at `text[i]`, or 0 when none does.
-std::size_t SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    else
-        return 0;
-    if (i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
-
 } // namespace
 
 std::string TerminalText(std::string_view text, std::size_t columns)
 {
     std::vector<std::string> characters;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = SequenceLength(text, i);
+        const std::size_t length = Utf8SequenceLength(text, i);
         const auto byte = static_cast<unsigned char>(text[i]);
         const bool control = byte < 0x20 || byte == 0x7F ||
                              (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "platform/TreeDescription.h"
+
 namespace vacantix {
 
 namespace {
@@ -13,15 +15,6 @@ std::string parentOf(const std::string& path)
     if (slash == std::string::npos || slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool isBelow(const std::string& path, const std::string& folder)
@@ -35,23 +28,13 @@ bool isBelow(const std::string& path, const std::string& folder)
 void FakeFileSystem::add(const std::string& base, std::string_view description)
 {
     addFolder(base);
-    while (!description.empty()) {
-        const auto end = description.find('\n');
-        const std::string_view line = trimmed(description.substr(0, end));
-        description = end == std::string_view::npos ? std::string_view{} : description.substr(end + 1);
-        if (line.empty())
-            continue;
-
-        if (const auto arrow = line.find("->"); arrow != std::string_view::npos) {
-            addLink(ChildPath(base, line.substr(0, arrow)), std::string(line.substr(arrow + 2)));
-        } else if (line.back() == '/') {
-            addFolder(WithoutTrailingSeparator(ChildPath(base, line)));
-        } else if (line.back() == '!') {
-            addOther(ChildPath(base, line.substr(0, line.size() - 1)));
-        } else if (const auto colon = line.rfind(':'); colon != std::string_view::npos) {
-            addFile(ChildPath(base, line.substr(0, colon)), std::stoull(std::string(line.substr(colon + 1))));
-        } else {
-            addFile(ChildPath(base, line));
+    for (const DescribedEntry& entry : ParseTreeDescription(description)) {
+        const std::string path = ChildPath(base, entry.path);
+        switch (entry.kind) {
+        case DescribedEntry::Kind::Folder: addFolder(path); break;
+        case DescribedEntry::Kind::File: addFile(path, entry.bytes); break;
+        case DescribedEntry::Kind::Link: addLink(path, entry.target); break;
+        case DescribedEntry::Kind::Other: addOther(path); break;
         }
     }
 }

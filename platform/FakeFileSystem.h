@@ -31,13 +31,9 @@ public:
 
     FakeFileSystem() = default;
 
-    // Adds entries below `base` (an absolute folder, made if missing), one
-    // per line of `description`, paths relative to `base`:
-    //   "A/B/"           a folder (missing parents are made)
-    //   "A/f"            a file of 1 byte; "A/f:0", "A/f:123" give the size
-    //   "A/l->target"    a symbolic link (target absolute or relative to A)
-    //   "A/p!"           another kind of entry (a socket, FIFO or device)
-    // Blank lines are skipped; blanks around a line are dropped.
+    // Adds the entries of a tree description (see ParseTreeDescription)
+    // below `base`, an absolute folder made if missing. A link's target is
+    // absolute or relative to the link's folder.
     void add(const std::string& base, std::string_view description);
 
     void addFolder(const std::string& path);

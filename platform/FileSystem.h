@@ -154,6 +154,20 @@ public:
     virtual std::size_t maxPathLength() const { return 4096; }
 };
 
+// Brackets one walk of `fs`: ends any walk before it when it starts, so that
+// nothing kept open then answers for a disk that may have changed, and ends
+// its own walk when it goes, however the walk ends.
+class WalkScope {
+public:
+    explicit WalkScope(FileSystem& fs) : fs_(fs) { fs_.endWalk(); }
+    ~WalkScope() { fs_.endWalk(); }
+    WalkScope(const WalkScope&) = delete;
+    WalkScope& operator=(const WalkScope&) = delete;
+
+private:
+    FileSystem& fs_;
+};
+
 // The path of a folder's child: parent + "/" + name, with no doubled
 // separator below the root.
 [[nodiscard]] std::string ChildPath(std::string_view parent, std::string_view name);

@@ -5,36 +5,13 @@
 #include <vector>
 
 #include "platform/Failure.h"
+#include "platform/Utf8.h"
 
 namespace vacantix {
 
 namespace {
 
 constexpr int kClipboardAttempts = 1000;
-
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the UTF-8 sequence starting at `at`, or 1 when none starts there.
-std::size_t sequenceLength(std::string_view text, std::size_t at)
-{
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (at + length > text.size())
-        return 1;
-    for (std::size_t i = 1; i < length; ++i)
-        if (!isContinuation(static_cast<unsigned char>(text[at + i])))
-            return 1;
-    return length;
-}
 
 } // namespace
 
@@ -48,7 +25,7 @@ std::string ResultsColumns::cell(std::size_t position, std::size_t column) const
 std::size_t CharacterCount(std::string_view text)
 {
     std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); at += sequenceLength(text, at))
+    for (std::size_t at = 0; at < text.size(); at += std::max<std::size_t>(Utf8SequenceLength(text, at), 1))
         ++characters;
     return characters;
 }

@@ -57,19 +57,6 @@ std::optional<EmptyTree> readEmptyTree(FileSystem& fs, const std::string& top, b
     return tree;
 }
 
-// Closes whatever the file system keeps open between listings, so that no
-// listing after a deletion reads a folder that has moved away.
-class WalkScope {
-public:
-    explicit WalkScope(FileSystem& fs) : fs_(fs) { fs_.endWalk(); }
-    ~WalkScope() { fs_.endWalk(); }
-    WalkScope(const WalkScope&) = delete;
-    WalkScope& operator=(const WalkScope&) = delete;
-
-private:
-    FileSystem& fs_;
-};
-
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;

@@ -29,18 +29,6 @@ namespace {
 constexpr std::string_view kEmptinessTestPath = "in Vacantix2021/08/31.modSearch.Brannock_HasAnyFilesInSubfolders ";
 constexpr std::string_view kEnumerationPath = "in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
-// Lets go of whatever the file system kept open for a walk.
-class WalkEnd {
-public:
-    explicit WalkEnd(FileSystem& fs) : fs_(fs) {}
-    ~WalkEnd() { fs_.endWalk(); }
-    WalkEnd(const WalkEnd&) = delete;
-    WalkEnd& operator=(const WalkEnd&) = delete;
-
-private:
-    FileSystem& fs_;
-};
-
 // Whether a regular file of 0 bytes counts as content: only while "Check1"
 // is not 1. An option that cannot be read leaves every file counting.
 bool zeroByteFilesCount(const Settings& settings)
@@ -82,7 +70,8 @@ private:
 
 bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std::optional<Verdict> known)
 {
-    // A path on the ignore list is never offered: it counts as holding content.
+    // A path on the ignore list is never offered: it counts as holding
+    // content, and so does a path the ignore list cannot be read for.
     bool ignored = true;
     if (prompter_) {
         Trap trap(*prompter_, kEmptinessTestPath);
@@ -91,6 +80,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
         try {
             ignored = IsIgnoredName(settings_, path);
         } catch (const std::exception&) {
+            ignored = true;
         }
     }
     if (ignored)
@@ -100,6 +90,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
     if (known) {
         content = *known == Verdict::Content;
     } else {
+        // A walk that fails in any way cannot vouch for the tree.
         try {
             content = treeHoldsContent(path);
         } catch (const std::exception&) {
@@ -196,8 +187,7 @@ std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& fo
 
 bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path, ScanHooks& hooks)
 {
-    fs.endWalk();
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     ContentCheck check(fs, settings, hooks, nullptr, zeroByteFilesCount(settings));
     return check.Brannock_HasAnyFilesInSubfolders(WithoutTrailingSeparator(path), std::nullopt);
 }
@@ -205,7 +195,7 @@ bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& p
 void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
                             Prompter& prompter, const ScanRecord* record)
 {
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     const std::size_t count = results.count();
     if (count == 0)
         return;

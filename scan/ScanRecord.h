@@ -57,7 +57,6 @@ public:
                                                    bool zeroByteFilesCount) const;
 
     [[nodiscard]] std::size_t size() const { return slots_.size(); }
-    void clear() { slots_.clear(); }
 
 private:
     struct Slot {

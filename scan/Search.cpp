@@ -38,34 +38,34 @@ bool isPermissionDenied(const FsFailure& failure)
     return failure.error == FsError::PermissionDenied;
 }
 
-// Reads one option for a test. A permission failure counts as the option
-// being on (the test is made); any other failure ends the folder's search.
+// Makes one read for a test: permission denied answers `whenDenied`, any
+// other failure ends the folder's search.
 template <class Read>
-bool optionHolds(Read&& read)
+bool readForTest(Read&& read, bool whenDenied)
 {
     try {
         return read();
     } catch (const Failure& failure) {
         if (failure.number() == PermissionDenied)
-            return true;
+            return whenDenied;
         throw EndOfFolder{};
     } catch (const std::exception&) {
         throw EndOfFolder{};
     }
 }
 
+// Reads one option for a test. Permission denied counts as the option being
+// on (the test is made).
+template <class Read>
+bool optionHolds(Read&& read)
+{
+    return readForTest(std::forward<Read>(read), true);
+}
+
 // The ignore test of a name. Permission denied counts as "not ignored".
 bool ignoredName(const Settings& settings, std::string_view name)
 {
-    try {
-        return IsIgnoredName(settings, name);
-    } catch (const Failure& failure) {
-        if (failure.number() == PermissionDenied)
-            return false;
-        throw EndOfFolder{};
-    } catch (const std::exception&) {
-        throw EndOfFolder{};
-    }
+    return readForTest([&] { return IsIgnoredName(settings, name); }, false);
 }
 
 class Searcher {
@@ -179,10 +179,7 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    bool candidate = true;
     if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
-        candidate = false;
-    if (!candidate)
         return false;
     child.ignored = ignoredName(settings_, name);
     if (*child.ignored)
@@ -372,25 +369,12 @@ void Searcher::report()
     results_.refresh();
 }
 
-// Lets go of whatever the file system kept open for the walk, however the
-// search ends.
-class WalkEnd {
-public:
-    explicit WalkEnd(FileSystem& fs) : fs_(fs) {}
-    ~WalkEnd() { fs_.endWalk(); }
-    WalkEnd(const WalkEnd&) = delete;
-    WalkEnd& operator=(const WalkEnd&) = delete;
-
-private:
-    FileSystem& fs_;
-};
-
 } // namespace
 
 void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const std::string& folder,
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
-    WalkEnd walkEnd(fs);
+    WalkScope walk(fs);
     Searcher(fs, settings, results, hooks, record).run(WithoutTrailingSeparator(folder));
 }
 

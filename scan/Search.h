@@ -25,10 +25,10 @@ namespace vacantix {
 //
 // Shows "Searching " + path for each folder it enters and leaves the last
 // one shown. Asks `hooks` whether to stop before every subfolder (and while
-// it adds up the bytes of a tree), and yields whenever 50 ms have passed. Permission denied while judging a folder
-// counts as the answer that lets it be reported; any other failure ends the
-// search of the folder concerned silently, the folders above go on. Nothing
-// is thrown and nothing reported.
+// it adds up the bytes of a tree), and yields whenever 50 ms have passed.
+// Permission denied while judging a folder counts as the answer that lets it
+// be reported; any other failure ends the search of the folder concerned
+// silently, the folders above go on. Nothing is thrown and nothing reported.
 //
 // When `record` is given, each folder appended gets a slot there with what
 // the search saw of its tree (see ScanRecord).

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -27,7 +26,9 @@
 #include "roots/FolderList.h"
 #include "roots/qt/FolderListModel.h"
 #include "settings/Settings.h"
+#include "support/ListTexts.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SlowFileSystem.h"
 
 using namespace vacantix;
 using test::ScriptedPrompter;
@@ -36,47 +37,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Kind = ScriptedPrompter::Kind;
-
-// Lists folders below a chosen prefix slowly, so that a search of such a
-// tree lasts long enough for the window to take turns of the event loop
-// inside it.
-class SlowFileSystem final : public FileSystem {
-public:
-    explicit SlowFileSystem(FileSystem& base) : base_(base) {}
-
-    std::string slowBelow = "/nowhere-slow";
-    std::chrono::microseconds delay{2000};
-
-    FsResult<Listing> list(const std::string& folder) override
-    {
-        if (folder.starts_with(slowBelow))
-            std::this_thread::sleep_for(delay);
-        return base_.list(folder);
-    }
-    FsResult<Listing> listNamed(const std::string& folder) override
-    {
-        if (folder.starts_with(slowBelow))
-            std::this_thread::sleep_for(delay);
-        return base_.listNamed(folder);
-    }
-    void endWalk() override { base_.endWalk(); }
-    bool reportsSystemAttribute() const override { return base_.reportsSystemAttribute(); }
-    bool isRootFolder(const std::string& folder) override { return base_.isRootFolder(folder); }
-    FsResult<int> attributes(const std::string& folder) override { return base_.attributes(folder); }
-    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
-    {
-        return base_.fileSize(folder, name);
-    }
-    bool fileExists(const std::string& path) override { return base_.fileExists(path); }
-    bool isDirectory(const std::string& path) override { return base_.isDirectory(path); }
-    FsResult<Done> createFolder(const std::string& path) override { return base_.createFolder(path); }
-    const std::vector<std::string>& systemFolders() const override { return base_.systemFolders(); }
-    std::size_t maxNameLength() const override { return base_.maxNameLength(); }
-    std::size_t maxPathLength() const override { return base_.maxPathLength(); }
-
-private:
-    FileSystem& base_;
-};
 
 void WriteFile(const fs::path& path, std::string_view bytes)
 {
@@ -119,21 +79,8 @@ protected:
         return (data_ / relative).string();
     }
 
-    std::vector<std::string> roots() const
-    {
-        std::vector<std::string> texts;
-        for (std::size_t i = 1; i <= form_->roots().count(); ++i)
-            texts.push_back(form_->roots().text(i));
-        return texts;
-    }
-
-    std::vector<std::string> results() const
-    {
-        std::vector<std::string> texts;
-        for (std::size_t i = 1; i <= form_->results().count(); ++i)
-            texts.push_back(form_->results().text(i));
-        return texts;
-    }
+    std::vector<std::string> roots() const { return test::Texts(form_->roots()); }
+    std::vector<std::string> results() const { return test::Texts(form_->results()); }
 
     QPushButton& button(int number) const { return *form_->pushButton(number); }
     QString scanCaption() const { return button(4).text(); }
@@ -141,7 +88,7 @@ protected:
     QTemporaryDir dir_;
     fs::path base_, program_, data_;
     PosixFileSystem disk_;
-    SlowFileSystem slow_{disk_};
+    test::SlowFileSystem slow_{disk_, std::chrono::milliseconds(2), "/nowhere-slow"};
     MemorySettingsStore store_;
     Settings settings_{store_};
     ScriptedPrompter prompter_;

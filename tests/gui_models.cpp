@@ -22,8 +22,10 @@
 #include "platform/qt/QtPrompter.h"
 #include "results/qt/ResultsModel.h"
 #include "roots/qt/FolderListModel.h"
+#include "support/ListTexts.h"
 
 using namespace vacantix;
+using vacantix::test::Texts;
 
 namespace {
 
@@ -43,14 +45,6 @@ std::vector<std::string> ShownTexts(const QAbstractItemModel& model)
     std::vector<std::string> texts;
     for (int row = 0; row < model.rowCount(); ++row)
         texts.push_back(model.data(model.index(row, 0), Qt::DisplayRole).toString().toStdString());
-    return texts;
-}
-
-std::vector<std::string> Texts(const ResultsList& list)
-{
-    std::vector<std::string> texts;
-    for (std::size_t i = 1; i <= list.count(); ++i)
-        texts.push_back(list.text(i));
     return texts;
 }
 

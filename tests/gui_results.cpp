@@ -13,6 +13,7 @@
 #include "roots/FolderList.h"
 #include "results/qt/ResultsModel.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ListTexts.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -25,13 +26,7 @@ namespace {
 
 class ResultsWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        static int serial = 0;
-        root = fs::path(privateHome()) / ("window" + std::to_string(++serial));
-        fs::create_directories(root);
-        form = std::make_unique<Form1>(files, settings, prompter, root.string());
-    }
+    void SetUp() override { form = std::make_unique<Form1>(files, settings, prompter, root.string()); }
 
     std::string mkdir(const std::string& relative)
     {
@@ -41,16 +36,7 @@ protected:
 
     void click(int number) { form->pushButton(number)->click(); }
 
-    std::vector<std::string> checkedTexts() const
-    {
-        std::vector<std::string> texts;
-        ResultsList& list = form->results();
-        for (std::size_t i = 1; i <= list.count(); ++i)
-            texts.push_back((list.checked(i) ? "" : "[ ] ") + list.text(i));
-        return texts;
-    }
-
-    fs::path root;
+    fs::path root = FreshFolder("window");
     PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
@@ -70,9 +56,9 @@ TEST_F(ResultsWindow, SendsTheCheckedFoldersToTheTrashAndKeepsTheUnchecked)
 
     click(5);
 
-    EXPECT_EQ(checkedTexts(), (std::vector<std::string>{"[ ] " + keep}));
+    EXPECT_EQ(MarkedTexts(form->results()), (std::vector<std::string>{"[ ] " + keep}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
-    const fs::path trash = fs::path(privateHome()) / "data/Trash/files";
+    const fs::path trash = PrivateTrashFiles();
     EXPECT_TRUE(fs::is_directory(trash / "go a"));
     EXPECT_TRUE(fs::is_directory(trash / "inner"));
     EXPECT_TRUE(fs::is_directory(keep));

@@ -18,7 +18,9 @@
 #include "results/ResultsList.h"
 #include "roots/SampleFolders.h"
 #include "settings/qt/Form2.h"
+#include "support/ListTexts.h"
 #include "support/PrivateHome.h"
+#include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 
@@ -28,12 +30,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Kind = test::ScriptedPrompter::Kind;
-
-class RecordingOpener final : public FolderOpener {
-public:
-    void open(const std::string& folder) override { opened.push_back(folder); }
-    std::vector<std::string> opened;
-};
+using test::RecordingOpener;
 
 // A program folder holding a copy of the shipped samples, as a fresh build
 // or an unpacked program has it (without the empty folders git cannot keep).
@@ -63,9 +60,7 @@ struct Window {
 
     [[nodiscard]] std::vector<std::string> results() const
     {
-        std::vector<std::string> found;
-        for (std::size_t i = 1; i <= form.results().count(); ++i)
-            found.push_back(form.results().text(i));
+        auto found = test::Texts(form.results());
         std::sort(found.begin(), found.end());
         return found;
     }

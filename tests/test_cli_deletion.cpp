@@ -15,10 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path trashFiles()
-{
-    return fs::path(test::privateHome()) / "data/Trash/files";
-}
+using vacantix::test::PrivateTrashFiles;
 
 constexpr std::string_view kTree = "a/\nc/d/\nb/x.txt\nz/empty.txt:0\nkeep/";
 
@@ -29,7 +26,7 @@ TEST(CliDeletion, WithoutAFlagTheDiskStaysAsItWas)
     EXPECT_EQ(run.status, 0) << run.err;
     for (const char* path : {"a", "c/d", "b/x.txt", "z/empty.txt", "keep"})
         EXPECT_TRUE(fs::exists(tree.path(path))) << path;
-    EXPECT_FALSE(fs::exists(trashFiles()));
+    EXPECT_FALSE(fs::exists(PrivateTrashFiles()));
 }
 
 TEST(CliDeletion, TrashTakesEveryFolderFoundAndCountsWhatHappened)
@@ -42,8 +39,8 @@ TEST(CliDeletion, TrashTakesEveryFolderFoundAndCountsWhatHappened)
     for (const char* gone : {"a", "c", "z", "keep"})
         EXPECT_FALSE(fs::exists(tree.path(gone))) << gone;
     EXPECT_TRUE(fs::exists(tree.path("b/x.txt")));
-    EXPECT_TRUE(fs::is_directory(trashFiles() / "c" / "d"));
-    EXPECT_TRUE(fs::is_regular_file(trashFiles() / "z" / "empty.txt"));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "c" / "d"));
+    EXPECT_TRUE(fs::is_regular_file(PrivateTrashFiles() / "z" / "empty.txt"));
 }
 
 TEST(CliDeletion, DeleteRemovesOnlyWhatIsEmptyAndNeverUsesTheTrash)
@@ -55,7 +52,7 @@ TEST(CliDeletion, DeleteRemovesOnlyWhatIsEmptyAndNeverUsesTheTrash)
     for (const char* gone : {"a", "c", "z", "keep"})
         EXPECT_FALSE(fs::exists(tree.path(gone))) << gone;
     EXPECT_TRUE(fs::exists(tree.path("b/x.txt")));
-    EXPECT_FALSE(fs::exists(trashFiles()));
+    EXPECT_FALSE(fs::exists(PrivateTrashFiles()));
 }
 
 TEST(CliDeletion, AFolderNotDeletedIsNamedWithItsReasonAndFailsTheRun)

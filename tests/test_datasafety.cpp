@@ -89,7 +89,7 @@ void growTree(const fs::path& folder, std::mt19937& random, int depth)
 std::map<std::string, fs::path> trashedFolders()
 {
     std::map<std::string, fs::path> originals;
-    const fs::path trash = fs::path(privateHome()) / "data/Trash";
+    const fs::path trash = PrivateTrash();
     if (!fs::exists(trash / "info"))
         return originals;
     for (const auto& info : fs::directory_iterator(trash / "info")) {

@@ -9,6 +9,7 @@
 #include "results/Deletion.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ListTexts.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -21,13 +22,6 @@ namespace {
 
 class Deletion : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        static int serial = 0;
-        root = fs::path(privateHome()) / ("tree" + std::to_string(++serial));
-        fs::create_directories(root);
-    }
-
     std::string mkdir(const std::string& relative)
     {
         fs::create_directories(root / relative);
@@ -47,18 +41,8 @@ protected:
                                [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
-    // The entries as "path" or "[ ] path" for unchecked ones.
-    static std::vector<std::string> shown(const MemoryResultsList& list)
-    {
-        std::vector<std::string> lines;
-        for (const auto& entry : list.entries())
-            lines.push_back((entry.checked ? "" : "[ ] ") + entry.text);
-        return lines;
-    }
-
-    static fs::path trashFiles() { return fs::path(privateHome()) / "data/Trash/files"; }
-
-    fs::path root;
+    fs::path root = FreshFolder("tree");
+    FakeTrash bin{root.string() + ".bin"}; // takes what it is given into a folder beside the tree
     PosixFileSystem files;
     MemorySettingsStore store;
     Settings settings{store};
@@ -82,7 +66,7 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
     auto ctx = context(trash);
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + d}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + d}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
     EXPECT_TRUE(prompter.errorReports().empty());
     EXPECT_FALSE(fs::exists(a));
@@ -91,9 +75,9 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
     // The subfolder went with its parent; its own turn found it gone.
     EXPECT_EQ(summary.count(DeletionOutcome::Sent), 2u);
     EXPECT_EQ(summary.count(DeletionOutcome::AlreadyGone), 1u);
-    EXPECT_TRUE(fs::is_directory(trashFiles() / "b" / "c"));
-    EXPECT_TRUE(fs::is_directory(trashFiles() / "a"));
-    EXPECT_TRUE(fs::exists(fs::path(privateHome()) / "data/Trash/info/a.trashinfo"));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "b" / "c"));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "a"));
+    EXPECT_TRUE(fs::exists(PrivateTrash() / "info/a.trashinfo"));
 }
 
 TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
@@ -105,12 +89,11 @@ TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
     for (std::size_t i : {1, 2, 3, 4})
         results.setChecked(i, false);
 
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{p}));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{p}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
 }
 
 TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
@@ -124,13 +107,12 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     write("grown/deep/new.txt", "x");
     fs::remove(vanished);
 
-    FakeTrash trash(root.string() + ".bin");
-    trash.refused.insert(refusedFolder);
-    auto ctx = context(trash);
+    bin.refused.insert(refusedFolder);
+    auto ctx = context(bin);
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{refusedFolder, fine}));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{grown, refusedFolder}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{refusedFolder, fine}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{grown, refusedFolder}));
     EXPECT_TRUE(fs::exists(root / "grown/deep/new.txt"));
     EXPECT_TRUE(fs::is_directory(refusedFolder)); // no permanent deletion instead
     EXPECT_FALSE(fs::exists(fine));
@@ -145,10 +127,9 @@ TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
     const std::string a = mkdir("a");
     results.append(a);
     results.setChecked(1, false);
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
     EXPECT_EQ(results.count(), 1u);
 
     MemoryResultsList empty;
@@ -158,8 +139,7 @@ TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
 
 TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
 {
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     const FolderDeletion relative = DeleteToRecycleBin(ctx, "tmp/a");
     EXPECT_EQ(relative.outcome, DeletionOutcome::Failed);
     EXPECT_EQ(relative.reason, "'tmp/a' is not a fully qualified name on the local machine");
@@ -168,12 +148,12 @@ TEST_F(Deletion, RefusesPathsThatAreNotAbsoluteOrMissing)
     const FolderDeletion gone = DeleteToRecycleBin(ctx, missing);
     EXPECT_EQ(gone.outcome, DeletionOutcome::AlreadyGone);
     EXPECT_EQ(gone.reason, "'" + missing + "' does not exist");
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
 
     // One trailing separator is dropped before the trash sees the path.
     const std::string a = mkdir("a");
     EXPECT_EQ(DeleteToRecycleBin(ctx, a + "/").outcome, DeletionOutcome::Sent);
-    EXPECT_EQ(trash.calls, (std::vector<std::string>{a}));
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{a}));
 }
 
 TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
@@ -181,15 +161,14 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     const std::string a = mkdir("a");
     results.append(a);
     store.set("Combo1", "directly");
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
     ASSERT_EQ(prompter.errorReports().size(), 1u);
     EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 106"),
               std::string::npos);
     EXPECT_TRUE(fs::is_directory(a));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{a}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{a}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
 }
 
@@ -205,14 +184,13 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     for (const auto& path : {(root / "tree").string(), withLink})
         results.append(path);
 
-    FakeTrash trash(root.string() + ".bin");
-    auto ctx = context(trash);
+    auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
-    EXPECT_TRUE(trash.calls.empty());
+    EXPECT_TRUE(bin.calls.empty());
     EXPECT_FALSE(fs::exists(root / "tree"));
     EXPECT_TRUE(fs::is_symlink(root / "link/dangling"));
-    EXPECT_EQ(shown(results), (std::vector<std::string>{withLink}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{withLink}));
 
     // Zero-byte files are content while the option is off.
     store.set("Check1", "0");

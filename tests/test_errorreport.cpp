@@ -4,10 +4,10 @@
 #include <stdexcept>
 
 #include "app/ErrorReport.h"
-#include "support/ScanDoubles.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace vacantix;
-using vacantix::test::RecordingPrompter;
+using vacantix::test::ScriptedPrompter;
 
 namespace {
 constexpr std::string_view kButton = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
@@ -28,7 +28,7 @@ TEST(ErrorReport, TextHasItsFixedForm)
 
 TEST(ErrorReport, TrapReportsEachFailedStepAndGoesOn)
 {
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     Trap trap(prompter, kButton);
     std::vector<int> ran;
     EXPECT_FALSE(trap.step(100, [&] { throw MakeFailure(PathNotFound); }));
@@ -37,23 +37,23 @@ TEST(ErrorReport, TrapReportsEachFailedStepAndGoesOn)
     trap.step(106, [&] { ran.push_back(106); });
 
     EXPECT_EQ(ran, (std::vector<int>{102, 106}));
-    ASSERT_EQ(prompter.errorReports.size(), 2u);
-    EXPECT_TRUE(prompter.errorReports[0].starts_with("Path not found\r\nin Vacantix2021/08/31.Form1."
+    ASSERT_EQ(prompter.errorReports().size(), 2u);
+    EXPECT_TRUE(prompter.errorReports()[0].starts_with("Path not found\r\nin Vacantix2021/08/31.Form1."
                                                      "PushButton4_Click at line 100\r\r"));
-    EXPECT_TRUE(prompter.errorReports[1].starts_with("Out of memory\r\n"));
-    EXPECT_NE(prompter.errorReports[1].find("at line 104\r\r"), std::string::npos);
+    EXPECT_TRUE(prompter.errorReports()[1].starts_with("Out of memory\r\n"));
+    EXPECT_NE(prompter.errorReports()[1].find("at line 104\r\r"), std::string::npos);
     EXPECT_EQ(trap.reports(), 2);
 }
 
 TEST(ErrorReport, AFailedConditionGoesOnInsideTheBranch)
 {
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     Trap trap(prompter, kButton);
     EXPECT_TRUE(trap.test(108, [&]() -> bool { throw MakeFailure(TypeMismatch); }));
     EXPECT_FALSE(trap.test(110, [] { return false; }));
     EXPECT_EQ(trap.value(114, []() -> int { throw MakeFailure(Overflow); }, 7), 7);
     EXPECT_EQ(trap.value(116, [] { return 3; }, 7), 3);
-    ASSERT_EQ(prompter.errorReports.size(), 2u);
-    EXPECT_NE(prompter.errorReports[0].find("at line 108"), std::string::npos);
-    EXPECT_TRUE(prompter.errorReports[1].starts_with("Overflow\r\n"));
+    ASSERT_EQ(prompter.errorReports().size(), 2u);
+    EXPECT_NE(prompter.errorReports()[0].find("at line 108"), std::string::npos);
+    EXPECT_TRUE(prompter.errorReports()[1].starts_with("Overflow\r\n"));
 }

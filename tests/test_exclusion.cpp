@@ -11,12 +11,10 @@ TEST(IgnoreList, DefaultListMatchesWholeNamesInAnyCase)
 {
     MemorySettingsStore store;
     Settings settings(store);
-    EXPECT_TRUE(IsIgnoredName(settings, "System Volume Information"));
-    EXPECT_TRUE(IsIgnoredName(settings, "recycler"));
-    EXPECT_TRUE(IsIgnoredName(settings, "$Recycle.Bin"));
-    EXPECT_FALSE(IsIgnoredName(settings, "$NtUninstallKB12345$"));
-    EXPECT_FALSE(IsIgnoredName(settings, "RECYCLER "));
-    EXPECT_FALSE(IsIgnoredName(settings, ""));
+    for (const char* name : {"System Volume Information", "recycler", "$Recycle.Bin"})
+        EXPECT_TRUE(IsIgnoredName(settings, name)) << name;
+    for (const char* name : {"$NtUninstallKB12345$", "RECYCLER ", ""})
+        EXPECT_FALSE(IsIgnoredName(settings, name)) << name;
 }
 
 TEST(IgnoreList, OnlyCrLfSeparatesAndEmptyEntriesMatchNothing)
@@ -40,15 +38,10 @@ TEST(IgnoreList, OnlyCrLfSeparatesAndEmptyEntriesMatchNothing)
 TEST(SystemFolders, WholeTreesOnlyWithExactCase)
 {
     PosixFileSystem posix;
-    EXPECT_TRUE(IsInSystemFolder(posix, "/usr"));
-    EXPECT_TRUE(IsInSystemFolder(posix, "/usr/share/doc"));
-    EXPECT_TRUE(IsInSystemFolder(posix, "/proc/1"));
-    EXPECT_TRUE(IsInSystemFolder(posix, "/lib64/x"));
-    EXPECT_FALSE(IsInSystemFolder(posix, "/usrlocal"));
-    EXPECT_FALSE(IsInSystemFolder(posix, "/home/usr"));
-    EXPECT_FALSE(IsInSystemFolder(posix, "/USR/share"));
-    EXPECT_FALSE(IsInSystemFolder(posix, "/tmp/x"));
-    EXPECT_FALSE(IsInSystemFolder(posix, "/"));
+    for (const char* path : {"/usr", "/usr/share/doc", "/proc/1", "/lib64/x"})
+        EXPECT_TRUE(IsInSystemFolder(posix, path)) << path;
+    for (const char* path : {"/usrlocal", "/home/usr", "/USR/share", "/tmp/x", "/"})
+        EXPECT_FALSE(IsInSystemFolder(posix, path)) << path;
 }
 
 TEST(ProtectedFolders, ExactlyTheTwoValuesAndNeverTheRoot)
@@ -60,12 +53,10 @@ TEST(ProtectedFolders, ExactlyTheTwoValuesAndNeverTheRoot)
     fake.setAttributes("/d/c", 23);
     fake.setAttributes("/d/e", 54);
     fake.setAttributes("/", 22);
-    EXPECT_TRUE(IsProtectedFolder(fake, "/d/a"));
-    EXPECT_TRUE(IsProtectedFolder(fake, "/d/b"));
-    EXPECT_FALSE(IsProtectedFolder(fake, "/d/c"));
-    EXPECT_FALSE(IsProtectedFolder(fake, "/d/e"));
-    EXPECT_FALSE(IsProtectedFolder(fake, "/"));
-    EXPECT_FALSE(IsProtectedFolder(fake, "/d"));
+    for (const char* folder : {"/d/a", "/d/b"})
+        EXPECT_TRUE(IsProtectedFolder(fake, folder)) << folder;
+    for (const char* folder : {"/d/c", "/d/e", "/", "/d"})
+        EXPECT_FALSE(IsProtectedFolder(fake, folder)) << folder;
 
     fake.fail("/d/e", FakeFileSystem::Op::Attributes, FsError::PermissionDenied);
     try {
@@ -81,31 +72,21 @@ TEST(ProtectedFolders, ExactlyTheTwoValuesAndNeverTheRoot)
 
 TEST(UnsafeNames, ControlCharactersQuestionMarkAndBrokenUtf8)
 {
-    EXPECT_TRUE(HasUnsafeCharacters("tab\there"));
-    EXPECT_TRUE(HasUnsafeCharacters("what?"));
-    EXPECT_TRUE(HasUnsafeCharacters("del\x7f"));
-    EXPECT_TRUE(HasUnsafeCharacters("c1\xc2\x80"));     // U+0080
-    EXPECT_TRUE(HasUnsafeCharacters("c1\xc2\x9f"));     // U+009F
-    EXPECT_TRUE(HasUnsafeCharacters("latin1 \xe9t\xe9")); // not UTF-8
-    EXPECT_TRUE(HasUnsafeCharacters("cut \xe2\x80"));   // truncated sequence
-    EXPECT_TRUE(HasUnsafeCharacters("overlong \xc0\xaf"));
-    EXPECT_TRUE(HasUnsafeCharacters("surrogate \xed\xa0\x80"));
-    EXPECT_TRUE(HasUnsafeCharacters("\x80"));
-
-    EXPECT_FALSE(HasUnsafeCharacters(""));
-    EXPECT_FALSE(HasUnsafeCharacters("Photos \xe2\x80\x93 2019")); // en dash
-    EXPECT_FALSE(HasUnsafeCharacters("\xc2\xa0nbsp \xc3\xa9t\xc3\xa9"));
-    EXPECT_FALSE(HasUnsafeCharacters("emoji \xf0\x9f\x93\x81"));
-    EXPECT_FALSE(HasUnsafeCharacters("~$!#%&'()+,-.;=@[]^_`{}"));
+    for (const char* name : {"tab\there", "what?", "del\x7f",
+                             "c1\xc2\x80", "c1\xc2\x9f", // U+0080, U+009F
+                             "latin1 \xe9t\xe9", "cut \xe2\x80", "overlong \xc0\xaf", "surrogate \xed\xa0\x80", "\x80"})
+        EXPECT_TRUE(HasUnsafeCharacters(name)) << name;
+    for (const char* name : {"", "Photos \xe2\x80\x93 2019", "\xc2\xa0nbsp \xc3\xa9t\xc3\xa9", "emoji \xf0\x9f\x93\x81",
+                             "~$!#%&'()+,-.;=@[]^_`{}"})
+        EXPECT_FALSE(HasUnsafeCharacters(name)) << name;
 }
 
 TEST(UnsafeNames, TheEnumerationAlsoRefusesDotsAndOverlongNames)
 {
     FakeFileSystem fake;
     fake.setLimits(8, 4096);
-    EXPECT_TRUE(IsRefusedSubfolderName(fake, "."));
-    EXPECT_TRUE(IsRefusedSubfolderName(fake, ".."));
-    EXPECT_TRUE(IsRefusedSubfolderName(fake, "12345678"));
-    EXPECT_FALSE(IsRefusedSubfolderName(fake, "1234567"));
-    EXPECT_FALSE(IsRefusedSubfolderName(fake, ".hidden"));
+    for (const char* name : {".", "..", "12345678"})
+        EXPECT_TRUE(IsRefusedSubfolderName(fake, name)) << name;
+    for (const char* name : {"1234567", ".hidden"})
+        EXPECT_FALSE(IsRefusedSubfolderName(fake, name)) << name;
 }

@@ -53,9 +53,6 @@ class Export : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int serial = 0;
-        folder = fs::path(privateHome()) / ("export" + std::to_string(++serial));
-        fs::create_directories(folder);
         for (const char* path : {"/srv/a", "/srv/b", "/srv/ünï"})
             results.append(path);
         results.setChecked(1, false);
@@ -68,7 +65,7 @@ protected:
                              [this](int pointer) { pointers.push_back(pointer); }, [this] { ++yields; }};
     }
 
-    fs::path folder;
+    fs::path folder = FreshFolder("export");
     MemoryResultsList results;
     ScriptedPrompter prompter;
     PosixFileSystem files;

@@ -9,11 +9,11 @@
 #include "scan/FinalPass.h"
 #include "scan/Search.h"
 #include "support/ScanDoubles.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
-using vacantix::test::RecordingHooks;
-using vacantix::test::RecordingPrompter;
+using vacantix::test::ScriptedPrompter;
 using vacantix::test::TempTree;
 using Op = FakeFileSystem::Op;
 using Names = std::vector<std::string>;
@@ -22,20 +22,16 @@ namespace {
 
 // A search followed by the final pass, with or without the search's record:
 // both ways must give the same answers.
-struct Pass {
-    MemorySettingsStore store;
-    Settings settings{store};
-    MemoryResultsList results;
-    RecordingHooks hooks;
-    RecordingPrompter prompter;
+struct Pass : test::SearchSetup {
+    ScriptedPrompter prompter;
     ScanRecord record;
     bool useRecord = false;
 
-    explicit Pass(bool withRecord) : useRecord(withRecord) { store.set("Check1", "0"); }
+    explicit Pass(bool withRecord) : useRecord(withRecord) {}
 
     void search(FileSystem& fs, const std::string& root)
     {
-        SearchEmptyFoldersinFolder(fs, settings, root, results, hooks, useRecord ? &record : nullptr);
+        SearchSetup::search(fs, root, useRecord ? &record : nullptr);
     }
 
     void finish(FileSystem& fs)
@@ -47,17 +43,21 @@ struct Pass {
     {
         search(fs, root);
         finish(fs);
-        return relative(root);
-    }
-
-    [[nodiscard]] Names relative(const std::string& root) const
-    {
-        Names names;
-        for (const auto& entry : results.entries())
-            names.push_back(entry.text.substr(root.size() + 1));
-        return names;
+        return relativeTo(root);
     }
 };
+
+// Adds /d and a nest of `depth` empty folders below it; returns the deepest.
+std::string AddNest(FakeFileSystem& fake, int depth)
+{
+    std::string path = "/d";
+    fake.addFolder(path);
+    for (int level = 0; level < depth; ++level) {
+        path += "/n";
+        fake.addFolder(path);
+    }
+    return path;
+}
 
 } // namespace
 
@@ -78,13 +78,13 @@ TEST_P(FinalPass, KeepsTreesOfEmptyFoldersWithTheirOrderAndCheckMarks)
     )");
     Pass pass(GetParam());
     pass.search(fake, "/d");
-    ASSERT_EQ(pass.relative("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed", "mixed/empty", "last"}));
+    ASSERT_EQ(pass.relativeTo("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed", "mixed/empty", "last"}));
     pass.results.setChecked(2, false);
     pass.finish(fake);
-    EXPECT_EQ(pass.relative("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed/empty", "last"}));
+    EXPECT_EQ(pass.relativeTo("/d"), (Names{"nest", "nest/a", "nest/a/b", "nest/c", "mixed/empty", "last"}));
     EXPECT_FALSE(pass.results.checked(2));
     EXPECT_TRUE(pass.results.checked(1));
-    EXPECT_TRUE(pass.prompter.errorReports.empty());
+    EXPECT_TRUE(pass.prompter.errorReports().empty());
 }
 
 TEST_P(FinalPass, EveryEntryThatIsNoFolderCounts)
@@ -146,7 +146,7 @@ TEST(FinalPassLookingAfresh, AFolderThatWentAfterTheSearchHoldsContent)
     fake.remove("/d/c");
     fake.addLink("/d/c", "/d/a"); // was a folder, is a link now
     pass.finish(fake);
-    EXPECT_EQ(pass.relative("/d"), (Names{"a"}));
+    EXPECT_EQ(pass.relativeTo("/d"), (Names{"a"}));
 }
 
 TEST(FinalPassFromTheRecord, AFolderThatWentDuringTheSearchHoldsContent)
@@ -171,8 +171,7 @@ TEST_P(FinalPass, SystemTreesAreExaminedAndIgnoredPathsAreNeverOffered)
     Pass pass(GetParam());
     pass.store.set("Check2", "0");
     pass.store.set("Text1", "/srv/old");
-    pass.search(fake, "/");
-    pass.finish(fake);
+    pass.run(fake, "/");
     EXPECT_EQ(pass.results.texts(), (Names{"/usr/share/empty", "/srv", "/srv/keep"}));
     // /srv holds an ignored path, but the ignore list decides only for the
     // entry named on it.
@@ -184,22 +183,17 @@ TEST_P(FinalPass, ZeroByteFilesAreJudgedByCheck1AsItIsWhenThePassRuns)
     fake.add("/d", "a/b/zero:0\nc/d/bytes:5");
     Pass pass(GetParam());
     pass.search(fake, "/d"); // Check1 0: b and d hold files, a and c look empty
-    ASSERT_EQ(pass.relative("/d"), (Names{"a", "c"}));
+    ASSERT_EQ(pass.relativeTo("/d"), (Names{"a", "c"}));
     pass.store.set("Check1", "1");
     pass.finish(fake);
-    EXPECT_EQ(pass.relative("/d"), (Names{"a"}));
+    EXPECT_EQ(pass.relativeTo("/d"), (Names{"a"}));
 }
 
 TEST_P(FinalPass, EachFolderIsReadAtMostOnceForANestOfEmptyFolders)
 {
     FakeFileSystem fake;
-    fake.add("/d", "");
-    std::string path = "/d";
     constexpr int depth = 300;
-    for (int level = 0; level < depth; ++level) {
-        path += "/n";
-        fake.addFolder(path);
-    }
+    AddNest(fake, depth);
     Pass pass(GetParam());
     pass.search(fake, "/d");
     ASSERT_EQ(pass.results.count(), std::size_t(depth));
@@ -215,13 +209,7 @@ TEST_P(FinalPass, EachFolderIsReadAtMostOnceForANestOfEmptyFolders)
 TEST_P(FinalPass, AfterAStopTheUnseenRestIsLookedAtOnce)
 {
     FakeFileSystem fake;
-    fake.add("/d", "");
-    std::string path = "/d";
-    for (int level = 0; level < 100; ++level) {
-        path += "/n";
-        fake.addFolder(path);
-    }
-    fake.addFile(path + "/late-file");
+    fake.addFile(AddNest(fake, 100) + "/late-file");
     Pass pass(GetParam());
     pass.hooks.stopAfterChecks = 50;
     pass.search(fake, "/d");
@@ -265,10 +253,10 @@ TEST(FinalPassReports, AFailureBeforeTheTreeIsReadIsReportedOnce)
     Pass pass(false);
     pass.run(fake, "/d");
     EXPECT_EQ(pass.results.texts(), (Names{"/d/top/inner", "/d/other"}));
-    ASSERT_EQ(pass.prompter.errorReports.size(), 1u);
-    EXPECT_NE(pass.prompter.errorReports[0].find("in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 at line 116"),
-              std::string::npos)
-        << pass.prompter.errorReports[0];
+    ASSERT_EQ(pass.prompter.errorReports().size(), 1u);
+    const std::string report = pass.prompter.errorReports()[0];
+    EXPECT_NE(report.find("in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 at line 116"), std::string::npos)
+        << report;
 }
 
 TEST(FinalPassReports, AnEmptyListIsLeftAsItIs)
@@ -284,27 +272,25 @@ TEST(HoldsContent, LooksAtTheDiskAsItIsNow)
 {
     TempTree tree("empty/a/b/\nzero/z:0\nlinked/l->../empty");
     PosixFileSystem fs;
-    MemorySettingsStore store;
-    Settings settings(store);
-    RecordingHooks hooks;
-    store.set("Check1", "0");
-    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty"), hooks));
-    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty/"), hooks));
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("zero"), hooks));
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("linked"), hooks));
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("linked/l"), hooks)); // a link is no folder
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("missing"), hooks));
+    test::SearchSetup with;
+    auto holds = [&](const char* relative) { return HoldsContent(fs, with.settings, tree.path(relative), with.hooks); };
+    EXPECT_FALSE(holds("empty"));
+    EXPECT_FALSE(holds("empty/"));
+    EXPECT_TRUE(holds("zero"));
+    EXPECT_TRUE(holds("linked"));
+    EXPECT_TRUE(holds("linked/l")); // a link is no folder
+    EXPECT_TRUE(holds("missing"));
 
-    store.set("Check1", "1");
-    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("zero"), hooks));
+    with.store.set("Check1", "1");
+    EXPECT_FALSE(holds("zero"));
 
     tree.add("empty/a/b/late:0");
-    EXPECT_FALSE(HoldsContent(fs, settings, tree.path("empty"), hooks));
+    EXPECT_FALSE(holds("empty"));
     tree.add("empty/a/later:1");
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("empty"), hooks));
+    EXPECT_TRUE(holds("empty"));
 
-    store.set("Text1", tree.path("empty/a/b"));
-    EXPECT_TRUE(HoldsContent(fs, settings, tree.path("empty/a/b"), hooks));
+    with.store.set("Text1", tree.path("empty/a/b"));
+    EXPECT_TRUE(holds("empty/a/b"));
 }
 
 namespace {

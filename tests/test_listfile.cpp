@@ -8,6 +8,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "roots/ListFile.h"
 #include "support/ScanDoubles.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
@@ -36,7 +37,7 @@ protected:
     test::TempTree tree_{"alpha/\nbeta gamma/\ndelta/\nplain.txt\nlink->alpha\n"};
     int lists_ = 0;
     PosixFileSystem disk;
-    test::RecordingPrompter prompter;
+    test::ScriptedPrompter prompter;
     test::RecordingHooks hooks;
 };
 
@@ -55,7 +56,7 @@ TEST_F(ListFileTest, EveryKindOfLineEndGivesTheSameEntries)
     EXPECT_EQ(load(a + "\n" + b + "\n" + d), expected);
     EXPECT_EQ(load(a + "\r" + b + "\r" + d + "\r"), expected);
     EXPECT_EQ(load(a + "\r\n" + b + "\n" + d + "\r"), expected);
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(prompter.messages().empty());
 }
 
 TEST_F(ListFileTest, YieldsBeforeEveryLineAndEveryPiece)
@@ -85,7 +86,7 @@ TEST_F(ListFileTest, LinesThatNameNoListableFolderAreSkippedSilently)
     const auto entries = load(at("missing") + "\n" + a + "\n" + at("plain.txt") + "\n " + d + "\n" + d + " \n" +
                               at("alpha/missing/deeper") + "\n" + d);
     EXPECT_EQ(entries, (std::vector<std::string>{a + "/", d + "/"}));
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(prompter.messages().empty());
 }
 
 TEST_F(ListFileTest, PathsAreKeptAsWritten)
@@ -112,7 +113,7 @@ TEST_F(ListFileTest, AMissingListFileIsReportedAndAnUnreadableOneFails)
     MemoryFolderList roots;
     roots.append("/kept/");
     LoadListFile(roots, at("no such list.txt"), disk, prompter, hooks);
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{"File not found"});
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"File not found"});
 
     try {
         LoadListFile(roots, at("alpha"), disk, prompter, hooks); // a folder reads as no text
@@ -121,7 +122,7 @@ TEST_F(ListFileTest, AMissingListFileIsReportedAndAnUnreadableOneFails)
         EXPECT_FALSE(failure.description().empty());
     }
     EXPECT_EQ(roots.entries(), std::vector<std::string>{"/kept/"});
-    EXPECT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages().size(), 1u);
 }
 
 TEST(CollapseDoubleBackslashes, DoubledSeparatorsBecomeOneFromTheLeft)

@@ -11,6 +11,7 @@
 #include "roots/SampleFolders.h"
 #include "roots/qt/SampleLocation.h"
 #include "support/PrivateHome.h"
+#include "support/ResultsDoubles.h"
 #include "support/TempTree.h"
 #include "support/ScriptedPrompter.h"
 
@@ -21,6 +22,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using Kind = test::ScriptedPrompter::Kind;
+using test::RecordingOpener;
 
 TEST(AddOneFolder, ChosenFolderGetsOneTrailingSeparatorAndTheRootStaysTheRoot)
 {
@@ -76,12 +78,6 @@ TEST(AddOneFolder, FailingAppendIsReportedWithItsStep)
     EXPECT_THAT(prompter.errorReports()[0],
                 HasSubstr("Out of memory\r\nin Vacantix2021/08/31.Form1.PushButton6_Click at line 108\r\r"));
 }
-
-class RecordingOpener final : public FolderOpener {
-public:
-    void open(const std::string& folder) override { opened.push_back(folder); }
-    std::vector<std::string> opened;
-};
 
 TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
 {

@@ -7,12 +7,13 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/ScanRun.h"
 #include "support/ScanDoubles.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 #include "support/Unprivileged.h"
 
 using namespace vacantix;
 using vacantix::test::RecordingHooks;
-using vacantix::test::RecordingPrompter;
+using vacantix::test::ScriptedPrompter;
 using vacantix::test::TempTree;
 using Names = std::vector<std::string>;
 
@@ -20,17 +21,11 @@ namespace {
 
 constexpr std::string_view kButtonPath = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
 
-struct ScanDriver {
-    MemorySettingsStore store;
-    Settings settings{store};
+struct ScanDriver : test::SearchSetup {
     MemoryFolderList roots;
-    MemoryResultsList results;
-    RecordingHooks hooks;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     Trap trap{prompter, kButtonPath};
     ScanSummary summary;
-
-    ScanDriver() { store.set("Check1", "0"); }
 
     void operator()(FileSystem& fs, ResultsList& list)
     {
@@ -77,7 +72,7 @@ TEST(ScanRun, SearchesEachRootThenKeepsOnlyVerifiedEmptyFolders)
     run.roots.setHeaderText("Searching somewhere");
     run(fs);
     EXPECT_EQ(run.results.texts(), (Names{tree.path("D/A"), tree.path("D/A/B")}));
-    EXPECT_EQ(run.prompter.messages, Names{"Done."});
+    EXPECT_EQ(run.prompter.messages(), Names{"Done."});
     EXPECT_EQ(run.roots.headerText(), "Folders To Scan For Empty Folders");
     EXPECT_EQ(run.hooks.statusTexts.front(), "Searching " + tree.path("D"));
     EXPECT_EQ(run.summary.rootsSearched, 1);
@@ -99,7 +94,7 @@ TEST(ScanRun, AFolderNobodyMayReadIsNeverOffered)
         // counted looks empty); the final pass cannot vouch for either.
         if (run.results.texts() != Names{tree.path("D/b")})
             return 1;
-        return run.prompter.errorReports.empty() ? 0 : 2;
+        return run.prompter.errorReports().empty() ? 0 : 2;
     });
     EXPECT_EQ(failed, 0);
 }
@@ -114,7 +109,7 @@ TEST(ScanRun, AMissingRootIsReportedAndTheRunGoesOn)
     run.roots.append(tree.path("file/"));
     run.roots.append(tree.path("Data/"));
     run(fs);
-    EXPECT_EQ(run.prompter.messages, (Names{tree.path("Gone/") + " folder does not exist.",
+    EXPECT_EQ(run.prompter.messages(), (Names{tree.path("Gone/") + " folder does not exist.",
                                             tree.path("file/") + " folder does not exist.", "Done."}));
     EXPECT_EQ(run.results.texts(), Names{tree.path("Data/empty")});
     EXPECT_EQ(run.summary.missingRoots, 2);
@@ -144,7 +139,7 @@ TEST(ScanRun, AStopBeforeTheSecondRootStillRunsTheFinalPass)
     EXPECT_EQ(run.results.texts(), Names{"/one/empty"});
     EXPECT_EQ(fake.listings("/two"), 0);
     EXPECT_EQ(fake.listings("/three"), 0);
-    EXPECT_EQ(run.prompter.messages, Names{"Done."});
+    EXPECT_EQ(run.prompter.messages(), Names{"Done."});
     EXPECT_TRUE(run.summary.stopped);
     EXPECT_EQ(run.roots.headerText(), "Folders To Scan For Empty Folders");
 }
@@ -176,9 +171,9 @@ TEST(ScanRun, FailuresAreReportedWithTheirStepAndTheRunGoesOn)
     results.failClear = true;
     results.failText = true;
     run(fake, results);
-    ASSERT_EQ(run.prompter.errorReports.size(), 2u);
-    EXPECT_NE(run.prompter.errorReports[0].find(std::string(kButtonPath) + "at line 110"), std::string::npos);
-    EXPECT_NE(run.prompter.errorReports[1].find(std::string(kButtonPath) + "at line 134"), std::string::npos);
-    EXPECT_EQ(run.prompter.messages, Names{"Done."});
+    ASSERT_EQ(run.prompter.errorReports().size(), 2u);
+    EXPECT_NE(run.prompter.errorReports()[0].find(std::string(kButtonPath) + "at line 110"), std::string::npos);
+    EXPECT_NE(run.prompter.errorReports()[1].find(std::string(kButtonPath) + "at line 134"), std::string::npos);
+    EXPECT_EQ(run.prompter.messages(), Names{"Done."});
     EXPECT_EQ(results.inner.texts(), (Names{"old", "/d/empty"}));
 }

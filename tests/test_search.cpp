@@ -5,46 +5,30 @@
 #include <climits>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/FinalPass.h"
 #include "scan/Search.h"
 #include "support/ScanDoubles.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
 using vacantix::test::RecordingHooks;
-using vacantix::test::RecordingPrompter;
+using vacantix::test::ScriptedPrompter;
 using vacantix::test::TempTree;
 using Op = FakeFileSystem::Op;
 using Names = std::vector<std::string>;
 
 namespace {
 
-struct Scan {
-    MemorySettingsStore store;
-    Settings settings{store};
-    MemoryResultsList results;
-    RecordingHooks hooks;
-
-    Scan() { store.set("Check1", "0"); }
-
+struct Scan : test::SearchSetup {
     Names run(FileSystem& fs, const std::string& root)
     {
-        SearchEmptyFoldersinFolder(fs, settings, root, results, hooks);
+        search(fs, root);
         return relativeTo(root);
-    }
-
-    // The entries, relative to `root`, in results order.
-    [[nodiscard]] Names relativeTo(const std::string& root) const
-    {
-        Names names;
-        for (const auto& entry : results.entries())
-            names.push_back(entry.text.starts_with(root + "/") ? entry.text.substr(root.size() + 1)
-                                                                : entry.text);
-        return names;
     }
 };
 
@@ -72,7 +56,7 @@ TEST(Search, ATrailingSeparatorOnTheRootChangesNothing)
     TempTree tree("A/");
     PosixFileSystem fs;
     Scan scan;
-    SearchEmptyFoldersinFolder(fs, scan.settings, tree.root() + "/", scan.results, scan.hooks);
+    scan.search(fs, tree.root() + "/");
     EXPECT_EQ(scan.results.texts(), Names{tree.path("A")});
     EXPECT_EQ(scan.hooks.statusTexts.front(), "Searching " + tree.root());
 }
@@ -238,7 +222,7 @@ TEST(Search, ATreeDeeperThanThePathLimitIsWalkedWithoutRecursion)
     PosixFileSystem fs;
     Scan scan;
     scan.store.set("Check2", "0"); // the tree may live below /dev/shm
-    SearchEmptyFoldersinFolder(fs, scan.settings, tree.path("deep"), scan.results, scan.hooks);
+    scan.search(fs, tree.path("deep"));
     // Every folder whose path can be listed is reported, down to the limit.
     const auto& entries = scan.results.entries();
     ASSERT_GT(entries.size(), 1000u);
@@ -249,7 +233,7 @@ TEST(Search, ATreeDeeperThanThePathLimitIsWalkedWithoutRecursion)
     EXPECT_GE(entries.back().text.size() + 5, std::size_t(PATH_MAX));
 
     // What lies beyond the limit was never seen, so no entry is verified empty.
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     RemoveFoldersWithFiles(fs, scan.settings, scan.results, scan.hooks, prompter);
     EXPECT_EQ(scan.results.count(), 0u);
 }
@@ -388,38 +372,11 @@ TEST(SearchFailures, AFolderThatVanishesEndsItsParentsSearchOnly)
     EXPECT_TRUE(rootGone.run(root, "/r").empty());
 }
 
-namespace {
-
-// A file system whose listings take a while, to see the search yield.
-class SlowFileSystem final : public FileSystem {
-public:
-    explicit SlowFileSystem(FakeFileSystem& inner) : inner_(inner) {}
-    FsResult<Listing> list(const std::string& folder) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return inner_.list(folder);
-    }
-    FsResult<int> attributes(const std::string& folder) override { return inner_.attributes(folder); }
-    FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
-    {
-        return inner_.fileSize(folder, name);
-    }
-    bool fileExists(const std::string& path) override { return inner_.fileExists(path); }
-    bool isDirectory(const std::string& path) override { return inner_.isDirectory(path); }
-    FsResult<Done> createFolder(const std::string& path) override { return inner_.createFolder(path); }
-    const std::vector<std::string>& systemFolders() const override { return inner_.systemFolders(); }
-
-private:
-    FakeFileSystem& inner_;
-};
-
-} // namespace
-
 TEST(Search, YieldsWhenTimePassesAndStopsOnARequestMadeThere)
 {
     FakeFileSystem fake;
     fake.add("/d", "a/\nb/\nc/\nd/\ne/\nf/\ng/\nh/");
-    SlowFileSystem slow(fake);
+    test::SlowFileSystem slow(fake, std::chrono::milliseconds(20));
     Scan scan;
     scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };
     const auto found = scan.run(slow, "/d");
@@ -431,7 +388,7 @@ TEST(Search, AddingUpALargeTreeOfEmptyFilesYieldsAndHearsAStop)
 {
     FakeFileSystem fake;
     fake.add("/d", "z/a:0\nz/s1/b:0\nz/s2/c:0\nz/s3/d:0\nz/s4/e:0\nz/s5/f:0");
-    SlowFileSystem slow(fake);
+    test::SlowFileSystem slow(fake, std::chrono::milliseconds(20));
     Scan scan;
     scan.store.set("Check1", "1");
     scan.hooks.onYield = [](RecordingHooks& hooks) { hooks.stop = true; };

@@ -52,4 +52,23 @@ const std::string& privateHome()
     return home();
 }
 
+std::filesystem::path FreshFolder(std::string_view stem)
+{
+    static int serial = 0;
+    const std::filesystem::path folder =
+        std::filesystem::path(home()) / (std::string(stem) + std::to_string(++serial));
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+std::filesystem::path PrivateTrash()
+{
+    return std::filesystem::path(home()) / "data/Trash";
+}
+
+std::filesystem::path PrivateTrashFiles()
+{
+    return PrivateTrash() / "files";
+}
+
 } // namespace vacantix::test

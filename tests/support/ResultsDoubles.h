@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Test doubles for acting on the results: a trash that can refuse, a
-// clipboard and a file writer that can fail.
+// Test doubles for the services the commands use: a trash that can refuse,
+// a clipboard and a file writer that can fail, a folder opener that records.
 #pragma once
 
 #include <deque>
@@ -14,6 +14,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
+#include "platform/FolderOpener.h"
 #include "platform/Trash.h"
 
 namespace vacantix::test {
@@ -83,6 +84,12 @@ public:
         ++calls;
         return FsFailure{FsError::PermissionDenied, "Permission denied"};
     }
+};
+
+class RecordingOpener final : public FolderOpener {
+public:
+    void open(const std::string& folder) override { opened.push_back(folder); }
+    std::vector<std::string> opened;
 };
 
 } // namespace vacantix::test

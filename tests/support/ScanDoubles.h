@@ -2,12 +2,15 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/Prompter.h"
+#include "platform/FileSystem.h"
 #include "platform/ScanHooks.h"
+#include "platform/SettingsStore.h"
+#include "results/ResultsList.h"
+#include "scan/Search.h"
+#include "settings/Settings.h"
 
 namespace vacantix::test {
 
@@ -39,24 +42,30 @@ public:
     std::function<void(RecordingHooks&)> onYield;
 };
 
-// A prompter that records every box; questions answer `answer`.
-class RecordingPrompter : public Prompter {
-public:
-    void message(std::string_view text) override { messages.emplace_back(text); }
-    bool ask(std::string_view text) override
-    {
-        questions.emplace_back(text);
-        return answer;
-    }
-    void errorReport(std::string_view text) override { errorReports.emplace_back(text); }
-    std::vector<std::string> openFiles(std::string_view, std::string_view) override { return {}; }
-    std::optional<std::string> saveFile(std::string_view, std::string_view) override { return std::nullopt; }
-    std::optional<std::string> chooseFolder(std::string_view) override { return std::nullopt; }
+// What a search runs with: settings in memory with "Check1" at 0, a results
+// list and recording hooks.
+struct SearchSetup {
+    MemorySettingsStore store;
+    Settings settings{store};
+    MemoryResultsList results;
+    RecordingHooks hooks;
 
-    bool answer = true;
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::vector<std::string> errorReports;
+    SearchSetup() { store.set("Check1", "0"); }
+
+    void search(FileSystem& fs, const std::string& root, ScanRecord* record = nullptr)
+    {
+        SearchEmptyFoldersinFolder(fs, settings, root, results, hooks, record);
+    }
+
+    // The entries relative to `root`, in results order; an entry elsewhere
+    // stays as it is.
+    [[nodiscard]] std::vector<std::string> relativeTo(const std::string& root) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : results.entries())
+            names.push_back(entry.text.starts_with(root + "/") ? entry.text.substr(root.size() + 1) : entry.text);
+        return names;
+    }
 };
 
 } // namespace vacantix::test

@@ -12,20 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/TreeDescription.h"
+
 namespace vacantix::test {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 void makeParents(const fs::path& path)
 {
@@ -124,34 +117,18 @@ std::string TempTree::path(std::string_view relative) const
 
 void TempTree::add(std::string_view description)
 {
-    while (!description.empty()) {
-        const auto end = description.find('\n');
-        const std::string_view line = trimmed(description.substr(0, end));
-        description = end == std::string_view::npos ? std::string_view{} : description.substr(end + 1);
-        if (line.empty())
-            continue;
-
-        if (const auto arrow = line.find("->"); arrow != std::string_view::npos) {
-            const fs::path link = path(line.substr(0, arrow));
-            makeParents(link);
-            fs::create_symlink(std::string(line.substr(arrow + 2)), link);
-        } else if (line.back() == '/') {
-            fs::create_directories(path(line.substr(0, line.size() - 1)));
-        } else if (line.back() == '!') {
-            const std::string fifo = path(line.substr(0, line.size() - 1));
-            makeParents(fifo);
-            if (::mkfifo(fifo.c_str(), 0600) != 0)
-                throw std::runtime_error("cannot make a FIFO: " + fifo);
-        } else {
-            std::uintmax_t bytes = 1;
-            std::string_view name = line;
-            if (const auto colon = line.rfind(':'); colon != std::string_view::npos) {
-                bytes = std::stoull(std::string(line.substr(colon + 1)));
-                name = line.substr(0, colon);
-            }
-            const std::string file = path(name);
-            makeParents(file);
-            std::ofstream(file, std::ios::binary) << std::string(bytes, 'x');
+    for (const DescribedEntry& entry : ParseTreeDescription(description)) {
+        const std::string full = path(entry.path);
+        if (entry.kind != DescribedEntry::Kind::Folder)
+            makeParents(full);
+        switch (entry.kind) {
+        case DescribedEntry::Kind::Folder: fs::create_directories(full); break;
+        case DescribedEntry::Kind::File: std::ofstream(full, std::ios::binary) << std::string(entry.bytes, 'x'); break;
+        case DescribedEntry::Kind::Link: fs::create_symlink(entry.target, full); break;
+        case DescribedEntry::Kind::Other:
+            if (::mkfifo(full.c_str(), 0600) != 0)
+                throw std::runtime_error("cannot make a FIFO: " + full);
+            break;
         }
     }
 }

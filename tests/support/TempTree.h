@@ -10,16 +10,12 @@ namespace vacantix::test {
 // deep it grew) when the object goes.
 class TempTree {
 public:
-    // Builds the tree from a description, one entry per line, paths
-    // relative to the tree's root:
-    //   "A/B/"         a folder (missing parents are made)
-    //   "A/f"          a file of 1 byte; "A/f:0", "A/f:123" give the size
-    //   "A/l->target"  a symbolic link to `target`, as written
-    //   "A/p!"         a FIFO
     // Where the tree lives: the temporary folder, or memory (/dev/shm, where
     // there is one) for trees so big that a disk would make the test slow.
     enum class Place { TempFolder, Memory };
 
+    // Builds the tree from a tree description (see ParseTreeDescription);
+    // "A/p!" makes a FIFO.
     explicit TempTree(std::string_view description = {}, Place place = Place::TempFolder);
     ~TempTree();
     TempTree(const TempTree&) = delete;
