@@ -83,6 +83,7 @@ void AddIfListable(FolderList& roots, std::string_view piece, FileSystem& fs)
 
 void LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks)
 {
+    const WalkScope walk(fs);
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (contents.starts_with(byteOrderMark))
         contents.remove_prefix(byteOrderMark.size());
@@ -105,7 +106,6 @@ void LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, 
         }
         AddIfListable(roots, line, fs);
     }
-    fs.endWalk();
 }
 
 void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs, Prompter& prompter,
