@@ -19,6 +19,24 @@
 
 namespace vacantix {
 
+void ShowMousePointer(QWidget& window, int value, const QCursor& custom)
+{
+    switch (value) {
+    case ArrowPointer:
+        window.setCursor(Qt::ArrowCursor);
+        break;
+    case BusyPointer:
+        window.setCursor(Qt::WaitCursor);
+        break;
+    case CustomPointer:
+        window.setCursor(custom);
+        break;
+    default:
+        window.unsetCursor();
+        break;
+    }
+}
+
 QColor ButtonFaceColor()
 {
     return QApplication::palette().color(QPalette::Active, QPalette::Button);

@@ -10,6 +10,19 @@
 
 namespace vacantix {
 
+// The mouse pointer values of a window.
+enum MousePointerValue : int {
+    DefaultPointer = 0,
+    ArrowPointer = 1,
+    BusyPointer = 11,
+    CustomPointer = 99,
+};
+
+// Shows the pointer of a mouse pointer value over a window: the arrow, the
+// busy pointer, `custom` for the custom pointer, and the default pointer of
+// the place under the mouse for any other value.
+void ShowMousePointer(QWidget& window, int value, const QCursor& custom);
+
 // The face colour of push buttons in the current palette.
 [[nodiscard]] QColor ButtonFaceColor();
 

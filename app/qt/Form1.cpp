@@ -157,20 +157,7 @@ void Form1::loadCursorFile(const std::string& path)
 void Form1::setMousePointer(int value)
 {
     mousePointer_ = value;
-    switch (value) {
-    case ArrowPointer:
-        setCursor(Qt::ArrowCursor);
-        break;
-    case BusyPointer:
-        setCursor(Qt::WaitCursor);
-        break;
-    case CustomPointer:
-        setCursor(customPointer_);
-        break;
-    default:
-        unsetCursor();
-        break;
-    }
+    ShowMousePointer(*this, value, customPointer_);
 }
 
 void Form1::setPointerUnlessBusy(int value)

@@ -13,6 +13,7 @@
 #include "app/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderOpener.h"
+#include "app/qt/Appearance.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
 #include "settings/Settings.h"
@@ -31,14 +32,6 @@ class ResultsList;
 // let the event loop run. It is no Failure and no standard exception, so no
 // error trap stops it: it unwinds the command, which then ends at once.
 struct WindowClosed {};
-
-// The mouse pointer values of a window.
-enum MousePointerValue : int {
-    DefaultPointer = 0,
-    ArrowPointer = 1,
-    BusyPointer = 11,
-    CustomPointer = 99,
-};
 
 // The main window: the folder list, the results list and one push button per
 // command. The handlers live in three files by concern: the folder list and

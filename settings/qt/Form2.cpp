@@ -333,20 +333,7 @@ void Form2::PushButton7_Click()
 void Form2::setMousePointer(int value)
 {
     mousePointer_ = value;
-    switch (value) {
-    case BusyPointer:
-        setCursor(Qt::WaitCursor);
-        break;
-    case CustomPointer:
-        setCursor(customCursor_ ? *customCursor_ : QCursor(Qt::PointingHandCursor));
-        break;
-    case ArrowPointer:
-        setCursor(Qt::ArrowCursor);
-        break;
-    default:
-        unsetCursor();
-        break;
-    }
+    ShowMousePointer(*this, value, customCursor_ ? *customCursor_ : QCursor(Qt::PointingHandCursor));
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
