@@ -9,7 +9,8 @@ mode=${1:-}
 case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          xvfb xauth fonts-dejavu-core)
+          libglib2.0-dev libicu-dev clang libclang-rt-14-dev
+          xvfb xauth fonts-dejavu-core fonts-liberation2)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,7 +24,9 @@ if ((${#missing[@]})); then
 fi
 
 build=${VACANTIX_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
 if [ "$mode" = test ]; then
