@@ -15,9 +15,9 @@
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "platform/Failure.h"
+#include "platform/gio/GioTrash.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRemover.h"
-#include "platform/qt/QtTrash.h"
 #include "platform/qt/QtSettingsStore.h"
 
 using namespace vacantix;
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     });
     PosixFileSystem fs;
     const QtSettingsStore store;
-    QtTrash trash;
+    GioTrash trash;
     PosixRemover remover;
     CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput, &trash, &remover};
     return ToInt(RunCommandLine(line, services));

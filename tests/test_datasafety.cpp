@@ -15,7 +15,7 @@
 #include "app/ErrorReport.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRemover.h"
-#include "platform/qt/QtTrash.h"
+#include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
 #include "roots/FolderList.h"
 #include "scan/FinalPass.h"
@@ -161,7 +161,7 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
             std::ofstream(grown, std::ios::binary) << "new";
         }
 
-        QtTrash trash;
+        GioTrash trash;
         PosixRemover remover;
         ScanHooks still;
         DeletionContext context{files, settings, trash, remover,

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/posix/PosixRemover.h"
-#include "platform/qt/QtTrash.h"
+#include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -62,7 +62,7 @@ TEST_F(Deletion, CheckedFoldersGoToTheTrashAndLeaveTheList)
         results.append(path);
     results.setChecked(4, false);
 
-    QtTrash trash;
+    GioTrash trash;
     auto ctx = context(trash);
     const DeletionSummary summary = SendCheckedToTrash(results, ctx, prompter);
 
@@ -221,20 +221,20 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_FALSE(fs::exists(base / "full/sub"));
 }
 
-TEST(QtTrashBackend, RefusesWhatItCannotTakeAndLeavesItInPlace)
+TEST(GioTrashBackend, TakesTheEntryItsBytesNameAndNoOther)
 {
-    QtTrash trash;
+    GioTrash trash;
     EXPECT_FALSE(trash.moveToTrash(privateHome() + "/no-such-folder"));
 
-    // A name that is no valid UTF-8 is refused, not mistaken for another.
+    // A name that is no valid UTF-8 goes by its bytes, not mistaken for another.
     const std::string odd = privateHome() + "/odd\xFF";
     const std::string other = privateHome() + "/odd\xEF\xBF\xBD";
     fs::create_directories(odd);
     fs::create_directories(other);
-    const auto refused = trash.moveToTrash(odd);
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error(), FsError::BadFileName);
-    EXPECT_TRUE(fs::is_directory(odd));
+    const auto sent = trash.moveToTrash(odd);
+    ASSERT_TRUE(sent) << sent.failure().detail;
+    EXPECT_FALSE(fs::exists(odd));
+    EXPECT_TRUE(fs::is_directory(PrivateTrashFiles() / "odd\xFF"));
     EXPECT_TRUE(fs::is_directory(other));
 }
 

@@ -3,9 +3,9 @@
 #include "app/qt/Form1.h"
 
 #include "platform/Trash.h"
+#include "platform/gio/GioTrash.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtFileWriter.h"
-#include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
@@ -30,7 +30,7 @@ void Form1::PushButton5_Click()
     // on a list the scan is still filling.
     if (scanActive_)
         return;
-    QtTrash trash;
+    GioTrash trash;
     const std::unique_ptr<DirectRemover> remover = MakeDirectRemover();
     // The fresh look does not let the event loop run, so no other command
     // can change the list between acting on an entry and removing it.
