@@ -22,6 +22,7 @@
 #include "scan/ScanRun.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedVariable.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace vacantix;
@@ -86,10 +87,9 @@ void growTree(const fs::path& folder, std::mt19937& random, int depth)
 }
 
 // The original path of each folder in the trash, from its .trashinfo file.
-std::map<std::string, fs::path> trashedFolders()
+std::map<std::string, fs::path> trashedFolders(const fs::path& trash)
 {
     std::map<std::string, fs::path> originals;
-    const fs::path trash = PrivateTrash();
     if (!fs::exists(trash / "info"))
         return originals;
     for (const auto& info : fs::directory_iterator(trash / "info")) {
@@ -132,7 +132,14 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
     std::vector<std::string> reported;
     std::string grown;
     std::size_t sent = 0;
+    fs::path trash = PrivateTrash();
     if (viaCommandLine) {
+        // A fresh account: a home without .local/share, no XDG_DATA_HOME.
+        const fs::path home = root.string() + ".home";
+        fs::create_directory(home);
+        trash = home / ".local/share/Trash";
+        ScopedVariable homeVariable("HOME", home.string());
+        ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
         const test::CliOutcome run = RunCli({directly ? "--delete" : "--trash", "--zero-byte-empty",
                                              zeroByteFilesEmpty ? "1" : "0", root.string()});
         EXPECT_EQ(run.status, 0) << run.err;
@@ -173,7 +180,7 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         sent = summary.count(DeletionOutcome::Sent);
     }
 
-    const std::map<std::string, fs::path> inTrash = trashedFolders();
+    const std::map<std::string, fs::path> inTrash = trashedFolders(trash);
     auto trashedCopy = [&](const std::string& path) -> std::optional<fs::path> {
         for (const auto& [original, copy] : inTrash)
             if (below(path, original))

@@ -17,6 +17,7 @@
 #include "platform/gio/GioTrash.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedVariable.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -82,22 +83,6 @@ public:
 
 private:
     fs::path former_;
-};
-
-// Sets (or, given nullopt, unsets) an environment variable for the scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    }
-    ~ScopedVariable() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 const std::vector<std::string> kOddNames = {"100%", "%41 b", "two words", "line\nbreak", "bad\xFF\xFE"};
