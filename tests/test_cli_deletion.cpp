@@ -179,6 +179,44 @@ TEST(CliDeletion, TrashAndDeleteTogetherAreRefused)
     EXPECT_TRUE(fs::exists(tree.path("a")));
 }
 
+// Nested entries: a folder sent with its checked subfolders inside leaves
+// them "already gone", and the trash holds the tree once.
+TEST(CliDeletion, SubfoldersThatWentWithTheirParentAreAlreadyGone)
+{
+    struct Case {
+        std::vector<std::string> roots; // relative to the tree
+        std::string counts;
+        std::vector<std::string> trashed; // whole trees in the trash, relative to the tree
+    };
+    const std::vector<Case> cases = {
+        {{""}, "1 folder sent to the trash, 3 already gone", {"p"}},
+        // The subfolder listed first goes on its own; its parent takes the rest.
+        {{"p/a", ""}, "2 folders sent to the trash, 3 already gone", {"p/a/b", "p"}},
+    };
+    for (const Case& c : cases) {
+        const test::TempTree tree("p/a/b/\np/c/");
+        std::vector<std::string> args{"--trash"};
+        for (const std::string& root : c.roots)
+            args.push_back(root.empty() ? tree.root() : tree.path(root));
+        const CliOutcome run = RunCli(args);
+        SCOPED_TRACE(run.err);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "vacantix-cli: " + c.counts + ", 0 kept, 0 failed\n");
+        EXPECT_FALSE(fs::exists(tree.path("p")));
+        std::vector<std::string> trashed;
+        for (const auto& [origin, place] : ReadTrash().byOrigin)
+            if (origin.starts_with(tree.root() + "/"))
+                trashed.push_back(origin.substr(tree.root().size() + 1));
+        std::sort(trashed.begin(), trashed.end());
+        std::vector<std::string> expected = c.trashed;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(trashed, expected);
+        const fs::path top = ReadTrash().byOrigin.at(tree.path("p"));
+        EXPECT_TRUE(fs::is_directory(top / "c"));
+        EXPECT_EQ(fs::is_directory(top / "a/b"), c.trashed.size() == 1);
+    }
+}
+
 TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
 {
     constexpr int kFolders = 20;
@@ -218,6 +256,28 @@ TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
                                ", 0 already gone, 0 kept, 0 failed\nvacantix-cli: stopped by Ctrl-C; " +
                                std::to_string(inPlace) + (inPlace == 1 ? " folder" : " folders") + " left as " +
                                (inPlace == 1 ? "it was" : "they were") + "\n");
+    }
+}
+
+TEST(CliDeletion, AKilledTrashRunLeavesEveryFileInItsPlaceOrInTheTrash)
+{
+    constexpr int kFolders = 150;
+    // How many folders have gone when the run is killed.
+    for (const int moment : {0, 1, 30, 100}) {
+        SCOPED_TRACE("killed once " + std::to_string(moment) + " folders are gone");
+        const test::TempTree tree;
+        const std::vector<fs::path> folders = FoldersOfEmptyFiles(tree, "k", kFolders, 3, true);
+        CliProcess process({"--trash", "--zero-byte-empty", "1", tree.root()});
+        ASSERT_TRUE(process.waitUntilCatching(SIGINT));
+        ASSERT_TRUE(WaitUntilGone(folders, moment));
+        kill(process.pid(), SIGKILL);
+        const CliOutcome run = process.finish();
+        EXPECT_TRUE(run.status == 128 + SIGKILL || run.status == 0) << run.status << run.err;
+
+        const TrashContents trash = ReadTrash();
+        EXPECT_EQ(trash.withoutInfo, std::vector<std::string>{}) << "each folder in the trash has its info file";
+        for (const fs::path& folder : folders)
+            EXPECT_NE(Locate(folder, {"0", "1", "2", "sub/0"}, trash), Where::Lost) << folder;
     }
 }
 
