@@ -74,6 +74,8 @@ void Form1::PushButton5_Click()
     // on a list the scan is still filling.
     if (scanActive_)
         return;
+    QtTrash trash;
+    const std::unique_ptr<DirectRemover> remover = MakeDirectRemover();
     // Folders go with the event loop turning between them. Until the closing
     // box is dismissed, the commands that change a list or the disk wait, so
     // the entries acted on keep their positions; so do a new scan and the
@@ -100,8 +102,6 @@ void Form1::PushButton5_Click()
         }
     } active(*this);
 
-    QtTrash trash;
-    const std::unique_ptr<DirectRemover> remover = MakeDirectRemover();
     DeletionHooks hooks(*this);
     DeletionContext context{fs_, settings_, trash_ ? *trash_ : trash, *remover, [&](const std::string& path) {
                                 return HoldsContent(fs_, settings_, path, hooks);
