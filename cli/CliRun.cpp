@@ -143,19 +143,41 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 
+namespace {
+
+// The run's hooks as deletion sees them: Ctrl-C asks it to stop between two
+// folders, but nothing in it yields to the run's hooks, whose yield ends the
+// program at once after Ctrl-C, in the middle of a folder.
+class BetweenFolders final : public ScanHooks {
+public:
+    explicit BetweenFolders(ScanHooks& run) : run_(run) {}
+    bool stopRequested() override { return run_.stopRequested(); }
+
+private:
+    ScanHooks& run_;
+};
+
+} // namespace
+
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly)
 {
-    // The fresh look must not run the interrupt's exit halfway through a
-    // folder, so it gets hooks that never stop.
+    // The fresh look gets hooks that never stop: a folder at hand is always
+    // finished.
     ScanHooks still;
     DeletionContext context{services.fs, settings, *services.trash, *services.remover,
                             [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
     Trap trap(services.prompter, kSendCheckedPath);
-    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+    BetweenFolders progress(services.hooks);
+    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
     for (const std::string& line : NotDeletedLines(summary))
         services.prompter.message(line);
     services.prompter.note(DeletionCountsLine(summary, directly));
-    return !summary.anyLeft() && trap.reports() == 0;
+    if (summary.stopped) {
+        const std::size_t left = summary.chosen - summary.records.size();
+        services.prompter.note("stopped by Ctrl-C; " + std::to_string(left) + (left == 1 ? " folder" : " folders") +
+                               " left as " + (left == 1 ? "it was" : "they were"));
+    }
+    return !summary.stopped && !summary.anyLeft() && trap.reports() == 0;
 }
 
 ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
@@ -191,6 +213,8 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (line.trash || line.deleteDirectly) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
         allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly);
+        if (services.hooks.stopRequested())
+            return ExitStatus::Interrupted;
     }
 
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)

@@ -70,12 +70,13 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // checked entries: each folder is looked at afresh and goes to the trash (or,
 // with `directly`, is deleted if still empty). Names each folder not deleted
 // with the reason and ends with a line of counts, all on standard error.
-// True when every folder was deleted or already gone.
+// Ctrl-C stops it once the folder at hand is done; a line then says how many
+// were left as they were. True when every folder was deleted or already gone.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. Returns the
-// exit status (never Usage: the command line was checked before).
+// exit status (Interrupted after Ctrl-C) (never Usage: the command line was checked before).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 
 } // namespace vacantix::cli

@@ -188,7 +188,8 @@ the reason, followed by a line that counts what happened.
 
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
 missing, an error was reported or a folder was not deleted, 2 for a command-line error, 130 after
-Ctrl-C (nothing is printed then).
+Ctrl-C: during the scan nothing is printed; during --trash or --delete the folder
+at hand is finished and the counts are printed.
 )";
 }
 

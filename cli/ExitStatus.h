@@ -8,7 +8,7 @@ enum class ExitStatus : int {
     Success = 0,     // every root was scanned and nothing went wrong
     Failure = 1,     // a root or list file was missing, or an error was reported
     Usage = 2,       // the command line could not be understood
-    Interrupted = 130, // stopped by Ctrl-C; no results were printed
+    Interrupted = 130, // stopped by Ctrl-C: before the results were printed, or between two deletions
 };
 
 [[nodiscard]] constexpr int ToInt(ExitStatus status)

@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "scan/TimeSlice.h"
+
 namespace vacantix {
 
 namespace {
@@ -155,13 +157,46 @@ std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
            std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
 }
 
+std::string SendingText(std::size_t n, std::size_t total)
+{
+    return "Sending " + std::to_string(n) + " of " + std::to_string(total);
+}
+
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)
 {
+    ScanHooks still;
+    return DeleteCheckedEntries(results, context, trap, still);
+}
+
+DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap,
+                                     ScanHooks& progress)
+{
     DeletionSummary summary;
+    // The entries to act on are chosen before the first yield: a check mark
+    // changed while folders go neither adds an entry nor drops one.
+    std::vector<std::size_t> chosen;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {
-        if (!trap.test(104, [&] { return results.checked(i); }))
-            continue;
+        if (trap.test(104, [&] { return results.checked(i); }))
+            chosen.push_back(i);
+    }
+    summary.chosen = chosen.size();
+
+    TimeSlice slice(progress);
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        progress.setStatusText(SendingText(k + 1, chosen.size()));
+        // The first turn shows the progress at once; later ones come when
+        // the slice has run out. Only here, between two folders, may the
+        // run stop, so no folder is left half-done.
+        if (k == 0)
+            slice.yield();
+        else
+            slice.tick();
+        if (progress.stopRequested()) {
+            summary.stopped = true;
+            break;
+        }
+        const std::size_t i = chosen[k];
         DeletionRecord record;
         record.position = i;
         record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
@@ -190,14 +225,23 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         });
     }
     trap.step(118, [&] { results.removeMany(leaving); });
+    progress.setStatusText({});
     return summary;
 }
 
 DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter)
 {
+    ScanHooks still;
+    return SendCheckedToTrash(results, context, prompter, still);
+}
+
+DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter,
+                                   ScanHooks& progress)
+{
     Trap trap(prompter, kSendCheckedPath);
-    DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
-    trap.step(124, [&] { prompter.message(DeletionDoneText(summary)); });
+    DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
+    if (!summary.stopped)
+        trap.step(124, [&] { prompter.message(DeletionDoneText(summary)); });
     return summary;
 }
 

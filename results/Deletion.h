@@ -10,6 +10,7 @@
 #include "app/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
+#include "platform/ScanHooks.h"
 #include "platform/Trash.h"
 #include "results/ResultsList.h"
 #include "settings/Settings.h"
@@ -63,6 +64,8 @@ struct DeletionRecord {
 
 struct DeletionSummary {
     std::vector<DeletionRecord> records; // in list order
+    bool stopped = false; // asked to stop before every chosen entry was acted on
+    std::size_t chosen = 0; // the entries checked when the deletion started
 
     [[nodiscard]] std::size_t count(DeletionOutcome outcome) const;
     // True when any folder was kept or failed.
@@ -81,16 +84,36 @@ struct DeletionSummary {
 // "deleted" for direct deletion).
 [[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, bool directly);
 
+// The text DeleteCheckedEntries shows while it works on the n-th of the
+// `total` entries: "Sending 3 of 40".
+[[nodiscard]] std::string SendingText(std::size_t n, std::size_t total);
+
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose
 // folder was sent or was already gone; kept and failed entries stay, checked.
 // Failures are reported under `trap`; an entry whose step failed ends as
-// Failed. Shows no box of its own. Must not be interleaved with other
-// changes to the list (it does not yield).
+// Failed. Shows no box of its own.
+//
+// The entries to act on are the ones checked when it starts: check marks
+// changed while it runs do not change them. Between two folders it shows
+// SendingText through `progress` and lets it yield, at least every 50 ms;
+// once `progress` asks to stop, it ends before the next folder (the summary
+// says `stopped`), so a folder is never left half-done. It ends with an empty
+// status text: the list's own header again. The list must not change
+// otherwise while it runs (the window disables the commands that change it):
+// entries are removed by the positions they had at the start, and only when
+// they still show the path acted on.
+DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap,
+                                     ScanHooks& progress);
+
+// The same without yielding, never stopped.
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap);
 
 // The command "Send Checked To Recycle Bin": DeleteCheckedEntries under the
-// command's error trap, then the closing box of DeletionDoneText.
+// command's error trap, then the closing box of DeletionDoneText, which is
+// left out when `progress` stopped it (the window was closed).
+DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter,
+                                   ScanHooks& progress);
 DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter);
 
 } // namespace vacantix

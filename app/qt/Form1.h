@@ -27,6 +27,7 @@ class FolderListModel;
 class ResultsModel;
 class FolderList;
 class ResultsList;
+class Trash;
 
 // Thrown by the window's yield when the window was closed while a command
 // let the event loop run. It is no Failure and no standard exception, so no
@@ -78,7 +79,8 @@ public:
     [[nodiscard]] const QCursor& customPointer() const { return customPointer_; }
     [[nodiscard]] bool customPointerLoaded() const { return customPointerLoaded_; }
 
-    // True from the start of a scan run until its "Done." has been closed.
+    // True from the start of a scan run, or of "Send Checked To Recycle
+    // Bin", until its closing box has been closed.
     [[nodiscard]] bool scanActive() const { return scanActive_; }
     // The run's stop flag: false while a run searches, true once it is asked
     // to stop or has ended.
@@ -105,6 +107,9 @@ public:
     // desktop's file browser unless another opener is set (tests do).
     [[nodiscard]] FolderOpener& folderOpener() const;
     void setFolderOpener(FolderOpener& opener) { folderOpener_ = &opener; }
+    // Where "Send Checked To Recycle Bin" sends folders: the user's trash
+    // unless another is set (tests do).
+    void setTrash(Trash& trash) { trash_ = &trash; }
     // The sample folder in use, without a trailing "/" (see PrepareSampleRoot).
     [[nodiscard]] std::string sampleRoot() const;
 
@@ -158,6 +163,7 @@ private:
     Prompter& prompter_;
     std::string programFolder_;
     FolderOpener* folderOpener_ = nullptr;
+    Trash* trash_ = nullptr;
 
     FolderListModel* folderModel_ = nullptr;
     ResultsModel* resultsModel_ = nullptr;

@@ -112,14 +112,32 @@ void ResultsModel::clear()
     sinceFlush_.restart();
 }
 
+void ResultsModel::setHeaderText(std::string text)
+{
+    if (text == header_)
+        return;
+    header_ = std::move(text);
+    headerChanged_ = true;
+}
+
+void ResultsModel::showHeader()
+{
+    if (!headerChanged_)
+        return;
+    headerChanged_ = false;
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
 void ResultsModel::refresh()
 {
+    showHeader();
     if (sinceFlush_.elapsed() >= kFlushIntervalMs)
         flush();
 }
 
 void ResultsModel::flush()
 {
+    showHeader();
     flushTimer_.stop();
     sinceFlush_.restart();
     if (removedPending_) {
@@ -234,7 +252,7 @@ Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return QString::fromUtf8(kResultsListHeader.data(), static_cast<qsizetype>(kResultsListHeader.size()));
+        return PathText(header_);
     return QAbstractListModel::headerData(section, orientation, role);
 }
 

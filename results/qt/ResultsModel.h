@@ -11,6 +11,9 @@
 
 namespace vacantix {
 
+// The header of the results list.
+inline constexpr std::string_view kResultsListHeader = "Empty Folders";
+
 // The results list as a one-column Qt model with a check box per entry.
 //
 // A scan appends and its final pass removes entries far faster than a view
@@ -42,6 +45,11 @@ public:
     // Sets every check mark at once (one change for the views).
     void setAllChecked(bool checked);
 
+    // The column header; a deletion borrows it to show its progress. Views
+    // hear of a change at the next refresh or flush.
+    void setHeaderText(std::string text);
+    [[nodiscard]] const std::string& headerText() const { return header_; }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
@@ -61,17 +69,18 @@ private:
     void scheduleFlush();
     void rebuildIndex();
     void addToIndex(std::size_t slot, int delta);
+    void showHeader();
 
     std::vector<Entry> entries_;  // slots: rows, then entries not shown yet
     std::vector<int> liveTree_;   // Fenwick tree over the slots: 1 live, 0 removed
     std::size_t live_ = 0;
     std::size_t shown_ = 0;       // slots the views know as rows
     bool removedPending_ = false;
+    std::string header_{kResultsListHeader};
+    bool headerChanged_ = false;
     QElapsedTimer sinceFlush_;
     QTimer flushTimer_;
 };
 
-// The header of the results list.
-inline constexpr std::string_view kResultsListHeader = "Empty Folders";
 
 } // namespace vacantix
