@@ -8,7 +8,10 @@
 // Judging a subfolder follows a fixed order of steps; a failure in one of
 // them is either permission denied, which lets the search go on as if the
 // step had given the answer that keeps the subfolder in the running, or
-// anything else, which ends the search of the folder being walked.
+// anything else. A disk that fails to list or size the subfolder's tree
+// keeps that subfolder out (its tree holds what could not be read) and
+// nothing more: its siblings are judged as ever. Any other failure, such as
+// an option that cannot be read, ends the search of the folder being walked.
 //
 // Alongside, each frame gathers what the final pass will need to know about
 // its tree (files, zero-byte files, anything it could not read) and hands it
@@ -190,7 +193,7 @@ bool Searcher::judge(Child& child, std::string_view name)
     if (!listing.ok() || listing.value().filesFailure) {
         const FsFailure& failure = listing.ok() ? *listing.value().filesFailure : listing.failure();
         if (!isPermissionDenied(failure))
-            throw EndOfFolder{};
+            return false;
     } else {
         files = listing.value().files.size();
     }
@@ -199,22 +202,16 @@ bool Searcher::judge(Child& child, std::string_view name)
         if (!optionHolds([&] { return settings_.check3() == 1; }))
             return true;
         const auto attributes = fs_.attributes(path_);
-        if (!attributes) {
-            if (isPermissionDenied(attributes.failure()))
-                return false;
-            throw EndOfFolder{};
-        }
+        if (!attributes)
+            return false;
         return (attributes.value() & Hidden) == 0;
     }
 
     if (!optionHolds([&] { return settings_.check1() == 1; }))
         return false;
     bool zero = false;
-    if (const auto failure = sizeIsZero(child, listing.value(), zero)) {
-        if (isPermissionDenied(*failure))
-            return true;
-        throw EndOfFolder{};
-    }
+    if (const auto failure = sizeIsZero(child, listing.value(), zero))
+        return isPermissionDenied(*failure);
     return zero;
 }
 

@@ -27,8 +27,11 @@ namespace vacantix {
 // one shown. Asks `hooks` whether to stop before every subfolder (and while
 // it adds up the bytes of a tree), and yields whenever 50 ms have passed.
 // Permission denied while judging a folder counts as the answer that lets it
-// be reported; any other failure ends the search of the folder concerned
-// silently, the folders above go on. Nothing is thrown and nothing reported.
+// be reported. Any other failure to list, size or read a folder keeps that
+// folder out (what could not be read counts as content of its tree) and
+// nothing more: its siblings are still judged and searched. A failure of
+// anything else (an option, the ignore list) ends the search of the folder
+// concerned, the folders above go on. Nothing is thrown and nothing reported.
 //
 // When `record` is given, each folder appended gets a slot there with what
 // the search saw of its tree (see ScanRecord).
