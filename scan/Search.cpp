@@ -65,10 +65,11 @@ bool optionHolds(Read&& read)
     return readForTest(std::forward<Read>(read), true);
 }
 
-// The ignore test of a name. Permission denied counts as "not ignored".
-bool ignoredName(const Settings& settings, std::string_view name)
+// The ignore test of a folder, by its name and by its whole path.
+// Permission denied counts as "not ignored".
+bool ignoredFolder(const Settings& settings, std::string_view name, std::string_view path)
 {
-    return readForTest([&] { return IsIgnoredName(settings, name); }, false);
+    return readForTest([&] { return IsIgnoredName(settings, name) || IsIgnoredName(settings, path); }, false);
 }
 
 class Searcher {
@@ -184,7 +185,7 @@ bool Searcher::judge(Child& child, std::string_view name)
 {
     if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
         return false;
-    child.ignored = ignoredName(settings_, name);
+    child.ignored = ignoredFolder(settings_, name, path_);
     if (*child.ignored)
         return false;
 
@@ -290,14 +291,16 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignoredName(settings_, name);
+            child.ignored = ignoredFolder(settings_, name, path_);
     } catch (const EndOfFolder&) {
         skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
         return;
     }
     if (*child.ignored) {
-        skip(TreeVerdict::unknown());
+        // A folder on the ignore list is kept whatever it holds, and so is
+        // every folder around it.
+        skip(TreeVerdict::content());
         return;
     }
 

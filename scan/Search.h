@@ -18,9 +18,9 @@ namespace vacantix {
 // when it holds no entry but folders, or, while "Check1" is 1, when the
 // regular files in and below it add up to 0 bytes; folders inside system
 // trees (while "Check2" is not 0), hidden ones without files (while "Check3"
-// is 1) and those named on the ignore list are not reported, and nothing
-// below an ignored name is visited. Options are read when each folder needs
-// them. Symbolic links are never folders here: never reported, never
+// is 1) and those on the ignore list, by name or by whole path, are not
+// reported; nothing below an ignored folder is visited, and a tree that
+// holds one holds content. Options are read when each folder needs them. Symbolic links are never folders here: never reported, never
 // entered.
 //
 // Shows "Searching " + path for each folder it enters and leaves the last

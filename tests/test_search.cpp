@@ -152,6 +152,12 @@ TEST(Search, NothingBelowAnIgnoredNameIsVisited)
     Scan emptyList; // a stored empty list ignores nothing
     emptyList.store.set("Text1", "");
     EXPECT_EQ(emptyList.run(fake, "/d"), (Names{"RECYCLER", "RECYCLER/inner", "recycled", "keep"}));
+
+    Scan wholePath; // a whole path keeps its folder out the same way
+    wholePath.store.set("Text1", "/D/Keep");
+    const int before = fake.listings("/d/keep");
+    EXPECT_EQ(wholePath.run(fake, "/d"), (Names{"RECYCLER", "RECYCLER/inner", "recycled"}));
+    EXPECT_EQ(fake.listings("/d/keep"), before);
 }
 
 TEST(Search, SymbolicLinksAreNeverReportedOrEntered)
