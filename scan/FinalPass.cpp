@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
 // The emptiness test walks a folder's tree depth first and stops at the
-// first thing that makes it hold content: a file that counts, or a folder it
-// cannot vouch for (unlisted, unreadable, refused, protected, too deep). An
+// first thing that makes it hold content: a file that counts, a folder on
+// the ignore list, or a folder it cannot vouch for (unlisted, unreadable,
+// refused, protected, too deep). An
 // entry is only kept when the whole tree was seen and found empty.
 //
 // The final pass runs that test for every results entry, from the last to
@@ -118,6 +119,8 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         }
         slice_.tick();
 
+        if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, folder))
+            return true;
         if (folder.size() + 1 >= fs_.maxPathLength())
             return true;
         try {

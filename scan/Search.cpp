@@ -8,7 +8,10 @@
 // Judging a subfolder follows a fixed order of steps; a failure in one of
 // them is either permission denied, which lets the search go on as if the
 // step had given the answer that keeps the subfolder in the running, or
-// anything else, which ends the search of the folder being walked.
+// anything else. A disk that fails to list or size the subfolder's tree
+// keeps that subfolder out (its tree holds what could not be read) and
+// nothing more: its siblings are judged as ever. Any other failure, such as
+// an option that cannot be read, ends the search of the folder being walked.
 //
 // Alongside, each frame gathers what the final pass will need to know about
 // its tree (files, zero-byte files, anything it could not read) and hands it
@@ -62,10 +65,11 @@ bool optionHolds(Read&& read)
     return readForTest(std::forward<Read>(read), true);
 }
 
-// The ignore test of a name. Permission denied counts as "not ignored".
-bool ignoredName(const Settings& settings, std::string_view name)
+// The ignore test of a folder, by its name and by its whole path.
+// Permission denied counts as "not ignored".
+bool ignoredFolder(const Settings& settings, std::string_view name, std::string_view path)
 {
-    return readForTest([&] { return IsIgnoredName(settings, name); }, false);
+    return readForTest([&] { return IsIgnoredName(settings, name) || IsIgnoredName(settings, path); }, false);
 }
 
 class Searcher {
@@ -181,7 +185,7 @@ bool Searcher::judge(Child& child, std::string_view name)
 {
     if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
         return false;
-    child.ignored = ignoredName(settings_, name);
+    child.ignored = ignoredFolder(settings_, name, path_);
     if (*child.ignored)
         return false;
 
@@ -190,7 +194,7 @@ bool Searcher::judge(Child& child, std::string_view name)
     if (!listing.ok() || listing.value().filesFailure) {
         const FsFailure& failure = listing.ok() ? *listing.value().filesFailure : listing.failure();
         if (!isPermissionDenied(failure))
-            throw EndOfFolder{};
+            return false;
     } else {
         files = listing.value().files.size();
     }
@@ -199,22 +203,16 @@ bool Searcher::judge(Child& child, std::string_view name)
         if (!optionHolds([&] { return settings_.check3() == 1; }))
             return true;
         const auto attributes = fs_.attributes(path_);
-        if (!attributes) {
-            if (isPermissionDenied(attributes.failure()))
-                return false;
-            throw EndOfFolder{};
-        }
+        if (!attributes)
+            return false;
         return (attributes.value() & Hidden) == 0;
     }
 
     if (!optionHolds([&] { return settings_.check1() == 1; }))
         return false;
     bool zero = false;
-    if (const auto failure = sizeIsZero(child, listing.value(), zero)) {
-        if (isPermissionDenied(*failure))
-            return true;
-        throw EndOfFolder{};
-    }
+    if (const auto failure = sizeIsZero(child, listing.value(), zero))
+        return isPermissionDenied(*failure);
     return zero;
 }
 
@@ -293,14 +291,16 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignoredName(settings_, name);
+            child.ignored = ignoredFolder(settings_, name, path_);
     } catch (const EndOfFolder&) {
         skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
         return;
     }
     if (*child.ignored) {
-        skip(TreeVerdict::unknown());
+        // A folder on the ignore list is kept whatever it holds, and so is
+        // every folder around it.
+        skip(TreeVerdict::content());
         return;
     }
 

@@ -18,17 +18,20 @@ namespace vacantix {
 // when it holds no entry but folders, or, while "Check1" is 1, when the
 // regular files in and below it add up to 0 bytes; folders inside system
 // trees (while "Check2" is not 0), hidden ones without files (while "Check3"
-// is 1) and those named on the ignore list are not reported, and nothing
-// below an ignored name is visited. Options are read when each folder needs
-// them. Symbolic links are never folders here: never reported, never
+// is 1) and those on the ignore list, by name or by whole path, are not
+// reported; nothing below an ignored folder is visited, and a tree that
+// holds one holds content. Options are read when each folder needs them. Symbolic links are never folders here: never reported, never
 // entered.
 //
 // Shows "Searching " + path for each folder it enters and leaves the last
 // one shown. Asks `hooks` whether to stop before every subfolder (and while
 // it adds up the bytes of a tree), and yields whenever 50 ms have passed.
 // Permission denied while judging a folder counts as the answer that lets it
-// be reported; any other failure ends the search of the folder concerned
-// silently, the folders above go on. Nothing is thrown and nothing reported.
+// be reported. Any other failure to list, size or read a folder keeps that
+// folder out (what could not be read counts as content of its tree) and
+// nothing more: its siblings are still judged and searched. A failure of
+// anything else (an option, the ignore list) ends the search of the folder
+// concerned, the folders above go on. Nothing is thrown and nothing reported.
 //
 // When `record` is given, each folder appended gets a slot there with what
 // the search saw of its tree (see ScanRecord).

@@ -172,9 +172,37 @@ TEST_P(FinalPass, SystemTreesAreExaminedAndIgnoredPathsAreNeverOffered)
     pass.store.set("Check2", "0");
     pass.store.set("Text1", "/srv/old");
     pass.run(fake, "/");
-    EXPECT_EQ(pass.results.texts(), (Names{"/usr/share/empty", "/srv", "/srv/keep"}));
-    // /srv holds an ignored path, but the ignore list decides only for the
-    // entry named on it.
+    // /srv holds a folder on the ignore list: offering it would take that along.
+    EXPECT_EQ(pass.results.texts(), (Names{"/usr/share/empty", "/srv/keep"}));
+}
+
+TEST_P(FinalPass, ATreeHoldingAFolderOnTheIgnoreListIsNeverOffered)
+{
+    struct Case {
+        const char* ignoreList;
+        Names kept;
+    };
+    const Case cases[] = {
+        {"/d/keep/mnt\r\nRECYCLER", {"/d/other", "/d/other/RECYCLER2"}},
+        {"/D/KEEP/MNT\r\nRECYCLER", {"/d/other", "/d/other/RECYCLER2"}},
+        {"RECYCLER", {"/d/keep", "/d/keep/mnt", "/d/other", "/d/other/RECYCLER2"}},
+        {"", {"/d/keep", "/d/keep/mnt", "/d/bin", "/d/bin/RECYCLER", "/d/other", "/d/other/RECYCLER2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ignoreList);
+        FakeFileSystem fake;
+        fake.add("/d", "keep/mnt/\nbin/RECYCLER/\nother/RECYCLER2/");
+        Pass pass(GetParam());
+        pass.store.set("Text1", c.ignoreList);
+        pass.run(fake, "/d");
+        EXPECT_EQ(pass.results.texts(), c.kept);
+
+        // The look before deletion gives the same answer.
+        for (const char* folder : {"/d/keep", "/d/bin", "/d/other"}) {
+            const bool offered = std::find(c.kept.begin(), c.kept.end(), folder) != c.kept.end();
+            EXPECT_EQ(HoldsContent(fake, pass.settings, folder, pass.hooks), !offered) << folder;
+        }
+    }
 }
 
 TEST_P(FinalPass, ZeroByteFilesAreJudgedByCheck1AsItIsWhenThePassRuns)

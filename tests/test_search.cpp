@@ -152,6 +152,12 @@ TEST(Search, NothingBelowAnIgnoredNameIsVisited)
     Scan emptyList; // a stored empty list ignores nothing
     emptyList.store.set("Text1", "");
     EXPECT_EQ(emptyList.run(fake, "/d"), (Names{"RECYCLER", "RECYCLER/inner", "recycled", "keep"}));
+
+    Scan wholePath; // a whole path keeps its folder out the same way
+    wholePath.store.set("Text1", "/D/Keep");
+    const int before = fake.listings("/d/keep");
+    EXPECT_EQ(wholePath.run(fake, "/d"), (Names{"RECYCLER", "RECYCLER/inner", "recycled"}));
+    EXPECT_EQ(fake.listings("/d/keep"), before);
 }
 
 TEST(Search, SymbolicLinksAreNeverReportedOrEntered)
@@ -319,21 +325,51 @@ TEST(SearchFailures, PermissionDeniedLetsTheFolderBeReported)
               (Names{"files-unreadable", "size-unreadable", "subfolders-unreadable", "last"}));
 }
 
-TEST(SearchFailures, AnyOtherFailureEndsTheSearchOfTheFolderSilently)
+TEST(SearchFailures, AFolderThatCannotBeReadIsKeptOutAndItsSiblingsAreSearched)
 {
-    FakeFileSystem fake;
-    fake.add("/d", "p/before/\np/broken/x\np/after/\nq/");
-    fake.fail("/d/p/broken", Op::Files, FsError::Other);
-    Scan scan;
-    EXPECT_EQ(scan.run(fake, "/d"), (Names{"p", "p/before", "q"}));
-    EXPECT_EQ(fake.listings("/d/p/after"), 0);
+    // Each way a disk can fail on one subfolder keeps just that subfolder
+    // out; its later siblings are still judged.
+    struct Case {
+        const char* name;
+        const char* tree;
+        const char* failing;
+        Op op;
+        FsError error;
+        const char* check3;
+        Names found;
+    };
+    const Case cases[] = {
+        {"files unreadable", "p/before/\np/broken/x\np/after/\nq/", "/d/p/broken", Op::Files, FsError::Other, "0",
+         {"p", "p/before", "p/after", "q"}},
+        {"listing vanished", "p/before/\np/broken/\np/after/\nq/", "/d/p/broken", Op::List, FsError::PathNotFound, "0",
+         {"p", "p/before", "p/after", "q"}},
+        {"attributes gone", "p/before/\np/broken/\np/after/\nq/", "/d/p/broken", Op::Attributes,
+         FsError::PathNotFound, "1", {"p", "p/before", "p/after", "q"}},
+        // A zero-byte file, and a tree below too deep to add up.
+        {"too deep to size", "p/zero:0\np/deep/far/\nq/\nr/", "/d/p/deep/far", Op::List, FsError::TooLong, "0",
+         {"p/deep", "q", "r"}},
+        {"file size unreadable", "p/zero:0\np/sub/z:0\nq/", "/d/p/sub", Op::FileSize, FsError::Other, "0", {"q"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFileSystem fake;
+        fake.add("/d", c.tree);
+        fake.fail(c.failing, c.op, c.error);
+        Scan scan;
+        scan.store.set("Check1", "1");
+        scan.store.set("Check3", c.check3);
+        EXPECT_EQ(scan.run(fake, "/d"), c.found);
 
-    fake.heal("/d/p/broken");
-    fake.fail("/d/p/broken", Op::Attributes, FsError::PathNotFound);
-    fake.remove("/d/p/broken/x");
-    Scan hidden;
-    hidden.store.set("Check3", "1");
-    EXPECT_EQ(hidden.run(fake, "/d"), (Names{"p", "p/before", "q"}));
+        if (c.op == Op::Attributes)
+            continue; // attributes say nothing about content
+        // What could not be read is never vouched for by the final pass.
+        ScriptedPrompter prompter;
+        RemoveFoldersWithFiles(fake, scan.settings, scan.results, scan.hooks, prompter);
+        for (const std::string& kept : scan.relativeTo("/d"))
+            EXPECT_FALSE(("/d/" + kept + "/").starts_with(std::string(c.failing) + "/") ||
+                         std::string(c.failing).starts_with("/d/" + kept + "/"))
+                << kept;
+    }
 }
 
 TEST(SearchFailures, AnOptionThatIsNoNumberEndsTheFolderWhereItIsRead)
