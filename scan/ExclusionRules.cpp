@@ -8,9 +8,7 @@ namespace vacantix {
 bool IsIgnoredName(const Settings& settings, std::string_view text)
 {
     const auto& entries = settings.ignoreEntries();
-    // Lower-casing keeps the length, so only entries of the same length can match.
-    const auto sameLength = [&](const std::string& entry) { return entry.size() == text.size(); };
-    if (std::none_of(entries.begin(), entries.end(), sameLength))
+    if (entries.empty())
         return false;
     const std::string lower = LowerCase(text);
     return std::find(entries.begin(), entries.end(), lower) != entries.end();

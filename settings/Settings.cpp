@@ -1,8 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Settings.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <new>
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 #include "platform/Failure.h"
 
@@ -81,23 +88,36 @@ const std::vector<std::string>& Settings::ignoreEntries() const
 
 std::string LowerCase(std::string_view text)
 {
-    std::string lower;
-    lower.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 'A' && c <= 'Z') {
-            lower.push_back(static_cast<char>(c + ('a' - 'A')));
-        } else if (c == 0xC3 && i + 1 < text.size()) {
-            // Latin-1 supplement capitals U+00C0..U+00DE (but U+00D7) map by +0x20
-            const auto next = static_cast<unsigned char>(text[i + 1]);
-            lower.push_back(text[i]);
-            lower.push_back(next >= 0x80 && next <= 0x9E && next != 0x97 ? static_cast<char>(next + 0x20)
-                                                                         : text[i + 1]);
-            ++i;
-        } else {
-            lower.push_back(text[i]);
+    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    if (std::all_of(text.begin(), text.end(), isAscii)) {
+        std::string lower(text);
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c + ('a' - 'A'));
         }
+        return lower;
     }
+    if (text.size() > std::size_t(INT32_MAX))
+        return std::string(text); // beyond ICU's lengths; no name or entry is this long
+
+    // The strict conversion refuses every ill-formed sequence (stray or cut
+    // continuation bytes, overlong forms, surrogates, values past U+10FFFF).
+    // Such text is kept byte for byte: replacing its bad bytes would let two
+    // different names compare equal.
+    std::vector<UChar> units(text.size()); // never more UTF-16 units than UTF-8 bytes
+    std::int32_t unitCount = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8(units.data(), static_cast<std::int32_t>(units.size()), &unitCount, text.data(),
+                  static_cast<std::int32_t>(text.size()), &status);
+    if (U_FAILURE(status))
+        return std::string(text);
+
+    icu::UnicodeString unicode(units.data(), unitCount);
+    unicode.toLower(icu::Locale::getRoot());
+    if (unicode.isBogus()) // out of memory
+        throw std::bad_alloc();
+    std::string lower;
+    unicode.toUTF8String(lower);
     return lower;
 }
 

@@ -63,8 +63,11 @@ private:
     mutable std::vector<std::string> entries_;
 };
 
-// Lower-cases ASCII letters and the letters of UTF-8 text that have a simple
-// lower-case form, leaving every other byte as it is.
+// The full Unicode lower-case mapping of UTF-8 text, as the root locale
+// gives it, whatever the user's language: "I" becomes "i", and U+0130
+// (capital I with dot above) becomes "i" plus U+0307. The length may change.
+// Text that is not well-formed UTF-8 is returned byte for byte, so it
+// equals only itself.
 [[nodiscard]] std::string LowerCase(std::string_view text);
 
 } // namespace vacantix

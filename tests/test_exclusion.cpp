@@ -90,3 +90,38 @@ TEST(UnsafeNames, TheEnumerationAlsoRefusesDotsAndOverlongNames)
     for (const char* name : {"1234567", ".hidden"})
         EXPECT_FALSE(IsRefusedSubfolderName(fake, name)) << name;
 }
+
+TEST(IgnoreList, CaseIsIgnoredByTheUnicodeLowerCaseMappingAndBrokenUtf8MatchesOnlyItself)
+{
+    struct Row {
+        const char* entry;
+        const char* name;
+        bool ignored;
+    };
+    const Row rows[] = {
+        {"\xcf\x89mega", "\xce\xa9MEGA", true},                                         // ωmega, ΩMEGA
+        {"\xce\x9f\xce\x94\xce\x9f\xce\xa3", "\xce\xbf\xce\xb4\xce\xbf\xcf\x82", true}, // ΟΔΟΣ, οδος (final sigma)
+        {"\xd0\x9a\xd1\x8d\xd1\x88", "\xd0\x9a\xd0\xad\xd0\xa8", true},                 // Кэш, КЭШ
+        {"\xd0\x81\xd0\xbb\xd0\xba\xd0\xb0", "\xd1\x91\xd0\x9b\xd0\x9a\xd0\x90", true}, // Ёлка, ёЛКА
+        {"STRA\xe1\xba\x9e" "E", "stra\xc3\x9f" "e", true},                            // STRAẞE, straße
+        {"STRASSE", "Stra\xc3\x9f" "e", false},                                         // lower-casing, not folding
+        {"\xc3\x9cmlaut", "\xc3\xbcMLAUT", true},                                       // Ümlaut, üMLAUT
+        {"DI\xc5\x9e", "di\xc5\x9f", true},                                             // DIŞ, diş: I is i everywhere
+        {"\xc4\xb1l\xc4\xb1k", "ILIK", false},                                          // ılık: dotless ı is no i
+        {"\xc4\xb0zmir", "i\xcc\x87zmir", true},                                        // İzmir, i + U+0307
+        {"\xc4\xb0zmir", "izmir", false},
+        {"Bad\xff", "Bad\xff", true}, // not UTF-8: byte for byte
+        {"Bad\xff", "bad\xff", false},
+        {"Bad\xff", "Bad\xef\xbf\xbd", false}, // nor the replacement character
+        {"Bad\xfe", "Bad\xff", false},
+        {"x\xc0\xaf", "x/", false},                 // an overlong "/" is not "/"
+        {"\xed\xa0\x80", "\xed\xa0\x80", true},       // an encoded surrogate equals itself
+        {"\xc3\x89t\xc3", "\xc3\xa9t\xc3", false},    // cut short after É: not lower-cased
+    };
+    MemorySettingsStore store;
+    Settings settings(store);
+    for (const Row& row : rows) {
+        store.set("Text1", std::string("other\r\n") + row.entry);
+        EXPECT_EQ(IsIgnoredName(settings, row.name), row.ignored) << row.entry << " / " << row.name;
+    }
+}

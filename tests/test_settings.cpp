@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "platform/Failure.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "settings/Settings.h"
@@ -104,4 +107,48 @@ TEST(QtSettingsStore, ValuesPersistAcrossInstancesAndKeepEmptyText)
     EXPECT_EQ(again.get("Combo1"), "a\r\nb");
     EXPECT_TRUE(again.location().contains("Quillmark"));
     EXPECT_TRUE(again.location().startsWith(QString::fromStdString(test::privateHome())));
+}
+
+TEST(QtSettingsStore, HandEditedValuesWithCommasReadAsTheirText)
+{
+    // Values as an editor may leave them in the file, and the text each stands for.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Cache, keep", "Cache, keep"},
+        {"\"Cache, keep\"", "Cache, keep"},
+        {"a, b, c", "a, b, c"},
+        {"a,b", "a, b"},
+        {"a\\r\\nb, c", "a\r\nb, c"},
+        {"x,", "x, "},
+        {"plain text", "plain text"},
+    };
+    const std::filesystem::path file = std::filesystem::path(test::privateHome()) / "config/Quillmark/Vacantix.conf";
+    std::filesystem::create_directories(file.parent_path());
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << "[Vacantix]\n";
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            out << "Case" << i << '=' << cases[i].first << '\n';
+        out << "Text1=Cache, keep\n";
+    }
+    {
+        QtSettingsStore store;
+        ASSERT_EQ(store.location().toStdString(), file.string());
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            EXPECT_EQ(store.get("Case" + std::to_string(i)), cases[i].second) << cases[i].first;
+        Settings settings(store);
+        EXPECT_EQ(settings.ignoreEntries(), std::vector<std::string>{"cache, keep"});
+    }
+
+    // What the program writes reads back unchanged, whatever it holds.
+    const std::vector<std::string> written = {"Cache, keep", "a,b", " lead ", "q\"uote", "a;b", "=x",
+                                              "@Invalid()", "back\\slash", "x\r\ny, z\r\n", "\xcf\x89mega, \xce\xa9"};
+    {
+        QtSettingsStore store;
+        for (std::size_t i = 0; i < written.size(); ++i)
+            store.set("Case" + std::to_string(i), written[i]);
+    }
+    QtSettingsStore again;
+    for (std::size_t i = 0; i < written.size(); ++i)
+        EXPECT_EQ(again.get("Case" + std::to_string(i)), written[i]) << written[i];
+    std::filesystem::remove(file);
 }

@@ -21,6 +21,13 @@ std::optional<std::string> QtSettingsStore::get(std::string_view key) const
     const QVariant value = settings_->value(groupKey(key));
     if (!value.isValid())
         return std::nullopt;
+    // A comma outside quotes, which only an edit made outside the program
+    // leaves in the file (our writes quote such values), makes QSettings hand
+    // back a list instead of the text. Every value is a text: join the items
+    // again with the comma and blank the file uses between list items.
+    const int type = value.typeId();
+    if (type == QMetaType::QStringList || type == QMetaType::QVariantList)
+        return value.toStringList().join(QStringLiteral(", ")).toStdString();
     return value.toString().toStdString();
 }
 

@@ -15,6 +15,9 @@ class QtSettingsStore final : public SettingsStore {
 public:
     QtSettingsStore();
 
+    // Every stored value is read as text: one that the file spells as a list
+    // (an unquoted comma, from an edit outside the program) comes back as its
+    // items joined by ", ", so `Text1=Cache, keep` reads "Cache, keep".
     std::optional<std::string> get(std::string_view key) const override;
     void set(std::string_view key, std::string_view value) override;
 
