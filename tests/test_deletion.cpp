@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtTrash.h"
@@ -219,6 +221,69 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_TRUE(remover.removeEmptyFolder((base / "full/sub").string()));
     EXPECT_FALSE(fs::exists(base / "zero"));
     EXPECT_FALSE(fs::exists(base / "full/sub"));
+}
+
+// A zero-byte file that changes after it was looked at is not removed, and
+// nothing of the removal's own is left in its folder.
+TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
+{
+    struct Case {
+        std::string name;
+        std::function<void(const fs::path&)> change; // done to the file between check and removal
+        bool removed;
+        std::string bytesAfter; // the content of the file left in place
+    };
+    const std::vector<Case> cases{
+        {"untouched", [](const fs::path&) {}, true, ""},
+        {"written", [](const fs::path& file) { std::ofstream(file, std::ios::app) << "late"; }, false, "late"},
+        {"replaced",
+         [](const fs::path& file) {
+             std::ofstream(file.string() + ".new", std::ios::binary);
+             fs::rename(file.string() + ".new", file);
+         },
+         false, ""},
+        {"vanished", [](const fs::path& file) { fs::remove(file); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path base = FreshFolder("changing");
+        const fs::path file = base / "__init__.py";
+        std::ofstream(file, std::ios::binary);
+        PosixRemover remover([&](const std::string& path) {
+            EXPECT_EQ(path, file.string());
+            c.change(file);
+        });
+
+        const auto result = remover.removeEmptyFile(file.string());
+        EXPECT_EQ(result.ok(), c.removed);
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(base))
+            left.push_back(entry.path().filename().string());
+        if (c.removed || c.name == "vanished") {
+            EXPECT_TRUE(left.empty()) << left.front();
+            continue;
+        }
+        EXPECT_EQ(left, (std::vector<std::string>{"__init__.py"}));
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.bytesAfter);
+    }
+}
+
+// A file swapped for a link to another zero-byte file: the link stays, and
+// so does its target.
+TEST(DirectRemoval, AFileSwappedForALinkStays)
+{
+    const fs::path base = FreshFolder("swapped");
+    std::ofstream(base / "target", std::ios::binary);
+    std::ofstream(base / "zero", std::ios::binary);
+    PosixRemover remover([&](const std::string&) {
+        fs::remove(base / "zero");
+        fs::create_symlink(base / "target", base / "zero");
+    });
+    EXPECT_FALSE(remover.removeEmptyFile((base / "zero").string()));
+    EXPECT_TRUE(fs::is_symlink(base / "zero"));
+    EXPECT_TRUE(fs::exists(base / "target"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(base), fs::directory_iterator()), 2);
 }
 
 TEST(QtTrashBackend, RefusesWhatItCannotTakeAndLeavesItInPlace)
