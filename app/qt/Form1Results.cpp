@@ -2,9 +2,9 @@
 // The results list commands of the main window.
 #include "app/qt/Form1.h"
 
+#include "platform/FileWriter.h"
 #include "platform/Trash.h"
 #include "platform/qt/QtClipboard.h"
-#include "platform/qt/QtFileWriter.h"
 #include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
@@ -61,9 +61,9 @@ ExportContext exportContext(Form1& form, FileWriter& writer, Clipboard& clipboar
 
 void Form1::PushButton11_Click()
 {
-    QtFileWriter writer;
+    const auto writer = MakeFileWriter();
     QtClipboard clipboard;
-    ExportContext context = exportContext(*this, writer, clipboard);
+    ExportContext context = exportContext(*this, *writer, clipboard);
     try {
         SaveAsTextFile(context);
     } catch (const WindowClosed&) {
@@ -72,9 +72,9 @@ void Form1::PushButton11_Click()
 
 void Form1::PushButton12_Click()
 {
-    QtFileWriter writer;
+    const auto writer = MakeFileWriter();
     QtClipboard clipboard;
-    ExportContext context = exportContext(*this, writer, clipboard);
+    ExportContext context = exportContext(*this, *writer, clipboard);
     try {
         CopyToClipboard(context);
     } catch (const WindowClosed&) {
