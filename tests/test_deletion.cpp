@@ -6,6 +6,7 @@
 #include <functional>
 #include <iterator>
 
+#include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtTrash.h"
 #include "results/Deletion.h"
@@ -199,6 +200,60 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     write("again/zero");
     EXPECT_EQ(DeleteToRecycleBin(ctx, (root / "again").string()).outcome, DeletionOutcome::Kept);
     EXPECT_TRUE(fs::exists(root / "again/zero"));
+}
+
+// Takes from a fake disk what it is given, as the trash and the remover do.
+class FakeDiskBin final : public Trash, public DirectRemover {
+public:
+    explicit FakeDiskBin(FakeFileSystem& disk) : disk_(disk) {}
+    FsResult<Done> moveToTrash(const std::string& path) override { return take(path); }
+    FsResult<Done> removeEmptyFile(const std::string& path) override { return take(path); }
+    FsResult<Done> removeEmptyFolder(const std::string& path) override { return take(path); }
+
+private:
+    FsResult<Done> take(const std::string& path)
+    {
+        disk_.remove(path);
+        return Done{};
+    }
+    FakeFileSystem& disk_;
+};
+
+// Only what the OS says is not there is gone; a folder that cannot be looked
+// at or read is kept, and the reason names what could not be read and why.
+TEST(DeletionReasons, AnUnreadableFolderIsKeptAndSaysWhy)
+{
+    using Op = FakeFileSystem::Op;
+    for (const char* mode : {"0", "1"}) {
+        SCOPED_TRACE(std::string("Combo1 = ") + mode);
+        FakeFileSystem disk;
+        disk.add("/r", "locked/\nlocked/child/\nbelow/shut/\nfine/zero:0\n");
+        disk.fail("/r/locked", Op::List, FsError::PermissionDenied);
+        disk.fail("/r/locked/child", Op::Look, FsError::PermissionDenied);
+        disk.fail("/r/below/shut", Op::List, FsError::PermissionDenied);
+        MemorySettingsStore store;
+        store.set("Combo1", mode);
+        Settings settings{store};
+        FakeDiskBin bin(disk);
+        ScanHooks still;
+        DeletionContext context{disk, settings, bin, bin,
+                                [&](const std::string& path) { return HoldsContent(disk, settings, path, still); }};
+
+        const std::vector<std::pair<std::string, FolderDeletion>> expected{
+            {"/r/locked", {DeletionOutcome::Kept, "kept, it cannot be read: Permission denied"}},
+            {"/r/locked/child", {DeletionOutcome::Kept, "kept, it cannot be read: Permission denied"}},
+            {"/r/below", {DeletionOutcome::Kept, "kept, '/r/below/shut' cannot be read: Permission denied"}},
+            {"/r/missing", {DeletionOutcome::AlreadyGone, "'/r/missing' does not exist"}},
+            {"/r/fine", {DeletionOutcome::Sent, ""}},
+        };
+        for (const auto& [path, want] : expected) {
+            const FolderDeletion got = DeleteToRecycleBin(context, path);
+            EXPECT_EQ(got.outcome, want.outcome) << path;
+            EXPECT_EQ(got.reason, want.reason) << path;
+        }
+        EXPECT_TRUE(disk.exists("/r/locked/child") && disk.exists("/r/below/shut"));
+        EXPECT_FALSE(disk.exists("/r/fine"));
+    }
 }
 
 TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
