@@ -147,6 +147,11 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 
 } // namespace
 
+DeleteMode ReadDeleteMode(const Settings& settings)
+{
+    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+}
+
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
     if (path.empty() || path.front() != '/')
@@ -166,7 +171,8 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder);
 
-    if (context.settings.combo1() == 1)
+    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    if (mode == DeleteMode::Directly)
         return removeDirectly(context, folder);
 
     auto sent = context.trash.moveToTrash(folder);
@@ -224,6 +230,18 @@ std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
 
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)
 {
+    // One mode for the whole command. Unread, it is the trash: a folder in
+    // the trash can still be brought back.
+    struct ModeOfCommand {
+        DeletionContext& context;
+        std::optional<DeleteMode> callers;
+        ~ModeOfCommand() { context.mode = callers; }
+    } modeOfCommand{context, context.mode};
+    context.mode = DeleteMode::Trash;
+    trap.step(100, [&] {
+        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
+    });
+
     DeletionSummary summary;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {

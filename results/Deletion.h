@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,16 @@ namespace vacantix {
 
 inline constexpr std::string_view kSendCheckedPath = "in Vacantix2021/08/31.Form1.PushButton5_Click ";
 
+// Where deleted folders go.
+enum class DeleteMode {
+    Trash,    // the user's trash
+    Directly, // removed for good, and only what is empty
+};
+
+// The delete mode stored under "Combo1": Directly for 1, Trash for any other
+// number. Throws the Failure of a value that is no number.
+[[nodiscard]] DeleteMode ReadDeleteMode(const Settings& settings);
+
 // What deleting a folder works with. `holdsContent` answers, looking at the
 // disk afresh, whether a folder's tree now holds anything the scan would not
 // have reported as empty (the window and the command line bind the scan's
@@ -28,6 +39,9 @@ struct DeletionContext {
     Trash& trash;
     DirectRemover& remover;
     std::function<bool(const std::string&)> holdsContent;
+    // The delete mode of the command at hand, read once by
+    // DeleteCheckedEntries; unset, DeleteToRecycleBin reads it itself.
+    std::optional<DeleteMode> mode;
 };
 
 // How one folder's deletion ended.
@@ -84,8 +98,10 @@ struct DeletionSummary {
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose
 // folder was sent or was already gone; kept and failed entries stay, checked.
-// Failures are reported under `trap`; an entry whose step failed ends as
-// Failed. Shows no box of its own. Must not be interleaved with other
+// The delete mode is read once, first (unless the context already holds
+// one): a stored mode that cannot be read is reported once, and the folders
+// then go to the trash. Failures are reported under `trap`; an entry whose
+// step failed ends as Failed. Shows no box of its own. Must not be interleaved with other
 // changes to the list (it does not yield).
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap);
 

@@ -163,7 +163,8 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
 {
     const std::string a = mkdir("a");
     results.append(a);
-    store.set("Combo1", "directly");
+    store.set("Combo1", "1");
+    store.set("Check1", "yes");
     auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
@@ -173,6 +174,26 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     EXPECT_TRUE(fs::is_directory(a));
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{a}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
+}
+
+// A stored delete mode that is no number is reported once for the whole
+// command, not once per folder; the folders then go to the trash.
+TEST_F(Deletion, AnUnreadableDeleteModeIsReportedOnceAndTheTrashIsUsed)
+{
+    const std::vector<std::string> folders{mkdir("a"), mkdir("b"), mkdir("c")};
+    for (const std::string& folder : folders)
+        results.append(folder);
+    store.set("Combo1", "directly");
+    auto ctx = context(bin);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 100"),
+              std::string::npos);
+    EXPECT_EQ(bin.calls, folders);
+    EXPECT_EQ(results.count(), 0u);
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
+    EXPECT_FALSE(ctx.mode.has_value());
 }
 
 TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
