@@ -143,13 +143,16 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly)
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
+                      bool zeroByteFilesAsked)
 {
     // The fresh look must not run the interrupt's exit halfway through a
     // folder, so it gets hooks that never stop.
     ScanHooks still;
     DeletionContext context{services.fs, settings, *services.trash, *services.remover,
                             [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    if (!zeroByteFilesAsked)
+        context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
     Trap trap(services.prompter, kSendCheckedPath);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
     for (const std::string& line : NotDeletedLines(summary))
@@ -190,7 +193,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     bool allDeleted = true;
     if (line.trash || line.deleteDirectly) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
-        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly);
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1");
     }
 
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)

@@ -130,6 +130,8 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     if (!look.tree)
         return look.notEmpty;
     const EmptyTree& tree = *look.tree;
+    if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
+        return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
     for (const std::string& file : tree.emptyFiles) {
         if (auto removed = context.remover.removeEmptyFile(file); !removed)
             return outcome(DeletionOutcome::Failed,

@@ -42,6 +42,9 @@ struct DeletionContext {
     // The delete mode of the command at hand, read once by
     // DeleteCheckedEntries; unset, DeleteToRecycleBin reads it itself.
     std::optional<DeleteMode> mode;
+    // When set, direct deletion removes no file at all: a folder whose tree
+    // holds zero-byte files is kept, with this as its reason.
+    std::optional<std::string> zeroByteFilesKeptBecause;
 };
 
 // How one folder's deletion ended.
@@ -62,7 +65,8 @@ struct FolderDeletion {
 // that names nothing is AlreadyGone ("'" + path + "' does not exist"). One
 // trailing separator is dropped. The folder is then examined afresh and kept
 // when it holds content. Otherwise it goes to the trash, or, while "Combo1"
-// is 1, is removed directly: its zero-byte files (only while "Check1" is 1),
+// is 1, is removed directly: its zero-byte files (only while "Check1" is 1,
+// and never when the context keeps zero-byte files),
 // then its folders from the deepest up, each removal refusing anything that
 // is not empty. Never deletes permanently when the trash refuses. Throws the
 // Failure of an option that cannot be read.
