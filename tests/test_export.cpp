@@ -17,6 +17,8 @@
 #include "results/ResultsCommands.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
+#include "support/TempTree.h"
+#include "support/Unprivileged.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
 
@@ -286,6 +288,25 @@ TEST_F(Export, AReplacedFileKeepsItsModeAndNothingTemporaryStays)
     ::umask(mask);
     EXPECT_EQ(static_cast<mode_t>(fs::status(folder / "fresh.txt").permissions()), 0666 & ~mask);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+// A read-only file in a folder open to all is refused, not replaced.
+TEST(PosixFileWriterRights, AReadOnlyFileIsNotReplaced)
+{
+    const TempTree tree("ro.txt");
+    fs::permissions(tree.root(), fs::perms::all);
+    if (::geteuid() == 0)
+        ASSERT_EQ(::chown(tree.path("ro.txt").c_str(), 65534, 65534), 0);
+    fs::permissions(tree.path("ro.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const int failed = RunUnprivileged([&] {
+        PosixFileWriter writer;
+        const auto written = writer.replaceWhole(tree.path("ro.txt"), "new");
+        if (written || written.error() != FsError::PermissionDenied)
+            return 1;
+        return std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()) == 1 ? 0 : 2;
+    });
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(readBytes(tree.path("ro.txt")), "x"); // as the tree description made it
 }
 
 TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)

@@ -119,6 +119,10 @@ FsResult<Done> PosixFileWriter::replaceWhole(const std::string& path, std::strin
         return failureOf(EISDIR);
     if (exists && !S_ISREG(old.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
+    // A file that may not be written is not replaced behind its back, even
+    // though its folder would allow the rename.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return failureOf(errno);
 
     const std::size_t slash = target.rfind('/');
     const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);

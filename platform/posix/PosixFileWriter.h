@@ -12,7 +12,8 @@ namespace vacantix {
 // failure before it the temporary file is removed again. A new file gets the
 // mode 0666 less the umask, a replaced one keeps its mode (and, where the
 // rights allow, its owner). A target that is a symbolic link has the file it
-// points to replaced.
+// points to replaced. A file the caller may not write to is refused, as an
+// open for writing would refuse it.
 class PosixFileWriter final : public FileWriter {
 public:
     FsResult<Done> replaceWhole(const std::string& path, std::string_view bytes) override;
