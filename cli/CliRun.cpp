@@ -159,13 +159,16 @@ private:
 
 } // namespace
 
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly)
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
+                      bool zeroByteFilesAsked)
 {
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.
     ScanHooks still;
     DeletionContext context{services.fs, settings, *services.trash, *services.remover,
                             [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    if (!zeroByteFilesAsked)
+        context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
@@ -212,7 +215,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     bool allDeleted = true;
     if (line.trash || line.deleteDirectly) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
-        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly);
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1");
         if (services.hooks.stopRequested())
             return ExitStatus::Interrupted;
     }

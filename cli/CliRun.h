@@ -68,11 +68,15 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on
 // checked entries: each folder is looked at afresh and goes to the trash (or,
-// with `directly`, is deleted if still empty). Names each folder not deleted
-// with the reason and ends with a line of counts, all on standard error.
-// Ctrl-C stops it once the folder at hand is done; a line then says how many
-// were left as they were. True when every folder was deleted or already gone.
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
+// with `directly`, is deleted if still empty). Deleting directly removes
+// zero-byte files only when `zeroByteFilesAsked` (--zero-byte-empty 1 on this
+// command line): otherwise a folder holding them is kept, with a reason that
+// says how to have them deleted. Names each folder not deleted with the
+// reason and ends with a line of counts, all on standard error. Ctrl-C stops
+// it once the folder at hand is done; a line then says how many were left as
+// they were. True when every folder was deleted or already gone.
+bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
+                      bool zeroByteFilesAsked = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. Returns the

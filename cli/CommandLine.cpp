@@ -160,31 +160,49 @@ std::string HelpText()
 {
     return R"(Usage: vacantix-cli [OPTION]... FOLDER...
 Finds the empty folders below each FOLDER and prints them, one per line.
-A folder counts as empty when nothing but empty folders lies below it; a
-folder that could not be read completely is never printed.
+A folder counts as empty when nothing but empty folders lies below it (and,
+with --zero-byte-empty 1, the default, files of 0 bytes); a folder that
+could not be read completely is never printed.
 
   -0, --print0              end each folder with NUL instead of a line feed
   -f, --from FILE           scan the folders listed in FILE, one per line
                             ("-" reads the list from standard input);
                             repeatable, read before the FOLDER arguments
-      --zero-byte-empty 0|1 folders whose files all have 0 bytes count as empty
-      --skip-system 0|1     skip system folders (/proc, /usr, /var, ...)
-      --ignore-hidden 0|1   skip folders whose names start with "."
-      --ignore NAME         skip folders named NAME; repeatable; replaces the
-                            stored list of names for this run
-                            (--ignore "" ignores nothing)
+      --zero-byte-empty 0|1 1 (default): a folder whose files all have 0
+                            bytes is printed as empty; 0: every file counts.
+                            --delete removes such files only when this is
+                            given as 1 on its command line
+      --skip-system 0|1     1 (default): never print folders inside the
+                            system trees /proc, /sys, /dev, /run, /boot,
+                            /etc, /usr, /var, /bin, /sbin, /lib*, /snap
+      --ignore-hidden 0|1   1: do not print a hidden folder (its name starts
+                            with ".") that holds no files itself; the folders
+                            below it are still searched and printed, and one
+                            whose files all have 0 bytes is still printed
+                            while --zero-byte-empty is 1. 0 (default): hidden
+                            folders are treated like any other
+      --ignore NAME         skip folders named NAME (ignoring letter case)
+                            with everything below them; a whole path as NAME
+                            only keeps that one folder from being printed.
+                            Repeatable; replaces the stored list for this run
+                            (default: System Volume Information, RECYCLER,
+                            Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
+                            ignores nothing)
       --trash               after printing, move each folder found to the
-                            trash, unless it holds something by then
+                            trash with what it holds (zero-byte files too),
+                            unless it holds something else by then
       --delete              after printing, delete each folder found without
-                            the trash, if it still holds nothing (zero-byte
-                            files only while --zero-byte-empty is 1)
+                            the trash, if it still holds nothing; a folder
+                            holding zero-byte files is kept and named unless
+                            --zero-byte-empty 1 is given on this command line
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 
-Options not given take the values stored by the Vacantix window; the command
-line never changes them. Without --trash or --delete nothing on the disk is
-changed. With them, each folder not deleted is named on standard error with
-the reason, followed by a line that counts what happened.
+Options not given take the values stored by the Vacantix window, or the
+defaults above when it stored none; the command line never changes them.
+Without --trash or --delete nothing on the disk is changed. With them, each
+folder not deleted is named on standard error with the reason, followed by a
+line that counts what happened.
 
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
 missing, an error was reported or a folder was not deleted, 2 for a command-line error, 130 after

@@ -195,6 +195,8 @@ FsResult<Listing> FakeFileSystem::read(const std::string& folder, bool followFin
 
 FsResult<int> FakeFileSystem::attributes(const std::string& folder)
 {
+    if (auto failed = failure(folder, Op::Look))
+        return *failed;
     if (auto failed = failure(folder, Op::Attributes))
         return *failed;
     const auto it = nodes_.find(folder);
@@ -234,11 +236,15 @@ FsResult<std::uint64_t> FakeFileSystem::size(const std::string& folder, std::uin
 
 bool FakeFileSystem::fileExists(const std::string& path)
 {
+    if (failure(WithoutTrailingSeparator(path), Op::Look))
+        return false;
     return resolve(WithoutTrailingSeparator(path)).has_value();
 }
 
 bool FakeFileSystem::isDirectory(const std::string& path)
 {
+    if (failure(WithoutTrailingSeparator(path), Op::Look))
+        return false;
     const auto real = resolve(WithoutTrailingSeparator(path));
     return real && nodes_.at(*real).kind == Kind::Folder;
 }

@@ -27,6 +27,9 @@ public:
         Attributes, // attributes() fails
         Size,       // size() of the folder fails
         FileSize,   // fileSize() of any file in the folder fails
+        Look,       // any look at the entry itself: fileExists() and isDirectory()
+                    // answer false, attributes() fails (as a stat below a
+                    // folder that cannot be searched)
     };
 
     FakeFileSystem() = default;

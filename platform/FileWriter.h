@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,8 @@ public:
     // never a part. On failure the old file is left as it was.
     virtual FsResult<Done> replaceWhole(const std::string& path, std::string_view bytes) = 0;
 };
+
+// The platform's file writer.
+[[nodiscard]] std::unique_ptr<FileWriter> MakeFileWriter();
 
 } // namespace vacantix

@@ -22,61 +22,126 @@ FolderDeletion outcome(DeletionOutcome kind, std::string reason = {})
     return FolderDeletion{kind, std::move(reason)};
 }
 
-bool exists(FileSystem& fs, const std::string& path)
+FolderDeletion gone(const std::string& path)
 {
-    return fs.isDirectory(path) || fs.fileExists(path);
+    return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
 }
 
-// The folders of a tree in pre-order and its zero-byte files, or nothing
-// when the tree holds anything else (or cannot be read whole).
+// "kept, it cannot be read: Permission denied" for the folder itself,
+// "kept, 'PATH' cannot be read: ..." for something below it.
+FolderDeletion cannotBeRead(const std::string& top, const std::string& path, const FsFailure& failure)
+{
+    const std::string what = path == top ? std::string("it") : "'" + path + "'";
+    return outcome(DeletionOutcome::Kept, "kept, " + what + " cannot be read: " + failure.toFailure().description());
+}
+
+// Whether a path still names something. Only the OS's "no such file or
+// folder" counts as gone; a look that failed for any other reason (such as
+// a parent that cannot be searched) leaves the answer open, with its reason.
+struct Presence {
+    bool present = false;
+    std::optional<FsFailure> unreadable;
+};
+
+Presence presenceOf(FileSystem& fs, const std::string& path)
+{
+    if (fs.isDirectory(path) || fs.fileExists(path))
+        return Presence{true, std::nullopt};
+    // The probes above follow a final link and cannot tell why they failed;
+    // this look at the entry itself can. An entry that is there (a link
+    // leading nowhere) is not the folder that was listed.
+    auto entry = fs.attributes(path);
+    if (entry || entry.error() == FsError::PathNotFound)
+        return Presence{false, std::nullopt};
+    return Presence{false, entry.failure()};
+}
+
+// The folders of a tree in pre-order and its zero-byte files.
 struct EmptyTree {
     std::vector<std::string> folders;
     std::vector<std::string> emptyFiles;
 };
 
-std::optional<EmptyTree> readEmptyTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed)
+// A fresh walk of a tree: the tree when it holds nothing but folders (and
+// zero-byte files, when they are allowed), otherwise how its deletion ends,
+// decided by the first thing met that is content or cannot be read.
+struct TreeLook {
+    std::optional<EmptyTree> tree;
+    FolderDeletion notEmpty;
+};
+
+TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed)
 {
+    auto stopAt = [&](const std::string& path, const FsFailure& failure) {
+        if (failure.error != FsError::PathNotFound)
+            return TreeLook{std::nullopt, cannotBeRead(top, path, failure)};
+        // Something vanished while the tree was looked at: the folder itself,
+        // or a part of its tree, which has then changed.
+        if (path == top) {
+            const Presence presence = presenceOf(fs, top);
+            if (!presence.present && !presence.unreadable)
+                return TreeLook{std::nullopt, gone(top)};
+        }
+        return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
+    };
+
+    WalkScope walk(fs);
     EmptyTree tree;
     std::vector<std::string> pending{top};
     while (!pending.empty()) {
         std::string folder = std::move(pending.back());
         pending.pop_back();
         auto listing = fs.list(folder);
-        if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
-            return std::nullopt;
+        if (!listing)
+            return stopAt(folder, listing.failure());
+        if (const auto& failed = listing.value().subfoldersFailure)
+            return stopAt(folder, *failed);
+        if (const auto& failed = listing.value().filesFailure)
+            return stopAt(folder, *failed);
         for (const FileEntry& file : listing.value().files) {
             if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
-                return std::nullopt;
+                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
             auto bytes = fs.fileSize(folder, file.name);
-            if (!bytes || bytes.value() != 0)
-                return std::nullopt;
+            if (!bytes)
+                return stopAt(ChildPath(folder, file.name), bytes.failure());
+            if (bytes.value() != 0)
+                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
             tree.emptyFiles.push_back(ChildPath(folder, file.name));
         }
         for (const std::string& name : listing.value().subfolders)
             pending.push_back(ChildPath(folder, name));
         tree.folders.push_back(std::move(folder));
     }
-    return tree;
+    return TreeLook{std::move(tree), {}};
+}
+
+// Why a folder that holds content by the final pass's rules is kept: the
+// first part of its tree that cannot be read, or else its content.
+FolderDeletion whyKept(FileSystem& fs, const std::string& folder)
+{
+    TreeLook look = lookAtTree(fs, folder, true);
+    if (look.tree)
+        return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
+    return look.notEmpty;
 }
 
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;
-    std::optional<EmptyTree> tree;
-    {
-        WalkScope walk(context.fs);
-        tree = readEmptyTree(context.fs, path, zeroByteFilesAllowed);
-    }
-    if (!tree)
-        return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
-    for (const std::string& file : tree->emptyFiles) {
+    TreeLook look = lookAtTree(context.fs, path, zeroByteFilesAllowed);
+    if (!look.tree)
+        return look.notEmpty;
+    const EmptyTree& tree = *look.tree;
+    if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
+        return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
+    for (const std::string& file : tree.emptyFiles) {
         if (auto removed = context.remover.removeEmptyFile(file); !removed)
             return outcome(DeletionOutcome::Failed,
                            "could not delete '" + file + "': " + removed.failure().detail);
     }
     // Pre-order puts every folder before its subfolders, so the reverse
     // removes the deepest first.
-    for (auto it = tree->folders.rbegin(); it != tree->folders.rend(); ++it) {
+    for (auto it = tree.folders.rbegin(); it != tree.folders.rend(); ++it) {
         if (auto removed = context.remover.removeEmptyFolder(*it); !removed)
             return outcome(DeletionOutcome::Failed,
                            "could not delete '" + *it + "': " + removed.failure().detail);
@@ -86,30 +151,40 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 
 } // namespace
 
+DeleteMode ReadDeleteMode(const Settings& settings)
+{
+    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+}
+
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
     if (path.empty() || path.front() != '/')
         return outcome(DeletionOutcome::Failed,
                        "'" + path + "' is not a fully qualified name on the local machine");
     WalkScope walk(context.fs);
-    if (!exists(context.fs, path))
-        return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
+    const Presence presence = presenceOf(context.fs, path);
+    if (presence.unreadable)
+        return cannotBeRead(path, path, *presence.unreadable);
+    if (!presence.present)
+        return gone(path);
 
     std::string folder = path;
     if (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
 
     if (context.holdsContent(folder))
-        return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
+        return whyKept(context.fs, folder);
 
-    if (context.settings.combo1() == 1)
+    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    if (mode == DeleteMode::Directly)
         return removeDirectly(context, folder);
 
     auto sent = context.trash.moveToTrash(folder);
     if (sent)
         return outcome(DeletionOutcome::Sent);
-    if (!exists(context.fs, folder))
-        return outcome(DeletionOutcome::AlreadyGone, "'" + path + "' does not exist");
+    const Presence after = presenceOf(context.fs, folder);
+    if (!after.present && !after.unreadable)
+        return gone(path);
     return outcome(DeletionOutcome::Failed, "the trash refused it: " + sent.failure().detail);
 }
 
@@ -171,6 +246,18 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
 DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap,
                                      ScanHooks& progress)
 {
+    // One mode for the whole command. Unread, it is the trash: a folder in
+    // the trash can still be brought back.
+    struct ModeOfCommand {
+        DeletionContext& context;
+        std::optional<DeleteMode> callers;
+        ~ModeOfCommand() { context.mode = callers; }
+    } modeOfCommand{context, context.mode};
+    context.mode = DeleteMode::Trash;
+    trap.step(100, [&] {
+        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
+    });
+
     DeletionSummary summary;
     // The entries to act on are chosen before the first yield: a check mark
     // changed while folders go neither adds an entry nor drops one.

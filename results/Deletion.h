@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,16 @@ namespace vacantix {
 
 inline constexpr std::string_view kSendCheckedPath = "in Vacantix2021/08/31.Form1.PushButton5_Click ";
 
+// Where deleted folders go.
+enum class DeleteMode {
+    Trash,    // the user's trash
+    Directly, // removed for good, and only what is empty
+};
+
+// The delete mode stored under "Combo1": Directly for 1, Trash for any other
+// number. Throws the Failure of a value that is no number.
+[[nodiscard]] DeleteMode ReadDeleteMode(const Settings& settings);
+
 // What deleting a folder works with. `holdsContent` answers, looking at the
 // disk afresh, whether a folder's tree now holds anything the scan would not
 // have reported as empty (the window and the command line bind the scan's
@@ -29,6 +40,12 @@ struct DeletionContext {
     Trash& trash;
     DirectRemover& remover;
     std::function<bool(const std::string&)> holdsContent;
+    // The delete mode of the command at hand, read once by
+    // DeleteCheckedEntries; unset, DeleteToRecycleBin reads it itself.
+    std::optional<DeleteMode> mode;
+    // When set, direct deletion removes no file at all: a folder whose tree
+    // holds zero-byte files is kept, with this as its reason.
+    std::optional<std::string> zeroByteFilesKeptBecause;
 };
 
 // How one folder's deletion ended.
@@ -49,7 +66,8 @@ struct FolderDeletion {
 // that names nothing is AlreadyGone ("'" + path + "' does not exist"). One
 // trailing separator is dropped. The folder is then examined afresh and kept
 // when it holds content. Otherwise it goes to the trash, or, while "Combo1"
-// is 1, is removed directly: its zero-byte files (only while "Check1" is 1),
+// is 1, is removed directly: its zero-byte files (only while "Check1" is 1,
+// and never when the context keeps zero-byte files),
 // then its folders from the deepest up, each removal refusing anything that
 // is not empty. Never deletes permanently when the trash refuses. Throws the
 // Failure of an option that cannot be read.
@@ -91,8 +109,10 @@ struct DeletionSummary {
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose
 // folder was sent or was already gone; kept and failed entries stay, checked.
-// Failures are reported under `trap`; an entry whose step failed ends as
-// Failed. Shows no box of its own.
+// The delete mode is read once, first (unless the context already holds
+// one): a stored mode that cannot be read is reported once, and the folders
+// then go to the trash. Failures are reported under `trap`; an entry whose
+// step failed ends as Failed. Shows no box of its own.
 //
 // The entries to act on are the ones checked when it starts: check marks
 // changed while it runs do not change them. Between two folders it shows

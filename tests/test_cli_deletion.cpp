@@ -157,6 +157,34 @@ TEST(CliDeletion, DeleteRemovesOnlyWhatIsEmptyAndNeverUsesTheTrash)
     EXPECT_FALSE(fs::exists(PrivateTrashFiles()));
 }
 
+// With the stored defaults zero-byte files count as empty, so such folders
+// are found; --delete still removes no file unless --zero-byte-empty 1 is
+// given on its own command line.
+TEST(CliDeletion, DeleteKeepsZeroByteFilesUnlessTheCommandLineAsks)
+{
+    const test::TempTree tree("a/\npkg/__init__.py:0\nsrc/deep/.gitkeep:0\n");
+    const CliOutcome run = RunCli({"--delete", tree.root()});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find(tree.path("pkg") + "\n"), std::string::npos) << run.out;
+    constexpr std::string_view reason = ": holds zero-byte files; give --zero-byte-empty 1 to delete them\n";
+    for (const char* kept : {"pkg", "src", "src/deep"})
+        EXPECT_NE(run.err.find(tree.path(kept) + std::string(reason)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("vacantix-cli: 1 folder deleted, 0 already gone, 3 kept, 0 failed\n"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(tree.path("a")));
+    EXPECT_TRUE(fs::exists(tree.path("pkg/__init__.py")));
+    EXPECT_TRUE(fs::exists(tree.path("src/deep/.gitkeep")));
+
+    // "0" on the command line does not ask for it either.
+    EXPECT_EQ(RunCli({"--delete", "--zero-byte-empty", "0", tree.root()}).status, 0);
+    EXPECT_TRUE(fs::exists(tree.path("pkg/__init__.py")));
+
+    const CliOutcome asked = RunCli({"--delete", "--zero-byte-empty", "1", tree.root()});
+    EXPECT_EQ(asked.status, 0) << asked.err;
+    for (const char* gone : {"pkg", "src"})
+        EXPECT_FALSE(fs::exists(tree.path(gone))) << gone;
+}
+
 TEST(CliDeletion, AFolderNotDeletedIsNamedWithItsReasonAndFailsTheRun)
 {
     // The trash cannot take "blocked": a stray entry without a record holds

@@ -3,7 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 
+#include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
@@ -160,7 +163,8 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
 {
     const std::string a = mkdir("a");
     results.append(a);
-    store.set("Combo1", "directly");
+    store.set("Combo1", "1");
+    store.set("Check1", "yes");
     auto ctx = context(bin);
     SendCheckedToTrash(results, ctx, prompter);
 
@@ -170,6 +174,26 @@ TEST_F(Deletion, AStepThatFailsIsReportedAndItsEntryStays)
     EXPECT_TRUE(fs::is_directory(a));
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{a}));
     EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + a + ": Type mismatch"}));
+}
+
+// A stored delete mode that is no number is reported once for the whole
+// command, not once per folder; the folders then go to the trash.
+TEST_F(Deletion, AnUnreadableDeleteModeIsReportedOnceAndTheTrashIsUsed)
+{
+    const std::vector<std::string> folders{mkdir("a"), mkdir("b"), mkdir("c")};
+    for (const std::string& folder : folders)
+        results.append(folder);
+    store.set("Combo1", "directly");
+    auto ctx = context(bin);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    ASSERT_EQ(prompter.errorReports().size(), 1u);
+    EXPECT_NE(prompter.errorReports()[0].find("Type mismatch\r\nin Vacantix2021/08/31.Form1.PushButton5_Click at line 100"),
+              std::string::npos);
+    EXPECT_EQ(bin.calls, folders);
+    EXPECT_EQ(results.count(), 0u);
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done."}));
+    EXPECT_FALSE(ctx.mode.has_value());
 }
 
 TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
@@ -199,6 +223,60 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     EXPECT_TRUE(fs::exists(root / "again/zero"));
 }
 
+// Takes from a fake disk what it is given, as the trash and the remover do.
+class FakeDiskBin final : public Trash, public DirectRemover {
+public:
+    explicit FakeDiskBin(FakeFileSystem& disk) : disk_(disk) {}
+    FsResult<Done> moveToTrash(const std::string& path) override { return take(path); }
+    FsResult<Done> removeEmptyFile(const std::string& path) override { return take(path); }
+    FsResult<Done> removeEmptyFolder(const std::string& path) override { return take(path); }
+
+private:
+    FsResult<Done> take(const std::string& path)
+    {
+        disk_.remove(path);
+        return Done{};
+    }
+    FakeFileSystem& disk_;
+};
+
+// Only what the OS says is not there is gone; a folder that cannot be looked
+// at or read is kept, and the reason names what could not be read and why.
+TEST(DeletionReasons, AnUnreadableFolderIsKeptAndSaysWhy)
+{
+    using Op = FakeFileSystem::Op;
+    for (const char* mode : {"0", "1"}) {
+        SCOPED_TRACE(std::string("Combo1 = ") + mode);
+        FakeFileSystem disk;
+        disk.add("/r", "locked/\nlocked/child/\nbelow/shut/\nfine/zero:0\n");
+        disk.fail("/r/locked", Op::List, FsError::PermissionDenied);
+        disk.fail("/r/locked/child", Op::Look, FsError::PermissionDenied);
+        disk.fail("/r/below/shut", Op::List, FsError::PermissionDenied);
+        MemorySettingsStore store;
+        store.set("Combo1", mode);
+        Settings settings{store};
+        FakeDiskBin bin(disk);
+        ScanHooks still;
+        DeletionContext context{disk, settings, bin, bin,
+                                [&](const std::string& path) { return HoldsContent(disk, settings, path, still); }};
+
+        const std::vector<std::pair<std::string, FolderDeletion>> expected{
+            {"/r/locked", {DeletionOutcome::Kept, "kept, it cannot be read: Permission denied"}},
+            {"/r/locked/child", {DeletionOutcome::Kept, "kept, it cannot be read: Permission denied"}},
+            {"/r/below", {DeletionOutcome::Kept, "kept, '/r/below/shut' cannot be read: Permission denied"}},
+            {"/r/missing", {DeletionOutcome::AlreadyGone, "'/r/missing' does not exist"}},
+            {"/r/fine", {DeletionOutcome::Sent, ""}},
+        };
+        for (const auto& [path, want] : expected) {
+            const FolderDeletion got = DeleteToRecycleBin(context, path);
+            EXPECT_EQ(got.outcome, want.outcome) << path;
+            EXPECT_EQ(got.reason, want.reason) << path;
+        }
+        EXPECT_TRUE(disk.exists("/r/locked/child") && disk.exists("/r/below/shut"));
+        EXPECT_FALSE(disk.exists("/r/fine"));
+    }
+}
+
 TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
 {
     const fs::path base = fs::path(privateHome()) / "removal";
@@ -219,6 +297,69 @@ TEST(DirectRemoval, RefusesAnythingThatIsNotEmpty)
     EXPECT_TRUE(remover.removeEmptyFolder((base / "full/sub").string()));
     EXPECT_FALSE(fs::exists(base / "zero"));
     EXPECT_FALSE(fs::exists(base / "full/sub"));
+}
+
+// A zero-byte file that changes after it was looked at is not removed, and
+// nothing of the removal's own is left in its folder.
+TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
+{
+    struct Case {
+        std::string name;
+        std::function<void(const fs::path&)> change; // done to the file between check and removal
+        bool removed;
+        std::string bytesAfter; // the content of the file left in place
+    };
+    const std::vector<Case> cases{
+        {"untouched", [](const fs::path&) {}, true, ""},
+        {"written", [](const fs::path& file) { std::ofstream(file, std::ios::app) << "late"; }, false, "late"},
+        {"replaced",
+         [](const fs::path& file) {
+             std::ofstream(file.string() + ".new", std::ios::binary);
+             fs::rename(file.string() + ".new", file);
+         },
+         false, ""},
+        {"vanished", [](const fs::path& file) { fs::remove(file); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path base = FreshFolder("changing");
+        const fs::path file = base / "__init__.py";
+        std::ofstream(file, std::ios::binary);
+        PosixRemover remover([&](const std::string& path) {
+            EXPECT_EQ(path, file.string());
+            c.change(file);
+        });
+
+        const auto result = remover.removeEmptyFile(file.string());
+        EXPECT_EQ(result.ok(), c.removed);
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(base))
+            left.push_back(entry.path().filename().string());
+        if (c.removed || c.name == "vanished") {
+            EXPECT_TRUE(left.empty()) << left.front();
+            continue;
+        }
+        EXPECT_EQ(left, (std::vector<std::string>{"__init__.py"}));
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.bytesAfter);
+    }
+}
+
+// A file swapped for a link to another zero-byte file: the link stays, and
+// so does its target.
+TEST(DirectRemoval, AFileSwappedForALinkStays)
+{
+    const fs::path base = FreshFolder("swapped");
+    std::ofstream(base / "target", std::ios::binary);
+    std::ofstream(base / "zero", std::ios::binary);
+    PosixRemover remover([&](const std::string&) {
+        fs::remove(base / "zero");
+        fs::create_symlink(base / "target", base / "zero");
+    });
+    EXPECT_FALSE(remover.removeEmptyFile((base / "zero").string()));
+    EXPECT_TRUE(fs::is_symlink(base / "zero"));
+    EXPECT_TRUE(fs::exists(base / "target"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(base), fs::directory_iterator()), 2);
 }
 
 TEST(GioTrashBackend, TakesTheEntryItsBytesNameAndNoOther)

@@ -1,17 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/Failure.h"
-#include "platform/qt/QtFileWriter.h"
+#include "platform/posix/PosixFileWriter.h"
 #include "results/ClipboardText.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
+#include "support/TempTree.h"
+#include "support/Unprivileged.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
 
@@ -49,6 +56,59 @@ public:
     bool checked(std::size_t position) const override { return rows.at(position - 1).checked; }
 };
 
+// A small tmpfs mounted on a fresh folder while the object lives, to give a
+// real full or read-only disk. Mounting needs root; mounted() says whether
+// it worked.
+class SmallTmpfs {
+public:
+    explicit SmallTmpfs(fs::path where) : where_(std::move(where))
+    {
+        fs::create_directories(where_);
+        mounted_ = ::mount("tmpfs", where_.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
+    }
+    ~SmallTmpfs()
+    {
+        if (mounted_)
+            ::umount2(where_.c_str(), MNT_DETACH);
+    }
+    SmallTmpfs(const SmallTmpfs&) = delete;
+    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+    [[nodiscard]] bool mounted() const { return mounted_; }
+    const fs::path& path() const { return where_; }
+
+    // Writes a filler file until the disk says it is full.
+    void fill() const
+    {
+        const int fd = ::open((where_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        const std::string block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        EXPECT_EQ(errno, ENOSPC);
+        ::close(fd);
+    }
+
+    [[nodiscard]] bool makeReadOnly() const
+    {
+        return ::mount(nullptr, where_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+    // The names in the mounted folder, sorted.
+    [[nodiscard]] std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(where_))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    fs::path where_;
+    bool mounted_ = false;
+};
+
 class Export : public ::testing::Test {
 protected:
     void SetUp() override
@@ -69,7 +129,7 @@ protected:
     MemoryResultsList results;
     ScriptedPrompter prompter;
     PosixFileSystem files;
-    QtFileWriter writer;
+    PosixFileWriter writer;
     FakeClipboard clipboard;
     std::vector<int> pointers;
     int yields = 0;
@@ -176,6 +236,77 @@ TEST_F(Export, AFailedSaveIsReportedOnceAndLeavesTheOldFile)
     prompter.answerSaveFile((folder / "missing" / "x.txt").string());
     SaveAsTextFile(shrinking);
     EXPECT_EQ(prompter.errorReports().size(), 1u);
+}
+
+// A full disk and a read-only one: the old file keeps its bytes, a new file
+// is not made, nothing temporary is left, and the failure is one report.
+TEST_F(Export, ASaveOnAFullOrReadOnlyDiskKeepsTheOldFileAndSaysSo)
+{
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "full");
+        SmallTmpfs disk(folder / (readOnly ? "ro" : "full"));
+        if (!disk.mounted())
+            GTEST_SKIP() << "mounting a tmpfs is not allowed here (run the tests as root to cover full and "
+                            "read-only disks)";
+        std::ofstream(disk.path() / "keep.txt", std::ios::binary) << "old";
+        if (readOnly)
+            ASSERT_TRUE(disk.makeReadOnly());
+        else
+            disk.fill();
+
+        prompter.forget();
+        for (const char* name : {"keep.txt", "new.txt"})
+            prompter.answerSaveFile((disk.path() / name).string());
+        prompter.answerAsk(true);
+        auto ctx = context(writer);
+        SaveAsTextFile(ctx);
+        SaveAsTextFile(ctx);
+
+        EXPECT_EQ(readBytes(disk.path() / "keep.txt"), "old");
+        const std::vector<std::string> left = readOnly ? std::vector<std::string>{"keep.txt"}
+                                                       : std::vector<std::string>{"filler", "keep.txt"};
+        EXPECT_EQ(disk.names(), left);
+        ASSERT_EQ(prompter.errorReports().size(), 2u);
+        for (const std::string& report : prompter.errorReports())
+            EXPECT_NE(report.find(readOnly ? "Read-only file system" : "No space left on device"), std::string::npos)
+                << report;
+    }
+}
+
+TEST_F(Export, AReplacedFileKeepsItsModeAndNothingTemporaryStays)
+{
+    const fs::path target = folder / "shared.txt";
+    std::ofstream(target, std::ios::binary) << "old";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(writer.replaceWhole(target.string(), "new"));
+    ASSERT_TRUE(writer.replaceWhole((folder / "fresh.txt").string(), "x"));
+
+    EXPECT_EQ(readBytes(target), "new");
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(folder / "fresh.txt").permissions()), 0666 & ~mask);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+// A read-only file in a folder open to all is refused, not replaced.
+TEST(PosixFileWriterRights, AReadOnlyFileIsNotReplaced)
+{
+    const TempTree tree("ro.txt");
+    fs::permissions(tree.root(), fs::perms::all);
+    if (::geteuid() == 0)
+        ASSERT_EQ(::chown(tree.path("ro.txt").c_str(), 65534, 65534), 0);
+    fs::permissions(tree.path("ro.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const int failed = RunUnprivileged([&] {
+        PosixFileWriter writer;
+        const auto written = writer.replaceWhole(tree.path("ro.txt"), "new");
+        if (written || written.error() != FsError::PermissionDenied)
+            return 1;
+        return std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()) == 1 ? 0 : 2;
+    });
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(readBytes(tree.path("ro.txt")), "x"); // as the tree description made it
 }
 
 TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)

@@ -4,10 +4,10 @@
 
 #include <QPushButton>
 
+#include "platform/FileWriter.h"
 #include "platform/Trash.h"
 #include "platform/gio/GioTrash.h"
 #include "platform/qt/QtClipboard.h"
-#include "platform/qt/QtFileWriter.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
@@ -129,9 +129,9 @@ ExportContext exportContext(Form1& form, FileWriter& writer, Clipboard& clipboar
 
 void Form1::PushButton11_Click()
 {
-    QtFileWriter writer;
+    const auto writer = MakeFileWriter();
     QtClipboard clipboard;
-    ExportContext context = exportContext(*this, writer, clipboard);
+    ExportContext context = exportContext(*this, *writer, clipboard);
     try {
         SaveAsTextFile(context);
     } catch (const WindowClosed&) {
@@ -140,9 +140,9 @@ void Form1::PushButton11_Click()
 
 void Form1::PushButton12_Click()
 {
-    QtFileWriter writer;
+    const auto writer = MakeFileWriter();
     QtClipboard clipboard;
-    ExportContext context = exportContext(*this, writer, clipboard);
+    ExportContext context = exportContext(*this, *writer, clipboard);
     try {
         CopyToClipboard(context);
     } catch (const WindowClosed&) {

@@ -1,8 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Direct removal. A zero-byte file is removed in four moves, so that a file
+// that receives bytes (or is replaced) after it was looked at is not lost:
+// it is renamed into a fresh holding folder beside it, where no other program
+// opens it by its old path any more; it is opened there and checked through
+// the descriptor; it is unlinked only when it is still the file first looked
+// at and still holds 0 bytes; otherwise it is renamed back, never over a file
+// that took its name meanwhile.
 #include "platform/posix/PosixRemover.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,22 +37,128 @@ FsFailure failureOf(int error)
     return FsFailure{kind, std::strerror(error)};
 }
 
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// Renames without ever replacing a file at the target: renameat2 with
+// RENAME_NOREPLACE, or, on a file system without it, a hard link followed
+// by the removal of the old name. Sets errno and returns false on failure;
+// the file then still has its old name (or, should the unlink fail, both).
+bool RenameNoReplace(int fromFolder, const char* from, int toFolder, const char* to)
+{
+    if (::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::linkat(fromFolder, from, toFolder, to, 0) != 0)
+        return false;
+    return ::unlinkat(fromFolder, from, 0) == 0;
+}
+
+// A holding folder of a fresh, unguessable name, made inside `folder`.
+std::string MakeHoldingFolder(int folder)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        unsigned char random[4]{};
+        if (::getrandom(random, sizeof random, 0) != sizeof random)
+            return {};
+        char name[40];
+        std::snprintf(name, sizeof name, ".vacantix-removing-%02x%02x%02x%02x", random[0], random[1], random[2],
+                      random[3]);
+        if (::mkdirat(folder, name, 0700) == 0)
+            return name;
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 } // namespace
 
 FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
 {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size())
+        return FsFailure{FsError::BadFileName, "not a file name"};
+    const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = path.substr(slash + 1);
+    if (name == "." || name == "..")
+        return FsFailure{FsError::BadFileName, "not a file name"};
+
+    const Descriptor folder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
         return failureOf(errno);
-    if (!S_ISREG(info.st_mode))
+    struct stat first {};
+    if (::fstatat(folder.get(), name.c_str(), &first, AT_SYMLINK_NOFOLLOW) != 0)
+        return failureOf(errno);
+    if (!S_ISREG(first.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
-    // The size is looked at right before the unlink so that a file that
-    // received content since the folder was examined stays.
-    if (info.st_size != 0)
+    if (first.st_size != 0)
         return FsFailure{FsError::Other, "the file is not empty"};
-    if (::unlink(path.c_str()) != 0)
+
+    if (betweenCheckAndRemoval_)
+        betweenCheckAndRemoval_(path);
+
+    const std::string holding = MakeHoldingFolder(folder.get());
+    if (holding.empty())
         return failureOf(errno);
-    return Done{};
+    const Descriptor held(::openat(folder.get(), holding.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!held || !RenameNoReplace(folder.get(), name.c_str(), held.get(), name.c_str())) {
+        const int error = errno;
+        ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
+        return failureOf(error);
+    }
+
+    // The file is out of reach by its old path now; look at what was moved.
+    // A link or a device is not opened, only a regular file.
+    struct stat moved {};
+    bool unchanged = ::fstatat(held.get(), name.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISREG(moved.st_mode) && SameFile(moved, first);
+    int unlinkError = 0;
+    if (unchanged) {
+        const Descriptor file(
+            ::openat(held.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened {};
+        unchanged = file && ::fstat(file.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
+                    SameFile(opened, first) && opened.st_size == 0;
+        if (unchanged && ::unlinkat(held.get(), name.c_str(), 0) == 0) {
+            ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
+            return Done{};
+        }
+        unlinkError = unchanged ? errno : 0;
+    }
+
+    if (!RenameNoReplace(held.get(), name.c_str(), folder.get(), name.c_str())) {
+        // Another file took the name meanwhile: this one stays where it is
+        // now, and the failure says where that is.
+        return FsFailure{FsError::Other, "the file changed while it was being removed and is kept as '" + parent +
+                                             (parent == "/" ? "" : "/") + holding + "/" + name +
+                                             "', since another file now has its name"};
+    }
+    ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
+    if (unlinkError != 0)
+        return failureOf(unlinkError);
+    return FsFailure{FsError::Other, "the file changed while it was being removed, so it stays"};
 }
 
 FsResult<Done> PosixRemover::removeEmptyFolder(const std::string& path)

@@ -1,15 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "platform/Trash.h"
 
 namespace vacantix {
 
 // Direct deletion with unlink(2) and rmdir(2).
+//
+// A zero-byte file is first moved out of reach into a fresh holding folder
+// ".vacantix-removing-XXXXXXXX" made beside it (same file system, mode 0700),
+// checked there through an open descriptor (the same file as first looked
+// at, still a regular file of 0 bytes) and only then unlinked. A file that
+// changed is moved back under its own name. Should the program die midway,
+// the file is either in its place or in that holding folder, under its own
+// name; an empty holding folder may stay behind, and is itself an empty
+// folder the next scan finds.
 class PosixRemover final : public DirectRemover {
 public:
+    PosixRemover() = default;
+    // `betweenCheckAndRemoval` runs after a file was first found to be a
+    // zero-byte regular file and before anything is done to it, with the
+    // file's path: tests change the file there.
+    explicit PosixRemover(std::function<void(const std::string&)> betweenCheckAndRemoval)
+        : betweenCheckAndRemoval_(std::move(betweenCheckAndRemoval))
+    {
+    }
+
     FsResult<Done> removeEmptyFile(const std::string& path) override;
     FsResult<Done> removeEmptyFolder(const std::string& path) override;
+
+private:
+    std::function<void(const std::string&)> betweenCheckAndRemoval_;
 };
 
 } // namespace vacantix
