@@ -118,7 +118,7 @@ std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder)
     return WithTrailingSeparator(std::move(path));
 }
 
-MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services)
+std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line, CliServices& services)
 {
     MemoryFolderList given;
     for (const std::string& listFile : line.listFiles)
@@ -127,8 +127,12 @@ MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services)
         given.append(WithTrailingSeparator(folder));
 
     MemoryFolderList roots;
-    for (const std::string& root : given.entries())
-        roots.append(AbsoluteRoot(root, services.currentFolder));
+    for (const std::string& root : given.entries()) {
+        if (!root.starts_with('/') && !services.currentFolder.path)
+            return UsageError{"cannot tell which folder '" + root + "' names: the current folder cannot be determined (" +
+                              services.currentFolder.whyUnknown + ")"};
+        roots.append(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())));
+    }
     return roots;
 }
 
@@ -167,9 +171,14 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;
 
-    MemoryFolderList roots = CollectRoots(line, services);
+    auto collected = CollectRoots(line, services);
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
+    if (const auto* error = std::get_if<UsageError>(&collected)) {
+        services.prompter.message(error->message);
+        return ExitStatus::Usage;
+    }
+    MemoryFolderList& roots = std::get<MemoryFolderList>(collected);
     if (roots.count() == 0) {
         services.prompter.message("No folders added.");
         return ExitStatus::Failure;

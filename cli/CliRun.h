@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "cli/CliHooks.h"
 #include "cli/CliPrompter.h"
@@ -18,6 +20,12 @@
 
 namespace vacantix::cli {
 
+// The folder relative roots are put below, when it can be told.
+struct CurrentFolder {
+    std::optional<std::string> path; // absolute
+    std::string whyUnknown;          // the reason, when `path` is empty
+};
+
 // What one run of the command line works with.
 struct CliServices {
     FileSystem& fs;
@@ -25,7 +33,7 @@ struct CliServices {
     CliPrompter& prompter;
     CliHooks& hooks;
     std::FILE* out;                 // where the results go
-    std::string currentFolder;      // resolves relative roots
+    CurrentFolder currentFolder;    // resolves relative roots
     std::function<std::string()> readStandardInput; // for "--from -"; throws Failure
     Trash* trash = nullptr;         // for --trash
     DirectRemover* remover = nullptr; // for --delete
@@ -55,8 +63,11 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // The roots of the run in order: the folders of each list file, then the
 // folder arguments, each ending in "/" and made absolute against
 // `services.currentFolder`. A missing or unreadable list file is reported
-// through the prompter and adds nothing.
-[[nodiscard]] MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services);
+// through the prompter and adds nothing. A relative root while the current
+// folder cannot be told gives the reason instead of any roots: no other
+// folder may stand in for the one the user meant.
+[[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
+                                                                      CliServices& services);
 
 // A path that does not start with "/" is put below `currentFolder`; its "."
 // components and doubled separators are dropped, ".." is kept as written.
@@ -74,8 +85,8 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
 
 // The whole run: options, roots, the scan, the results printed, and with
-// --trash or --delete the results deleted. Returns the
-// exit status (never Usage: the command line was checked before).
+// --trash or --delete the results deleted. Returns the exit status; Usage
+// only for a root that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 
 } // namespace vacantix::cli

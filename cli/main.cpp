@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 #include <variant>
 #include <vector>
@@ -25,15 +26,20 @@ using namespace vacantix::cli;
 
 namespace {
 
-std::string CurrentFolder()
+// The current folder, or why it cannot be told: a folder that was deleted
+// (or lies outside this process's view of the disk) has no path, and no
+// stand-in may take its place, since relative roots are put below it.
+CurrentFolder FindCurrentFolder()
 {
     std::vector<char> buffer(4096);
     while (!getcwd(buffer.data(), buffer.size())) {
         if (errno != ERANGE)
-            return "/";
+            return {std::nullopt, std::strerror(errno)};
         buffer.resize(buffer.size() * 2);
     }
-    return buffer.data();
+    if (buffer[0] != '/')
+        return {std::nullopt, "it lies outside the visible file system"};
+    return {std::string(buffer.data()), {}};
 }
 
 std::string ReadStandardInput()
@@ -90,6 +96,6 @@ int main(int argc, char** argv)
     const QtSettingsStore store;
     QtTrash trash;
     PosixRemover remover;
-    CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput, &trash, &remover};
+    CliServices services{fs, store, prompter, hooks, stdout, FindCurrentFolder(), ReadStandardInput, &trash, &remover};
     return ToInt(RunCommandLine(line, services));
 }

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "platform/qt/QtSettingsStore.h"
 #include "support/CliProcess.h"
@@ -100,6 +101,46 @@ TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
     }
     const CliOutcome here = RunCli({"."}, {}, second.root());
     EXPECT_EQ(Split(here.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
+}
+
+TEST(CliRoots, ARelativeRootIsRefusedWhileTheCurrentFolderIsDeleted)
+{
+    // The run starts in a folder that no longer exists, as after
+    // "cd D/E; rm -r ../E": no folder may stand in for it.
+    const test::TempTree tree("D/E/\nD/empty/\nD/list.txt");
+    const std::string list = tree.path("D/list.txt");
+    std::ofstream(list, std::ios::binary) << "..\n";
+    const fs::path before = fs::current_path();
+    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
+    fs::remove(tree.path("D/E"));
+    struct Cases {
+        std::vector<std::string> args;
+        std::string input;
+    };
+    const std::vector<Cases> cases{{{".."}, {}},
+                                   {{"."}, {}},
+                                   {{"-f", "-"}, "..\n"},
+                                   {{"-f", list}, {}},
+                                   {{tree.path("D"), "sub"}, {}}};
+    std::vector<CliOutcome> runs;
+    for (const Cases& c : cases)
+        runs.push_back(RunCli(c.args, c.input));
+    fs::current_path(before);
+
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].status, 2) << i << ": " << runs[i].err;
+        EXPECT_EQ(runs[i].out, "") << i;
+        EXPECT_NE(runs[i].err.find("the current folder cannot be determined"), std::string::npos) << runs[i].err;
+    }
+    // Absolute roots need no current folder.
+    ASSERT_EQ(chdir(tree.root().c_str()), 0);
+    fs::create_directory(tree.path("D/E"));
+    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
+    fs::remove(tree.path("D/E"));
+    const CliOutcome absolute = RunCli({tree.path("D")});
+    fs::current_path(before);
+    EXPECT_EQ(absolute.status, 0) << absolute.err;
+    EXPECT_EQ(absolute.out, tree.path("D/empty") + "\n");
 }
 
 TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
