@@ -11,6 +11,7 @@
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/ShellQuote.h"
 #include "results/Deletion.h"
 #include "roots/ListFile.h"
 #include "scan/FinalPass.h"
@@ -140,7 +141,8 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
 {
     const char end = print0 ? '\0' : '\n';
     for (std::size_t i = 1; i <= results.count(); ++i) {
-        const std::string path = results.text(i);
+        // A line break inside a name would make one folder read as two.
+        const std::string path = print0 ? results.text(i) : ShellQuoted(results.text(i));
         std::fwrite(path.data(), 1, path.size(), out);
         std::fputc(end, out);
     }
@@ -156,7 +158,10 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
                             [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
     Trap trap(services.prompter, kSendCheckedPath);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
-    for (const std::string& line : NotDeletedLines(summary))
+    DeletionSummary shown = summary;
+    for (DeletionRecord& record : shown.records)
+        record.path = ShellQuoted(record.path);
+    for (const std::string& line : NotDeletedLines(shown))
         services.prompter.message(line);
     services.prompter.note(DeletionCountsLine(summary, directly));
     return !summary.anyLeft() && trap.reports() == 0;

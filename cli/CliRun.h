@@ -73,14 +73,16 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // components and doubled separators are dropped, ".." is kept as written.
 [[nodiscard]] std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder);
 
-// Writes each result, followed by a line feed or by NUL. False when the
-// output could not be written.
+// Writes each result, followed by a line feed (shell-quoted when its name
+// holds a control character, a byte that is no UTF-8 or a single quote) or
+// by NUL (raw bytes). False when the output could not be written.
 [[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
 
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on
 // checked entries: each folder is looked at afresh and goes to the trash (or,
 // with `directly`, is deleted if still empty). Names each folder not deleted
-// with the reason and ends with a line of counts, all on standard error.
+// (shell-quoted as results are) with the reason and ends with a line of
+// counts, all on standard error.
 // True when every folder was deleted or already gone.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly);
 

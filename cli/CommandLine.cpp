@@ -162,6 +162,10 @@ std::string HelpText()
 Finds the empty folders below each FOLDER and prints them, one per line.
 A folder counts as empty when nothing but empty folders lies below it; a
 folder that could not be read completely is never printed.
+A name holding a line break or another control character, a byte that is no
+UTF-8, or a single quote is printed quoted as a shell reads it back, as
+'it'\''s' or 'photos'$'\n''old' (as ls --quoting-style=shell-escape does);
+with -0 every name is printed as its raw bytes.
 
   -0, --print0              end each folder with NUL instead of a line feed
   -f, --from FILE           scan the folders listed in FILE, one per line

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "platform/ShellQuote.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
@@ -101,6 +102,64 @@ TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
     }
     const CliOutcome here = RunCli({"."}, {}, second.root());
     EXPECT_EQ(Split(here.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
+}
+
+// What bash makes of `word`, run as the argument of printf.
+std::string ReadBackByBash(const std::string& word)
+{
+    const test::TempTree scratch;
+    const std::string script = scratch.path("script.sh");
+    std::ofstream(script, std::ios::binary) << "printf %s " << word << "\n";
+    std::string out;
+    if (FILE* pipe = popen(("bash " + script).c_str(), "r")) {
+        char buffer[256];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, got);
+        pclose(pipe);
+    }
+    return out;
+}
+
+TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/srv/plain", "/srv/plain"},
+        {"/srv/with space/ünï", "/srv/with space/ünï"},
+        {"/srv/$x`y`\\z", "/srv/$x`y`\\z"},
+        {"/srv/it's", "'/srv/it'\\''s'"},
+        {"/srv/photos\nold", "'/srv/photos'$'\\n''old'"},
+        {"/srv/a\tb\rc", "'/srv/a'$'\\t''b'$'\\r''c'"},
+        {"/srv/\x1b[31m", "'/srv/'$'\\x1B''[31m'"},
+        {"/srv/bad\xFF\xC3", "'/srv/bad'$'\\xFF\\xC3'"},
+        {"/srv/c1\xC2\x85", "'/srv/c1'$'\\xC2\\x85'"},
+        {"/srv/it's\n", "'/srv/it'$'\\'''s'$'\\n'"},
+        {"/srv/\x7F\\", "'/srv/'$'\\x7F''\\'"},
+    };
+    for (const auto& [path, quoted] : cases) {
+        const std::string shown = ShellQuoted(path);
+        EXPECT_EQ(shown, quoted) << path;
+        EXPECT_EQ(shown.find_first_of("\n\r"), std::string::npos) << path;
+        // An unquoted line is the name itself; the shell needs it quoted.
+        const std::string word = shown.find('\'') == std::string::npos ? "'" + shown + "'" : shown;
+        EXPECT_EQ(ReadBackByBash(word), path) << shown;
+    }
+}
+
+TEST(CliResults, ANameWithALineBreakIsPrintedQuotedAndRawWithPrint0)
+{
+    const test::TempTree tree("photos/f.txt");
+    const std::string odd = tree.path("photos\nold");
+    fs::create_directory(odd);
+
+    const CliOutcome lines = RunCli({tree.root()});
+    EXPECT_EQ(lines.status, 0) << lines.err;
+    EXPECT_EQ(lines.out, "'" + tree.path("photos") + "'$'\\n''old'\n");
+    EXPECT_EQ(ReadBackByBash(Split(lines.out, '\n').at(0)), odd);
+
+    const CliOutcome raw = RunCli({"-0", tree.root()});
+    EXPECT_EQ(raw.out, odd + std::string(1, '\0'));
+
+    EXPECT_NE(RunCli({"--help"}).out.find("$'\\n'"), std::string::npos);
 }
 
 TEST(CliRoots, ARelativeRootIsRefusedWhileTheCurrentFolderIsDeleted)
@@ -294,8 +353,12 @@ TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
     EXPECT_NE(run.err.find(tree.path("odd?[31mname")), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("\x1b[31m"), std::string::npos) << run.err;
     EXPECT_TRUE(run.err.ends_with("\r\x1b[K")) << run.err;
-    EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
-                                                          "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}));
+    // The results name it quoted, as a shell reads it back.
+    std::vector<std::string> quoted;
+    for (const std::string& path : Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
+                                                "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}))
+        quoted.push_back(ShellQuoted(path));
+    EXPECT_EQ(Sorted(Split(run.out, '\n')), quoted);
 }
 
 TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)
