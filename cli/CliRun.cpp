@@ -37,10 +37,20 @@ void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices
 {
     services.prompter.setSubject(listFile == "-" ? "standard input" : listFile);
     try {
-        if (listFile == "-")
-            LoadListText(roots, services.readStandardInput(), services.fs, services.hooks);
-        else
-            LoadListFile(roots, listFile, services.fs, services.prompter, services.hooks);
+        ListReading reading;
+        if (listFile == "-") {
+            reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::Listable);
+        } else if (services.fs.fileExists(listFile)) {
+            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::Listable);
+        } else {
+            services.prompter.message("File not found");
+        }
+        if (reading.refusal)
+            services.prompter.message(*reading.refusal);
+        for (std::string& path : reading.paths)
+            roots.append(std::move(path));
+        if (reading.failure)
+            services.prompter.message(reading.failure->description());
     } catch (const Failure& failure) {
         services.prompter.message(failure.description());
     }

@@ -16,6 +16,7 @@
 #include "platform/Trash.h"
 #include "results/ResultsList.h"
 #include "roots/FolderList.h"
+#include "roots/ListFile.h"
 #include "settings/Settings.h"
 
 namespace vacantix::cli {
@@ -34,7 +35,7 @@ struct CliServices {
     CliHooks& hooks;
     std::FILE* out;                 // where the results go
     CurrentFolder currentFolder;    // resolves relative roots
-    std::function<std::string()> readStandardInput; // for "--from -"; throws Failure
+    ListSource readStandardInput;   // for "--from -"
     Trash* trash = nullptr;         // for --trash
     DirectRemover* remover = nullptr; // for --delete
 };

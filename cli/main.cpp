@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <unistd.h>
 #include <variant>
 #include <vector>
@@ -42,22 +43,18 @@ CurrentFolder FindCurrentFolder()
     return {std::string(buffer.data()), {}};
 }
 
-std::string ReadStandardInput()
+// Reads the next bytes of the list on standard input; Ctrl-C while it
+// waits ends the list without a word.
+std::optional<std::size_t> ReadStandardInput(std::span<char> buffer)
 {
-    std::string text;
-    char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got == 0)
-            return text;
-        if (got < 0) {
-            if (errno == EINTR && !Interrupted())
-                continue;
-            if (errno == EINTR)
-                return text;
+        const ssize_t got = read(STDIN_FILENO, buffer.data(), buffer.size());
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
             throw Failure(OtherError, std::strerror(errno));
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
+        if (Interrupted())
+            return std::nullopt;
     }
 }
 

@@ -239,6 +239,57 @@ TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
     EXPECT_EQ(nothing.err, "vacantix-cli: No folders added.\n");
 }
 
+TEST(CliRoots, AListThatIsNoTextIsRefusedAndTheOtherRootsStillScanned)
+{
+    const test::TempTree tree("e/\nlists/");
+    const std::string longLine = tree.path("lists/long.txt");
+    std::ofstream(longLine, std::ios::binary) << tree.path("e") << "\n" << std::string(10 << 20, 'a') << "\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        // Read until memory ran out once.
+        {{"-f", "/dev/zero", tree.root()}, {},
+         "/dev/zero: it is not a text file (line 1 holds a NUL byte); no folders were added from it"},
+        {{"-f", "-", tree.root()}, tree.path("e") + std::string("\0", 1),
+         "standard input: it is not a text file (line 1 holds a NUL byte); no folders were added from it"},
+        {{"-f", longLine, tree.root()}, {},
+         longLine + ": line 2 is longer than the longest path (4096 bytes); no folders were added from it"},
+    };
+    for (const Case& c : cases) {
+        const CliOutcome run = RunCli(c.args, c.input);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "vacantix-cli: " + c.error + "\n");
+        EXPECT_EQ(run.out, tree.path("e") + "\n");
+    }
+}
+
+TEST(CliInterrupt, CtrlCWhileAFifoListWaitsForItsWriterPrintsNothing)
+{
+    const test::TempTree tree("e/\nlist!");
+    CliProcess process({"-f", tree.path("list"), tree.root()});
+    ASSERT_TRUE(process.waitUntilCatching(SIGINT));
+    // Ctrl-C must come while the program waits in the FIFO's open.
+    const std::string wchan = "/proc/" + std::to_string(process.pid()) + "/wchan";
+    bool waiting = false;
+    for (int attempt = 0; attempt < 500 && !waiting; ++attempt) {
+        std::ifstream file(wchan);
+        std::string where;
+        std::getline(file, where);
+        waiting = where == "wait_for_partner";
+        if (!waiting)
+            usleep(10000);
+    }
+    ASSERT_TRUE(waiting) << "the program never waited for the FIFO's writer";
+    kill(process.pid(), SIGINT);
+    const CliOutcome run = process.finish();
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+}
+
 TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
 {
     const test::TempTree tree("e/");
