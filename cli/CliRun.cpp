@@ -11,6 +11,7 @@
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/ShellQuote.h"
 #include "results/Deletion.h"
 #include "roots/ListFile.h"
 #include "scan/FinalPass.h"
@@ -36,10 +37,20 @@ void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices
 {
     services.prompter.setSubject(listFile == "-" ? "standard input" : listFile);
     try {
-        if (listFile == "-")
-            LoadListText(roots, services.readStandardInput(), services.fs, services.hooks);
-        else
-            LoadListFile(roots, listFile, services.fs, services.prompter, services.hooks);
+        ListReading reading;
+        if (listFile == "-") {
+            reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::Listable);
+        } else if (services.fs.fileExists(listFile)) {
+            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::Listable);
+        } else {
+            services.prompter.message("File not found");
+        }
+        if (reading.refusal)
+            services.prompter.message(*reading.refusal);
+        for (std::string& path : reading.paths)
+            roots.append(std::move(path));
+        if (reading.failure)
+            services.prompter.message(reading.failure->description());
     } catch (const Failure& failure) {
         services.prompter.message(failure.description());
     }
@@ -118,7 +129,7 @@ std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder)
     return WithTrailingSeparator(std::move(path));
 }
 
-MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services)
+std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line, CliServices& services)
 {
     MemoryFolderList given;
     for (const std::string& listFile : line.listFiles)
@@ -127,8 +138,12 @@ MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services)
         given.append(WithTrailingSeparator(folder));
 
     MemoryFolderList roots;
-    for (const std::string& root : given.entries())
-        roots.append(AbsoluteRoot(root, services.currentFolder));
+    for (const std::string& root : given.entries()) {
+        if (!root.starts_with('/') && !services.currentFolder.path)
+            return UsageError{"cannot tell which folder '" + root + "' names: the current folder cannot be determined (" +
+                              services.currentFolder.whyUnknown + ")"};
+        roots.append(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())));
+    }
     return roots;
 }
 
@@ -136,7 +151,8 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
 {
     const char end = print0 ? '\0' : '\n';
     for (std::size_t i = 1; i <= results.count(); ++i) {
-        const std::string path = results.text(i);
+        // A line break inside a name would make one folder read as two.
+        const std::string path = print0 ? results.text(i) : ShellQuoted(results.text(i));
         std::fwrite(path.data(), 1, path.size(), out);
         std::fputc(end, out);
     }
@@ -172,7 +188,10 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
-    for (const std::string& line : NotDeletedLines(summary))
+    DeletionSummary shown = summary;
+    for (DeletionRecord& record : shown.records)
+        record.path = ShellQuoted(record.path);
+    for (const std::string& line : NotDeletedLines(shown))
         services.prompter.message(line);
     services.prompter.note(DeletionCountsLine(summary, directly));
     if (summary.stopped) {
@@ -192,9 +211,14 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;
 
-    MemoryFolderList roots = CollectRoots(line, services);
+    auto collected = CollectRoots(line, services);
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
+    if (const auto* error = std::get_if<UsageError>(&collected)) {
+        services.prompter.message(error->message);
+        return ExitStatus::Usage;
+    }
+    MemoryFolderList& roots = std::get<MemoryFolderList>(collected);
     if (roots.count() == 0) {
         services.prompter.message("No folders added.");
         return ExitStatus::Failure;

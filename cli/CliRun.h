@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "cli/CliHooks.h"
 #include "cli/CliPrompter.h"
@@ -14,9 +16,16 @@
 #include "platform/Trash.h"
 #include "results/ResultsList.h"
 #include "roots/FolderList.h"
+#include "roots/ListFile.h"
 #include "settings/Settings.h"
 
 namespace vacantix::cli {
+
+// The folder relative roots are put below, when it can be told.
+struct CurrentFolder {
+    std::optional<std::string> path; // absolute
+    std::string whyUnknown;          // the reason, when `path` is empty
+};
 
 // What one run of the command line works with.
 struct CliServices {
@@ -25,8 +34,8 @@ struct CliServices {
     CliPrompter& prompter;
     CliHooks& hooks;
     std::FILE* out;                 // where the results go
-    std::string currentFolder;      // resolves relative roots
-    std::function<std::string()> readStandardInput; // for "--from -"; throws Failure
+    CurrentFolder currentFolder;    // resolves relative roots
+    ListSource readStandardInput;   // for "--from -"
     Trash* trash = nullptr;         // for --trash
     DirectRemover* remover = nullptr; // for --delete
 };
@@ -55,15 +64,19 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // The roots of the run in order: the folders of each list file, then the
 // folder arguments, each ending in "/" and made absolute against
 // `services.currentFolder`. A missing or unreadable list file is reported
-// through the prompter and adds nothing.
-[[nodiscard]] MemoryFolderList CollectRoots(const CommandLine& line, CliServices& services);
+// through the prompter and adds nothing. A relative root while the current
+// folder cannot be told gives the reason instead of any roots: no other
+// folder may stand in for the one the user meant.
+[[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
+                                                                      CliServices& services);
 
 // A path that does not start with "/" is put below `currentFolder`; its "."
 // components and doubled separators are dropped, ".." is kept as written.
 [[nodiscard]] std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder);
 
-// Writes each result, followed by a line feed or by NUL. False when the
-// output could not be written.
+// Writes each result, followed by a line feed (shell-quoted when its name
+// holds a control character, a byte that is no UTF-8 or a single quote) or
+// by NUL (raw bytes). False when the output could not be written.
 [[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
 
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on
@@ -72,15 +85,15 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // zero-byte files only when `zeroByteFilesAsked` (--zero-byte-empty 1 on this
 // command line): otherwise a folder holding them is kept, with a reason that
 // says how to have them deleted. Names each folder not deleted with the
-// reason and ends with a line of counts, all on standard error. Ctrl-C stops
+// reason (shell-quoted as results are) and ends with a line of counts, all on standard error. Ctrl-C stops
 // it once the folder at hand is done; a line then says how many were left as
 // they were. True when every folder was deleted or already gone.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
                       bool zeroByteFilesAsked = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
-// --trash or --delete the results deleted. Returns the
-// exit status (Interrupted after Ctrl-C) (never Usage: the command line was checked before).
+// --trash or --delete the results deleted. Returns the exit status (Interrupted after Ctrl-C); Usage
+// only for a root that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 
 } // namespace vacantix::cli

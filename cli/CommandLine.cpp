@@ -163,6 +163,10 @@ Finds the empty folders below each FOLDER and prints them, one per line.
 A folder counts as empty when nothing but empty folders lies below it (and,
 with --zero-byte-empty 1, the default, files of 0 bytes); a folder that
 could not be read completely is never printed.
+A name holding a line break or another control character, a byte that is no
+UTF-8, or a single quote is printed quoted as a shell reads it back, as
+'it'\''s' or 'photos'$'\n''old' (as ls --quoting-style=shell-escape does);
+with -0 every name is printed as its raw bytes.
 
   -0, --print0              end each folder with NUL instead of a line feed
   -f, --from FILE           scan the folders listed in FILE, one per line
@@ -205,9 +209,10 @@ folder not deleted is named on standard error with the reason, followed by a
 line that counts what happened.
 
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
-missing, an error was reported or a folder was not deleted, 2 for a command-line error, 130 after
-Ctrl-C: during the scan nothing is printed; during --trash or --delete the folder
-at hand is finished and the counts are printed.
+missing, an error was reported or a folder was not deleted, 2 for a command-line error
+or a relative FOLDER while the current folder cannot be determined (nothing is
+scanned then), 130 after Ctrl-C: during the scan nothing is printed; during --trash or --delete
+the folder at hand is finished and the counts are printed.
 )";
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <unistd.h>
 #include <variant>
 #include <vector>
@@ -25,33 +27,34 @@ using namespace vacantix::cli;
 
 namespace {
 
-std::string CurrentFolder()
+// The current folder, or why it cannot be told: a folder that was deleted
+// (or lies outside this process's view of the disk) has no path, and no
+// stand-in may take its place, since relative roots are put below it.
+CurrentFolder FindCurrentFolder()
 {
     std::vector<char> buffer(4096);
     while (!getcwd(buffer.data(), buffer.size())) {
         if (errno != ERANGE)
-            return "/";
+            return {std::nullopt, std::strerror(errno)};
         buffer.resize(buffer.size() * 2);
     }
-    return buffer.data();
+    if (buffer[0] != '/')
+        return {std::nullopt, "it lies outside the visible file system"};
+    return {std::string(buffer.data()), {}};
 }
 
-std::string ReadStandardInput()
+// Reads the next bytes of the list on standard input; Ctrl-C while it
+// waits ends the list without a word.
+std::optional<std::size_t> ReadStandardInput(std::span<char> buffer)
 {
-    std::string text;
-    char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got == 0)
-            return text;
-        if (got < 0) {
-            if (errno == EINTR && !Interrupted())
-                continue;
-            if (errno == EINTR)
-                return text;
+        const ssize_t got = read(STDIN_FILENO, buffer.data(), buffer.size());
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
             throw Failure(OtherError, std::strerror(errno));
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
+        if (Interrupted())
+            return std::nullopt;
     }
 }
 
@@ -90,6 +93,6 @@ int main(int argc, char** argv)
     const QtSettingsStore store;
     GioTrash trash;
     PosixRemover remover;
-    CliServices services{fs, store, prompter, hooks, stdout, CurrentFolder(), ReadStandardInput, &trash, &remover};
+    CliServices services{fs, store, prompter, hooks, stdout, FindCurrentFolder(), ReadStandardInput, &trash, &remover};
     return ToInt(RunCommandLine(line, services));
 }

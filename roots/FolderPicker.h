@@ -12,7 +12,8 @@ inline constexpr std::string_view kAddOneFolderPath = "in Vacantix2021/08/31.For
 
 // "Add One Folder": lets the user pick one folder in the prompter's folder
 // chooser ("Select Folder") and appends it with one trailing "/" to `roots`
-// ("/" for the root folder itself). A cancelled or empty choice adds nothing.
+// ("/" for the root folder itself). A cancelled or empty choice adds nothing;
+// an answer that is no absolute path is refused with a message.
 // The same folder picked twice is added twice. A failure shows the error
 // report with its step, and the command goes on with its next step.
 void AddOneFolder(FolderList& roots, Prompter& prompter);

@@ -16,7 +16,7 @@ namespace {
 // Closes the list file on every path out, also when reading fails.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit ReadOnlyFile(const std::string& path) { reopen(path); }
     ~ReadOnlyFile()
     {
         if (fd_ >= 0)
@@ -25,12 +25,16 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
+    void reopen(const std::string& path) { fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
     [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
     [[nodiscard]] int fd() const { return fd_; }
 
 private:
-    int fd_;
+    int fd_ = -1;
 };
+
+// How much of a list is read at a time.
+constexpr std::size_t kChunkBytes = 64 * 1024;
 
 [[nodiscard]] Failure ReadFailure(int error)
 {
@@ -47,65 +51,159 @@ private:
     return Failure(number, std::strerror(error));
 }
 
-[[nodiscard]] std::string ReadWholeFile(const std::string& path)
-{
-    ReadOnlyFile file(path);
-    if (!file.isOpen())
-        throw ReadFailure(errno);
-    std::string contents;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.fd(), buffer, sizeof buffer);
-        if (got == 0)
-            return contents;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw ReadFailure(errno);
-        }
-        contents.append(buffer, static_cast<std::size_t>(got));
-    }
-}
+constexpr std::string_view kNothingAdded = "; no folders were added from it";
 
-void AddIfListable(FolderList& roots, std::string_view piece, FileSystem& fs)
-{
-    // A blank line would otherwise name the root folder of the disk.
-    if (piece.empty())
-        return;
-    std::string path(piece);
-    if (path.back() != '/')
-        path.push_back('/');
-    if (fs.listNamed(WithoutTrailingSeparator(path)).ok())
-        roots.append(std::move(path));
-}
+// Splits the bytes of a list into paths as they arrive, keeping no more
+// than the piece being read.
+class ListParser {
+public:
+    ListParser(FileSystem& fs, ScanHooks& hooks, ListedFolders kept) : fs_(fs), hooks_(hooks), kept_(kept) {}
+
+    // Takes the next bytes; false once the list was refused.
+    bool feed(std::string_view bytes)
+    {
+        for (const char c : bytes) {
+            if (c == '\0')
+                return refuse("it is not a text file (line " + std::to_string(line_) + " holds a NUL byte)");
+            if (afterCarriageReturn_) {
+                afterCarriageReturn_ = false;
+                if (c == '\n')
+                    continue; // CR LF ends one line
+            }
+            if (lineStarts_) {
+                hooks_.yield();
+                lineStarts_ = false;
+            }
+            if (c == '\r') {
+                finishPiece();
+                afterCarriageReturn_ = true;
+                lineStarts_ = true;
+            } else if (c == '\n') {
+                hooks_.yield();
+                finishPiece();
+            } else {
+                piece_.push_back(c);
+                // A folder path with its trailing separator must be shorter
+                // than the longest path.
+                if (piece_.size() > fs_.maxPathLength())
+                    return refuse("line " + std::to_string(line_) + " is longer than the longest path (" +
+                                  std::to_string(fs_.maxPathLength()) + " bytes)");
+            }
+        }
+        return true;
+    }
+
+    // The list ended.
+    void finish() { finishPiece(); }
+
+    ListReading& reading() { return reading_; }
+
+private:
+    bool refuse(std::string reason)
+    {
+        reading_.paths.clear();
+        reading_.refusal = std::move(reason) + std::string(kNothingAdded);
+        return false;
+    }
+
+    void finishPiece()
+    {
+        std::string_view piece(piece_);
+        constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+        if (line_ == 1 && firstPiece_ && piece.starts_with(byteOrderMark))
+            piece.remove_prefix(byteOrderMark.size());
+        firstPiece_ = false;
+        ++line_;
+        // A blank line would otherwise name the root folder of the disk.
+        if (!piece.empty()) {
+            std::string path(piece);
+            if (path.back() != '/')
+                path.push_back('/');
+            if (kept_ == ListedFolders::All || fs_.listNamed(WithoutTrailingSeparator(path)).ok())
+                reading_.paths.push_back(std::move(path));
+        }
+        piece_.clear();
+    }
+
+    FileSystem& fs_;
+    ScanHooks& hooks_;
+    ListedFolders kept_;
+    ListReading reading_;
+    std::string piece_;
+    std::size_t line_ = 1; // every CR, CR LF or lone LF ends one
+    bool firstPiece_ = true;
+    bool afterCarriageReturn_ = false;
+    bool lineStarts_ = true;
+};
 
 } // namespace
 
-void LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks)
+ListReading ReadList(const ListSource& source, FileSystem& fs, ScanHooks& hooks, ListedFolders kept)
 {
     const WalkScope walk(fs);
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    if (contents.starts_with(byteOrderMark))
-        contents.remove_prefix(byteOrderMark.size());
-
-    // A line ends at CR, CR LF or the end of the text; a lone LF inside a
-    // line separates further pieces of it.
-    while (!contents.empty()) {
-        hooks.yield();
-        const std::size_t cr = contents.find('\r');
-        std::string_view line = contents.substr(0, cr);
-        if (cr == std::string_view::npos)
-            contents = {};
-        else
-            contents.remove_prefix(cr + (contents.substr(cr, 2) == "\r\n" ? 2 : 1));
-
-        for (std::size_t lf = line.find('\n'); lf != std::string_view::npos; lf = line.find('\n')) {
-            hooks.yield();
-            AddIfListable(roots, line.substr(0, lf), fs);
-            line.remove_prefix(lf + 1);
+    ListParser parser(fs, hooks, kept);
+    std::vector<char> buffer(kChunkBytes);
+    try {
+        for (;;) {
+            const std::optional<std::size_t> got = source(buffer);
+            if (!got) {
+                ListReading stopped;
+                stopped.stopped = true;
+                return stopped;
+            }
+            if (*got == 0)
+                break;
+            if (!parser.feed(std::string_view(buffer.data(), *got)))
+                return std::move(parser.reading());
         }
-        AddIfListable(roots, line, fs);
+        parser.finish();
+    } catch (const Failure& failure) {
+        parser.reading().failure = failure;
     }
+    return std::move(parser.reading());
+}
+
+ListReading ReadListFile(const std::string& listFile, FileSystem& fs, ScanHooks& hooks, ListedFolders kept)
+{
+    ReadOnlyFile file(listFile);
+    while (!file.isOpen()) {
+        // A FIFO's open waits for a writer; a stop request must end that
+        // wait without a word.
+        if (errno != EINTR)
+            throw ReadFailure(errno);
+        if (hooks.stopRequested()) {
+            ListReading stopped;
+            stopped.stopped = true;
+            return stopped;
+        }
+        file.reopen(listFile);
+    }
+    const ListSource source = [&](std::span<char> buffer) -> std::optional<std::size_t> {
+        for (;;) {
+            const ssize_t got = ::read(file.fd(), buffer.data(), buffer.size());
+            if (got >= 0)
+                return static_cast<std::size_t>(got);
+            if (errno != EINTR)
+                throw ReadFailure(errno);
+            if (hooks.stopRequested())
+                return std::nullopt;
+        }
+    };
+    return ReadList(source, fs, hooks, kept);
+}
+
+std::string LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks)
+{
+    const ListSource source = [&](std::span<char> buffer) -> std::optional<std::size_t> {
+        const std::size_t taken = std::min(buffer.size(), contents.size());
+        std::copy_n(contents.data(), taken, buffer.data());
+        contents.remove_prefix(taken);
+        return taken;
+    };
+    ListReading reading = ReadList(source, fs, hooks, ListedFolders::Listable);
+    for (std::string& path : reading.paths)
+        roots.append(std::move(path));
+    return reading.refusal.value_or(std::string());
 }
 
 void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs, Prompter& prompter,
@@ -115,7 +213,15 @@ void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs
         prompter.message("File not found");
         return;
     }
-    LoadListText(roots, ReadWholeFile(listFile), fs, hooks);
+    ListReading reading = ReadListFile(listFile, fs, hooks, ListedFolders::Listable);
+    if (reading.refusal) {
+        prompter.message(listFile + ": " + *reading.refusal + ".");
+        return;
+    }
+    for (std::string& path : reading.paths)
+        roots.append(std::move(path));
+    if (reading.failure)
+        throw *reading.failure;
 }
 
 std::string CollapseDoubleBackslashes(std::string_view path)

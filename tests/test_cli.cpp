@@ -6,7 +6,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
+#include "platform/ShellQuote.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
@@ -102,6 +104,104 @@ TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
     EXPECT_EQ(Split(here.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
 }
 
+// What bash makes of `word`, run as the argument of printf.
+std::string ReadBackByBash(const std::string& word)
+{
+    const test::TempTree scratch;
+    const std::string script = scratch.path("script.sh");
+    std::ofstream(script, std::ios::binary) << "printf %s " << word << "\n";
+    std::string out;
+    if (FILE* pipe = popen(("bash " + script).c_str(), "r")) {
+        char buffer[256];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, got);
+        pclose(pipe);
+    }
+    return out;
+}
+
+TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/srv/plain", "/srv/plain"},
+        {"/srv/with space/ünï", "/srv/with space/ünï"},
+        {"/srv/$x`y`\\z", "/srv/$x`y`\\z"},
+        {"/srv/it's", "'/srv/it'\\''s'"},
+        {"/srv/photos\nold", "'/srv/photos'$'\\n''old'"},
+        {"/srv/a\tb\rc", "'/srv/a'$'\\t''b'$'\\r''c'"},
+        {"/srv/\x1b[31m", "'/srv/'$'\\x1B''[31m'"},
+        {"/srv/bad\xFF\xC3", "'/srv/bad'$'\\xFF\\xC3'"},
+        {"/srv/c1\xC2\x85", "'/srv/c1'$'\\xC2\\x85'"},
+        {"/srv/it's\n", "'/srv/it'$'\\'''s'$'\\n'"},
+        {"/srv/\x7F\\", "'/srv/'$'\\x7F''\\'"},
+    };
+    for (const auto& [path, quoted] : cases) {
+        const std::string shown = ShellQuoted(path);
+        EXPECT_EQ(shown, quoted) << path;
+        EXPECT_EQ(shown.find_first_of("\n\r"), std::string::npos) << path;
+        // An unquoted line is the name itself; the shell needs it quoted.
+        const std::string word = shown.find('\'') == std::string::npos ? "'" + shown + "'" : shown;
+        EXPECT_EQ(ReadBackByBash(word), path) << shown;
+    }
+}
+
+TEST(CliResults, ANameWithALineBreakIsPrintedQuotedAndRawWithPrint0)
+{
+    const test::TempTree tree("photos/f.txt");
+    const std::string odd = tree.path("photos\nold");
+    fs::create_directory(odd);
+
+    const CliOutcome lines = RunCli({tree.root()});
+    EXPECT_EQ(lines.status, 0) << lines.err;
+    EXPECT_EQ(lines.out, "'" + tree.path("photos") + "'$'\\n''old'\n");
+    EXPECT_EQ(ReadBackByBash(Split(lines.out, '\n').at(0)), odd);
+
+    const CliOutcome raw = RunCli({"-0", tree.root()});
+    EXPECT_EQ(raw.out, odd + std::string(1, '\0'));
+
+    EXPECT_NE(RunCli({"--help"}).out.find("$'\\n'"), std::string::npos);
+}
+
+TEST(CliRoots, ARelativeRootIsRefusedWhileTheCurrentFolderIsDeleted)
+{
+    // The run starts in a folder that no longer exists, as after
+    // "cd D/E; rm -r ../E": no folder may stand in for it.
+    const test::TempTree tree("D/E/\nD/empty/\nD/list.txt");
+    const std::string list = tree.path("D/list.txt");
+    std::ofstream(list, std::ios::binary) << "..\n";
+    const fs::path before = fs::current_path();
+    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
+    fs::remove(tree.path("D/E"));
+    struct Cases {
+        std::vector<std::string> args;
+        std::string input;
+    };
+    const std::vector<Cases> cases{{{".."}, {}},
+                                   {{"."}, {}},
+                                   {{"-f", "-"}, "..\n"},
+                                   {{"-f", list}, {}},
+                                   {{tree.path("D"), "sub"}, {}}};
+    std::vector<CliOutcome> runs;
+    for (const Cases& c : cases)
+        runs.push_back(RunCli(c.args, c.input));
+    fs::current_path(before);
+
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].status, 2) << i << ": " << runs[i].err;
+        EXPECT_EQ(runs[i].out, "") << i;
+        EXPECT_NE(runs[i].err.find("the current folder cannot be determined"), std::string::npos) << runs[i].err;
+    }
+    // Absolute roots need no current folder.
+    ASSERT_EQ(chdir(tree.root().c_str()), 0);
+    fs::create_directory(tree.path("D/E"));
+    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
+    fs::remove(tree.path("D/E"));
+    const CliOutcome absolute = RunCli({tree.path("D")});
+    fs::current_path(before);
+    EXPECT_EQ(absolute.status, 0) << absolute.err;
+    EXPECT_EQ(absolute.out, tree.path("D/empty") + "\n");
+}
+
 TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
 {
     const test::TempTree tree("r1/e/\nr2/e/\nr3/e/\nlists/");
@@ -137,6 +237,57 @@ TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
     const CliOutcome nothing = RunCli({"-f", "-"}, tree.path("gone") + "\n");
     EXPECT_EQ(nothing.status, 1);
     EXPECT_EQ(nothing.err, "vacantix-cli: No folders added.\n");
+}
+
+TEST(CliRoots, AListThatIsNoTextIsRefusedAndTheOtherRootsStillScanned)
+{
+    const test::TempTree tree("e/\nlists/");
+    const std::string longLine = tree.path("lists/long.txt");
+    std::ofstream(longLine, std::ios::binary) << tree.path("e") << "\n" << std::string(10 << 20, 'a') << "\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        // Read until memory ran out once.
+        {{"-f", "/dev/zero", tree.root()}, {},
+         "/dev/zero: it is not a text file (line 1 holds a NUL byte); no folders were added from it"},
+        {{"-f", "-", tree.root()}, tree.path("e") + std::string("\0", 1),
+         "standard input: it is not a text file (line 1 holds a NUL byte); no folders were added from it"},
+        {{"-f", longLine, tree.root()}, {},
+         longLine + ": line 2 is longer than the longest path (4096 bytes); no folders were added from it"},
+    };
+    for (const Case& c : cases) {
+        const CliOutcome run = RunCli(c.args, c.input);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "vacantix-cli: " + c.error + "\n");
+        EXPECT_EQ(run.out, tree.path("e") + "\n");
+    }
+}
+
+TEST(CliInterrupt, CtrlCWhileAFifoListWaitsForItsWriterPrintsNothing)
+{
+    const test::TempTree tree("e/\nlist!");
+    CliProcess process({"-f", tree.path("list"), tree.root()});
+    ASSERT_TRUE(process.waitUntilCatching(SIGINT));
+    // Ctrl-C must come while the program waits in the FIFO's open.
+    const std::string wchan = "/proc/" + std::to_string(process.pid()) + "/wchan";
+    bool waiting = false;
+    for (int attempt = 0; attempt < 500 && !waiting; ++attempt) {
+        std::ifstream file(wchan);
+        std::string where;
+        std::getline(file, where);
+        waiting = where == "wait_for_partner";
+        if (!waiting)
+            usleep(10000);
+    }
+    ASSERT_TRUE(waiting) << "the program never waited for the FIFO's writer";
+    kill(process.pid(), SIGINT);
+    const CliOutcome run = process.finish();
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
 }
 
 TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
@@ -253,8 +404,12 @@ TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
     EXPECT_NE(run.err.find(tree.path("odd?[31mname")), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("\x1b[31m"), std::string::npos) << run.err;
     EXPECT_TRUE(run.err.ends_with("\r\x1b[K")) << run.err;
-    EXPECT_EQ(Sorted(Split(run.out, '\n')), Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
-                                                          "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}));
+    // The results name it quoted, as a shell reads it back.
+    std::vector<std::string> quoted;
+    for (const std::string& path : Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
+                                                "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}))
+        quoted.push_back(ShellQuoted(path));
+    EXPECT_EQ(Sorted(Split(run.out, '\n')), quoted);
 }
 
 TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)

@@ -125,6 +125,66 @@ TEST_F(ListFileTest, AMissingListFileIsReportedAndAnUnreadableOneFails)
     EXPECT_EQ(prompter.messages().size(), 1u);
 }
 
+TEST_F(ListFileTest, AListWithANulByteOrAnOverlongLineIsRefusedWholeWithOneMessage)
+{
+    const std::string a = at("alpha") + "\n";
+    const std::string d = at("delta");
+    const std::string longest(disk.maxPathLength(), 'x');
+    struct Case {
+        std::string contents;
+        std::string reason; // empty: the list is taken
+    };
+    const std::vector<Case> cases{
+        {a + d + "\n" + std::string("x\0y", 3), "it is not a text file (line 3 holds a NUL byte)"},
+        {std::string("\0", 1) + a, "it is not a text file (line 1 holds a NUL byte)"},
+        // Random bytes once named "/" and "." and scanned the whole disk.
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "it is not a text file (line 3 holds a NUL byte)"},
+        {a + "\r\n" + longest + "y\r\n" + d, "line 3 is longer than the longest path (4096 bytes)"},
+        {std::string(10 << 20, '/'), "line 1 is longer than the longest path (4096 bytes)"},
+        {a + longest + "\n" + d, ""}, // long, but still a path: just not found
+    };
+    for (const Case& c : cases) {
+        prompter.forget();
+        MemoryFolderList roots;
+        const std::string list = writeList(c.contents);
+        LoadListFile(roots, list, disk, prompter, hooks);
+        if (c.reason.empty()) {
+            EXPECT_EQ(roots.entries(), (std::vector<std::string>{at("alpha") + "/", d + "/"}));
+            EXPECT_TRUE(prompter.messages().empty()) << prompter.messages().front();
+        } else {
+            EXPECT_TRUE(roots.entries().empty()) << c.reason;
+            EXPECT_EQ(prompter.messages(),
+                      std::vector<std::string>{list + ": " + c.reason + "; no folders were added from it."});
+        }
+    }
+
+    // A list without end is refused at its first chunk.
+    MemoryFolderList roots;
+    prompter.forget();
+    LoadListFile(roots, "/dev/zero", disk, prompter, hooks);
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"/dev/zero: it is not a text file (line 1 holds a NUL "
+                                                            "byte); no folders were added from it."});
+}
+
+TEST_F(ListFileTest, LineEndsSplitBetweenReadsCountOnce)
+{
+    const std::string a = at("alpha");
+    const std::string d = at("delta");
+    const std::string contents = "\xEF\xBB\xBF" + a + "\r\n\r\n" + d + "\r" + a + "\n" + d + "\r\n";
+    // One byte per read puts every CR LF across two reads.
+    std::size_t next = 0;
+    const ListSource byteByByte = [&](std::span<char> buffer) -> std::optional<std::size_t> {
+        if (next == contents.size())
+            return 0;
+        buffer[0] = contents[next++];
+        return 1;
+    };
+    const ListReading reading = ReadList(byteByByte, disk, hooks, ListedFolders::Listable);
+    EXPECT_EQ(reading.paths, load(contents));
+    EXPECT_EQ(reading.paths, (std::vector<std::string>{a + "/", d + "/", a + "/", d + "/"}));
+    EXPECT_FALSE(reading.refusal);
+}
+
 TEST(CollapseDoubleBackslashes, DoubledSeparatorsBecomeOneFromTheLeft)
 {
     EXPECT_EQ(CollapseDoubleBackslashes("/home/ann//lists/a.txt"), "/home/ann/lists/a.txt");

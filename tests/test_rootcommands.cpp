@@ -54,6 +54,12 @@ TEST(AddOneFolder, CancelOrAnEmptyAnswerAddsNothing)
     EXPECT_THAT(roots.entries(), ElementsAre("/kept/"));
     EXPECT_THAT(prompter.texts(Kind::ChooseFolder), ElementsAre("Select Folder", "Select Folder"));
     EXPECT_EQ(prompter.shown().size(), 2u);
+
+    // A relative answer would be taken against some other current folder.
+    prompter.answerChooseFolder("data");
+    AddOneFolder(roots, prompter);
+    EXPECT_THAT(roots.entries(), ElementsAre("/kept/"));
+    EXPECT_THAT(prompter.messages(), ElementsAre("data/ is no absolute path; the folder was not added."));
 }
 
 // A folder list whose appends fail, as a list that refuses more entries would.

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ShellQuote.h"
+
+#include "platform/Utf8.h"
+
+namespace vacantix {
+
+namespace {
+
+// The length of the printable UTF-8 character at `at`, or 0 for a control
+// character (C0, DEL, C1), an overlong or surrogate form, or a byte that
+// starts no character.
+std::size_t PrintableLength(std::string_view text, std::size_t at)
+{
+    const std::size_t length = Utf8SequenceLength(text, at);
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    if (length == 0)
+        return 0;
+    if (length == 1)
+        return byte(0) < 0x20 || byte(0) == 0x7F ? 0 : 1;
+    const unsigned lead = byte(0);
+    const unsigned second = byte(1);
+    const bool bad = (lead == 0xC2 && second < 0xA0) || // C1 controls
+                     (lead == 0xE0 && second < 0xA0) || // overlong
+                     (lead == 0xED && second >= 0xA0) || // surrogates
+                     (lead == 0xF0 && second < 0x90) || // overlong
+                     (lead == 0xF4 && second >= 0x90); // beyond U+10FFFF
+    return bad ? 0 : length;
+}
+
+void AppendEscaped(std::string& out, unsigned char byte)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    switch (byte) {
+    case '\n': out += "\\n"; return;
+    case '\t': out += "\\t"; return;
+    case '\r': out += "\\r"; return;
+    case '\'': out += "\\'"; return;
+    case '\\': out += "\\\\"; return;
+    default: break;
+    }
+    if (byte >= 0x20 && byte < 0x7F) {
+        out.push_back(static_cast<char>(byte));
+        return;
+    }
+    out += "\\x";
+    out.push_back(hex[byte >> 4]);
+    out.push_back(hex[byte & 0xF]);
+}
+
+} // namespace
+
+std::string ShellQuoted(std::string_view path)
+{
+    bool hasQuote = false;
+    bool hasUnprintable = false;
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t length = PrintableLength(path, i);
+        if (length == 0) {
+            hasUnprintable = true;
+            break;
+        }
+        hasQuote = hasQuote || path[i] == '\'';
+        i += length;
+    }
+    if (!hasQuote && !hasUnprintable)
+        return std::string(path);
+
+    std::string out;
+    if (!hasUnprintable) {
+        out = "'";
+        for (const char c : path)
+            out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return out + "'";
+    }
+
+    // Printable runs go in '...', everything else (a single quote too) in
+    // $'...'; the shell joins the pieces into one word.
+    enum class Piece { None, Plain, Escaped } open = Piece::None;
+    auto enter = [&](Piece piece) {
+        if (open == piece)
+            return;
+        if (open != Piece::None)
+            out += "'";
+        out += piece == Piece::Plain ? "'" : "$'";
+        open = piece;
+    };
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t length = PrintableLength(path, i);
+        if (length == 0 || path[i] == '\'') {
+            enter(Piece::Escaped);
+            AppendEscaped(out, static_cast<unsigned char>(path[i]));
+            ++i;
+        } else {
+            enter(Piece::Plain);
+            out.append(path.substr(i, length));
+            i += length;
+        }
+    }
+    out += "'";
+    return out;
+}
+
+} // namespace vacantix
