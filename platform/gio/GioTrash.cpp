@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +38,10 @@ constexpr std::string_view kRecordSuffix = ".trashinfo";
 // An overlong name is kept in the trash under its first bytes, leaving room
 // for a ".N" and the record's suffix within the file system's name limit.
 constexpr std::size_t kShortNameBytes = 200;
+// The longest name GIO records whole: it writes NAME.trashinfo through a
+// temporary NAME.trashinfo.XXXXXX, and with a longer name says yes over an
+// empty record.
+constexpr std::size_t kLongestGioName = 255 - kRecordSuffix.size() - 7;
 // Bounds every search for a free or a used trash name.
 constexpr int kMaxTrashNames = 100000;
 
@@ -316,9 +321,11 @@ std::string shortened(const std::string& name)
     return name.substr(0, cut == 0 ? std::min(name.size(), kShortNameBytes) : cut);
 }
 
-// Moves an entry whose name GIO cannot record into the trash GIO prepared
-// for it (GIO fails only after making that trash), under a shortened name.
-FsResult<Done> moveOverlong(const std::string& path, const Identity& id)
+// Moves an entry whose name GIO cannot record into the trash GIO would
+// choose for it, under a shortened name: the record is written whole before
+// the entry moves. Nullopt when that trash does not exist yet (GIO makes it,
+// and fails with a long name only after making it).
+std::optional<FsResult<Done>> moveOverlong(const std::string& path, const Identity& id)
 {
     const std::vector<TrashPlace> places = trashesFor(path, id.device);
     const auto usable = std::find_if(places.begin(), places.end(), [](const TrashPlace& place) {
@@ -330,7 +337,7 @@ FsResult<Done> moveOverlong(const std::string& path, const Identity& id)
         return lstat(place.folder.c_str(), &own) == 0 && S_ISDIR(own.st_mode) && own.st_uid == geteuid();
     });
     if (usable == places.end())
-        return FsFailure{FsError::Other, "its file system has no trash for it"};
+        return std::nullopt;
     for (const char* sub : {"/info", "/files"})
         if (mkdir((usable->folder + sub).c_str(), 0700) != 0 && errno != EEXIST)
             return failureOf(errno, "the trash cannot be made");
@@ -404,6 +411,11 @@ FsResult<Done> GioTrash::moveToTrash(const std::string& path)
     if (!g_path_is_absolute(g_get_user_data_dir()))
         return FsFailure{FsError::Other, "the user's trash has no fixed place (HOME or XDG_DATA_HOME is a relative path)"};
 
+    if (nameOf(place).size() > kLongestGioName) {
+        if (std::optional<FsResult<Done>> moved = moveOverlong(place, id))
+            return std::move(*moved);
+    }
+
     GError* error = nullptr;
     GFile* file = g_file_new_for_path(place.c_str());
     const bool sent = g_file_trash(file, nullptr, &error) != FALSE;
@@ -411,8 +423,10 @@ FsResult<Done> GioTrash::moveToTrash(const std::string& path)
     if (sent)
         return checkSent(place, id);
     const std::unique_ptr<GError, decltype(&g_error_free)> failed(error, &g_error_free);
-    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_FILENAME_TOO_LONG) && identityOf(place) == id)
-        return moveOverlong(place, id);
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_FILENAME_TOO_LONG) && identityOf(place) == id) {
+        if (std::optional<FsResult<Done>> moved = moveOverlong(place, id))
+            return std::move(*moved);
+    }
     return FsFailure{kindOf(*error), reasonOf(*error, place)};
 }
 
