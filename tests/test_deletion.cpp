@@ -309,6 +309,7 @@ TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
         bool removed;
         std::string bytesAfter; // the content of the file left in place
     };
+    std::ofstream writer; // closed again after its case
     const std::vector<Case> cases{
         {"untouched", [](const fs::path&) {}, true, ""},
         {"written", [](const fs::path& file) { std::ofstream(file, std::ios::app) << "late"; }, false, "late"},
@@ -319,6 +320,10 @@ TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
          },
          false, ""},
         {"vanished", [](const fs::path& file) { fs::remove(file); }, false, ""},
+        // A program that holds the file open could write to it at any time.
+        {"held open",
+         [&writer](const fs::path& file) { writer.open(file, std::ios::app); },
+         false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -342,6 +347,7 @@ TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
         EXPECT_EQ(left, (std::vector<std::string>{"__init__.py"}));
         std::ifstream in(file, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.bytesAfter);
+        writer.close();
     }
 }
 

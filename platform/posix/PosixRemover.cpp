@@ -2,14 +2,16 @@
 // Direct removal. A zero-byte file is removed in four moves, so that a file
 // that receives bytes (or is replaced) after it was looked at is not lost:
 // it is renamed into a fresh holding folder beside it, where no other program
-// opens it by its old path any more; it is opened there and checked through
-// the descriptor; it is unlinked only when it is still the file first looked
-// at and still holds 0 bytes; otherwise it is renamed back, never over a file
-// that took its name meanwhile.
+// opens it by its old path any more; it is opened there and, where the file
+// system grants leases, leased, which proves that no other program holds it
+// open; it is checked through the descriptor; it is unlinked only when it is
+// still the file first looked at and still holds 0 bytes; otherwise it is
+// renamed back, never over a file that took its name meanwhile.
 #include "platform/posix/PosixRemover.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/random.h>
@@ -88,6 +90,24 @@ std::string MakeHoldingFolder(int folder)
     return {};
 }
 
+// Takes a write lease on `file`, which the kernel grants only while no other
+// descriptor anywhere is open on it, and holds it until `file` is closed:
+// opening it anew then waits for the lease. False when another descriptor is
+// open (a program that opened the file before it was moved could still
+// write to it). Where leases cannot be had (another owner without the
+// right, a file system without leases), true: the checks through the
+// descriptor are then all there is.
+bool LeaseAlone(int file)
+{
+    // A broken lease is signalled; SIGURG is ignored unless handled, so it
+    // cannot end the program as the default SIGIO would.
+    if (::fcntl(file, F_SETSIG, SIGURG) != 0)
+        return true;
+    if (::fcntl(file, F_SETLEASE, F_WRLCK) == 0)
+        return true;
+    return errno != EAGAIN;
+}
+
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -134,12 +154,14 @@ FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
     struct stat moved {};
     bool unchanged = ::fstatat(held.get(), name.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
                      S_ISREG(moved.st_mode) && SameFile(moved, first);
+    bool inUse = false;
     int unlinkError = 0;
     if (unchanged) {
         const Descriptor file(
             ::openat(held.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        inUse = file && !LeaseAlone(file.get());
         struct stat opened {};
-        unchanged = file && ::fstat(file.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
+        unchanged = !inUse && file && ::fstat(file.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
                     SameFile(opened, first) && opened.st_size == 0;
         if (unchanged && ::unlinkat(held.get(), name.c_str(), 0) == 0) {
             ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
@@ -156,6 +178,8 @@ FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
                                              "', since another file now has its name"};
     }
     ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
+    if (inUse)
+        return FsFailure{FsError::Other, "the file is open in another program, so it stays"};
     if (unlinkError != 0)
         return failureOf(unlinkError);
     return FsFailure{FsError::Other, "the file changed while it was being removed, so it stays"};
