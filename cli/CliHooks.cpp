@@ -24,6 +24,13 @@ void CliHooks::folderExamined(std::string_view path)
     showProgress(path);
 }
 
+void CliHooks::folderUnreadable(std::string_view path, std::string_view)
+{
+    constexpr std::size_t kNamed = 3;
+    if (unreadable_.emplace(path).second && firstUnreadable_.size() < kNamed)
+        firstUnreadable_.emplace_back(path);
+}
+
 void CliHooks::showProgress(std::string_view where)
 {
     if (!console_.progressDue())

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "cli/Console.h"
 #include "platform/ScanHooks.h"
@@ -23,6 +25,16 @@ public:
     [[nodiscard]] bool stopRequested() override { return interrupted_(); }
     void setStatusText(std::string_view text) override;
     void folderExamined(std::string_view path) override;
+    void folderUnreadable(std::string_view path, std::string_view reason) override;
+    void rootInSystemTree(std::string_view path) override { systemRoots_.emplace_back(path); }
+
+    // The folders the search could not list, each counted once, and the
+    // first few of them in the order met.
+    [[nodiscard]] std::size_t unreadableCount() const { return unreadable_.size(); }
+    [[nodiscard]] const std::vector<std::string>& firstUnreadable() const { return firstUnreadable_; }
+
+    // The roots skipped as lying in a system tree, in order.
+    [[nodiscard]] const std::vector<std::string>& systemRoots() const { return systemRoots_; }
 
 private:
     void showProgress(std::string_view where);
@@ -31,6 +43,9 @@ private:
     std::function<bool()> interrupted_;
     std::function<void()> quit_;
     std::uint64_t examined_ = 0;
+    std::unordered_set<std::string> unreadable_;
+    std::vector<std::string> firstUnreadable_;
+    std::vector<std::string> systemRoots_;
 };
 
 } // namespace vacantix::cli

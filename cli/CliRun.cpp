@@ -39,9 +39,9 @@ void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices
     try {
         ListReading reading;
         if (listFile == "-") {
-            reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::Listable);
+            reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::All);
         } else if (services.fs.fileExists(listFile)) {
-            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::Listable);
+            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::All);
         } else {
             services.prompter.message("File not found");
         }
@@ -55,6 +55,24 @@ void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices
         services.prompter.message(failure.description());
     }
     services.prompter.setSubject({});
+}
+
+// The closing line about the folders the search could not list, as find
+// ends with its own complaints: how many, and the first few.
+void ReportUnreadable(const CliHooks& hooks, CliPrompter& prompter)
+{
+    const std::size_t count = hooks.unreadableCount();
+    if (count == 0)
+        return;
+    std::string line = std::to_string(count) +
+                       (count == 1 ? " folder could not be read; no folder above it is listed: "
+                                   : " folders could not be read; no folder above them is listed: ");
+    const std::vector<std::string>& named = hooks.firstUnreadable();
+    for (std::size_t i = 0; i < named.size(); ++i)
+        line += (i == 0 ? "" : ", ") + ShellQuoted(named[i]);
+    if (count > named.size())
+        line += ", ...";
+    prompter.message(line);
 }
 
 } // namespace
@@ -230,6 +248,10 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     const ScanSummary summary = RunScan(env, trap);
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
+    for (const std::string& root : services.hooks.systemRoots())
+        services.prompter.message(ShellQuoted(root) +
+                                  " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
+                                  "to search it");
 
     if (!PrintResults(results, services.out, line.print0)) {
         services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
@@ -244,6 +266,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
             return ExitStatus::Interrupted;
     }
 
+    ReportUnreadable(services.hooks, services.prompter);
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)
         return ExitStatus::Failure;
     return ExitStatus::Success;

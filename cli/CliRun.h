@@ -64,7 +64,8 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // The roots of the run in order: the folders of each list file, then the
 // folder arguments, each ending in "/" and made absolute against
 // `services.currentFolder`. A missing or unreadable list file is reported
-// through the prompter and adds nothing. A relative root while the current
+// through the prompter and adds nothing. Every path of a list is kept, so
+// the scan names the ones that do not exist as it names missing arguments. A relative root while the current
 // folder cannot be told gives the reason instead of any roots: no other
 // folder may stand in for the one the user meant.
 [[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
@@ -85,14 +86,17 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // zero-byte files only when `zeroByteFilesAsked` (--zero-byte-empty 1 on this
 // command line): otherwise a folder holding them is kept, with a reason that
 // says how to have them deleted. Names each folder not deleted with the
-// reason (shell-quoted as results are) and ends with a line of counts, all on standard error. Ctrl-C stops
-// it once the folder at hand is done; a line then says how many were left as
-// they were. True when every folder was deleted or already gone.
+// reason (shell-quoted as results are) and ends with a line of counts, all on
+// standard error. Ctrl-C stops it once the folder at hand is done; a line then
+// says how many were left as they were. True when every folder was deleted or already gone.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
                       bool zeroByteFilesAsked = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
-// --trash or --delete the results deleted. Returns the exit status (Interrupted after Ctrl-C); Usage
+// --trash or --delete the results deleted. A root skipped as a system
+// folder is named with the option that skips it, and the run ends with a
+// line on the folders that could not be read (both exit 1). Returns the exit
+// status (Interrupted after Ctrl-C); Usage
 // only for a root that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 

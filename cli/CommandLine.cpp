@@ -209,7 +209,9 @@ folder not deleted is named on standard error with the reason, followed by a
 line that counts what happened.
 
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
-missing, an error was reported or a folder was not deleted, 2 for a command-line error
+missing, a folder could not be read (a closing line counts them), a FOLDER lay
+in a system folder while --skip-system is 1, an error was reported or a folder
+was not deleted, 2 for a command-line error
 or a relative FOLDER while the current folder cannot be determined (nothing is
 scanned then), 130 after Ctrl-C: during the scan nothing is printed; during --trash or --delete
 the folder at hand is finished and the counts are printed.

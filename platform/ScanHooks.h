@@ -21,6 +21,15 @@ public:
 
     // Counts one folder examined, for progress displays.
     virtual void folderExamined(std::string_view) {}
+
+    // A folder the search could not list (wholly or in part), with the
+    // platform's reason: its tree counts as holding content, so no folder
+    // above it is reported. The window says nothing of it.
+    virtual void folderUnreadable(std::string_view /*path*/, std::string_view /*reason*/) {}
+
+    // A root that lies in a system tree while those are skipped: nothing
+    // below it is reported.
+    virtual void rootInSystemTree(std::string_view) {}
 };
 
 } // namespace vacantix

@@ -107,9 +107,21 @@ private:
 
     FsResult<Listing>& listingOf(Child& child, bool named = false)
     {
-        if (!child.listing)
+        if (!child.listing) {
             child.listing.emplace(named ? fs_.listNamed(path_) : fs_.list(path_));
+            noteUnreadable(*child.listing);
+        }
         return *child.listing;
+    }
+
+    // Tells the hooks when the folder at `path_` could not be listed.
+    void noteUnreadable(const FsResult<Listing>& listing)
+    {
+        if (!listing.ok())
+            hooks_.folderUnreadable(path_, listing.failure().detail);
+        else if (const auto& failure = listing.value().subfoldersFailure ? listing.value().subfoldersFailure
+                                                                         : listing.value().filesFailure)
+            hooks_.folderUnreadable(path_, failure->detail);
     }
 
     void visitNext(Frame& frame);
@@ -133,6 +145,14 @@ private:
 void Searcher::run(const std::string& folder)
 {
     path_ = folder;
+    // Every folder below such a root is skipped, so the run would find
+    // nothing without saying why.
+    try {
+        if (settings_.check2() != 0 && IsInSystemFolder(fs_, path_))
+            hooks_.rootInSystemTree(path_);
+    } catch (const std::exception&) {
+        // An option that cannot be read is the judging's to deal with.
+    }
     Child root;
     enter(root, BaseName(folder), true);
     while (!stack_.empty()) {

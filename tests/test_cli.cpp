@@ -13,6 +13,7 @@
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/TempTree.h"
+#include "support/Unprivileged.h"
 
 using namespace vacantix;
 using vacantix::test::CliOutcome;
@@ -209,8 +210,10 @@ TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
     std::ofstream(list, std::ios::binary) << tree.path("r2") << "\r\n\r\n" << tree.path("gone") << "\r\n";
 
     const CliOutcome run = RunCli({tree.path("r3"), "-f", list, "--from=-", "-f" + list}, tree.path("r1") + "\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    // A listed folder that does not exist is named as a missing argument is.
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string missing = "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n";
+    EXPECT_EQ(run.err, missing + missing);
     EXPECT_EQ(Split(run.out, '\n'),
               (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r2/e"), tree.path("r3/e")}));
 }
@@ -233,10 +236,14 @@ TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_TRUE(unreadable.err.starts_with("vacantix-cli: " + tree.path("here") + ": ")) << unreadable.err;
 
-    // A list that names no existing folder leaves nothing to scan.
+    // A list that names no existing folder says which, as arguments do;
+    // a list with no folder at all leaves nothing to scan.
     const CliOutcome nothing = RunCli({"-f", "-"}, tree.path("gone") + "\n");
     EXPECT_EQ(nothing.status, 1);
-    EXPECT_EQ(nothing.err, "vacantix-cli: No folders added.\n");
+    EXPECT_EQ(nothing.err, "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n");
+    const CliOutcome empty = RunCli({"-f", "-"}, "\n");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err, "vacantix-cli: No folders added.\n");
 }
 
 TEST(CliRoots, AListThatIsNoTextIsRefusedAndTheOtherRootsStillScanned)
@@ -288,6 +295,57 @@ TEST(CliInterrupt, CtrlCWhileAFifoListWaitsForItsWriterPrintsNothing)
     EXPECT_EQ(run.status, 130);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "");
+}
+
+TEST(CliRoots, NothingIsSkippedWithoutAWord)
+{
+    // A chain of folders deeper than the longest path: the first folder
+    // past the limit cannot be listed, so nothing above it may be listed.
+    const test::TempTree deep("e/\nchain/");
+    ASSERT_GT(deep.makeChain("chain", std::string(200, 'n'), 30), 25);
+    const CliOutcome tooLong = RunCli({deep.root()});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_EQ(tooLong.out, deep.path("e") + "\n");
+    const std::string countLine = "vacantix-cli: 1 folder could not be read; no folder above it is listed: ";
+    EXPECT_TRUE(tooLong.err.starts_with(countLine + deep.path("chain/" + std::string(200, 'n'))))
+        << tooLong.err;
+    EXPECT_EQ(std::count(tooLong.err.begin(), tooLong.err.end(), '\n'), 1) << tooLong.err;
+
+    // A root inside a system tree (/dev holds /dev/shm) finds nothing while
+    // those are skipped; the line names the option that skips it.
+    const test::TempTree system("e/", test::TempTree::Place::Memory);
+    if (system.root().starts_with("/dev/")) {
+        const CliOutcome skipped = RunCli({"--skip-system", "1", system.root()});
+        EXPECT_EQ(skipped.status, 1);
+        EXPECT_EQ(skipped.out, "");
+        EXPECT_EQ(skipped.err, "vacantix-cli: " + system.root() +
+                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
+                                   "to search it\n");
+        const CliOutcome searched = RunCli({"--skip-system", "0", system.root()});
+        EXPECT_EQ(searched.status, 0) << searched.err;
+        EXPECT_EQ(searched.out, system.path("e") + "\n");
+    }
+
+    // Folders nobody may read, the root among them, are counted and named.
+    const test::TempTree tree("open/e/\nopen/locked/x/\nlocked/");
+    fs::permissions(tree.root(), fs::perms(0755));
+    fs::permissions(tree.path("open"), fs::perms(0755));
+    fs::permissions(tree.path("open/locked"), fs::perms(0311));
+    fs::permissions(tree.path("locked"), fs::perms::none);
+    const int failed = test::RunUnprivileged([&] {
+        const CliOutcome one = RunCli({tree.path("open")});
+        if (one.status != 1 || one.out != tree.path("open/e") + "\n")
+            return 1;
+        if (one.err != "vacantix-cli: 1 folder could not be read; no folder above it is listed: " +
+                           tree.path("open/locked") + "\n")
+            return 2;
+        const CliOutcome two = RunCli({tree.path("locked"), tree.path("open")});
+        if (two.status != 1 || two.err != "vacantix-cli: 2 folders could not be read; no folder above them is "
+                                          "listed: " + tree.path("locked") + ", " + tree.path("open/locked") + "\n")
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
 }
 
 TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
