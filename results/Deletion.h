@@ -115,10 +115,12 @@ struct DeletionSummary {
 // step failed ends as Failed. Shows no box of its own.
 //
 // The entries to act on are the ones checked when it starts: check marks
-// changed while it runs do not change them. Between two folders it shows
-// SendingText through `progress` and lets it yield, at least every 50 ms;
-// once `progress` asks to stop, it ends before the next folder (the summary
-// says `stopped`), so a folder is never left half-done. It ends with an empty
+// changed while it runs do not change them. Before each folder it shows
+// SendingText through `progress`, and lets it yield before the first one and
+// whenever 50 ms have passed since the last turn (inside one folder, only the
+// fresh look can yield, through the hooks its caller binds to
+// `holdsContent`). Once `progress` asks to stop, it ends before the next
+// folder (the summary says `stopped`), so no folder is left half-done. It ends with an empty
 // status text: the list's own header again. The list must not change
 // otherwise while it runs (the window disables the commands that change it):
 // entries are removed by the positions they had at the start, and only when
