@@ -110,6 +110,13 @@ std::optional<std::string> RunSettingsStore::get(std::string_view key) const
     return stored_.get(key);
 }
 
+std::shared_ptr<const std::string> RunSettingsStore::getShared(std::string_view key) const
+{
+    if (auto written = written_.getShared(key))
+        return written;
+    return stored_.getShared(key);
+}
+
 void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options)
 {
     if (line.check1)

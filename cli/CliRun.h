@@ -47,6 +47,7 @@ public:
     explicit RunSettingsStore(const SettingsStore& stored) : stored_(stored) {}
     std::optional<std::string> get(std::string_view key) const override;
     void set(std::string_view key, std::string_view value) override { written_.set(key, value); }
+    std::shared_ptr<const std::string> getShared(std::string_view key) const override;
 
 private:
     const SettingsStore& stored_;

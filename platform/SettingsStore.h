@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,17 @@ public:
 
     // Creates or overwrites the key; the value is durable when this returns.
     virtual void set(std::string_view key, std::string_view value) = 0;
+
+    // The stored text as a shared object that never changes, or null when the
+    // key has never been written. A store may hand out the same object again
+    // for as long as the value stays the same, so that a reader keeping
+    // something derived from a long value can tell it is still current by the
+    // pointer alone; a different object may still hold the same text.
+    virtual std::shared_ptr<const std::string> getShared(std::string_view key) const
+    {
+        auto value = get(key);
+        return value ? std::make_shared<const std::string>(std::move(*value)) : nullptr;
+    }
 };
 
 // A store that lives in memory only: for tests and for one-off runs.
@@ -29,16 +41,22 @@ public:
         const auto it = values_.find(key);
         if (it == values_.end())
             return std::nullopt;
-        return it->second;
+        return *it->second;
     }
 
     void set(std::string_view key, std::string_view value) override
     {
-        values_.insert_or_assign(std::string(key), std::string(value));
+        values_.insert_or_assign(std::string(key), std::make_shared<const std::string>(value));
+    }
+
+    std::shared_ptr<const std::string> getShared(std::string_view key) const override
+    {
+        const auto it = values_.find(key);
+        return it == values_.end() ? nullptr : it->second;
     }
 
 private:
-    std::map<std::string, std::string, std::less<>> values_;
+    std::map<std::string, std::shared_ptr<const std::string>, std::less<>> values_;
 };
 
 // Reads from a base store but answers some keys from fixed values instead;
@@ -49,22 +67,28 @@ public:
 
     void override(std::string_view key, std::string_view value)
     {
-        overrides_.insert_or_assign(std::string(key), std::string(value));
+        overrides_.insert_or_assign(std::string(key), std::make_shared<const std::string>(value));
     }
 
     std::optional<std::string> get(std::string_view key) const override
     {
         const auto it = overrides_.find(key);
         if (it != overrides_.end())
-            return it->second;
+            return *it->second;
         return base_.get(key);
     }
 
     void set(std::string_view key, std::string_view value) override { base_.set(key, value); }
 
+    std::shared_ptr<const std::string> getShared(std::string_view key) const override
+    {
+        const auto it = overrides_.find(key);
+        return it != overrides_.end() ? it->second : base_.getShared(key);
+    }
+
 private:
     SettingsStore& base_;
-    std::map<std::string, std::string, std::less<>> overrides_;
+    std::map<std::string, std::shared_ptr<const std::string>, std::less<>> overrides_;
 };
 
 } // namespace vacantix

@@ -7,11 +7,8 @@ namespace vacantix {
 
 bool IsIgnoredName(const Settings& settings, std::string_view text)
 {
-    const auto& entries = settings.ignoreEntries();
-    if (entries.empty())
-        return false;
-    const std::string lower = LowerCase(text);
-    return std::find(entries.begin(), entries.end(), lower) != entries.end();
+    const auto& names = settings.ignoreList().names;
+    return !names.empty() && names.contains(LowerCase(text));
 }
 
 bool IsInSystemFolder(const FileSystem& fs, std::string_view path)

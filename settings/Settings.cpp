@@ -56,34 +56,54 @@ std::int16_t Settings::readNumber(std::string_view key, std::int16_t fallback) c
     return ToInt16(*stored);
 }
 
+std::shared_ptr<const std::string> Settings::defaultIgnoreList()
+{
+    static const auto text = std::make_shared<const std::string>(kDefaultIgnoreList);
+    return text;
+}
+
 std::string Settings::text1() const
 {
     auto stored = store_.get(kText1);
     return stored ? std::move(*stored) : std::string(kDefaultIgnoreList);
 }
 
-const std::vector<std::string>& Settings::ignoreEntries() const
+const IgnoreList& Settings::ignoreList() const
 {
-    const auto stored = store_.get(kText1);
-    const std::string_view text = stored ? std::string_view(*stored) : kDefaultIgnoreList;
-    if (parsed_ && text == parsedFrom_)
-        return entries_;
+    auto stored = store_.getShared(kText1);
+    if (!stored)
+        stored = defaultIgnoreList();
+    // The same object is the same text; another object is compared, which
+    // is cheap next to parsing it again.
+    if (stored == parsedFrom_)
+        return ignoreList_;
+    const std::string_view text = *stored;
+    if (parsedFrom_ && text == *parsedFrom_) {
+        parsedFrom_ = std::move(stored);
+        return ignoreList_;
+    }
 
-    entries_.clear();
+    IgnoreList parsed;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = text.find("\r\n", start);
         const std::string_view entry =
             text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!entry.empty())
-            entries_.push_back(LowerCase(entry));
+        if (!entry.empty()) {
+            std::string lower = LowerCase(entry);
+            if (lower.find('/') != std::string::npos)
+                parsed.paths.push_back(lower);
+            parsed.names.insert(lower);
+            parsed.entries.push_back(std::move(lower));
+        }
         if (end == std::string_view::npos)
             break;
         start = end + 2;
     }
-    parsedFrom_.assign(text);
-    parsed_ = true;
-    return entries_;
+    ignoreList_ = std::move(parsed);
+    parsedFrom_ = std::move(stored);
+    ++parses_;
+    return ignoreList_;
 }
 
 std::string LowerCase(std::string_view text)

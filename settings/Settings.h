@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/SettingsStore.h"
@@ -27,9 +29,22 @@ inline constexpr std::string_view kDefaultIgnoreList =
 // outside -32768..32767.
 [[nodiscard]] std::int16_t ToInt16(std::string_view text);
 
+// The ignore list in the form it is matched in, parsed from one stored text.
+struct IgnoreList {
+    // The non-empty entries, lower-cased, in list order.
+    std::vector<std::string> entries;
+    // The same entries as a set, so that matching a name is one lookup
+    // however long the list is.
+    std::unordered_set<std::string> names;
+    // The entries that hold a "/", which only a whole path can equal, in
+    // list order.
+    std::vector<std::string> paths;
+};
+
 // Reads the five options from a store at the moment they are needed. Nothing
-// is cached but the parsed form of the ignore list, which is parsed again
-// whenever its stored text differs from the text it was parsed from.
+// is cached but the parsed form of the ignore list: its stored text is read
+// at every use and compared with the text the cached form was parsed from,
+// and only a different text is parsed again.
 class Settings {
 public:
     explicit Settings(SettingsStore& store) : store_(store) {}
@@ -44,10 +59,16 @@ public:
     // The ignore list as stored; the default only while the key is absent.
     [[nodiscard]] std::string text1() const;
 
+    // The ignore list as stored now. Entries are separated by CR LF exactly;
+    // a lone CR or LF belongs to its entry. The reference stays valid until
+    // the next call.
+    [[nodiscard]] const IgnoreList& ignoreList() const;
+
     // The non-empty entries of the ignore list, lower-cased, in list order.
-    // Entries are separated by CR LF exactly; a lone CR or LF belongs to its
-    // entry. The reference stays valid until the next call.
-    [[nodiscard]] const std::vector<std::string>& ignoreEntries() const;
+    [[nodiscard]] const std::vector<std::string>& ignoreEntries() const { return ignoreList().entries; }
+
+    // How many times a stored ignore list text has been parsed so far.
+    [[nodiscard]] std::size_t ignoreListParses() const { return parses_; }
 
     // Stores a value; the next read anywhere sees it.
     void write(std::string_view key, std::string_view value) { store_.set(key, value); }
@@ -58,9 +79,11 @@ private:
     [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
 
     SettingsStore& store_;
-    mutable std::string parsedFrom_;
-    mutable bool parsed_ = false;
-    mutable std::vector<std::string> entries_;
+    [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
+
+    mutable std::shared_ptr<const std::string> parsedFrom_; // the text ignoreList_ was parsed from
+    mutable std::size_t parses_ = 0;
+    mutable IgnoreList ignoreList_;
 };
 
 // The full Unicode lower-case mapping of UTF-8 text, as the root locale

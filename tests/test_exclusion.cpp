@@ -4,6 +4,7 @@
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/ExclusionRules.h"
+#include "support/ScanDoubles.h"
 
 using namespace vacantix;
 
@@ -124,4 +125,27 @@ TEST(IgnoreList, CaseIsIgnoredByTheUnicodeLowerCaseMappingAndBrokenUtf8MatchesOn
         store.set("Text1", std::string("other\r\n") + row.entry);
         EXPECT_EQ(IsIgnoredName(settings, row.name), row.ignored) << row.entry << " / " << row.name;
     }
+}
+
+TEST(IgnoreList, AChangedListAppliesFromTheNextFolderOn)
+{
+    // Changes the stored list just before the search examines its second subfolder.
+    struct ChangingHooks : test::RecordingHooks {
+        std::function<void()> beforeSecond;
+        bool stopRequested() override
+        {
+            if (++stopChecks == 2)
+                beforeSecond();
+            return false;
+        }
+    };
+    FakeFileSystem fake;
+    fake.add("/r", "a/\nb/\nc/\nd/");
+    test::SearchSetup scan;
+    ChangingHooks hooks;
+    hooks.beforeSecond = [&] { scan.store.set("Text1", "C\r\nD"); };
+    scan.store.set("Text1", "B\r\nD");
+    SearchEmptyFoldersinFolder(fake, scan.settings, "/r", scan.results, hooks, nullptr);
+    EXPECT_EQ(scan.relativeTo("/r"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(scan.settings.ignoreListParses(), 2u); // once per text, not once per folder
 }

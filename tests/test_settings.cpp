@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unordered_set>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -151,4 +152,47 @@ TEST(QtSettingsStore, HandEditedValuesWithCommasReadAsTheirText)
     for (std::size_t i = 0; i < written.size(); ++i)
         EXPECT_EQ(again.get("Case" + std::to_string(i)), written[i]) << written[i];
     std::filesystem::remove(file);
+}
+
+TEST(Settings, TheIgnoreListIsParsedOncePerStoredText)
+{
+    MemorySettingsStore store;
+    Settings settings(store);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(settings.ignoreList().names.contains("recycler"));
+    EXPECT_EQ(settings.ignoreListParses(), 1u);
+
+    const std::string text = "Alpha\r\n/Srv/Old Data\r\nBETA\r\n\r\nalpha";
+    store.set("Text1", text);
+    for (int i = 0; i < 3; ++i) {
+        const IgnoreList& list = settings.ignoreList();
+        EXPECT_EQ(list.entries, (std::vector<std::string>{"alpha", "/srv/old data", "beta", "alpha"}));
+        EXPECT_EQ(list.names, (std::unordered_set<std::string>{"alpha", "/srv/old data", "beta"}));
+        EXPECT_EQ(list.paths, std::vector<std::string>{"/srv/old data"});
+    }
+    EXPECT_EQ(settings.ignoreListParses(), 2u);
+    store.set("Text1", text); // written again: the same text is not parsed again
+    EXPECT_EQ(settings.ignoreList().entries.size(), 4u);
+    EXPECT_EQ(settings.ignoreListParses(), 2u);
+    store.set("Text1", "");
+    EXPECT_TRUE(settings.ignoreList().names.empty());
+    EXPECT_EQ(settings.ignoreListParses(), 3u);
+
+    // The platform store converts a long text once while it is unchanged.
+    QtSettingsStore qt;
+    const std::string longText(1 << 20, 'x');
+    qt.set("Text1", longText);
+    const auto first = qt.getShared("Text1");
+    EXPECT_EQ(qt.getShared("Text1"), first);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, longText);
+    qt.set("Text1", "other");
+    EXPECT_EQ(*qt.getShared("Text1"), "other");
+    Settings overQt(qt);
+    OverlaySettingsStore overlay(qt);
+    Settings overOverlay(overlay);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(overQt.ignoreList().names.contains("other") && overOverlay.ignoreList().names.contains("other"));
+    EXPECT_EQ(overQt.ignoreListParses() + overOverlay.ignoreListParses(), 2u);
+    std::filesystem::remove(qt.location().toStdString());
 }

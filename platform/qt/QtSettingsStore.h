@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QSettings>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/SettingsStore.h"
 
@@ -21,11 +23,22 @@ public:
     std::optional<std::string> get(std::string_view key) const override;
     void set(std::string_view key, std::string_view value) override;
 
+    // Hands out the same object again while QSettings still holds the same
+    // text, so a long value is converted once, not at every read.
+    std::shared_ptr<const std::string> getShared(std::string_view key) const override;
+
     // Where the values live, for messages and tests.
     [[nodiscard]] QString location() const;
 
 private:
+    // The text a key was last read as, and its conversion.
+    struct Converted {
+        QString text;
+        std::shared_ptr<const std::string> value;
+    };
+
     std::unique_ptr<QSettings> settings_;
+    mutable std::map<std::string, Converted, std::less<>> converted_;
 };
 
 } // namespace vacantix
