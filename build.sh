@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets Vacantix up on a Debian machine and runs it or its tests.
 #   ./build.sh run    install what is missing, build, start the program
-#   ./build.sh test   install what is missing, build, run the test suite
+#   ./build.sh test   install what is missing, build, run the test suite; then
+#                     build it again under ASan and UBSan (build-asan/) and run
+#                     it there, with the fuzz targets
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -30,7 +32,15 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]
 cmake --build "$build" --parallel "$(nproc)"
 
 if [ "$mode" = test ]; then
-  cd "$build"
+  (cd "$build" && ctest --output-on-failure --parallel "$(nproc)")
+  # The same suite once more, built with clang under AddressSanitizer and
+  # UndefinedBehaviorSanitizer, with the fuzz targets of fuzz/ (a few seconds
+  # each on their seed corpora) in its CTest run.
+  sanitized=${VACANTIX_SANITIZE_BUILD_DIR:-$build-asan}
+  CXX=clang++ cmake -S . -B "$sanitized" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVACANTIX_SANITIZE=ON -DVACANTIX_FUZZ=ON -DVACANTIX_BUILD_GUI=OFF "${launcher[@]}" >/dev/null
+  cmake --build "$sanitized" --parallel "$(nproc)"
+  cd "$sanitized"
   exec ctest --output-on-failure --parallel "$(nproc)"
 fi
 

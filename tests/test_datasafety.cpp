@@ -198,7 +198,7 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
             continue;
         SCOPED_TRACE(path);
         EXPECT_TRUE(zeroByteFilesEmpty && entry.type == fs::file_type::regular && entry.size == 0);
-        EXPECT_TRUE(std::any_of(reported.begin(), reported.end(), [&](const std::string& folder) {
+        EXPECT_TRUE(std::any_of(reported.begin(), reported.end(), [&, &path = path](const std::string& folder) {
             return below(path, folder);
         }));
         if (!directly) {
