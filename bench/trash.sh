@@ -11,10 +11,14 @@
 #   bench/trash.sh [OUT]    trees go below OUT (default bench/out), on the disk
 #
 # Environment: VACANTIX_CLI (default build/vacantix-cli), COUNT (default
-# 10000). Each command gets fresh trees, built before its clock starts. HOME
-# and the XDG folders point into OUT, so the real trash is never touched and
-# the trash is on the trees' file system (the user's trash, not a
-# top-directory one).
+# 10000). Each command gets its own fresh tree and its own HOME, built before
+# its clock starts, so the real trash is never touched and the trash is on
+# the trees' file system (the user's trash, not a top-directory one).
+#
+# Nothing is deleted right before a trash run: on ext4 without a journal,
+# making a file (each trash record) scans past every inode freed in the last
+# 5 to 30 seconds, so a trash run just after deleting a tree would pay for
+# that deletion. The trash runs come first; everything is removed at the end.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,18 +31,16 @@ work=$out/trash-bench
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 
 rm -rf "$work"
-mkdir -p "$work/home"
-export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
-export XDG_CACHE_HOME=$work/home/cache
+mkdir -p "$work"
 echo "file system of $work: $(stat -f -c %T "$work")" >&2
 
-# A root holding a file (so the root itself is never empty) and COUNT folders.
+# A root holding a file (so the root itself is never empty) and COUNT
+# folders, in a folder of its own that also holds its HOME.
 build() {
-  local kind=$1 root=$work/$1
-  rm -rf "$root" "$XDG_DATA_HOME/Trash"
-  mkdir -p "$root"
-  echo keep >"$root/keep.txt"
-  python3 - "$kind" "$root" "$count" <<'EOF'
+  local kind=$1 case=$2
+  mkdir -p "$case/home" "$case/$kind"
+  echo keep >"$case/$kind/keep.txt"
+  python3 - "$kind" "$case/$kind" "$count" <<'EOF'
 import os, sys
 kind, root, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
 if kind == "siblings":
@@ -52,29 +54,35 @@ EOF
   sync
 }
 
-folders_left() { find "$work/$1" -mindepth 1 -type d | wc -l; }
+folders_left() { find "$1" -mindepth 1 -type d | wc -l; }
 
 # Runs one command on a fresh tree and prints its line of the table.
+serial=0
 measure() {
   local kind=$1 label=$2; shift 2
-  build "$kind"
-  local root=$work/$kind start end left
+  serial=$((serial + 1))
+  local case=$work/$serial
+  build "$kind" "$case"
+  local root=$case/$kind start end left
   start=$(date +%s.%N)
-  "$@" "$root" >/dev/null 2>"$work/stderr" || true
+  HOME=$case/home XDG_DATA_HOME=$case/home/data XDG_CONFIG_HOME=$case/home/config \
+    XDG_CACHE_HOME=$case/home/cache "$@" "$root" >/dev/null 2>"$case/stderr" || true
   end=$(date +%s.%N)
-  left=$(folders_left "$kind")
-  python3 - "$kind" "$label" "$start" "$end" "$count" "$left" "$(tail -n 1 "$work/stderr")" <<'EOF'
+  left=$(folders_left "$root")
+  python3 - "$kind" "$label" "$start" "$end" "$count" "$left" "$(tail -n 1 "$case/stderr")" <<'EOF'
 import sys
 kind, label, start, end, count, left, note = sys.argv[1:]
 seconds = float(end) - float(start)
 gone = int(count) - int(left)
-print(f"{kind:9} {label:26} {gone:7} gone {seconds:8.3f} s {gone / seconds:10.0f} folders/s   {note}")
+print(f"{kind:9} {label:22} {gone:7} gone {seconds:8.3f} s {gone / seconds:10.0f} folders/s   {note}")
 EOF
 }
 
 echo "COUNT=$count, vacantix-cli at $cli" >&2
 for kind in siblings nest; do
   measure "$kind" "vacantix-cli --trash" "$cli" --trash
+done
+for kind in siblings nest; do
   measure "$kind" "vacantix-cli --delete" "$cli" --delete
   measure "$kind" "find -empty -delete" sh -c 'find "$0" -mindepth 1 -type d -empty -delete'
 done
