@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/Trash.h"
