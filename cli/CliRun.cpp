@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/ShellQuote.h"
 #include "results/Deletion.h"

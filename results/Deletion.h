@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "results/ClipboardText.h"
 
 namespace vacantix {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 namespace vacantix {
 

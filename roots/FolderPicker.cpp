@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "roots/ListFile.h"
 
 namespace vacantix {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderOpener.h"
 #include "platform/Prompter.h"

@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "scan/ExclusionRules.h"
 #include "scan/TimeSlice.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"

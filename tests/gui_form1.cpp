@@ -18,8 +18,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "app/ApplicationTitle.h"
 #include "app/qt/Form1.h"
+#include "platform/ApplicationTitle.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsList.h"
 #include "results/qt/ResultsModel.h"

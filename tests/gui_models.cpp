@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#include "app/ApplicationTitle.h"
 #include "app/qt/Appearance.h"
+#include "platform/ApplicationTitle.h"
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
 #include "results/qt/ResultsModel.h"

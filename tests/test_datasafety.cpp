@@ -12,7 +12,7 @@
 #include <optional>
 #include <random>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/gio/GioTrash.h"

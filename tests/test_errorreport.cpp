@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace vacantix;

@@ -14,8 +14,8 @@
 #include <QScreen>
 #include <QTreeView>
 
-#include "app/ApplicationTitle.h"
 #include "app/qt/Appearance.h"
+#include "platform/ApplicationTitle.h"
 #include "platform/qt/QtPrompter.h"
 #include "results/qt/ResultsModel.h"
 #include "roots/ListFile.h"

@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "app/ErrorReport.h"
+#include "app/qt/Appearance.h"
+#include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderOpener.h"
-#include "app/qt/Appearance.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
 #include "settings/Settings.h"

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "app/ApplicationTitle.h"
+#include "platform/ApplicationTitle.h"
 
 namespace vacantix {
 

@@ -17,11 +17,11 @@
 #include <QWindow>
 #include <cmath>
 
-#include "app/ErrorReport.h"
 #include "app/qt/Appearance.h"
 #include "app/qt/Form1.h"
-#include "platform/FileSystem.h"
+#include "base/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/FileSystem.h"
 
 namespace vacantix {
 
