@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FakeFileSystem.h"
 
+#include <deque>
 #include <stdexcept>
 
 #include "platform/TreeDescription.h"
@@ -127,20 +128,51 @@ std::optional<FsFailure> FakeFileSystem::failure(const std::string& folder, Op o
     return FsFailure{found->second, {}};
 }
 
-std::optional<std::string> FakeFileSystem::resolve(const std::string& path) const
+std::optional<std::string> FakeFileSystem::locate(std::string_view path, bool followFinal) const
 {
-    std::string current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        const auto it = nodes_.find(current);
+    if (path.empty() || path.front() != '/')
+        return std::nullopt;
+    auto split = [](std::string_view text) {
+        std::deque<std::string> parts;
+        for (std::size_t start = 0;;) {
+            const std::size_t slash = text.find('/', start);
+            parts.emplace_back(text.substr(start, slash == std::string_view::npos ? slash : slash - start));
+            if (slash == std::string_view::npos)
+                return parts;
+            start = slash + 1;
+        }
+    };
+    std::deque<std::string> parts = split(path);
+    std::string at = "/";
+    int hops = 0;
+    while (!parts.empty()) {
+        const std::string part = std::move(parts.front());
+        parts.pop_front();
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            at = parentOf(at);
+            continue;
+        }
+        std::string next = ChildPath(at, part);
+        const auto it = nodes_.find(next);
         if (it == nodes_.end())
             return std::nullopt;
-        if (it->second.kind != Kind::Link)
-            return current;
-        const std::string& target = it->second.target;
-        current = target.starts_with('/') ? WithoutTrailingSeparator(target)
-                                          : WithoutTrailingSeparator(ChildPath(parentOf(current), target));
+        if (it->second.kind == Kind::Link && (followFinal || !parts.empty())) {
+            if (++hops > 40)
+                return std::nullopt;
+            const std::string& target = it->second.target;
+            std::deque<std::string> more = split(target);
+            parts.insert(parts.begin(), more.begin(), more.end());
+            if (target.starts_with('/'))
+                at = "/";
+            continue;
+        }
+        if (it->second.kind != Kind::Folder && !parts.empty())
+            return std::nullopt;
+        at = std::move(next);
     }
-    return std::nullopt;
+    return at;
 }
 
 FsResult<Listing> FakeFileSystem::list(const std::string& folder)
@@ -159,13 +191,10 @@ FsResult<Listing> FakeFileSystem::read(const std::string& folder, bool followFin
         return FsFailure{FsError::TooLong, {}};
     if (auto failed = failure(folder, Op::List))
         return *failed;
-    std::string real = folder;
-    if (followFinalLink) {
-        auto resolved = resolve(folder);
-        if (!resolved)
-            return FsFailure{FsError::PathNotFound, {}};
-        real = *resolved;
-    }
+    const auto located = locate(folder, followFinalLink);
+    if (!located)
+        return FsFailure{FsError::PathNotFound, {}};
+    const std::string& real = *located;
     const auto it = nodes_.find(real);
     if (it == nodes_.end() || it->second.kind != Kind::Folder)
         return FsFailure{FsError::PathNotFound, {}};
@@ -199,10 +228,11 @@ FsResult<int> FakeFileSystem::attributes(const std::string& folder)
         return *failed;
     if (auto failed = failure(folder, Op::Attributes))
         return *failed;
-    const auto it = nodes_.find(folder);
-    if (it == nodes_.end())
+    const auto located = locate(folder, false);
+    if (!located)
         return FsFailure{FsError::PathNotFound, {}};
-    if (const auto set = attributes_.find(folder); set != attributes_.end())
+    const auto it = nodes_.find(*located);
+    if (const auto set = attributes_.find(*located); set != attributes_.end())
         return set->second;
     int value = 0;
     if (it->second.kind == Kind::Link) {
@@ -221,10 +251,11 @@ FsResult<std::uint64_t> FakeFileSystem::fileSize(const std::string& folder, cons
 {
     if (auto failed = failure(folder, Op::FileSize))
         return *failed;
-    const auto it = nodes_.find(ChildPath(folder, name));
-    if (it == nodes_.end())
+    const auto located = locate(ChildPath(folder, name), false);
+    if (!located)
         return FsFailure{FsError::PathNotFound, {}};
-    return it->second.kind == Kind::File ? it->second.bytes : 0;
+    const Node& node = nodes_.at(*located);
+    return node.kind == Kind::File ? node.bytes : 0;
 }
 
 FsResult<std::uint64_t> FakeFileSystem::size(const std::string& folder, std::uint64_t stopAbove)
@@ -238,15 +269,25 @@ bool FakeFileSystem::fileExists(const std::string& path)
 {
     if (failure(WithoutTrailingSeparator(path), Op::Look))
         return false;
-    return resolve(WithoutTrailingSeparator(path)).has_value();
+    return locate(WithoutTrailingSeparator(path), true).has_value();
 }
 
 bool FakeFileSystem::isDirectory(const std::string& path)
 {
     if (failure(WithoutTrailingSeparator(path), Op::Look))
         return false;
-    const auto real = resolve(WithoutTrailingSeparator(path));
+    const auto real = locate(WithoutTrailingSeparator(path), true);
     return real && nodes_.at(*real).kind == Kind::Folder;
+}
+
+FsResult<std::string> FakeFileSystem::realPath(const std::string& path)
+{
+    if (auto failed = failure(path, Op::RealPath))
+        return *failed;
+    auto real = locate(path, true);
+    if (!real)
+        return FsFailure{FsError::PathNotFound, {}};
+    return std::move(*real);
 }
 
 FsResult<Done> FakeFileSystem::createFolder(const std::string& path)

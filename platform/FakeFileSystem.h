@@ -17,6 +17,9 @@ namespace vacantix {
 // links and other entries (sockets, FIFOs), in the order they were added.
 // Any operation on any folder can be made to fail, and a folder can vanish
 // right after it was listed, which a real disk cannot be made to do on cue.
+// Paths are found as the kernel finds them: ".", ".." and doubled
+// separators are resolved on the way, links in every part but the last are
+// followed. Failures and listing counts go by the path as given.
 class FakeFileSystem final : public FileSystem {
 public:
     // The operations a failure can be attached to, per folder.
@@ -30,6 +33,7 @@ public:
         Look,       // any look at the entry itself: fileExists() and isDirectory()
                     // answer false, attributes() fails (as a stat below a
                     // folder that cannot be searched)
+        RealPath,   // realPath() of the path fails
     };
 
     FakeFileSystem() = default;
@@ -73,6 +77,7 @@ public:
     FsResult<std::uint64_t> size(const std::string& folder, std::uint64_t stopAbove) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
+    FsResult<std::string> realPath(const std::string& path) override;
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override { ++walksEnded_; }
     const std::vector<std::string>& systemFolders() const override { return systemFolders_; }
@@ -96,8 +101,10 @@ private:
     Node& make(const std::string& path, Kind kind);
     [[nodiscard]] std::optional<FsFailure> failure(const std::string& folder, Op op) const;
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
-    // The path a link chain ends at, or nothing for a dangling link or a loop.
-    [[nodiscard]] std::optional<std::string> resolve(const std::string& path) const;
+    // The entry `path` reaches, by its path without links, "." or "..": the
+    // last part's link is followed only when `followFinal`. Nothing when a
+    // part is missing or no folder, or links loop.
+    [[nodiscard]] std::optional<std::string> locate(std::string_view path, bool followFinal) const;
 
     std::map<std::string, Node> nodes_;
     std::map<std::string, std::map<Op, FsError>> failures_;

@@ -127,6 +127,14 @@ public:
     // True when the path names a folder (following a final link). Never fails.
     virtual bool isDirectory(const std::string& path) = 0;
 
+    // The path the kernel reaches for `path`, absolute, with every symbolic
+    // link followed and every ".", ".." and doubled separator resolved, as
+    // realpath(3) gives it. Fails when any part of it cannot be found or
+    // read. The engine asks it once per root: links below a root are never
+    // followed, so a folder below it has the root's real path followed by
+    // the rest of its own.
+    virtual FsResult<std::string> realPath(const std::string& path) = 0;
+
     // False when no folder can carry the System attribute here (POSIX), so
     // that no folder can be protected and the attributes need not be read
     // for that rule.

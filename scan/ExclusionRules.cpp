@@ -22,6 +22,25 @@ bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
     return false;
 }
 
+RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
+{
+    auto real = fs.realPath(root_);
+    if (real)
+        real_ = std::move(real.value());
+    else
+        failure_ = real.failure();
+}
+
+std::string RealRoot::of(std::string_view path) const
+{
+    if (failure_ || !path.starts_with(root_))
+        return std::string(path);
+    std::string_view rest = path.substr(root_.size());
+    while (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    return rest.empty() ? real_ : ChildPath(real_, rest);
+}
+
 bool IsProtectedFolder(FileSystem& fs, const std::string& folder)
 {
     if (!fs.reportsSystemAttribute() || fs.isRootFolder(folder))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/FileSystem.h"
@@ -13,8 +15,36 @@ namespace vacantix {
 [[nodiscard]] bool IsIgnoredName(const Settings& settings, std::string_view text);
 
 // True when `path` is one of the system trees of `fs` or lies below one
-// (the tree followed by "/"). Case counts, as it does on the disk.
+// (the tree followed by "/"). Case counts, as it does on the disk. The path
+// is compared as it stands: give it a real path (see RealRoot), so that no
+// spelling ("//usr", "/tmp/../usr", a link to /usr) leads around the test.
 [[nodiscard]] bool IsInSystemFolder(const FileSystem& fs, std::string_view path);
+
+// The real paths of the folders at and below one root, for the rules that go
+// by whole paths (system trees, whole paths on the ignore list). The root's
+// real path is asked of the file system once; a folder below the root has
+// it followed by the rest of its own path, as it stands, since links below a
+// root are never followed. The paths shown and deleted stay as given.
+class RealRoot {
+public:
+    // `root`: the root as given, absolute, without a trailing separator.
+    RealRoot(FileSystem& fs, std::string root);
+
+    // Why the root's real path could not be found, if it could not.
+    [[nodiscard]] const std::optional<FsFailure>& failure() const { return failure_; }
+
+    // True when the root as given is its own real path.
+    [[nodiscard]] bool givenIsReal() const { return real_ == root_; }
+
+    // The real path of `path`: the root or a folder below it, as given.
+    // The path as given while the root's real path is unknown.
+    [[nodiscard]] std::string of(std::string_view path) const;
+
+private:
+    std::string root_;
+    std::string real_;
+    std::optional<FsFailure> failure_;
+};
 
 // True when the folder is not the root folder and its attribute value is
 // exactly 22 (directory, system, hidden) or 1046 (the same plus alias).

@@ -106,6 +106,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
 bool ContentCheck::treeHoldsContent(const std::string& top)
 {
     std::vector<std::string> pending{top};
+    std::optional<RealRoot> real;
     bool first = true;
     while (!pending.empty()) {
         const std::string folder = std::move(pending.back());
@@ -119,8 +120,6 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         }
         slice_.tick();
 
-        if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, folder))
-            return true;
         if (folder.size() + 1 >= fs_.maxPathLength())
             return true;
         try {
@@ -132,7 +131,17 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
                 ShowErrorReport(*prompter_, failure.description(), kEnumerationPath, 116);
             return true;
         }
+        if (first) {
+            // Whole paths are judged on the real path, which a tree of
+            // unknown place cannot have.
+            real.emplace(fs_, top);
+            if (real->failure())
+                return true;
+        }
         first = false;
+        if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real->of(folder)) ||
+            (!real->givenIsReal() && IsIgnoredName(settings_, folder)))
+            return true;
 
         const auto listing = fs_.list(folder);
         if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)

@@ -20,8 +20,10 @@ namespace vacantix {
 // not entered (a refused name, a path too long, permission denied, vanished,
 // any listing error), or any folder of the tree on the ignore list, by name
 // or by whole path: a folder on the list is kept, and so is every folder
-// that would take it along. A path on the ignore list holds content without
-// looking. Used before a folder is deleted; yields to `hooks` as it walks.
+// that would take it along. Whole paths are matched on the real path (the
+// tested folder's, resolved once, see RealRoot) and on the path as given; a
+// folder whose real path cannot be found holds content. A path on the
+// ignore list holds content without looking. Used before a folder is deleted; yields to `hooks` as it walks.
 [[nodiscard]] bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path,
                                 ScanHooks& hooks);
 

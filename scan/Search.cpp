@@ -65,18 +65,24 @@ bool optionHolds(Read&& read)
     return readForTest(std::forward<Read>(read), true);
 }
 
-// The ignore test of a folder, by its name and by its whole path.
-// Permission denied counts as "not ignored".
-bool ignoredFolder(const Settings& settings, std::string_view name, std::string_view path)
+// The ignore test of a folder, by its name and by its whole path: its real
+// path, and the path as given where that differs. Permission denied counts
+// as "not ignored".
+bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
-    return readForTest([&] { return IsIgnoredName(settings, name) || IsIgnoredName(settings, path); }, false);
+    return readForTest(
+        [&] {
+            return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
+                   (!real.givenIsReal() && IsIgnoredName(settings, path));
+        },
+        false);
 }
 
 class Searcher {
 public:
-    Searcher(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
-             ScanRecord* record)
-        : fs_(fs), settings_(settings), results_(results), hooks_(hooks),
+    Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
+             ScanHooks& hooks, ScanRecord* record)
+        : fs_(fs), settings_(settings), real_(fs, folder), results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks)
@@ -134,6 +140,7 @@ private:
 
     FileSystem& fs_;
     const Settings& settings_;
+    RealRoot real_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -154,6 +161,10 @@ void Searcher::run(const std::string& folder)
         // An option that cannot be read is the judging's to deal with.
     }
     Child root;
+    // Without its real path no folder below could be judged by the rules of
+    // whole paths: such a root counts as one that cannot be read.
+    if (const auto& failure = real_.failure())
+        root.listing.emplace(*failure);
     enter(root, BaseName(folder), true);
     while (!stack_.empty()) {
         Frame& frame = stack_.back();
@@ -203,9 +214,10 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    if (optionHolds([&] { return settings_.check2() != 0; }) && IsInSystemFolder(fs_, path_))
+    if (optionHolds([&] { return settings_.check2() != 0; }) &&
+        (IsInSystemFolder(fs_, real_.of(path_)) || (!real_.givenIsReal() && IsInSystemFolder(fs_, path_))))
         return false;
-    child.ignored = ignoredFolder(settings_, name, path_);
+    child.ignored = ignoredFolder(settings_, real_, name, path_);
     if (*child.ignored)
         return false;
 
@@ -311,7 +323,7 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignoredFolder(settings_, name, path_);
+            child.ignored = ignoredFolder(settings_, real_, name, path_);
     } catch (const EndOfFolder&) {
         skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
@@ -395,7 +407,8 @@ void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const 
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
     WalkScope walk(fs);
-    Searcher(fs, settings, results, hooks, record).run(WithoutTrailingSeparator(folder));
+    const std::string root = WithoutTrailingSeparator(folder);
+    Searcher(fs, settings, root, results, hooks, record).run(root);
 }
 
 } // namespace vacantix

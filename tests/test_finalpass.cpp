@@ -321,6 +321,20 @@ TEST(HoldsContent, LooksAtTheDiskAsItIsNow)
     EXPECT_TRUE(holds("empty/a/b"));
 }
 
+TEST(HoldsContent, WholePathsOnTheIgnoreListMatchTheRealPathHoweverItIsSpelled)
+{
+    FakeFileSystem fake;
+    fake.add("/", "usr/local/keep/\nusr/local/other/\ntmp/\nlink->/usr/local");
+    test::SearchSetup with;
+    with.store.set("Text1", "/usr/local/keep");
+    for (const char* path : {"/usr/local", "//usr/local/", "/tmp/../usr/local", "/link", "/link/keep", "/./link/./keep"})
+        EXPECT_TRUE(HoldsContent(fake, with.settings, path, with.hooks)) << path;
+    EXPECT_FALSE(HoldsContent(fake, with.settings, "/tmp/../link/other", with.hooks));
+
+    fake.fail("/tmp/../link/other", FakeFileSystem::Op::RealPath, FsError::PermissionDenied);
+    EXPECT_TRUE(HoldsContent(fake, with.settings, "/tmp/../link/other", with.hooks));
+}
+
 namespace {
 
 // Builds the same random tree, with failures, into any number of fakes.

@@ -181,3 +181,16 @@ TEST(PosixFileSystem, SizeStopsOnceTheTotalPassesTheBound)
     EXPECT_EQ(fs.size(tree.path("z"), 0).value(), 0u);
     EXPECT_EQ(fs.size(tree.path("missing"), 0).error(), FsError::PathNotFound);
 }
+
+TEST(PosixFileSystem, RealPathResolvesLinksDotsAndDoubledSeparators)
+{
+    TempTree tree("real/inner/\nlink->real\nup->real/..");
+    PosixFileSystem fs;
+    const std::string real = std::filesystem::canonical(tree.path("real")).string();
+    for (const std::string& spelled : {tree.path("real"), tree.path("link"), tree.path("link/"),
+                                       tree.path("./real"), tree.root() + "//real", tree.path("real/inner/.."),
+                                       tree.path("up/link"), tree.path("link/inner/../../link")})
+        EXPECT_EQ(fs.realPath(spelled).value(), real) << spelled;
+    EXPECT_EQ(fs.realPath(tree.path("missing/..")).error(), FsError::PathNotFound);
+    EXPECT_EQ(fs.realPath("").error(), FsError::PathNotFound);
+}

@@ -136,6 +136,46 @@ TEST(Search, SystemTreesAreSearchedButNotReportedWhileCheck2IsOn)
     EXPECT_EQ(off.run(fake, "/"), (Names{"/usr", "/usr/share", "/usr/share/empty", "/usrlocal", "/home", "/home/x"}));
 }
 
+TEST(Search, SystemTreesAndWholePathsAreJudgedOnTheRootsRealPath)
+{
+    FakeFileSystem fake;
+    fake.add("/", R"(
+        usr/local/empty/
+        tmp/
+        srv/data/tmp/
+        srv/data/usr/local/kept/
+        link->/usr/local
+        t->/srv/data/tmp
+    )");
+    fake.setSystemFolders({"/usr"});
+    for (const char* root : {"/usr/local", "//usr/local", "/./usr/local", "/tmp/../usr/local", "/link", "/link/",
+                             "/t/../../../usr/local"}) {
+        Scan scan;
+        EXPECT_EQ(scan.run(fake, root), Names{}) << root;
+    }
+
+    // Below the spelling: "/t/.." is /srv/data, not "/"; entries keep the
+    // spelling as given, never rewritten.
+    Scan elsewhere;
+    elsewhere.search(fake, "/t/../usr/local");
+    EXPECT_EQ(elsewhere.results.texts(), Names{"/t/../usr/local/kept"});
+    Scan ignored;
+    ignored.store.set("Text1", "/srv/data/usr/local/kept");
+    ignored.search(fake, "/t/../usr/local");
+    EXPECT_EQ(ignored.results.texts(), Names{});
+
+    Scan off;
+    off.store.set("Check2", "0");
+    off.search(fake, "//usr/local");
+    EXPECT_EQ(off.results.texts(), Names{"//usr/local/empty"});
+
+    // A root whose real path cannot be found is not searched.
+    fake.fail("/usr/local", FakeFileSystem::Op::RealPath, FsError::Other);
+    off.results.clear();
+    off.search(fake, "/usr/local");
+    EXPECT_EQ(off.results.texts(), Names{});
+}
+
 TEST(Search, NothingBelowAnIgnoredNameIsVisited)
 {
     FakeFileSystem fake;

@@ -30,6 +30,7 @@ public:
     FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
+    FsResult<std::string> realPath(const std::string& path) override;
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override;
     const std::vector<std::string>& systemFolders() const override;

@@ -43,6 +43,7 @@ public:
     }
     bool fileExists(const std::string& path) override { return base_.fileExists(path); }
     bool isDirectory(const std::string& path) override { return base_.isDirectory(path); }
+    FsResult<std::string> realPath(const std::string& path) override { return base_.realPath(path); }
     FsResult<Done> createFolder(const std::string& path) override { return base_.createFolder(path); }
     const std::vector<std::string>& systemFolders() const override { return base_.systemFolders(); }
     std::size_t maxNameLength() const override { return base_.maxNameLength(); }
