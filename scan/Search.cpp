@@ -155,7 +155,7 @@ void Searcher::run(const std::string& folder)
     // Every folder below such a root is skipped, so the run would find
     // nothing without saying why.
     try {
-        if (settings_.check2() != 0 && IsInSystemFolder(fs_, path_))
+        if (settings_.check2() != 0 && inSystemFolder())
             hooks_.rootInSystemTree(path_);
     } catch (const std::exception&) {
         // An option that cannot be read is the judging's to deal with.
@@ -212,10 +212,14 @@ void Searcher::visitNext(Frame& frame)
     enter(child, name, false);
 }
 
+bool Searcher::inSystemFolder() const
+{
+    return IsInSystemFolder(fs_, real_.of(path_)) || (!real_.givenIsReal() && IsInSystemFolder(fs_, path_));
+}
+
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    if (optionHolds([&] { return settings_.check2() != 0; }) &&
-        (IsInSystemFolder(fs_, real_.of(path_)) || (!real_.givenIsReal() && IsInSystemFolder(fs_, path_))))
+    if (optionHolds([&] { return settings_.check2() != 0; }) && inSystemFolder())
         return false;
     child.ignored = ignoredFolder(settings_, real_, name, path_);
     if (*child.ignored)
