@@ -131,6 +131,7 @@ private:
     }
 
     void visitNext(Frame& frame);
+    [[nodiscard]] bool inSystemFolder() const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
     [[nodiscard]] std::optional<FsFailure> sizeIsZero(Child& child, const Listing& listing, bool& zero);
     void enter(Child& child, std::string_view name, bool named);
