@@ -31,6 +31,7 @@ public:
 
     [[nodiscard]] bool mounted() const { return mounted_; }
     [[nodiscard]] const std::string& why() const { return why_; }
+    [[nodiscard]] const std::string& folder() const { return folder_; }
 
 private:
     std::string folder_;
