@@ -3,8 +3,8 @@
 // The emptiness test walks a folder's tree depth first and stops at the
 // first thing that makes it hold content: a file that counts, a folder on
 // the ignore list, or a folder it cannot vouch for (unlisted, unreadable,
-// refused, protected, too deep). An
-// entry is only kept when the whole tree was seen and found empty.
+// refused, protected, too deep). An entry is only kept when the whole tree
+// was seen and found empty.
 //
 // The final pass runs that test for every results entry, from the last to
 // the first. Entries appear in pre-order, so an entry's nested entries come
