@@ -211,6 +211,7 @@ FsResult<Listing> FakeFileSystem::read(const std::string& folder, bool followFin
         case Kind::Other: listing.files.push_back({name, EntryKind::OtherFile}); break;
         }
     }
+    listing.protectedFolder = isProtectedAt(real);
     listing.subfoldersFailure = failure(folder, Op::Subfolders);
     listing.filesFailure = failure(folder, Op::Files);
     if (listing.subfoldersFailure)
@@ -278,6 +279,20 @@ bool FakeFileSystem::isDirectory(const std::string& path)
         return false;
     const auto real = locate(WithoutTrailingSeparator(path), true);
     return real && nodes_.at(*real).kind == Kind::Folder;
+}
+
+bool FakeFileSystem::isProtectedAt(const std::string& real) const
+{
+    if (real == "/")
+        return false;
+    const auto top = [&](const std::string& folder) { return folder == "/" || mounts_.contains(folder); };
+    return top(real) || (BaseName(real) == "lost+found" && top(parentOf(real)));
+}
+
+bool FakeFileSystem::isProtected(const std::string& folder)
+{
+    const auto real = locate(WithoutTrailingSeparator(folder), false);
+    return real && nodes_.at(*real).kind == Kind::Folder && isProtectedAt(*real);
 }
 
 FsResult<std::string> FakeFileSystem::realPath(const std::string& path)

@@ -63,6 +63,10 @@ public:
     // which nothing else gives).
     void setAttributes(const std::string& folder, int value);
 
+    // Makes a folder the top of another file system, as if one were mounted
+    // there; the root folder is the top of one from the start.
+    void mount(const std::string& folder) { mounts_.insert(WithoutTrailingSeparator(folder)); }
+
     // How often a folder was listed (list() or listNamed()), and in total.
     [[nodiscard]] int listings(const std::string& folder) const;
     [[nodiscard]] int totalListings() const { return totalListings_; }
@@ -77,6 +81,7 @@ public:
     FsResult<std::uint64_t> size(const std::string& folder, std::uint64_t stopAbove) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
+    bool isProtected(const std::string& folder) override;
     FsResult<std::string> realPath(const std::string& path) override;
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override { ++walksEnded_; }
@@ -101,6 +106,8 @@ private:
     Node& make(const std::string& path, Kind kind);
     [[nodiscard]] std::optional<FsFailure> failure(const std::string& folder, Op op) const;
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
+    // isProtected() of a folder by its path without links.
+    [[nodiscard]] bool isProtectedAt(const std::string& real) const;
     // The entry `path` reaches, by its path without links, "." or "..": the
     // last part's link is followed only when `followFinal`. Nothing when a
     // part is missing or no folder, or links loop.
@@ -109,6 +116,7 @@ private:
     std::map<std::string, Node> nodes_;
     std::map<std::string, std::map<Op, FsError>> failures_;
     std::set<std::string> vanishing_;
+    std::set<std::string> mounts_;
     std::map<std::string, int> attributes_;
     std::map<std::string, int> listings_;
     int totalListings_ = 0;

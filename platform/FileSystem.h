@@ -78,6 +78,9 @@ struct Listing {
     std::vector<FileEntry> files; // every entry that is not a folder: the Files count
     std::optional<FsFailure> subfoldersFailure;
     std::optional<FsFailure> filesFailure;
+    // The listed folder is one the platform keeps for itself (see
+    // FileSystem::isProtected), as found while it was read.
+    bool protectedFolder = false;
 };
 
 // Folder attribute bits, as the engine's exclusion rules read them.
@@ -142,6 +145,18 @@ public:
 
     // True for the root folder of the file system.
     virtual bool isRootFolder(const std::string& folder) { return folder == "/"; }
+
+    // True for a folder the platform keeps for itself, which is never offered
+    // nor deleted, whatever it holds: a folder another file system is mounted
+    // on, and "lost+found" at the top of a file system. Never true for the
+    // root folder. Never fails: a folder that cannot be looked at is not
+    // protected here (reading it fails all the same). A link is never
+    // followed. Listings tell the same for the folder they read.
+    virtual bool isProtected(const std::string& folder)
+    {
+        (void)folder;
+        return false;
+    }
 
     // Makes one folder; its parent must exist.
     virtual FsResult<Done> createFolder(const std::string& path) = 0;

@@ -41,12 +41,30 @@ std::string RealRoot::of(std::string_view path) const
     return rest.empty() ? real_ : ChildPath(real_, rest);
 }
 
-bool IsProtectedFolder(FileSystem& fs, const std::string& folder)
+namespace {
+
+bool hasProtectedAttributes(FileSystem& fs, const std::string& folder)
 {
-    if (!fs.reportsSystemAttribute() || fs.isRootFolder(folder))
+    if (!fs.reportsSystemAttribute())
         return false;
     const int value = fs.attributes(folder).orThrow();
     return value == (Directory | System | Hidden) || value == (Directory | System | Hidden | Alias);
+}
+
+} // namespace
+
+bool IsProtectedFolder(FileSystem& fs, const std::string& folder)
+{
+    if (fs.isRootFolder(folder))
+        return false;
+    return fs.isProtected(folder) || hasProtectedAttributes(fs, folder);
+}
+
+bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing& listing)
+{
+    if (fs.isRootFolder(folder))
+        return false;
+    return listing.protectedFolder || hasProtectedAttributes(fs, folder);
 }
 
 bool HasUnsafeCharacters(std::string_view name)

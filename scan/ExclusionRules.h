@@ -46,11 +46,17 @@ private:
     std::optional<FsFailure> failure_;
 };
 
-// True when the folder is not the root folder and its attribute value is
-// exactly 22 (directory, system, hidden) or 1046 (the same plus alias).
-// Never true where folders carry no System attribute. A failure to read the
+// True when the folder is not the root folder and either the platform keeps
+// it for itself (FileSystem::isProtected: a mount point, lost+found at the
+// top of a file system) or its attribute value is exactly 22 (directory,
+// system, hidden) or 1046 (the same plus alias); the attribute test is made
+// only where folders carry a System attribute. A failure to read the
 // attributes is thrown as the Failure of its class.
 [[nodiscard]] bool IsProtectedFolder(FileSystem& fs, const std::string& folder);
+
+// The same test for a folder just listed, with the platform's part taken
+// from `listing` instead of the disk.
+[[nodiscard]] bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing& listing);
 
 // True when a folder name holds something the enumeration must not follow:
 // a byte sequence that is not UTF-8, a code point below 32 or from 127 to

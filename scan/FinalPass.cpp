@@ -3,8 +3,8 @@
 // The emptiness test walks a folder's tree depth first and stops at the
 // first thing that makes it hold content: a file that counts, a folder on
 // the ignore list, or a folder it cannot vouch for (unlisted, unreadable,
-// refused, protected, too deep). An
-// entry is only kept when the whole tree was seen and found empty.
+// refused, protected, too deep). An entry is only kept when the whole tree
+// was seen and found empty.
 //
 // The final pass runs that test for every results entry, from the last to
 // the first. Entries appear in pre-order, so an entry's nested entries come
@@ -122,16 +122,17 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
 
         if (folder.size() + 1 >= fs_.maxPathLength())
             return true;
-        try {
-            if (IsProtectedFolder(fs_, folder))
-                return true;
-        } catch (const Failure& failure) {
-            // Only the tested folder itself is reported; below it, silence.
-            if (first && prompter_)
-                ShowErrorReport(*prompter_, failure.description(), kEnumerationPath, 116);
-            return true;
-        }
         if (first) {
+            // Only the tested folder is looked at before it is listed, and
+            // only its failure is reported; below it, silence.
+            try {
+                if (IsProtectedFolder(fs_, folder))
+                    return true;
+            } catch (const Failure& failure) {
+                if (prompter_)
+                    ShowErrorReport(*prompter_, failure.description(), kEnumerationPath, 116);
+                return true;
+            }
             // Whole paths are judged on the real path, which a tree of
             // unknown place cannot have.
             real.emplace(fs_, top);
@@ -145,6 +146,8 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
 
         const auto listing = fs_.list(folder);
         if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
+            return true;
+        if (IsProtectedFolder(fs_, folder, listing.value()))
             return true;
         if (!ListFilesInFolder(fs_, folder, listing.value(), zeroByteFilesCount_, 1).empty())
             return true;

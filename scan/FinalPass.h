@@ -18,7 +18,8 @@ namespace vacantix {
 // any entry that is not a folder (a regular file of 0 bytes excepted while
 // "Check1" is 1), any folder of the tree that could not be listed or is
 // not entered (a refused name, a path too long, permission denied, vanished,
-// any listing error), or any folder of the tree on the ignore list, by name
+// any listing error, a folder the platform keeps for itself such as a mount
+// point or lost+found at the top of a file system), or any folder of the tree on the ignore list, by name
 // or by whole path: a folder on the list is kept, and so is every folder
 // that would take it along. Whole paths are matched on the real path (the
 // tested folder's, resolved once, see RealRoot) and on the path as given; a

@@ -227,6 +227,8 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
+    if (listing.ok() && listing.value().protectedFolder)
+        return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
         const FsFailure& failure = listing.ok() ? *listing.value().filesFailure : listing.failure();
@@ -376,7 +378,8 @@ void Searcher::leave()
 
 TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const
 {
-    if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure)
+    if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
+        listing.value().protectedFolder)
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;

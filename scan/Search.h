@@ -20,12 +20,16 @@ namespace vacantix {
 // trees (while "Check2" is not 0), hidden ones without files (while "Check3"
 // is 1) and those on the ignore list, by name or by whole path, are not
 // reported; nothing below an ignored folder is visited, and a tree that
-// holds one holds content. System trees and whole paths are judged on real
-// paths (see RealRoot), and on the paths as given where those differ; a root
-// whose real path cannot be found is searched no further than a root that
-// cannot be read. Entries name folders by `folder` as given, followed by the
-// names below it. Options are read when each folder needs them. Symbolic links are never folders here: never reported, never
-// entered.
+// holds one holds content. A folder the platform keeps for itself (a mount
+// point, lost+found at the top of a file system) is not reported and its
+// tree holds content; what lies inside it is judged on its own. Options are
+// read when each folder needs them. Symbolic links are never folders here:
+// never reported, never entered.
+//
+// System trees and whole paths are judged on real paths (see RealRoot), and
+// on the paths as given where those differ; a root whose real path cannot be
+// found is searched no further than a root that cannot be read. Entries name
+// folders by `folder` as given, followed by the names below it.
 //
 // Shows "Searching " + path for each folder it enters and leaves the last
 // one shown. Asks `hooks` whether to stop before every subfolder (and while

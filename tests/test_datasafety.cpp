@@ -7,10 +7,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <memory>
 #include <random>
+
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/ErrorReport.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -24,6 +31,8 @@
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -36,11 +45,17 @@ struct Entry {
     std::uintmax_t size;
 };
 
+// Trees below this depth are chains of folders planted beyond the path
+// limit; they hold no file and are looked at by their own checks.
+constexpr int kDepthLooked = 40;
+
 // Every entry below `root` that is not a folder, with its kind and size.
 std::map<std::string, Entry> filesBelow(const fs::path& root)
 {
     std::map<std::string, Entry> files;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        if (it.depth() >= kDepthLooked)
+            it.disable_recursion_pending();
         const fs::file_status status = it->symlink_status();
         if (status.type() == fs::file_type::directory)
             continue;
@@ -53,9 +68,12 @@ std::map<std::string, Entry> filesBelow(const fs::path& root)
 std::vector<std::string> foldersBelow(const fs::path& root)
 {
     std::vector<std::string> folders;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it)
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        if (it.depth() >= kDepthLooked)
+            it.disable_recursion_pending();
         if (it->symlink_status().type() == fs::file_type::directory)
             folders.push_back(it->path().string());
+    }
     return folders;
 }
 
@@ -118,14 +136,32 @@ bool below(const std::string& path, const std::string& folder)
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
-std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool viaCommandLine = false)
+// What one rule adds to the random trees: what it plants in a tree (it
+// answers the entries of the ignore list to use, none for the default),
+// the root as the user names it, and what must hold once the scan and the
+// deletion are over.
+struct Variation {
+    std::string name;
+    std::function<std::vector<std::string>(const fs::path& root, std::mt19937& random)> plant;
+    std::function<std::string(const fs::path& root)> spell;
+    std::function<void(const fs::path& root, const std::vector<std::string>& reported)> check;
+    std::function<void(const fs::path& root)> tidy; // once every check is made
+};
+
+std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool viaCommandLine = false,
+                          const Variation& variation = {})
 {
     SCOPED_TRACE("seed " + std::to_string(seed) + (zeroByteFilesEmpty ? ", Check1 on" : ", Check1 off") +
-                 (directly ? ", directly" : ", trash") + (viaCommandLine ? ", vacantix-cli" : ""));
+                 (directly ? ", directly" : ", trash") + (viaCommandLine ? ", vacantix-cli" : "") + ", " +
+                 variation.name);
     std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
     const fs::path root = fs::path(privateHome()) / ("safety" + std::to_string(seed) + (directly ? "d" : "t") +
-                                                     (zeroByteFilesEmpty ? "1" : "0") + (viaCommandLine ? "c" : ""));
+                                                     (zeroByteFilesEmpty ? "1" : "0") + (viaCommandLine ? "c" : "") +
+                                                     variation.name);
     growTree(root, random, 5);
+    const std::vector<std::string> ignoreList = variation.plant ? variation.plant(root, random)
+                                                                : std::vector<std::string>{};
+    const std::string spelled = variation.spell ? variation.spell(root) : root.string();
     const std::map<std::string, Entry> before = filesBelow(root);
     const std::vector<std::string> foldersBefore = foldersBelow(root);
 
@@ -140,8 +176,12 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         trash = home / ".local/share/Trash";
         ScopedVariable homeVariable("HOME", home.string());
         ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
-        const test::CliOutcome run = RunCli({directly ? "--delete" : "--trash", "--zero-byte-empty",
-                                             zeroByteFilesEmpty ? "1" : "0", root.string()});
+        std::vector<std::string> args{directly ? "--delete" : "--trash", "--zero-byte-empty",
+                                      zeroByteFilesEmpty ? "1" : "0"};
+        for (const std::string& entry : ignoreList)
+            args.insert(args.end(), {"--ignore", entry});
+        args.push_back(spelled);
+        const test::CliOutcome run = RunCli(args);
         EXPECT_EQ(run.status, 0) << run.err;
         for (std::size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
             reported.push_back(run.out.substr(start, end - start));
@@ -152,8 +192,14 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         Settings settings(store);
         store.set("Check1", zeroByteFilesEmpty ? "1" : "0");
         store.set("Combo1", directly ? "1" : "0");
+        if (!ignoreList.empty()) {
+            std::string text1;
+            for (const std::string& entry : ignoreList)
+                text1 += (text1.empty() ? "" : "\r\n") + entry;
+            store.set("Text1", text1);
+        }
         MemoryFolderList roots;
-        roots.append(root.string() + "/");
+        roots.append(spelled + "/");
         MemoryResultsList results;
         ScanHooks hooks;
         ScriptedPrompter prompter;
@@ -179,12 +225,25 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         EXPECT_EQ(summary.count(DeletionOutcome::Failed), 0u);
         sent = summary.count(DeletionOutcome::Sent);
     }
+    // The folders reported, named by the path they have on the disk.
+    for (std::string& folder : reported) {
+        EXPECT_TRUE(folder.starts_with(spelled + "/")) << folder;
+        folder = root.string() + folder.substr(spelled.size());
+    }
+    if (!grown.empty())
+        grown = root.string() + grown.substr(spelled.size());
+    if (variation.check)
+        variation.check(root, reported);
 
     const std::map<std::string, fs::path> inTrash = trashedFolders(trash);
     auto trashedCopy = [&](const std::string& path) -> std::optional<fs::path> {
-        for (const auto& [original, copy] : inTrash)
+        for (const auto& [trashedFrom, copy] : inTrash) {
+            std::string original = trashedFrom;
+            if (original.starts_with(spelled + "/"))
+                original = root.string() + original.substr(spelled.size());
             if (below(path, original))
                 return copy / path.substr(original.size() + 1);
+        }
         return std::nullopt;
     };
 
@@ -214,6 +273,8 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
             return folder == top || below(folder, top);
         })) << folder;
     }
+    if (variation.tidy)
+        variation.tidy(root);
     return sent;
 }
 
@@ -231,6 +292,142 @@ TEST(DataSafety, RandomTreesLoseNoFileWhenDeletingDirectly)
     for (int seed = 1; seed <= 12; ++seed)
         removed += scanAndDelete(seed, true, true) + scanAndDelete(seed, false, true);
     EXPECT_GT(removed, 0u);
+}
+
+// Empty folders on the ignore list, by name and by whole path (their real
+// paths, while the root is named through a link), planted in the random
+// trees: each stays, and so does every folder that holds one.
+Variation IgnoredFoldersStay()
+{
+    auto planted = std::make_shared<std::vector<fs::path>>();
+    Variation variation;
+    variation.name = "ignored";
+    variation.plant = [planted](const fs::path& root, std::mt19937& random) {
+        planted->clear();
+        const std::vector<std::string> folders = foldersBelow(root);
+        std::vector<std::string> ignoreList{"RECYCLER"};
+        for (int i = 0; i < 4 && !folders.empty(); ++i) {
+            const fs::path parent = folders[random() % folders.size()];
+            const fs::path folder = parent / (i % 2 ? "RECYCLER" : "kept" + std::to_string(i));
+            fs::create_directories(folder);
+            planted->push_back(folder);
+            if (i % 2 == 0)
+                ignoreList.push_back(folder.string());
+        }
+        fs::create_directory_symlink(root, root.string() + "-link");
+        return ignoreList;
+    };
+    variation.spell = [](const fs::path& root) { return root.string() + "-link"; };
+    variation.check = [planted](const fs::path& root, const std::vector<std::string>& reported) {
+        for (const fs::path& folder : *planted) {
+            EXPECT_TRUE(fs::is_directory(folder)) << folder;
+            for (fs::path above = folder; above != root; above = above.parent_path())
+                EXPECT_EQ(std::count(reported.begin(), reported.end(), above.string()), 0) << above;
+        }
+    };
+    return variation;
+}
+
+// A folder holding a zero-byte file and a chain of folders too deep to add
+// up: it stays with all it holds, and the folders beside it are still
+// searched and deleted.
+Variation TooDeepToSize()
+{
+    Variation variation;
+    variation.name = "deep";
+    variation.plant = [](const fs::path& root, std::mt19937&) {
+        fs::create_directories(root / "deep");
+        std::ofstream(root / "deep" / "zero", std::ios::binary);
+        for (int i = 0; i < 8; ++i) // some of them listed after it
+            fs::create_directories(root / ("late" + std::to_string(i)));
+        int fd = ::open((root / "deep").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 0; fd >= 0 && level < PATH_MAX / 2 + 10; ++level) {
+            const int child = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+            ::close(fd);
+            fd = child;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        return std::vector<std::string>{};
+    };
+    variation.check = [](const fs::path& root, const std::vector<std::string>& reported) {
+        EXPECT_TRUE(fs::is_regular_file(root / "deep" / "zero"));
+        EXPECT_TRUE(fs::is_directory(root / "deep" / "d" / "d" / "d"));
+        for (int i = 0; i < 8; ++i) {
+            const std::string late = (root / ("late" + std::to_string(i))).string();
+            EXPECT_EQ(std::count(reported.begin(), reported.end(), late), 1) << late;
+        }
+    };
+    variation.tidy = [](const fs::path& root) {
+        // The chain goes where a removal of any depth takes it along.
+        TempTree bin;
+        fs::rename(root / "deep" / "d", bin.path("d"));
+    };
+    return variation;
+}
+
+// A small file system mounted on an empty folder of the tree, with a
+// lost+found at its top: neither it, nor anything around it, goes.
+Variation MountedFolderStays(std::vector<std::unique_ptr<TmpfsMount>>& mounts)
+{
+    Variation variation;
+    variation.name = "mounted";
+    variation.plant = [&mounts](const fs::path& root, std::mt19937& random) {
+        const std::vector<std::string> folders = foldersBelow(root);
+        const fs::path point = fs::path(folders.empty() ? root.string() : folders[random() % folders.size()]) / "mnt";
+        fs::create_directories(point);
+        mounts.push_back(std::make_unique<TmpfsMount>(point.string()));
+        if (mounts.back()->mounted())
+            fs::create_directories(point / "lost+found");
+        return std::vector<std::string>{};
+    };
+    variation.check = [&mounts](const fs::path& root, const std::vector<std::string>& reported) {
+        (void)root;
+        // The mount is the last one planted; an unmounted folder is only a folder.
+        ASSERT_FALSE(mounts.empty());
+        if (!mounts.back()->mounted())
+            return;
+        const fs::path point = mounts.back()->folder();
+        struct stat inside {};
+        struct stat outside {};
+        ASSERT_EQ(::stat(point.c_str(), &inside), 0);
+        ASSERT_EQ(::stat(point.parent_path().c_str(), &outside), 0);
+        EXPECT_NE(inside.st_dev, outside.st_dev);
+        EXPECT_TRUE(fs::is_directory(point / "lost+found"));
+        for (fs::path above = point; above != root; above = above.parent_path())
+            EXPECT_EQ(std::count(reported.begin(), reported.end(), above.string()), 0) << above;
+    };
+    return variation;
+}
+
+TEST(DataSafety, FoldersOnTheIgnoreListStayWithEveryFolderAroundThem)
+{
+    const Variation ignored = IgnoredFoldersStay();
+    for (int seed = 1; seed <= 6; ++seed) {
+        scanAndDelete(seed, true, false, false, ignored);
+        scanAndDelete(seed, false, true, false, ignored);
+    }
+    scanAndDelete(7, true, true, true, ignored);
+}
+
+TEST(DataSafety, ATreeTooDeepToSizeStaysAndItsSiblingsAreSearched)
+{
+    const Variation deep = TooDeepToSize();
+    scanAndDelete(1, true, false, false, deep);
+    scanAndDelete(2, true, true, false, deep);
+}
+
+TEST(DataSafety, MountedFoldersAndTheirLostAndFoundStay)
+{
+    std::vector<std::unique_ptr<TmpfsMount>> mounts;
+    const Variation mounted = MountedFolderStays(mounts);
+    scanAndDelete(1, true, false, false, mounted);
+    if (!mounts.back()->mounted())
+        GTEST_SKIP() << mounts.back()->why();
+    for (int seed = 2; seed <= 4; ++seed)
+        scanAndDelete(seed, seed % 2 == 0, seed % 2 == 1, false, mounted);
+    scanAndDelete(5, true, false, true, mounted);
+    scanAndDelete(6, true, true, true, mounted);
 }
 
 TEST(DataSafety, RandomTreesLoseNoFileThroughTheCommandLine)

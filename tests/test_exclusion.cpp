@@ -71,6 +71,17 @@ TEST(ProtectedFolders, ExactlyTheTwoValuesAndNeverTheRoot)
     EXPECT_FALSE(IsProtectedFolder(posix, "/no/such/folder")); // nothing to read on POSIX
 }
 
+TEST(ProtectedFolders, MountPointsAndLostAndFoundAtTheTopOfAFileSystem)
+{
+    FakeFileSystem fake;
+    fake.add("/", "lost+found/\nm/lost+found/\nm/d/lost+found/\nd/lost+found/\nlink->m");
+    fake.mount("/m");
+    for (const char* folder : {"/lost+found", "/m", "/m/lost+found", "/m/"})
+        EXPECT_TRUE(IsProtectedFolder(fake, folder)) << folder;
+    for (const char* folder : {"/", "/m/d", "/m/d/lost+found", "/d/lost+found", "/link"})
+        EXPECT_FALSE(IsProtectedFolder(fake, folder)) << folder;
+}
+
 TEST(UnsafeNames, ControlCharactersQuestionMarkAndBrokenUtf8)
 {
     for (const char* name : {"tab\there", "what?", "del\x7f",

@@ -11,6 +11,7 @@
 #include "support/ScanDoubles.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using vacantix::test::ScriptedPrompter;
@@ -202,6 +203,39 @@ TEST_P(FinalPass, ATreeHoldingAFolderOnTheIgnoreListIsNeverOffered)
             const bool offered = std::find(c.kept.begin(), c.kept.end(), folder) != c.kept.end();
             EXPECT_EQ(HoldsContent(fake, pass.settings, folder, pass.hooks), !offered) << folder;
         }
+    }
+}
+
+TEST_P(FinalPass, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreNeverOffered)
+{
+    FakeFileSystem fake;
+    fake.add("/", R"(
+        lost+found/
+        media/usb/lost+found/
+        media/usb/photos/
+        home/lost+found/
+    )");
+    fake.mount("/media/usb");
+    Pass pass(GetParam());
+    pass.run(fake, "/");
+    // Inside a mount point each folder is judged on its own.
+    EXPECT_EQ(pass.results.texts(), (Names{"/media/usb/photos", "/home", "/home/lost+found"}));
+    for (const char* folder : {"/lost+found", "/media", "/media/usb", "/media/usb/lost+found"})
+        EXPECT_TRUE(HoldsContent(fake, pass.settings, folder, pass.hooks)) << folder;
+}
+
+TEST(FinalPassOnADisk, AnEmptyMountedFolderIsNotOfferedNorItsParent)
+{
+    TempTree tree("parent/mnt/\nparent/empty/\nother/");
+    test::TmpfsMount mount(tree.path("parent/mnt"));
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.why();
+    PosixFileSystem fs;
+    for (bool withRecord : {false, true}) {
+        Pass pass(withRecord);
+        EXPECT_EQ(pass.run(fs, tree.root()), (Names{"parent/empty", "other"})) << withRecord;
+        EXPECT_TRUE(HoldsContent(fs, pass.settings, tree.path("parent/mnt"), pass.hooks));
+        EXPECT_TRUE(HoldsContent(fs, pass.settings, tree.path("parent"), pass.hooks));
     }
 }
 

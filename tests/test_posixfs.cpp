@@ -7,6 +7,7 @@
 
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 #include "support/Unprivileged.h"
 
 using namespace vacantix;
@@ -193,4 +194,36 @@ TEST(PosixFileSystem, RealPathResolvesLinksDotsAndDoubledSeparators)
         EXPECT_EQ(fs.realPath(spelled).value(), real) << spelled;
     EXPECT_EQ(fs.realPath(tree.path("missing/..")).error(), FsError::PathNotFound);
     EXPECT_EQ(fs.realPath("").error(), FsError::PathNotFound);
+}
+
+TEST(PosixFileSystem, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreProtected)
+{
+    TempTree tree("parent/mnt/\nparent/lost+found/\nplain/");
+    vacantix::test::TmpfsMount mount(tree.path("parent/mnt"));
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.why();
+    tree.add("parent/mnt/lost+found/\nparent/mnt/inner/lost+found/");
+    PosixFileSystem fs;
+    auto protectedWhenListed = [&](const std::string& folder) {
+        fs.endWalk(); // also without the parent's descriptor at hand
+        const bool alone = fs.list(folder).value().protectedFolder;
+        fs.endWalk();
+        (void)fs.list(tree.path("parent"));
+        (void)fs.list(tree.path("parent/mnt"));
+        (void)fs.list(tree.path("parent/mnt/inner"));
+        const bool inWalk = fs.list(folder).value().protectedFolder;
+        EXPECT_EQ(alone, inWalk) << folder;
+        return alone;
+    };
+    for (const char* folder : {"parent/mnt", "parent/mnt/lost+found"}) {
+        EXPECT_TRUE(fs.isProtected(tree.path(folder))) << folder;
+        EXPECT_TRUE(protectedWhenListed(tree.path(folder))) << folder;
+    }
+    for (const char* folder : {"parent", "parent/lost+found", "parent/mnt/inner", "parent/mnt/inner/lost+found", "plain"}) {
+        EXPECT_FALSE(fs.isProtected(tree.path(folder))) << folder;
+        EXPECT_FALSE(protectedWhenListed(tree.path(folder))) << folder;
+    }
+    EXPECT_FALSE(fs.isProtected("/"));
+    EXPECT_FALSE(fs.list("/").value().protectedFolder);
+    EXPECT_FALSE(fs.isProtected(tree.path("missing")));
 }

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace vacantix {
@@ -43,6 +44,76 @@ std::string_view childName(const std::string& folder, const std::string& parent)
     if (rest.empty() || rest.find('/') != std::string_view::npos)
         return {};
     return rest;
+}
+
+// Where a folder lies: its device, and whether it is the top of a file
+// system (the root folder, a mount point, a bind mount, or another device
+// than its parent's).
+struct Place {
+    dev_t device = 0;
+    bool top = false;
+    bool root = false; // the root folder: its ".." is itself
+};
+
+// The device of the folder open as `fd` (or of `name` within it) and
+// whether the kernel marks it as the root of a mount.
+bool statFolder(int fd, const char* name, dev_t& device, bool& mountRoot, ino_t& inode)
+{
+#if defined(__linux__) && defined(STATX_ATTR_MOUNT_ROOT)
+    struct statx sx {};
+    const int flags = *name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH;
+    if (::statx(fd, name, flags, STATX_INO, &sx) == 0) {
+        device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+        inode = sx.stx_ino;
+        mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+        return true;
+    }
+#endif
+    struct stat st {};
+    if (::fstatat(fd, name, &st, *name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH) != 0)
+        return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    mountRoot = false;
+    return true;
+}
+
+// Where the folder open as `fd` lies, and where its parent lies, asking the
+// disk for the parent only when `parent` is not known. `withParentTop` asks
+// for the parent's own place too (whether the parent is a top).
+bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool& parentTop)
+{
+    ino_t inode = 0;
+    bool mountRoot = false;
+    if (!statFolder(fd, "", self.device, mountRoot, inode))
+        return false;
+    if (parent) {
+        self.top = mountRoot || self.device != parent->device;
+        parentTop = parent->top;
+        return true;
+    }
+    dev_t upDevice = 0;
+    ino_t upInode = 0;
+    bool upMountRoot = false;
+    if (!statFolder(fd, "..", upDevice, upMountRoot, upInode))
+        return false;
+    self.root = upDevice == self.device && upInode == inode;
+    self.top = self.root || mountRoot || self.device != upDevice;
+    parentTop = false;
+    if (withParentTop && !self.root) {
+        dev_t aboveDevice = 0;
+        ino_t aboveInode = 0;
+        bool aboveMountRoot = false;
+        if (!statFolder(fd, "../..", aboveDevice, aboveMountRoot, aboveInode))
+            return false;
+        parentTop = upMountRoot || upDevice != aboveDevice || (upDevice == aboveDevice && upInode == aboveInode);
+    }
+    return true;
+}
+
+bool isProtectedPlace(const Place& self, bool parentTop, std::string_view name)
+{
+    return !self.root && (self.top || (name == "lost+found" && parentTop));
 }
 
 EntryKind kindOfMode(mode_t mode)
@@ -143,6 +214,44 @@ int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool 
     return fd;
 }
 
+bool PosixFileSystem::placeOpenFolder(const std::string& folder)
+{
+    OpenFolder& self = chain_.back();
+    Place known;
+    const Place* parent = nullptr;
+    if (chain_.size() >= 2) {
+        const OpenFolder& above = chain_[chain_.size() - 2];
+        if (above.placed && !childName(folder, above.path).empty()) {
+            known = {above.device, above.top, false};
+            parent = &known;
+        }
+    }
+    const std::string_view name = BaseName(folder);
+    Place place;
+    bool parentTop = false;
+    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop))
+        return false;
+    self.placed = true;
+    self.device = place.device;
+    self.top = place.top;
+    return isProtectedPlace(place, parentTop, name);
+}
+
+bool PosixFileSystem::isProtected(const std::string& folder)
+{
+    if (folder.empty() || folder.size() + 1 >= maxPathLength())
+        return false;
+    const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const std::string_view name = BaseName(folder);
+    Place place;
+    bool parentTop = false;
+    const bool placed = placeOf(fd, nullptr, name == "lost+found", place, parentTop);
+    ::close(fd);
+    return placed && isProtectedPlace(place, parentTop, name);
+}
+
 FsResult<Listing> PosixFileSystem::list(const std::string& folder)
 {
     return read(folder, false);
@@ -162,6 +271,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return failureOf(errno);
 
     Listing listing;
+    listing.protectedFolder = placeOpenFolder(folder);
     auto add = [&](const char* name, EntryKind kind) {
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <deque>
+#include <string_view>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 #include "platform/FileSystem.h"
 
@@ -16,7 +19,10 @@ namespace vacantix {
 //
 // To make a depth-first walk cheap, the descriptors of the folders along the
 // path listed last stay open (up to a fixed number), and a child of one of
-// them is opened relative to it. endWalk() closes them all.
+// them is opened relative to it. endWalk() closes them all. A listing also
+// tells whether its folder is the top of a file system (one statx of the
+// open folder, compared with its parent's device kept on the chain), which
+// is what makes mount points and lost+found protected.
 class PosixFileSystem final : public FileSystem {
 public:
     PosixFileSystem();
@@ -30,6 +36,7 @@ public:
     FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
+    bool isProtected(const std::string& folder) override;
     FsResult<std::string> realPath(const std::string& path) override;
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override;
@@ -45,6 +52,10 @@ private:
     struct OpenFolder {
         std::string path;
         int fd;
+        // Where the folder lies, once a listing has looked.
+        bool placed = false;
+        dev_t device = 0;
+        bool top = false; // the top of a file system
     };
 
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
@@ -53,6 +64,9 @@ private:
     // The descriptor of an open folder on the chain whose path is `folder`, or -1.
     [[nodiscard]] int openedAs(const std::string& folder) const;
     void trimChainTo(const std::string& folder);
+    // Notes where the folder open as chain_.back() lies and answers whether
+    // it is protected, taking what is known of its parent from the chain.
+    bool placeOpenFolder(const std::string& folder);
 
     std::deque<OpenFolder> chain_;
     std::vector<char> buffer_;

@@ -36,6 +36,7 @@ public:
     void endWalk() override { base_.endWalk(); }
     bool reportsSystemAttribute() const override { return base_.reportsSystemAttribute(); }
     bool isRootFolder(const std::string& folder) override { return base_.isRootFolder(folder); }
+    bool isProtected(const std::string& folder) override { return base_.isProtected(folder); }
     FsResult<int> attributes(const std::string& folder) override { return base_.attributes(folder); }
     FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override
     {
