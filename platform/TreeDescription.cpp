@@ -1,9 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/TreeDescription.h"
 
+#include <charconv>
+#include <stdexcept>
+
 namespace vacantix {
 
 namespace {
+
+// The size of a file entry: decimal digits and nothing else, so that a typo
+// in a description is refused instead of building another tree.
+std::uint64_t sizeOf(std::string_view digits)
+{
+    std::uint64_t bytes = 0;
+    const char* const end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, bytes);
+    if (error == std::errc::result_out_of_range)
+        throw std::out_of_range("file size beyond 64 bits: " + std::string(digits));
+    if (digits.empty() || error != std::errc() || stop != end)
+        throw std::invalid_argument("file size is no number: " + std::string(digits));
+    return bytes;
+}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -24,7 +41,7 @@ DescribedEntry entryOf(std::string_view line)
     if (line.back() == '!')
         return {Kind::Other, std::string(line.substr(0, line.size() - 1)), 0, {}};
     if (const auto colon = line.rfind(':'); colon != std::string_view::npos)
-        return {Kind::File, std::string(line.substr(0, colon)), std::stoull(std::string(line.substr(colon + 1))), {}};
+        return {Kind::File, std::string(line.substr(0, colon)), sizeOf(line.substr(colon + 1)), {}};
     return {Kind::File, std::string(line), 1, {}};
 }
 

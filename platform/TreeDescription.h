@@ -25,7 +25,8 @@ struct DescribedEntry {
 //   "A/l->target"  a symbolic link to `target`, as written
 //   "A/p!"         another kind of entry (a socket, FIFO or device)
 // Blank lines are skipped; blanks around a line are dropped. A size that
-// is no number throws, as std::stoull does.
+// is not all decimal digits throws std::invalid_argument, one beyond 64 bits
+// std::out_of_range.
 [[nodiscard]] std::vector<DescribedEntry> ParseTreeDescription(std::string_view description);
 
 } // namespace vacantix
