@@ -226,4 +226,11 @@ TEST(PosixFileSystem, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreProtecte
     EXPECT_FALSE(fs.isProtected("/"));
     EXPECT_FALSE(fs.list("/").value().protectedFolder);
     EXPECT_FALSE(fs.isProtected(tree.path("missing")));
+
+    // A root named through a link is placed by its own parent, not the link's.
+    tree.add("to-inner->parent/mnt/inner\nto-mnt->parent/mnt");
+    (void)fs.list(tree.root());
+    EXPECT_FALSE(fs.listNamed(tree.path("to-inner")).value().protectedFolder);
+    (void)fs.list(tree.root());
+    EXPECT_TRUE(fs.listNamed(tree.path("to-mnt")).value().protectedFolder);
 }

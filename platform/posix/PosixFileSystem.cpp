@@ -214,12 +214,13 @@ int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool 
     return fd;
 }
 
-bool PosixFileSystem::placeOpenFolder(const std::string& folder)
+bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink)
 {
     OpenFolder& self = chain_.back();
     Place known;
     const Place* parent = nullptr;
-    if (chain_.size() >= 2) {
+    // A folder reached through a link has its own parent, not the link's.
+    if (!throughLink && chain_.size() >= 2) {
         const OpenFolder& above = chain_[chain_.size() - 2];
         if (above.placed && !childName(folder, above.path).empty()) {
             known = {above.device, above.top, false};
@@ -271,7 +272,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return failureOf(errno);
 
     Listing listing;
-    listing.protectedFolder = placeOpenFolder(folder);
+    listing.protectedFolder = placeOpenFolder(folder, followFinalLink);
     auto add = [&](const char* name, EntryKind kind) {
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);

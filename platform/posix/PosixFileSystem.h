@@ -65,8 +65,9 @@ private:
     [[nodiscard]] int openedAs(const std::string& folder) const;
     void trimChainTo(const std::string& folder);
     // Notes where the folder open as chain_.back() lies and answers whether
-    // it is protected, taking what is known of its parent from the chain.
-    bool placeOpenFolder(const std::string& folder);
+    // it is protected, taking what is known of its parent from the chain
+    // unless the folder was reached through a final link.
+    bool placeOpenFolder(const std::string& folder, bool throughLink);
 
     std::deque<OpenFolder> chain_;
     std::vector<char> buffer_;
