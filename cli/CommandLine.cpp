@@ -162,7 +162,9 @@ std::string HelpText()
 Finds the empty folders below each FOLDER and prints them, one per line.
 A folder counts as empty when nothing but empty folders lies below it (and,
 with --zero-byte-empty 1, the default, files of 0 bytes); a folder that
-could not be read completely is never printed.
+could not be read completely, a folder another file system is mounted on,
+lost+found at the top of a file system, and any folder holding one of them or
+a folder on the ignore list are never printed.
 A name holding a line break or another control character, a byte that is no
 UTF-8, or a single quote is printed quoted as a shell reads it back, as
 'it'\''s' or 'photos'$'\n''old' (as ls --quoting-style=shell-escape does);
@@ -186,9 +188,9 @@ with -0 every name is printed as its raw bytes.
                             while --zero-byte-empty is 1. 0 (default): hidden
                             folders are treated like any other
       --ignore NAME         skip folders named NAME (ignoring letter case)
-                            with everything below them; a whole path as NAME
-                            only keeps that one folder from being printed.
-                            Repeatable; replaces the stored list for this run
+                            with everything below them, or with a whole path
+                            as NAME the folder at that path; a folder holding
+                            an ignored one is never printed. Repeatable; replaces the stored list for this run
                             (default: System Volume Information, RECYCLER,
                             Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
                             ignores nothing)
@@ -211,10 +213,10 @@ line that counts what happened.
 Exit status: 0 when every folder was scanned, 1 when a folder or list file was
 missing, a folder could not be read (a closing line counts them), a FOLDER lay
 in a system folder while --skip-system is 1, an error was reported or a folder
-was not deleted, 2 for a command-line error
-or a relative FOLDER while the current folder cannot be determined (nothing is
-scanned then), 130 after Ctrl-C: during the scan nothing is printed; during --trash or --delete
-the folder at hand is finished and the counts are printed.
+was not deleted; 2 for a command-line error or a relative FOLDER while the
+current folder cannot be determined (nothing is scanned then); 130 after
+Ctrl-C: during the scan nothing is printed; during --trash or --delete the
+folder at hand is finished and the counts are printed.
 )";
 }
 
