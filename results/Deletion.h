@@ -42,10 +42,10 @@ struct DeletionContext {
     std::function<bool(const std::string&)> holdsContent;
     // The delete mode of the command at hand, read once by
     // DeleteCheckedEntries; unset, DeleteToRecycleBin reads it itself.
-    std::optional<DeleteMode> mode;
+    std::optional<DeleteMode> mode = std::nullopt;
     // When set, direct deletion removes no file at all: a folder whose tree
     // holds zero-byte files is kept, with this as its reason.
-    std::optional<std::string> zeroByteFilesKeptBecause;
+    std::optional<std::string> zeroByteFilesKeptBecause = std::nullopt;
 };
 
 // How one folder's deletion ended.
