@@ -321,6 +321,15 @@ TEST(CliRoots, NothingIsSkippedWithoutAWord)
         EXPECT_EQ(skipped.err, "vacantix-cli: " + system.root() +
                                    " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
                                    "to search it\n");
+        // Spelled through a link from outside the system trees, it is the
+        // same folder, skipped and said the same way.
+        const test::TempTree outside("");
+        fs::create_directory_symlink(system.root(), outside.path("link"));
+        const std::string linked = outside.path("link");
+        const CliOutcome viaLink = RunCli({"--skip-system", "1", linked});
+        EXPECT_EQ(viaLink.status, 1);
+        EXPECT_EQ(viaLink.out, "");
+        EXPECT_TRUE(viaLink.err.starts_with("vacantix-cli: " + linked + " lies in a system folder")) << viaLink.err;
         const CliOutcome searched = RunCli({"--skip-system", "0", system.root()});
         EXPECT_EQ(searched.status, 0) << searched.err;
         EXPECT_EQ(searched.out, system.path("e") + "\n");
