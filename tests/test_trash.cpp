@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,6 +17,7 @@
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -183,7 +183,7 @@ TEST(Trash, NamesUpToTheLimitGoTwiceEachWithTheirRecords)
 }
 
 // A file system mounted below the test's folder for one case, unmounted at
-// its end.
+// its end: a tmpfs, or an ext4 image on a loop device.
 class Mount {
 public:
     enum Kind { Tmpfs, Ext4 };
@@ -194,7 +194,8 @@ public:
         if (geteuid() != 0)
             return;
         if (kind == Tmpfs) {
-            mounted_ = run("mount -t tmpfs -o size=1m tmpfs '" + folder.string() + "'");
+            tmpfs_.emplace(folder.string());
+            mounted_ = tmpfs_->mounted();
         } else {
             const std::string image = (base_ / "ext4.img").string();
             mounted_ = run("truncate -s 4M '" + image + "' && mkfs.ext4 -q -F '" + image + "' >/dev/null 2>&1") &&
@@ -203,7 +204,7 @@ public:
     }
     ~Mount()
     {
-        if (mounted_ && !run("umount '" + folder.string() + "'"))
+        if (mounted_ && kind_ == Ext4 && !run("umount '" + folder.string() + "'"))
             run("umount -l '" + folder.string() + "'");
     }
     Mount(const Mount&) = delete;
@@ -218,19 +219,10 @@ public:
                                    " is not allowed here";
     }
 
-    bool readOnly() { return run("mount -o remount,ro '" + folder.string() + "'"); }
+    bool readOnly() { return RemountReadOnly(folder.string()); }
 
     // Writes zeros until the file system is full, down to its last block.
-    void fill()
-    {
-        const int fd = open((folder / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        const std::string zeros(1 << 16, '\0');
-        for (std::size_t size = zeros.size(); size > 0; size /= 2)
-            while (write(fd, zeros.data(), size) > 0) {
-            }
-        fsync(fd);
-        close(fd);
-    }
+    void fill() { (void)FillDisk(folder.string()); }
 
     const fs::path base_ = FreshFolder("mount");
     const fs::path folder = base_ / "fs";
@@ -240,6 +232,7 @@ private:
 
     Kind kind_;
     bool mounted_ = false;
+    std::optional<TmpfsMount> tmpfs_; // unmounts itself
 };
 
 // A folder on another file system goes to that file system's own trash or
