@@ -27,12 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // A list with sub-items, as other lists of the program could hand over.
 class Table final : public ColumnList {
 public:
@@ -98,7 +92,7 @@ TEST_F(Export, SavesEveryEntryAsOneLineEndingInCrLf)
     auto ctx = context(writer);
     SaveAsTextFile(ctx);
 
-    EXPECT_EQ(readBytes(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
+    EXPECT_EQ(ReadWholeFile(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::SaveFile);
     EXPECT_EQ(prompter.shown()[0].text, "Save");
@@ -121,12 +115,12 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
     auto ctx = context(writer);
 
     SaveAsTextFile(ctx);
-    EXPECT_EQ(readBytes(target), "old content that is longer than the new one\r\n");
+    EXPECT_EQ(ReadWholeFile(target), "old content that is longer than the new one\r\n");
     EXPECT_TRUE(pointers.empty());
 
     results.clear();
     SaveAsTextFile(ctx);
-    EXPECT_EQ(readBytes(target), "");
+    EXPECT_EQ(ReadWholeFile(target), "");
     EXPECT_EQ(prompter.texts(ScriptedPrompter::Kind::Ask),
               std::vector<std::string>(2, "Are you sure you wish to overwrite " + target.string() + " ?"));
 }
@@ -148,7 +142,7 @@ TEST_F(Export, AnOverwriteQuestionThatFailsLeavesTheFileAlone)
     EXPECT_NE(prompter.errorReports()[0].find(
                   "the box could not be shown\r\nin Vacantix2021/08/31.Form1.PushButton11_Click at line 114"),
               std::string::npos);
-    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(ReadWholeFile(target), "old");
     EXPECT_TRUE(pointers.empty());
 }
 
@@ -185,7 +179,7 @@ TEST_F(Export, AFailedSaveIsReportedOnceAndLeavesTheOldFile)
     SaveAsTextFile(shrinking);
     ASSERT_EQ(prompter.errorReports().size(), 1u);
     EXPECT_NE(prompter.errorReports()[0].find("Subscript out of range"), std::string::npos);
-    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(ReadWholeFile(target), "old");
 
     // A folder that cannot be written into is one report as well.
     prompter.forget();
@@ -219,7 +213,7 @@ TEST_F(Export, ASaveOnAFullOrReadOnlyDiskKeepsTheOldFileAndSaysSo)
         SaveAsTextFile(ctx);
         SaveAsTextFile(ctx);
 
-        EXPECT_EQ(readBytes(at / "keep.txt"), "old");
+        EXPECT_EQ(ReadWholeFile(at / "keep.txt"), "old");
         const std::vector<std::string> left = readOnly ? std::vector<std::string>{"keep.txt"}
                                                        : std::vector<std::string>{"filler", "keep.txt"};
         EXPECT_EQ(namesIn(at), left);
@@ -238,7 +232,7 @@ TEST_F(Export, AReplacedFileKeepsItsModeAndNothingTemporaryStays)
     ASSERT_TRUE(writer.replaceWhole(target.string(), "new"));
     ASSERT_TRUE(writer.replaceWhole((folder / "fresh.txt").string(), "x"));
 
-    EXPECT_EQ(readBytes(target), "new");
+    EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const mode_t mask = ::umask(0);
@@ -263,7 +257,7 @@ TEST(PosixFileWriterRights, AReadOnlyFileIsNotReplaced)
         return std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()) == 1 ? 0 : 2;
     });
     EXPECT_EQ(failed, 0);
-    EXPECT_EQ(readBytes(tree.path("ro.txt")), "x"); // as the tree description made it
+    EXPECT_EQ(ReadWholeFile(tree.path("ro.txt")), "x"); // as the tree description made it
 }
 
 TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)

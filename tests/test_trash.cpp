@@ -10,13 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <unistd.h>
 
 #include "platform/gio/GioTrash.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
+#include "support/TempTree.h"
 #include "support/TmpfsMount.h"
 
 using namespace vacantix;
@@ -25,19 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The Path= of a .trashinfo record, percent-decoded; nullopt for a record
 // that is not whole.
 std::optional<std::string> recordedPath(const fs::path& record)
 {
-    const std::string text = slurp(record);
+    const std::string text = ReadWholeFile(record);
     const auto start = text.find("\nPath=");
     if (text.rfind("[Trash Info]\n", 0) != 0 || start == std::string::npos ||
         text.find("\nDeletionDate=") == std::string::npos)
