@@ -8,9 +8,7 @@
 #include <QTreeView>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <set>
 #include <thread>
 
@@ -23,6 +21,7 @@
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TempTree.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -128,8 +127,7 @@ TEST_F(ResultsWindow, SavesTheListAndCopiesTheCheckedEntries)
     const fs::path target = root / "saved";
     prompter.answerSaveFile(target.string());
     click(11);
-    std::ifstream in(target, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "/x/a\r\n/x/b\r\n");
+    EXPECT_EQ(ReadWholeFile(target), "/x/a\r\n/x/b\r\n");
     EXPECT_EQ(form->mousePointer(), ArrowPointer);
 
     int pointerDuringMessage = -1;

@@ -403,12 +403,6 @@ protected:
     void TearDown() override { fs::remove(settingsFile()); }
 
     static std::string settingsFile() { return QtSettingsStore().location().toStdString(); }
-
-    static std::string fileBytes(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
-    }
 };
 
 TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
@@ -427,7 +421,7 @@ TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
         store.set("Check3", "1");
         store.set("Text1", "a\r\nkeep");
     }
-    const std::string stored = fileBytes(settingsFile());
+    const std::string stored = test::ReadWholeFile(settingsFile());
 
     const CliOutcome fromStore = RunCli({tree.root()});
     EXPECT_EQ(fromStore.status, 0) << fromStore.err;
@@ -442,7 +436,7 @@ TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
     const CliOutcome nothingIgnored = RunCli({"--ignore", "", tree.root()});
     EXPECT_NE(nothingIgnored.out.find(tree.path("RECYCLER") + "\n"), std::string::npos);
 
-    EXPECT_EQ(fileBytes(settingsFile()), stored);
+    EXPECT_EQ(test::ReadWholeFile(settingsFile()), stored);
 }
 
 TEST(CliInterrupt, CtrlCEndsTheRunWith130AndPrintsNothing)

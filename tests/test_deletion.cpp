@@ -16,6 +16,7 @@
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TempTree.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -345,8 +346,7 @@ TEST(DirectRemoval, AFileThatChangesAfterItsCheckStays)
             continue;
         }
         EXPECT_EQ(left, (std::vector<std::string>{"__init__.py"}));
-        std::ifstream in(file, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.bytesAfter);
+        EXPECT_EQ(ReadWholeFile(file), c.bytesAfter);
         writer.close();
     }
 }

@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +16,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/PrivateHome.h"
 #include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 #include "support/Unprivileged.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -27,12 +26,6 @@ using namespace vacantix::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A list with sub-items, as other lists of the program could hand over.
 class Table final : public ColumnList {
@@ -56,58 +49,15 @@ public:
     bool checked(std::size_t position) const override { return rows.at(position - 1).checked; }
 };
 
-// A small tmpfs mounted on a fresh folder while the object lives, to give a
-// real full or read-only disk. Mounting needs root; mounted() says whether
-// it worked.
-class SmallTmpfs {
-public:
-    explicit SmallTmpfs(fs::path where) : where_(std::move(where))
-    {
-        fs::create_directories(where_);
-        mounted_ = ::mount("tmpfs", where_.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
-    }
-    ~SmallTmpfs()
-    {
-        if (mounted_)
-            ::umount2(where_.c_str(), MNT_DETACH);
-    }
-    SmallTmpfs(const SmallTmpfs&) = delete;
-    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-
-    [[nodiscard]] bool mounted() const { return mounted_; }
-    const fs::path& path() const { return where_; }
-
-    // Writes a filler file until the disk says it is full.
-    void fill() const
-    {
-        const int fd = ::open((where_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0);
-        const std::string block(4096, 'f');
-        while (::write(fd, block.data(), block.size()) > 0) {
-        }
-        EXPECT_EQ(errno, ENOSPC);
-        ::close(fd);
-    }
-
-    [[nodiscard]] bool makeReadOnly() const
-    {
-        return ::mount(nullptr, where_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-    // The names in the mounted folder, sorted.
-    [[nodiscard]] std::vector<std::string> names() const
-    {
-        std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(where_))
-            found.push_back(entry.path().filename().string());
-        std::sort(found.begin(), found.end());
-        return found;
-    }
-
-private:
-    fs::path where_;
-    bool mounted_ = false;
-};
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder))
+        found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
 
 class Export : public ::testing::Test {
 protected:
@@ -142,7 +92,7 @@ TEST_F(Export, SavesEveryEntryAsOneLineEndingInCrLf)
     auto ctx = context(writer);
     SaveAsTextFile(ctx);
 
-    EXPECT_EQ(readBytes(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
+    EXPECT_EQ(ReadWholeFile(target), "/srv/a\r\n/srv/b\r\n/srv/\xC3\xBCn\xC3\xAF\r\n");
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::SaveFile);
     EXPECT_EQ(prompter.shown()[0].text, "Save");
@@ -165,12 +115,12 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes)
     auto ctx = context(writer);
 
     SaveAsTextFile(ctx);
-    EXPECT_EQ(readBytes(target), "old content that is longer than the new one\r\n");
+    EXPECT_EQ(ReadWholeFile(target), "old content that is longer than the new one\r\n");
     EXPECT_TRUE(pointers.empty());
 
     results.clear();
     SaveAsTextFile(ctx);
-    EXPECT_EQ(readBytes(target), "");
+    EXPECT_EQ(ReadWholeFile(target), "");
     EXPECT_EQ(prompter.texts(ScriptedPrompter::Kind::Ask),
               std::vector<std::string>(2, "Are you sure you wish to overwrite " + target.string() + " ?"));
 }
@@ -192,7 +142,7 @@ TEST_F(Export, AnOverwriteQuestionThatFailsLeavesTheFileAlone)
     EXPECT_NE(prompter.errorReports()[0].find(
                   "the box could not be shown\r\nin Vacantix2021/08/31.Form1.PushButton11_Click at line 114"),
               std::string::npos);
-    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(ReadWholeFile(target), "old");
     EXPECT_TRUE(pointers.empty());
 }
 
@@ -229,7 +179,7 @@ TEST_F(Export, AFailedSaveIsReportedOnceAndLeavesTheOldFile)
     SaveAsTextFile(shrinking);
     ASSERT_EQ(prompter.errorReports().size(), 1u);
     EXPECT_NE(prompter.errorReports()[0].find("Subscript out of range"), std::string::npos);
-    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(ReadWholeFile(target), "old");
 
     // A folder that cannot be written into is one report as well.
     prompter.forget();
@@ -244,28 +194,29 @@ TEST_F(Export, ASaveOnAFullOrReadOnlyDiskKeepsTheOldFileAndSaysSo)
 {
     for (const bool readOnly : {false, true}) {
         SCOPED_TRACE(readOnly ? "read-only" : "full");
-        SmallTmpfs disk(folder / (readOnly ? "ro" : "full"));
+        const fs::path at = folder / (readOnly ? "ro" : "full");
+        TmpfsMount disk(at.string(), "size=64k,mode=0755");
         if (!disk.mounted())
             GTEST_SKIP() << "mounting a tmpfs is not allowed here (run the tests as root to cover full and "
                             "read-only disks)";
-        std::ofstream(disk.path() / "keep.txt", std::ios::binary) << "old";
+        std::ofstream(at / "keep.txt", std::ios::binary) << "old";
         if (readOnly)
             ASSERT_TRUE(disk.makeReadOnly());
         else
-            disk.fill();
+            EXPECT_TRUE(disk.fill());
 
         prompter.forget();
         for (const char* name : {"keep.txt", "new.txt"})
-            prompter.answerSaveFile((disk.path() / name).string());
+            prompter.answerSaveFile((at / name).string());
         prompter.answerAsk(true);
         auto ctx = context(writer);
         SaveAsTextFile(ctx);
         SaveAsTextFile(ctx);
 
-        EXPECT_EQ(readBytes(disk.path() / "keep.txt"), "old");
+        EXPECT_EQ(ReadWholeFile(at / "keep.txt"), "old");
         const std::vector<std::string> left = readOnly ? std::vector<std::string>{"keep.txt"}
                                                        : std::vector<std::string>{"filler", "keep.txt"};
-        EXPECT_EQ(disk.names(), left);
+        EXPECT_EQ(namesIn(at), left);
         ASSERT_EQ(prompter.errorReports().size(), 2u);
         for (const std::string& report : prompter.errorReports())
             EXPECT_NE(report.find(readOnly ? "Read-only file system" : "No space left on device"), std::string::npos)
@@ -281,7 +232,7 @@ TEST_F(Export, AReplacedFileKeepsItsModeAndNothingTemporaryStays)
     ASSERT_TRUE(writer.replaceWhole(target.string(), "new"));
     ASSERT_TRUE(writer.replaceWhole((folder / "fresh.txt").string(), "x"));
 
-    EXPECT_EQ(readBytes(target), "new");
+    EXPECT_EQ(ReadWholeFile(target), "new");
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const mode_t mask = ::umask(0);
@@ -306,7 +257,7 @@ TEST(PosixFileWriterRights, AReadOnlyFileIsNotReplaced)
         return std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()) == 1 ? 0 : 2;
     });
     EXPECT_EQ(failed, 0);
-    EXPECT_EQ(readBytes(tree.path("ro.txt")), "x"); // as the tree description made it
+    EXPECT_EQ(ReadWholeFile(tree.path("ro.txt")), "x"); // as the tree description made it
 }
 
 TEST_F(Export, CopyPutsTheCheckedEntriesOnTheClipboardAndSaysHowToPaste)

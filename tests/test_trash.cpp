@@ -7,17 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <unistd.h>
 
 #include "platform/gio/GioTrash.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
+#include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -25,19 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The Path= of a .trashinfo record, percent-decoded; nullopt for a record
 // that is not whole.
 std::optional<std::string> recordedPath(const fs::path& record)
 {
-    const std::string text = slurp(record);
+    const std::string text = ReadWholeFile(record);
     const auto start = text.find("\nPath=");
     if (text.rfind("[Trash Info]\n", 0) != 0 || start == std::string::npos ||
         text.find("\nDeletionDate=") == std::string::npos)
@@ -183,7 +175,7 @@ TEST(Trash, NamesUpToTheLimitGoTwiceEachWithTheirRecords)
 }
 
 // A file system mounted below the test's folder for one case, unmounted at
-// its end.
+// its end: a tmpfs, or an ext4 image on a loop device.
 class Mount {
 public:
     enum Kind { Tmpfs, Ext4 };
@@ -194,7 +186,8 @@ public:
         if (geteuid() != 0)
             return;
         if (kind == Tmpfs) {
-            mounted_ = run("mount -t tmpfs -o size=1m tmpfs '" + folder.string() + "'");
+            tmpfs_.emplace(folder.string());
+            mounted_ = tmpfs_->mounted();
         } else {
             const std::string image = (base_ / "ext4.img").string();
             mounted_ = run("truncate -s 4M '" + image + "' && mkfs.ext4 -q -F '" + image + "' >/dev/null 2>&1") &&
@@ -203,7 +196,7 @@ public:
     }
     ~Mount()
     {
-        if (mounted_ && !run("umount '" + folder.string() + "'"))
+        if (mounted_ && kind_ == Ext4 && !run("umount '" + folder.string() + "'"))
             run("umount -l '" + folder.string() + "'");
     }
     Mount(const Mount&) = delete;
@@ -218,19 +211,10 @@ public:
                                    " is not allowed here";
     }
 
-    bool readOnly() { return run("mount -o remount,ro '" + folder.string() + "'"); }
+    bool readOnly() { return RemountReadOnly(folder.string()); }
 
     // Writes zeros until the file system is full, down to its last block.
-    void fill()
-    {
-        const int fd = open((folder / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        const std::string zeros(1 << 16, '\0');
-        for (std::size_t size = zeros.size(); size > 0; size /= 2)
-            while (write(fd, zeros.data(), size) > 0) {
-            }
-        fsync(fd);
-        close(fd);
-    }
+    void fill() { (void)FillDisk(folder.string()); }
 
     const fs::path base_ = FreshFolder("mount");
     const fs::path folder = base_ / "fs";
@@ -240,6 +224,7 @@ private:
 
     Kind kind_;
     bool mounted_ = false;
+    std::optional<TmpfsMount> tmpfs_; // unmounts itself
 };
 
 // A folder on another file system goes to that file system's own trash or

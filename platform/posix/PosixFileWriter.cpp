@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/FreshName.h"
 #include "platform/posix/PosixFileSystem.h"
 
 namespace vacantix {
@@ -76,21 +76,10 @@ int WriteAll(int fd, std::string_view bytes)
 // Its name, or "" with errno set.
 std::string CreateTemporary(int folder, mode_t mode, Descriptor& file)
 {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        unsigned char random[4]{};
-        if (::getrandom(random, sizeof random, 0) != sizeof random)
-            return {};
-        char name[40];
-        std::snprintf(name, sizeof name, ".vacantix-export-%02x%02x%02x%02x", random[0], random[1], random[2],
-                      random[3]);
+    return CreateUnderFreshName(".vacantix-export-", [&](const char* name) {
         file.reset(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-        if (file)
-            return name;
-        if (errno != EEXIST)
-            return {};
-    }
-    errno = EEXIST;
-    return {};
+        return static_cast<bool>(file);
+    });
 }
 
 } // namespace

@@ -14,9 +14,10 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/posix/FreshName.h"
 
 namespace vacantix {
 
@@ -74,20 +75,8 @@ bool RenameNoReplace(int fromFolder, const char* from, int toFolder, const char*
 // A holding folder of a fresh, unguessable name, made inside `folder`.
 std::string MakeHoldingFolder(int folder)
 {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        unsigned char random[4]{};
-        if (::getrandom(random, sizeof random, 0) != sizeof random)
-            return {};
-        char name[40];
-        std::snprintf(name, sizeof name, ".vacantix-removing-%02x%02x%02x%02x", random[0], random[1], random[2],
-                      random[3]);
-        if (::mkdirat(folder, name, 0700) == 0)
-            return name;
-        if (errno != EEXIST)
-            return {};
-    }
-    errno = EEXIST;
-    return {};
+    return CreateUnderFreshName(".vacantix-removing-",
+                                [folder](const char* name) { return ::mkdirat(folder, name, 0700) == 0; });
 }
 
 // Takes a write lease on `file`, which the kernel grants only while no other

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -154,6 +155,12 @@ int TempTree::makeChain(std::string_view relative, std::string_view name, int de
     if (fd >= 0)
         ::close(fd);
     return reached;
+}
+
+std::string ReadWholeFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace vacantix::test

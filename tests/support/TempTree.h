@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,8 @@ public:
 private:
     std::string root_;
 };
+
+// The bytes of a file, or "" when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 } // namespace vacantix::test

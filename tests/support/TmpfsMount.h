@@ -3,20 +3,51 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace vacantix::test {
 
-// A small tmpfs mounted on an existing folder for as long as the object
-// lives, so that a test meets a real mount point. Mounting needs root (and a
-// system that lets it mount): check mounted() and skip with why() otherwise.
+// Turns the file system mounted on `folder` read-only; true when it did.
+inline bool RemountReadOnly(const std::string& folder)
+{
+    return ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+// Writes a file "filler" into `folder` until the file system has no room
+// left, down to its last byte. True when the last write failed for want of
+// room (and not for some other reason).
+inline bool FillDisk(const std::string& folder)
+{
+    const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string zeros(1 << 16, '\0');
+    for (std::size_t size = zeros.size(); size > 0; size /= 2)
+        while (::write(fd, zeros.data(), size) > 0) {
+        }
+    const bool full = errno == ENOSPC;
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return full;
+}
+
+// A small tmpfs mounted on a folder (made when missing) for as long as the
+// object lives, so that a test meets a real mount point, or a real full or
+// read-only disk. `options` are the tmpfs mount options. Mounting needs root
+// (and a system that lets it mount): check mounted() and skip otherwise;
+// why() says what failed.
 class TmpfsMount {
 public:
-    explicit TmpfsMount(std::string folder) : folder_(std::move(folder))
+    explicit TmpfsMount(std::string folder, const std::string& options = "size=1m") : folder_(std::move(folder))
     {
-        if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=1m") == 0)
+        std::error_code ignored;
+        std::filesystem::create_directories(folder_, ignored);
+        if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0)
             mounted_ = true;
         else
             why_ = "cannot mount a tmpfs on " + folder_ + ": " + std::strerror(errno);
@@ -32,6 +63,10 @@ public:
     [[nodiscard]] bool mounted() const { return mounted_; }
     [[nodiscard]] const std::string& why() const { return why_; }
     [[nodiscard]] const std::string& folder() const { return folder_; }
+
+    [[nodiscard]] bool makeReadOnly() const { return RemountReadOnly(folder_); }
+    // See FillDisk.
+    bool fill() const { return FillDisk(folder_); }
 
 private:
     std::string folder_;
