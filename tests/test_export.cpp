@@ -246,8 +246,9 @@ TEST(PosixFileWriterRights, AReadOnlyFileIsNotReplaced)
 {
     const TempTree tree("ro.txt");
     fs::permissions(tree.root(), fs::perms::all);
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         ASSERT_EQ(::chown(tree.path("ro.txt").c_str(), 65534, 65534), 0);
+    }
     fs::permissions(tree.path("ro.txt"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const int failed = RunUnprivileged([&] {
         PosixFileWriter writer;
