@@ -70,7 +70,7 @@ struct TreeLook {
     FolderDeletion notEmpty;
 };
 
-TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed)
+TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed, TimeSlice* slice = nullptr)
 {
     auto stopAt = [&](const std::string& path, const FsFailure& failure) {
         if (failure.error != FsError::PathNotFound)
@@ -91,6 +91,8 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
     while (!pending.empty()) {
         std::string folder = std::move(pending.back());
         pending.pop_back();
+        if (slice)
+            slice->tick();
         auto listing = fs.list(folder);
         if (!listing)
             return stopAt(folder, listing.failure());
@@ -128,13 +130,21 @@ FolderDeletion whyKept(FileSystem& fs, const std::string& folder)
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;
-    TreeLook look = lookAtTree(context.fs, path, zeroByteFilesAllowed);
+    std::optional<TimeSlice> slice;
+    if (context.progress)
+        slice.emplace(*context.progress);
+    auto tick = [&] {
+        if (slice)
+            slice->tick();
+    };
+    TreeLook look = lookAtTree(context.fs, path, zeroByteFilesAllowed, slice ? &*slice : nullptr);
     if (!look.tree)
         return look.notEmpty;
     const EmptyTree& tree = *look.tree;
     if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
     for (const std::string& file : tree.emptyFiles) {
+        tick();
         if (auto removed = context.remover.removeEmptyFile(file); !removed)
             return outcome(DeletionOutcome::Failed,
                            "could not delete '" + file + "': " + removed.failure().detail);
@@ -142,6 +152,7 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     // Pre-order puts every folder before its subfolders, so the reverse
     // removes the deepest first.
     for (auto it = tree.folders.rbegin(); it != tree.folders.rend(); ++it) {
+        tick();
         if (auto removed = context.remover.removeEmptyFolder(*it); !removed)
             return outcome(DeletionOutcome::Failed,
                            "could not delete '" + *it + "': " + removed.failure().detail);
@@ -247,12 +258,19 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
                                      ScanHooks& progress)
 {
     // One mode for the whole command. Unread, it is the trash: a folder in
-    // the trash can still be brought back.
+    // the trash can still be brought back. Its progress also turns inside a
+    // large tree deleted directly.
     struct ModeOfCommand {
         DeletionContext& context;
         std::optional<DeleteMode> callers;
-        ~ModeOfCommand() { context.mode = callers; }
-    } modeOfCommand{context, context.mode};
+        ScanHooks* callersProgress;
+        ~ModeOfCommand()
+        {
+            context.mode = callers;
+            context.progress = callersProgress;
+        }
+    } modeOfCommand{context, context.mode, context.progress};
+    context.progress = &progress;
     context.mode = DeleteMode::Trash;
     trap.step(100, [&] {
         context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);

@@ -46,6 +46,9 @@ struct DeletionContext {
     // When set, direct deletion removes no file at all: a folder whose tree
     // holds zero-byte files is kept, with this as its reason.
     std::optional<std::string> zeroByteFilesKeptBecause = std::nullopt;
+    // When set, direct deletion lets it yield at least every 50 ms while it
+    // looks at and removes one large tree; it never stops a tree halfway.
+    ScanHooks* progress = nullptr;
 };
 
 // How one folder's deletion ended.

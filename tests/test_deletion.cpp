@@ -16,6 +16,7 @@
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
@@ -222,6 +223,34 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     write("again/zero");
     EXPECT_EQ(DeleteToRecycleBin(ctx, (root / "again").string()).outcome, DeletionOutcome::Kept);
     EXPECT_TRUE(fs::exists(root / "again/zero"));
+}
+
+// One large tree deleted directly lets the event loop turn while it is
+// looked at and removed, not only between two entries.
+TEST_F(Deletion, ALargeTreeDeletedDirectlyYieldsInsideIt)
+{
+    struct Counting final : ScanHooks {
+        int yields = 0;
+        void yield() override { ++yields; }
+    } hooks;
+    store.set("Combo1", "1");
+    mkdir("tree/a/b");
+    mkdir("tree/c");
+    results.append((root / "tree").string());
+    // Each listing outlasts a slice, so a tick after it always yields.
+    SlowFileSystem slow(files, std::chrono::milliseconds(60));
+    DeletionContext ctx{slow, settings, bin, remover,
+                        [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+    Trap trap(prompter, kSendCheckedPath);
+
+    const DeletionSummary summary = DeleteCheckedEntries(results, ctx, trap, hooks);
+
+    EXPECT_EQ(summary.count(DeletionOutcome::Sent), 1u);
+    EXPECT_FALSE(fs::exists(root / "tree"));
+    // The turn before the entry, one before each later listing of its four
+    // folders, and one before the first removal.
+    EXPECT_GE(hooks.yields, 5);
+    EXPECT_EQ(ctx.progress, nullptr);
 }
 
 // Takes from a fake disk what it is given, as the trash and the remover do.
