@@ -12,7 +12,8 @@ case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libglib2.0-dev libicu-dev clang libclang-rt-14-dev e2fsprogs
-          xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db)
+          xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
+          desktop-file-utils appstream dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

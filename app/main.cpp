@@ -66,6 +66,9 @@ void MeasureScan(Form1& form, const std::string& root)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Names the desktop entry, so the desktop matches the window to its menu
+    // entry and icon (the Wayland app id; X11 matches StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Vacantix"));
     PosixFileSystem fs;
     QtSettingsStore store;
     Settings settings(store);

@@ -428,3 +428,19 @@ TEST(QtPrompter, DialogsAskForWhatTheCommandsNeed)
     EXPECT_TRUE(options & QFileDialog::ShowDirsOnly);
     EXPECT_EQ(directory, QStringLiteral("/"));
 }
+
+// The window shows the icon the install puts into the icon theme: each size
+// is the PNG of app/icons pixel for pixel (compared premultiplied, as a
+// pixmap holds it), so title bar, task bar and menu agree.
+TEST(ProgramIcon, EverySizeIsTheInstalledPng)
+{
+    const QIcon icon = ProgramIcon();
+    for (int size : kProgramIconSizes) {
+        const QString file = QStringLiteral(VACANTIX_SOURCE_DIR "/app/icons/example.quillmark.Vacantix-%1.png").arg(size);
+        const QImage expected = QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(expected.isNull()) << file.toStdString();
+        const QImage shown = icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(shown.size(), QSize(size, size));
+        EXPECT_TRUE(shown == expected) << "size " << size;
+    }
+}

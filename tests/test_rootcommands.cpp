@@ -218,6 +218,24 @@ TEST_F(SampleLocation, InstalledProgramCopiesItsSamplesForTheUserOnce)
     EXPECT_EQ(MadeBelow(fs, root).size(), EmptySampleFolders().size());
 }
 
+TEST_F(SampleLocation, InstalledProgramFindsItsSamplesUnderShare)
+{
+    // The installed layout: prefix/bin/vacantix, prefix/share/vacantix/Samples.
+    test::TempTree prefix("bin/\n"
+                          "share/vacantix/Samples/About.txt:5\n");
+    const QString bin = QFile::decodeName(prefix.path("bin").c_str());
+    EXPECT_EQ(Root(ShippedSampleFolder(bin)), prefix.path("share/vacantix/Samples"));
+    EXPECT_EQ(Root(PrepareSampleRoot(bin)), prefix.path("share/vacantix/Samples"));
+
+    // Read-only there, the user gets a copy of these very samples.
+    EXPECT_EQ(Root(PrepareSampleRoot(bin, false)), userSamples().string());
+    EXPECT_EQ(std::filesystem::file_size(userSamples() / "About.txt"), 5u);
+
+    // Samples beside the executable (a build folder) come first.
+    prefix.add("bin/Samples/\n");
+    EXPECT_EQ(Root(ShippedSampleFolder(bin)), prefix.path("bin/Samples"));
+}
+
 TEST_F(SampleLocation, ProgramWithoutSamplesGetsAnEmptyUserFolder)
 {
     test::TempTree bare("bin/");

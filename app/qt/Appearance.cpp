@@ -8,14 +8,19 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QtEndian>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
+
+// The icon's PNGs live in a resource of this static library; naming its
+// initialiser keeps the linker from dropping it from the programs.
+static void LinkProgramIconResource()
+{
+    Q_INIT_RESOURCE(ProgramIcon);
+}
 
 namespace vacantix {
 
@@ -62,40 +67,6 @@ void SetFormBackColors(QWidget& window)
 }
 
 namespace {
-
-// An empty folder with a tick: what the program finds and clears.
-QPixmap DrawIcon(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 64.0, size / 64.0);
-
-    QPainterPath back;
-    back.moveTo(4, 14);
-    back.lineTo(24, 14);
-    back.lineTo(29, 20);
-    back.lineTo(60, 20);
-    back.lineTo(60, 56);
-    back.lineTo(4, 56);
-    back.closeSubpath();
-    painter.setPen(QPen(QColor(0x8a, 0x5a, 0x00), 2.5));
-    painter.setBrush(QColor(0xf2, 0xb6, 0x3c));
-    painter.drawPath(back);
-
-    painter.setBrush(QColor(0xff, 0xd8, 0x73));
-    painter.drawRoundedRect(QRectF(4, 26, 56, 30), 3, 3);
-
-    painter.setPen(QPen(QColor(0x1f, 0x7a, 0x2e), 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(20, 40);
-    tick.lineTo(29, 49);
-    tick.lineTo(46, 31);
-    painter.drawPath(tick);
-    return pixmap;
-}
 
 quint16 Word(const QByteArray& bytes, qsizetype at)
 {
@@ -181,9 +152,10 @@ std::optional<QImage> DecodeDib(const QByteArray& data)
 
 QIcon ProgramIcon()
 {
+    LinkProgramIconResource();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(DrawIcon(size));
+    for (int size : kProgramIconSizes)
+        icon.addFile(QStringLiteral(":/icons/vacantix-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

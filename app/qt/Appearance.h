@@ -33,7 +33,12 @@ void SetFormBackColors(QWidget& window);
 // Fills a widget's background with a colour.
 void SetBackColor(QWidget& widget, const QColor& colour);
 
-// The program icon, drawn in every size the desktop asks for.
+// The sizes in pixels the program icon is drawn in, the same PNGs the
+// install puts into the hicolor icon theme.
+inline constexpr int kProgramIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+// The program icon (an open folder with nothing inside), from the PNGs
+// rendered from app/icons/example.quillmark.Vacantix.svg.
 [[nodiscard]] QIcon ProgramIcon();
 
 // Reads a Windows cursor file (.cur: an icon directory of type 2 whose

@@ -29,15 +29,27 @@ void CopyTree(const QString& from, const QString& to)
 
 } // namespace
 
+QString ShippedSampleFolder(const QString& programFolder)
+{
+    const QDir program(programFolder);
+    const QString beside = program.filePath(QStringLiteral("Samples"));
+    if (QFileInfo(beside).isDir())
+        return QDir::cleanPath(beside);
+    const QString installed = program.filePath(QStringLiteral("../share/vacantix/Samples"));
+    if (QFileInfo(installed).isDir())
+        return QDir::cleanPath(installed);
+    return QDir::cleanPath(beside);
+}
+
 QString PrepareSampleRoot(const QString& programFolder)
 {
-    const QFileInfo shipped(QDir(programFolder).filePath(QStringLiteral("Samples")));
+    const QFileInfo shipped(ShippedSampleFolder(programFolder));
     return PrepareSampleRoot(programFolder, shipped.isDir() && shipped.isWritable());
 }
 
 QString PrepareSampleRoot(const QString& programFolder, bool shippedWritable)
 {
-    const QString shipped = QDir(programFolder).filePath(QStringLiteral("Samples"));
+    const QString shipped = ShippedSampleFolder(programFolder);
     const QFileInfo shippedInfo(shipped);
     if (shippedInfo.isDir() && shippedWritable)
         return QDir::cleanPath(shipped);

@@ -5,8 +5,14 @@
 
 namespace vacantix {
 
+// The sample folders the program came with, without a trailing "/":
+// "Samples" next to the executable (a build folder), else
+// "../share/vacantix/Samples" from it (an installed program), else the
+// first of these even though it is missing.
+[[nodiscard]] QString ShippedSampleFolder(const QString& programFolder);
+
 // Where the sample folders live for this user, without a trailing "/":
-// "Samples" in the program folder when that is a folder the program may
+// the shipped samples (see ShippedSampleFolder) when that is a folder the program may
 // write to, so the empty samples can be made again after a scan deleted
 // them; otherwise (an installed program) "Vacantix/Samples" in the per-user
 // data folder, copied from the program's own samples the first time it is
