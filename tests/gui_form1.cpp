@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on real folders: start-up, pointer reactions, the folder
 // list commands and the scan button, driven through a scripted prompter.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,6 +25,7 @@
 #include <unistd.h>
 
 #include "app/qt/Form1.h"
+#include "settings/qt/Form2.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsList.h"
@@ -224,6 +231,48 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
     EXPECT_GT(button(5).y(), button(9).y());
     EXPECT_GT(form.listView2()->y(), button(4).y());
     EXPECT_LE(button(12).geometry().bottom(), form.height());
+}
+
+// Both windows are one design in twips: with a face that has Arial's
+// metrics on a 96-dpi screen every place is its twips over 15, and the two
+// windows stay equally wide whatever face stands in.
+TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
+{
+    Form1& form = open();
+    Form2 settings(settings_, prompter_, program_.string(), &form);
+    EXPECT_EQ(settings.width(), form.width());
+
+    const QString face = QFontInfo(WindowFont()).family();
+    if (form.logicalDpiY() != 96 || (face != "Arial" && face != "Liberation Sans" && face != "Arimo"))
+        GTEST_SKIP() << "Arial stands as " << face.toStdString() << " at " << form.logicalDpiY()
+                     << " dpi; the designed sizes hold only for Arial's metrics at 96 dpi";
+    const auto near = [](const QRect& shown, QRect designed) {
+        designed = QRect(designed.x() * 2 / 30, designed.y() * 2 / 30, designed.width() * 2 / 30,
+                         designed.height() * 2 / 30);
+        return std::abs(shown.x() - designed.x()) <= 1 && std::abs(shown.y() - designed.y()) <= 1 &&
+               std::abs(shown.width() - designed.width()) <= 1 && std::abs(shown.height() - designed.height()) <= 1;
+    };
+    const std::pair<QWidget*, QRect> places[] = {
+        {&form, {0, 0, 8040, 7935}},
+        {form.listView1(), {120, 120, 7800, 1440}},
+        {form.pushButton(1), {4080, 1650, 3840, 405}},
+        {form.listView2(), {120, 3675, 7800, 2640}},
+        {form.pushButton(5), {4080, 6930, 3840, 405}},
+        {form.pushButton(12), {4080, 7425, 3840, 405}},
+        {&settings, {0, 0, 8040, 5085}},
+        {settings.frame1(), {120, 120, 7800, 1935}},
+        {settings.label1(), {240, 360, 1095, 225}},
+        {settings.combo1(), {1440, 300, 6100, 345}},
+        {settings.check1(), {240, 720, 4695, 255}},
+        {settings.text1(), {240, 360, 7300, 1695}},
+        {settings.pushButton7(), {120, 4560, 7800, 405}},
+    };
+    for (const auto& [control, designed] : places) {
+        const QRect shown = control->isWindow() ? QRect(QPoint(), control->size()) : control->geometry();
+        EXPECT_TRUE(near(shown, designed)) << control->objectName().toStdString() << " is "
+                                           << shown.x() << "," << shown.y() << " " << shown.width()
+                                           << "x" << shown.height();
+    }
 }
 
 // --------------------------------------------------------------- the pointer

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
@@ -59,6 +62,78 @@ void SetFormBackColors(QWidget& window)
             qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child))
             SetBackColor(*child, face);
     }
+}
+
+QFont WindowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont ButtonFont()
+{
+    QFont font = WindowFont();
+    font.setPointSizeF(11.25);
+    return font;
+}
+
+namespace {
+
+struct CaptionRoom {
+    const char* text;
+    bool button;        // in the button font, else in the window font
+    int roomTwips;      // the width the caption has to fit in
+    double extraPixels; // a button's margins, a check box's indicator, a frame's border
+};
+
+// Every caption of the main window and of the settings window with the room
+// its place gives it. Keep in step with the windows' own tables. A label
+// may use the gap up to the control beside it.
+constexpr CaptionRoom kCaptionRooms[] = {
+    {"Add One Folder", true, 3840, 12},
+    {"Load List Of Folders From File", true, 3840, 12},
+    {"Clear List", true, 3840, 12},
+    {"Start Scanning For Empty Folders ", true, 7800, 12},
+    {"Check All", true, 3840, 12},
+    {"Uncheck All", true, 3840, 12},
+    {"Send Checked To Recycle Bin", true, 3840, 12},
+    {"Settings", true, 7800, 12},
+    {"Load Sample/Example Folders", true, 3840, 12},
+    {"Save As Text File", true, 3840, 12},
+    {"Copy To Clipboard", true, 3840, 12},
+    {"OK", true, 7800, 12},
+    {"General Options", false, 7800, 24},
+    {"Delete Mode:", false, 1440 - 240, 0},
+    {"Directories with files that are 0 KB count as empty", false, 4695, 24},
+    {"Skip system directories (recommended)", false, 4695, 24},
+    {"Ignore hidden folders", false, 4695, 24},
+    {"Ignore these directory names when searching", false, 7800, 24},
+};
+
+constexpr int kButtonHeightTwips = 405;
+constexpr double kTwipsPerPixel = 15.0;
+
+} // namespace
+
+double DesignScale(const QWidget& window)
+{
+    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
+    const QFontMetricsF windowMetrics(WindowFont(), &window);
+    const QFontMetricsF buttonMetrics(ButtonFont(), &window);
+    double fit = std::max(1.0, (buttonMetrics.height() + 6.0) / (kButtonHeightTwips / kTwipsPerPixel * dpiScale));
+    for (const CaptionRoom& room : kCaptionRooms) {
+        const QFontMetricsF& metrics = room.button ? buttonMetrics : windowMetrics;
+        const double needed = metrics.horizontalAdvance(QString::fromLatin1(room.text)) + room.extraPixels;
+        fit = std::max(fit, needed / (room.roomTwips / kTwipsPerPixel * dpiScale));
+    }
+    return dpiScale * std::min(fit, 2.0);
+}
+
+int TwipsToPixels(int twips, double scale)
+{
+    return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QFont>
 #include <QIcon>
 #include <QWidget>
 #include <optional>
@@ -32,6 +33,22 @@ void SetFormBackColors(QWidget& window);
 
 // Fills a widget's background with a colour.
 void SetBackColor(QWidget& widget, const QColor& colour);
+
+// Arial 9 point bold: the font of both windows, their lists, labels and boxes.
+[[nodiscard]] QFont WindowFont();
+// Arial 11.25 point bold: the font of every push button.
+[[nodiscard]] QFont ButtonFont();
+
+// The one factor that turns the twips of both windows into pixels (15 twips
+// to a pixel at 96 dpi), so the two windows keep the proportions and the
+// equal width they were designed with. It is the screen's density over 96
+// dpi, enlarged only when some caption of either window would not fit its
+// place in the face that stands in for Arial; with Arial's metrics it is 1
+// on a 96-dpi screen. Never more than twice the density factor.
+[[nodiscard]] double DesignScale(const QWidget& window);
+
+// Pixels for a length in twips at `scale`.
+[[nodiscard]] int TwipsToPixels(int twips, double scale);
 
 // The program icon, drawn in every size the desktop asks for.
 [[nodiscard]] QIcon ProgramIcon();
