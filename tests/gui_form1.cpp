@@ -3,6 +3,7 @@
 // list commands and the scan button, driven through a scripted prompter.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -10,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -28,6 +31,7 @@
 #include "settings/qt/Form2.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtPrompter.h"
 #include "results/ResultsList.h"
 #include "results/qt/ResultsModel.h"
 #include "roots/FolderList.h"
@@ -231,6 +235,33 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
     EXPECT_GT(button(5).y(), button(9).y());
     EXPECT_GT(form.listView2()->y(), button(4).y());
     EXPECT_LE(button(12).geometry().bottom(), form.height());
+}
+
+// A report during the start-up comes before the window is shown; it stands
+// centred over the place where the window appears, not in a corner.
+TEST_F(Form1Test, AStartUpErrorReportIsCentredOverTheWindow)
+{
+    WriteFile(program_ / "HAND-M.CUR", "this is no cursor");
+    QtPrompter boxes;
+    Form1 form(slow_, settings_, boxes, program_.string());
+    boxes.setParent(&form);
+    QRect report;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            report = box->frameGeometry();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start();
+    form.Form_Load();
+    ASSERT_FALSE(report.isNull()) << "the unreadable cursor file is reported";
+    const QPoint screenCentre = form.screen()->availableGeometry().center();
+    EXPECT_LE((form.frameGeometry().center() - screenCentre).manhattanLength(), 4);
+    EXPECT_LE((report.center() - form.frameGeometry().center()).manhattanLength(), 4)
+        << "report at " << report.x() << "," << report.y() << " " << report.width() << "x" << report.height();
 }
 
 // Both windows are one design in twips: with a face that has Arial's
