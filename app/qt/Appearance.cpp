@@ -57,10 +57,19 @@ void SetFormBackColors(QWidget& window)
 {
     const QColor face = ButtonFaceColor();
     SetBackColor(window, face);
+    // Frames fill themselves and then draw their panel over the fill; the
+    // controls inside take the colour but let the frame show through, so
+    // they sit on the frame's panel rather than on strips of their own.
     for (QWidget* child : window.findChildren<QWidget*>()) {
-        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
-            qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child))
+        if (qobject_cast<QGroupBox*>(child)) {
             SetBackColor(*child, face);
+        } else if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
+                   qobject_cast<QLabel*>(child)) {
+            QPalette palette = child->palette();
+            palette.setColor(QPalette::Window, face);
+            child->setPalette(palette);
+            child->setAutoFillBackground(false);
+        }
     }
 }
 

@@ -29,6 +29,9 @@ void ShowMousePointer(QWidget& window, int value, const QCursor& custom);
 
 // Gives a window, and each of its option buttons, check boxes, frames and
 // labels, the button-face background. Other controls keep their colours.
+// Option buttons, check boxes and labels are drawn over whatever holds them
+// (the window or a frame, both in that colour), so no lighter or darker strip
+// marks their place on a frame's panel.
 void SetFormBackColors(QWidget& window);
 
 // Fills a widget's background with a colour.
