@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -304,6 +305,73 @@ TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
                                            << shown.x() << "," << shown.y() << " " << shown.width()
                                            << "x" << shown.height();
     }
+}
+
+// The contrast ratio of two colours as readability guidelines define it,
+// from 1 (the same) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Each text of both windows against what it is painted on, under the light
+// palette and under a dark one, where the windows' own background colours
+// must not leave light text on a light ground.
+TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
+{
+    const QPalette light = QApplication::palette();
+    const QString styleName = QApplication::style()->name();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(25, 25, 25));
+    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+
+    for (const bool isDark : {false, true}) {
+        const QPalette& palette = isDark ? dark : light;
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(palette);
+        Form1 form(slow_, settings_, prompter_, program_.string());
+        form.Form_Load();
+        Form2 settings(settings_, prompter_, program_.string(), &form);
+        const std::string which = isDark ? "dark: " : "light: ";
+
+        const auto check = [&](QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole ground) {
+            const QPalette& p = widget->palette();
+            EXPECT_GE(Contrast(p.color(text), p.color(ground)), 4.5)
+                << which << widget->metaObject()->className() << " " << widget->objectName().toStdString()
+                << ": " << p.color(text).name().toStdString() << " on " << p.color(ground).name().toStdString();
+        };
+        for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&settings)}) {
+            check(window, QPalette::WindowText, QPalette::Window);
+            for (QWidget* widget : window->findChildren<QWidget*>()) {
+                if (qobject_cast<QPushButton*>(widget) || qobject_cast<QHeaderView*>(widget)) {
+                    check(widget, QPalette::ButtonText, QPalette::Button);
+                } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget) ||
+                           qobject_cast<QGroupBox*>(widget)) {
+                    check(widget, QPalette::WindowText, QPalette::Window);
+                } else if (qobject_cast<QComboBox*>(widget)) {
+                    check(widget, QPalette::ButtonText, QPalette::Button);
+                    check(widget, QPalette::Text, QPalette::Base);
+                } else if (qobject_cast<QAbstractScrollArea*>(widget)) {
+                    check(widget, QPalette::Text, QPalette::Base);
+                }
+            }
+        }
+    }
+    QApplication::setPalette(light);
+    QApplication::setStyle(styleName);
 }
 
 // --------------------------------------------------------------- the pointer

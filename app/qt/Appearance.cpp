@@ -45,10 +45,45 @@ QColor ButtonFaceColor()
     return QApplication::palette().color(QPalette::Active, QPalette::Button);
 }
 
+namespace {
+
+double Luminance(const QColor& colour)
+{
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+// The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QColor TextColorOn(const QColor& background, const QColor& preferred)
+{
+    constexpr double kReadable = 4.5;
+    if (Contrast(preferred, background) >= kReadable)
+        return preferred;
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return Contrast(black, background) >= Contrast(white, background) ? black : white;
+}
+
 void SetBackColor(QWidget& widget, const QColor& colour)
 {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, colour);
+    // A background of the window's own choosing keeps the desktop's text
+    // colour only where that stays readable on it (a dark desktop palette
+    // gives light text, which the designed white would swallow).
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText,
+                         TextColorOn(colour, palette.color(group, QPalette::WindowText)));
+    }
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
@@ -65,9 +100,7 @@ void SetFormBackColors(QWidget& window)
             SetBackColor(*child, face);
         } else if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
                    qobject_cast<QLabel*>(child)) {
-            QPalette palette = child->palette();
-            palette.setColor(QPalette::Window, face);
-            child->setPalette(palette);
+            SetBackColor(*child, face);
             child->setAutoFillBackground(false);
         }
     }

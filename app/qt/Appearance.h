@@ -34,7 +34,12 @@ void ShowMousePointer(QWidget& window, int value, const QCursor& custom);
 // marks their place on a frame's panel.
 void SetFormBackColors(QWidget& window);
 
-// Fills a widget's background with a colour.
+// `preferred` when it is readable on `background` (a contrast ratio of at
+// least 4.5 to 1), else black or white, whichever stands out more.
+[[nodiscard]] QColor TextColorOn(const QColor& background, const QColor& preferred);
+
+// Fills a widget's background with a colour, and gives its text a colour
+// that stays readable on it.
 void SetBackColor(QWidget& widget, const QColor& colour);
 
 // Arial 9 point bold: the font of both windows, their lists, labels and boxes.
