@@ -3,6 +3,7 @@
 // list commands and the scan button, driven through a scripted prompter.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontInfo>
@@ -372,6 +373,42 @@ TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
     }
     QApplication::setPalette(light);
     QApplication::setStyle(styleName);
+}
+
+// A screen reader says what each control is: its caption, a list's column
+// header, the label beside the combo box, the frame around the text box.
+TEST_F(Form1Test, EveryControlOfBothWindowsIsNamedByItsCaption)
+{
+    Form1& form = open();
+    Form2 settings(settings_, prompter_, program_.string(), &form);
+    const auto name = [](QWidget* control) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        return accessible ? accessible->text(QAccessible::Name).toStdString() : std::string("(none)");
+    };
+    const std::pair<QWidget*, std::string> named[] = {
+        {form.listView1(), "Folders To Scan For Empty Folders"},
+        {form.listView2(), "Empty Folders"},
+        {form.pushButton(1), "Load List Of Folders From File"},
+        {form.pushButton(4), kScanCaption},
+        {form.pushButton(10), "Load Sample/Example Folders"},
+        {settings.frame1(), "General Options"},
+        {settings.check1(), "Directories with files that are 0 KB count as empty"},
+        {settings.check3(), "Ignore hidden folders"},
+        {settings.frame2(), "Ignore these directory names when searching"},
+        {settings.text1(), "Ignore these directory names when searching"},
+        {settings.pushButton7(), "OK"},
+    };
+    for (const auto& [control, caption] : named)
+        EXPECT_EQ(name(control), caption) << control->objectName().toStdString();
+
+    // On this desktop a combo box says its value as its name; what it is
+    // comes from the label that labels it.
+    std::vector<std::string> labels;
+    for (const auto& [other, relation] :
+         QAccessible::queryAccessibleInterface(settings.combo1())->relations(QAccessible::Label))
+        labels.push_back(other->text(QAccessible::Name).toStdString());
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front(), "Delete Mode:") << "the label beside it comes before the frame around it";
 }
 
 // --------------------------------------------------------------- the pointer

@@ -7,6 +7,7 @@
 
 #include "app/qt/Form1.h"
 #include "results/qt/ResultsModel.h"
+#include "roots/FolderList.h"
 #include "roots/qt/FolderListModel.h"
 
 namespace vacantix {
@@ -82,10 +83,17 @@ void Form1::buildControls()
         if (place.number == kListView1) {
             listView1_ = MakeReportView(this, folderModel_);
             listView1_->setObjectName(QStringLiteral("ListView1"));
+            // A screen reader names a list by its column header; the folder
+            // list's header shows the scan's progress for a while, the name
+            // stays.
+            listView1_->setAccessibleName(QString::fromUtf8(kFolderListHeader.data(),
+                                                            qsizetype(kFolderListHeader.size())));
             control = listView1_;
         } else if (place.number == kListView2) {
             listView2_ = MakeReportView(this, resultsModel_);
             listView2_->setObjectName(QStringLiteral("ListView2"));
+            listView2_->setAccessibleName(QString::fromUtf8(kResultsListHeader.data(),
+                                                            qsizetype(kResultsListHeader.size())));
             control = listView2_;
         } else {
             auto* button = new QPushButton(QString::fromLatin1(place.caption), this);

@@ -131,6 +131,11 @@ void Form2::buildControls()
     combo1_ = new QComboBox(frame1_);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(tw.rect(1440, 300, 6100, 345));
+    // Named by the label beside it, the text box by its frame, so a screen
+    // reader says what each one holds; buttons, check boxes and frames are
+    // named by their own captions.
+    label1_->setBuddy(combo1_);
+    combo1_->setAccessibleName(label1_->text());
 
     check1_ = new QCheckBox(QStringLiteral("Directories with files that are 0 KB count as empty"), frame1_);
     check1_->setObjectName(QStringLiteral("Check1"));
@@ -151,6 +156,7 @@ void Form2::buildControls()
     text1_ = new QPlainTextEdit(frame2_);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setGeometry(tw.rect(240, 360, 7300, 1695));
+    text1_->setAccessibleName(frame2_->title());
     text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
