@@ -28,6 +28,11 @@ void EnsureEmptySampleFolders(FileSystem& fs, std::string_view sampleRoot, Trap&
     }
 }
 
+std::string SampleFolderNotOpened(std::string_view folder)
+{
+    return "The folder " + std::string(folder) + " could not be opened.";
+}
+
 void LoadSampleFolders(FolderList& roots, Prompter& prompter, FolderOpener& opener,
                        std::string_view sampleRoot)
 {
@@ -40,7 +45,10 @@ void LoadSampleFolders(FolderList& roots, Prompter& prompter, FolderOpener& open
     // ends the command like a No.
     if (trap.test(102, [&] { return !prompter.ask(kOpenSamplesQuestion); }))
         return;
-    trap.step(104, [&] { opener.open(entry); });
+    trap.step(104, [&] {
+        if (!opener.open(entry))
+            prompter.message(SampleFolderNotOpened(entry));
+    });
 }
 
 } // namespace vacantix

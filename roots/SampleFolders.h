@@ -32,9 +32,13 @@ inline constexpr std::string_view kOpenSamplesQuestion =
 // reported through `trap` under its step, and the others are still made.
 void EnsureEmptySampleFolders(FileSystem& fs, std::string_view sampleRoot, Trap& trap);
 
+// What the user is told when the desktop cannot show the sample folder.
+[[nodiscard]] std::string SampleFolderNotOpened(std::string_view folder);
+
 // "Load Sample/Example Folders": appends `sampleRoot` with one trailing "/"
 // to `roots` (whether it exists or is listed already), asks whether to show
-// it, and on Yes opens it with `opener`. Failures show the error report with
+// it, and on Yes opens it with `opener`; when the desktop refuses it, a
+// message names the folder, so a Yes is never met by silence. Failures show the error report with
 // their step and the command goes on.
 void LoadSampleFolders(FolderList& roots, Prompter& prompter, FolderOpener& opener,
                        std::string_view sampleRoot);

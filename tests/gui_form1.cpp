@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on real folders: start-up, pointer reactions, the folder
 // list commands and the scan button, driven through a scripted prompter.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStyleFactory>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -19,8 +30,10 @@
 #include <unistd.h>
 
 #include "app/qt/Form1.h"
+#include "settings/qt/Form2.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtPrompter.h"
 #include "results/ResultsList.h"
 #include "results/qt/ResultsModel.h"
 #include "roots/FolderList.h"
@@ -224,6 +237,178 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
     EXPECT_GT(button(5).y(), button(9).y());
     EXPECT_GT(form.listView2()->y(), button(4).y());
     EXPECT_LE(button(12).geometry().bottom(), form.height());
+}
+
+// A report during the start-up comes before the window is shown; it stands
+// centred over the place where the window appears, not in a corner.
+TEST_F(Form1Test, AStartUpErrorReportIsCentredOverTheWindow)
+{
+    WriteFile(program_ / "HAND-M.CUR", "this is no cursor");
+    QtPrompter boxes;
+    Form1 form(slow_, settings_, boxes, program_.string());
+    boxes.setParent(&form);
+    QRect report;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            report = box->frameGeometry();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    poll.start();
+    form.Form_Load();
+    ASSERT_FALSE(report.isNull()) << "the unreadable cursor file is reported";
+    const QPoint screenCentre = form.screen()->availableGeometry().center();
+    EXPECT_LE((form.frameGeometry().center() - screenCentre).manhattanLength(), 4);
+    EXPECT_LE((report.center() - form.frameGeometry().center()).manhattanLength(), 4)
+        << "report at " << report.x() << "," << report.y() << " " << report.width() << "x" << report.height();
+}
+
+// Both windows are one design in twips: with a face that has Arial's
+// metrics on a 96-dpi screen every place is its twips over 15, and the two
+// windows stay equally wide whatever face stands in.
+TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
+{
+    Form1& form = open();
+    Form2 settings(settings_, prompter_, program_.string(), &form);
+    EXPECT_EQ(settings.width(), form.width());
+
+    const QString face = QFontInfo(WindowFont()).family();
+    if (form.logicalDpiY() != 96 || (face != "Arial" && face != "Liberation Sans" && face != "Arimo"))
+        GTEST_SKIP() << "Arial stands as " << face.toStdString() << " at " << form.logicalDpiY()
+                     << " dpi; the designed sizes hold only for Arial's metrics at 96 dpi";
+    const auto near = [](const QRect& shown, QRect designed) {
+        designed = QRect(designed.x() * 2 / 30, designed.y() * 2 / 30, designed.width() * 2 / 30,
+                         designed.height() * 2 / 30);
+        return std::abs(shown.x() - designed.x()) <= 1 && std::abs(shown.y() - designed.y()) <= 1 &&
+               std::abs(shown.width() - designed.width()) <= 1 && std::abs(shown.height() - designed.height()) <= 1;
+    };
+    const std::pair<QWidget*, QRect> places[] = {
+        {&form, {0, 0, 8040, 7935}},
+        {form.listView1(), {120, 120, 7800, 1440}},
+        {form.pushButton(1), {4080, 1650, 3840, 405}},
+        {form.listView2(), {120, 3675, 7800, 2640}},
+        {form.pushButton(5), {4080, 6930, 3840, 405}},
+        {form.pushButton(12), {4080, 7425, 3840, 405}},
+        {&settings, {0, 0, 8040, 5085}},
+        {settings.frame1(), {120, 120, 7800, 1935}},
+        {settings.label1(), {240, 360, 1095, 225}},
+        {settings.combo1(), {1440, 300, 6100, 345}},
+        {settings.check1(), {240, 720, 4695, 255}},
+        {settings.text1(), {240, 360, 7300, 1695}},
+        {settings.pushButton7(), {120, 4560, 7800, 405}},
+    };
+    for (const auto& [control, designed] : places) {
+        const QRect shown = control->isWindow() ? QRect(QPoint(), control->size()) : control->geometry();
+        EXPECT_TRUE(near(shown, designed)) << control->objectName().toStdString() << " is "
+                                           << shown.x() << "," << shown.y() << " " << shown.width()
+                                           << "x" << shown.height();
+    }
+}
+
+// The contrast ratio of two colours as readability guidelines define it,
+// from 1 (the same) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Each text of both windows against what it is painted on, under the light
+// palette and under a dark one, where the windows' own background colours
+// must not leave light text on a light ground.
+TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
+{
+    const QPalette light = QApplication::palette();
+    const QString styleName = QApplication::style()->name();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(25, 25, 25));
+    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+
+    for (const bool isDark : {false, true}) {
+        const QPalette& palette = isDark ? dark : light;
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(palette);
+        Form1 form(slow_, settings_, prompter_, program_.string());
+        form.Form_Load();
+        Form2 settings(settings_, prompter_, program_.string(), &form);
+        const std::string which = isDark ? "dark: " : "light: ";
+
+        const auto check = [&](QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole ground) {
+            const QPalette& p = widget->palette();
+            EXPECT_GE(Contrast(p.color(text), p.color(ground)), 4.5)
+                << which << widget->metaObject()->className() << " " << widget->objectName().toStdString()
+                << ": " << p.color(text).name().toStdString() << " on " << p.color(ground).name().toStdString();
+        };
+        for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(&settings)}) {
+            check(window, QPalette::WindowText, QPalette::Window);
+            for (QWidget* widget : window->findChildren<QWidget*>()) {
+                if (qobject_cast<QPushButton*>(widget) || qobject_cast<QHeaderView*>(widget)) {
+                    check(widget, QPalette::ButtonText, QPalette::Button);
+                } else if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget) ||
+                           qobject_cast<QGroupBox*>(widget)) {
+                    check(widget, QPalette::WindowText, QPalette::Window);
+                } else if (qobject_cast<QComboBox*>(widget)) {
+                    check(widget, QPalette::ButtonText, QPalette::Button);
+                    check(widget, QPalette::Text, QPalette::Base);
+                } else if (qobject_cast<QAbstractScrollArea*>(widget)) {
+                    check(widget, QPalette::Text, QPalette::Base);
+                }
+            }
+        }
+    }
+    QApplication::setPalette(light);
+    QApplication::setStyle(styleName);
+}
+
+// A screen reader says what each control is: its caption, a list's column
+// header, the label beside the combo box, the frame around the text box.
+TEST_F(Form1Test, EveryControlOfBothWindowsIsNamedByItsCaption)
+{
+    Form1& form = open();
+    Form2 settings(settings_, prompter_, program_.string(), &form);
+    const auto name = [](QWidget* control) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        return accessible ? accessible->text(QAccessible::Name).toStdString() : std::string("(none)");
+    };
+    const std::pair<QWidget*, std::string> named[] = {
+        {form.listView1(), "Folders To Scan For Empty Folders"},
+        {form.listView2(), "Empty Folders"},
+        {form.pushButton(1), "Load List Of Folders From File"},
+        {form.pushButton(4), kScanCaption},
+        {form.pushButton(10), "Load Sample/Example Folders"},
+        {settings.frame1(), "General Options"},
+        {settings.check1(), "Directories with files that are 0 KB count as empty"},
+        {settings.check3(), "Ignore hidden folders"},
+        {settings.frame2(), "Ignore these directory names when searching"},
+        {settings.text1(), "Ignore these directory names when searching"},
+        {settings.pushButton7(), "OK"},
+    };
+    for (const auto& [control, caption] : named)
+        EXPECT_EQ(name(control), caption) << control->objectName().toStdString();
+
+    // On this desktop a combo box says its value as its name; what it is
+    // comes from the label that labels it.
+    std::vector<std::string> labels;
+    for (const auto& [other, relation] :
+         QAccessible::queryAccessibleInterface(settings.combo1())->relations(QAccessible::Label))
+        labels.push_back(other->text(QAccessible::Name).toStdString());
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front(), "Delete Mode:") << "the label beside it comes before the frame around it";
 }
 
 // --------------------------------------------------------------- the pointer

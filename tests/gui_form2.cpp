@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -240,6 +242,23 @@ TEST(SettingsWindowLoad, UnreadableCursorFileIsReportedAndTheHandStandsIn)
     EXPECT_THAT(o.prompter.errorReports()[0], HasSubstr("Form2.Form_Load at line 120"));
     form.setMousePointer(99);
     EXPECT_EQ(form.cursor().shape(), Qt::PointingHandCursor);
+}
+
+// The check boxes and the label show the frame behind them: where they draw
+// no text or box, their pixels are the frame's own.
+TEST(SettingsWindowLayout, ControlsInAFrameShowTheFramesBackground)
+{
+    Opened o;
+    Form2 form(o.settings, o.prompter, "/nonexistent");
+    const QImage shown = form.grab().toImage();
+    const auto at = [&](QWidget* control, QPoint local) { return shown.pixelColor(control->mapTo(&form, local)); };
+    // The frame's own interior, right of the check boxes and below the combo box.
+    const QColor frame = at(form.frame1(), {form.frame1()->width() - 20, form.check2()->geometry().center().y()});
+    for (QWidget* control : std::initializer_list<QWidget*>{form.check1(), form.check2(), form.check3()}) {
+        const QColor strip = at(control, {control->width() - 2, control->height() / 2});
+        EXPECT_EQ(strip.name().toStdString(), frame.name().toStdString()) << control->objectName().toStdString();
+    }
+    EXPECT_EQ(at(form.label1(), {form.label1()->width() - 1, 0}).name().toStdString(), frame.name().toStdString());
 }
 
 TEST(SettingsWindowLayout, ArrangementAndTabOrder)

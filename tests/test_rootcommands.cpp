@@ -102,6 +102,17 @@ TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
                 ElementsAre(std::string(kOpenSamplesQuestion), std::string(kOpenSamplesQuestion)));
     EXPECT_THAT(kOpenSamplesQuestion, HasSubstr("open the folder where these sample folders are stored"));
     EXPECT_THAT(prompter.errorReports(), IsEmpty());
+    EXPECT_THAT(prompter.texts(Kind::Message), IsEmpty());
+
+    // A folder the desktop refuses to show is named in a message, not passed over.
+    opener.succeeds = false;
+    prompter.answerAsk(true);
+    LoadSampleFolders(roots, prompter, opener, "/opt/vacantix/Samples");
+    EXPECT_THAT(opener.opened, ElementsAre("/opt/vacantix/Samples/", "/opt/vacantix/Samples/"));
+    EXPECT_THAT(prompter.texts(Kind::Message),
+                ElementsAre("The folder /opt/vacantix/Samples/ could not be opened."));
+    EXPECT_THAT(prompter.errorReports(), IsEmpty());
+    opener.succeeds = true;
 
     // A question that cannot be asked is reported and opens nothing.
     prompter.answerAsk(true);
@@ -110,8 +121,8 @@ TEST(LoadSampleFolders, AppendsTheRootEachTimeAndOpensItOnlyOnYes)
             throw Failure(OtherError, "no box");
     };
     LoadSampleFolders(roots, prompter, opener, "/opt/vacantix/Samples");
-    EXPECT_EQ(roots.count(), 3u);
-    EXPECT_THAT(opener.opened, ElementsAre("/opt/vacantix/Samples/"));
+    EXPECT_EQ(roots.count(), 4u);
+    EXPECT_THAT(opener.opened, ElementsAre("/opt/vacantix/Samples/", "/opt/vacantix/Samples/"));
     EXPECT_THAT(prompter.errorReports(),
                 ElementsAre(HasSubstr("no box\r\nin Vacantix2021/08/31.Form1.PushButton10_Click at line 102")));
 }

@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
@@ -47,10 +50,45 @@ QColor ButtonFaceColor()
     return QApplication::palette().color(QPalette::Active, QPalette::Button);
 }
 
+namespace {
+
+double Luminance(const QColor& colour)
+{
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+// The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+QColor TextColorOn(const QColor& background, const QColor& preferred)
+{
+    constexpr double kReadable = 4.5;
+    if (Contrast(preferred, background) >= kReadable)
+        return preferred;
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return Contrast(black, background) >= Contrast(white, background) ? black : white;
+}
+
 void SetBackColor(QWidget& widget, const QColor& colour)
 {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, colour);
+    // A background of the window's own choosing keeps the desktop's text
+    // colour only where that stays readable on it (a dark desktop palette
+    // gives light text, which the designed white would swallow).
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText,
+                         TextColorOn(colour, palette.color(group, QPalette::WindowText)));
+    }
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
@@ -59,11 +97,90 @@ void SetFormBackColors(QWidget& window)
 {
     const QColor face = ButtonFaceColor();
     SetBackColor(window, face);
+    // Frames fill themselves and then draw their panel over the fill; the
+    // controls inside take the colour but let the frame show through, so
+    // they sit on the frame's panel rather than on strips of their own.
     for (QWidget* child : window.findChildren<QWidget*>()) {
-        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
-            qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child))
+        if (qobject_cast<QGroupBox*>(child)) {
             SetBackColor(*child, face);
+        } else if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
+                   qobject_cast<QLabel*>(child)) {
+            SetBackColor(*child, face);
+            child->setAutoFillBackground(false);
+        }
     }
+}
+
+QFont WindowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont ButtonFont()
+{
+    QFont font = WindowFont();
+    font.setPointSizeF(11.25);
+    return font;
+}
+
+namespace {
+
+struct CaptionRoom {
+    const char* text;
+    bool button;        // in the button font, else in the window font
+    int roomTwips;      // the width the caption has to fit in
+    double extraPixels; // a button's margins, a check box's indicator, a frame's border
+};
+
+// Every caption of the main window and of the settings window with the room
+// its place gives it. Keep in step with the windows' own tables. A label
+// may use the gap up to the control beside it.
+constexpr CaptionRoom kCaptionRooms[] = {
+    {"Add One Folder", true, 3840, 12},
+    {"Load List Of Folders From File", true, 3840, 12},
+    {"Clear List", true, 3840, 12},
+    {"Start Scanning For Empty Folders ", true, 7800, 12},
+    {"Check All", true, 3840, 12},
+    {"Uncheck All", true, 3840, 12},
+    {"Send Checked To Recycle Bin", true, 3840, 12},
+    {"Settings", true, 7800, 12},
+    {"Load Sample/Example Folders", true, 3840, 12},
+    {"Save As Text File", true, 3840, 12},
+    {"Copy To Clipboard", true, 3840, 12},
+    {"OK", true, 7800, 12},
+    {"General Options", false, 7800, 24},
+    {"Delete Mode:", false, 1440 - 240, 0},
+    {"Directories with files that are 0 KB count as empty", false, 4695, 24},
+    {"Skip system directories (recommended)", false, 4695, 24},
+    {"Ignore hidden folders", false, 4695, 24},
+    {"Ignore these directory names when searching", false, 7800, 24},
+};
+
+constexpr int kButtonHeightTwips = 405;
+constexpr double kTwipsPerPixel = 15.0;
+
+} // namespace
+
+double DesignScale(const QWidget& window)
+{
+    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
+    const QFontMetricsF windowMetrics(WindowFont(), &window);
+    const QFontMetricsF buttonMetrics(ButtonFont(), &window);
+    double fit = std::max(1.0, (buttonMetrics.height() + 6.0) / (kButtonHeightTwips / kTwipsPerPixel * dpiScale));
+    for (const CaptionRoom& room : kCaptionRooms) {
+        const QFontMetricsF& metrics = room.button ? buttonMetrics : windowMetrics;
+        const double needed = metrics.horizontalAdvance(QString::fromLatin1(room.text)) + room.extraPixels;
+        fit = std::max(fit, needed / (room.roomTwips / kTwipsPerPixel * dpiScale));
+    }
+    return dpiScale * std::min(fit, 2.0);
+}
+
+int TwipsToPixels(int twips, double scale)
+{
+    return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QFont>
 #include <QIcon>
 #include <QWidget>
 #include <optional>
@@ -28,10 +29,34 @@ void ShowMousePointer(QWidget& window, int value, const QCursor& custom);
 
 // Gives a window, and each of its option buttons, check boxes, frames and
 // labels, the button-face background. Other controls keep their colours.
+// Option buttons, check boxes and labels are drawn over whatever holds them
+// (the window or a frame, both in that colour), so no lighter or darker strip
+// marks their place on a frame's panel.
 void SetFormBackColors(QWidget& window);
 
-// Fills a widget's background with a colour.
+// `preferred` when it is readable on `background` (a contrast ratio of at
+// least 4.5 to 1), else black or white, whichever stands out more.
+[[nodiscard]] QColor TextColorOn(const QColor& background, const QColor& preferred);
+
+// Fills a widget's background with a colour, and gives its text a colour
+// that stays readable on it.
 void SetBackColor(QWidget& widget, const QColor& colour);
+
+// Arial 9 point bold: the font of both windows, their lists, labels and boxes.
+[[nodiscard]] QFont WindowFont();
+// Arial 11.25 point bold: the font of every push button.
+[[nodiscard]] QFont ButtonFont();
+
+// The one factor that turns the twips of both windows into pixels (15 twips
+// to a pixel at 96 dpi), so the two windows keep the proportions and the
+// equal width they were designed with. It is the screen's density over 96
+// dpi, enlarged only when some caption of either window would not fit its
+// place in the face that stands in for Arial; with Arial's metrics it is 1
+// on a 96-dpi screen. Never more than twice the density factor.
+[[nodiscard]] double DesignScale(const QWidget& window);
+
+// Pixels for a length in twips at `scale`.
+[[nodiscard]] int TwipsToPixels(int twips, double scale);
 
 // The sizes in pixels the program icon is drawn in, the same PNGs the
 // install puts into the hicolor icon theme.

@@ -106,6 +106,11 @@ ScanHooks& Form1::hooks() const
 
 void Form1::Form_Load()
 {
+    // The window takes its place at the centre of the screen before the
+    // first step, so an error report of the start-up is centred over the
+    // place where the window then appears.
+    if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
     Trap trap(prompter_, "in Vacantix2021/08/31.Form1.Form_Load ");
     trap.step(100, [&] { ApplySkin(); });
     const std::string cursorFile = ChildPath(programFolder_, "HAND-M.CUR");
@@ -126,9 +131,6 @@ void Form1::Form_Load()
     trap.step(132, [&] { listView2_->header()->show(); });
     trap.step(134, [&] { listView2_->setColumnWidth(0, twips(7000)); });
     ensureSampleFolders(trap);
-
-    if (const QScreen* shown = screen())
-        move(shown->availableGeometry().center() - rect().center());
 }
 
 void Form1::ApplySkin()

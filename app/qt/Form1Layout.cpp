@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The arrangement of the main window: its controls in tab order with their
-// captions and places in twips, the fonts, and the scale that turns twips
-// into pixels so that every caption fits whatever face stands in for Arial.
-#include <QFontMetricsF>
+// captions and places in twips, and the fonts.
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
-#include <algorithm>
-#include <cmath>
 
 #include "app/qt/Form1.h"
 #include "results/qt/ResultsModel.h"
+#include "roots/FolderList.h"
 #include "roots/qt/FolderListModel.h"
 
 namespace vacantix {
@@ -46,24 +43,6 @@ constexpr Place kPlaces[] = {
 
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 7935;
-constexpr int kTwipsPerPixel = 15;
-
-QFont WindowFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
-}
-
-QFont ButtonFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(11.25);
-    font.setBold(true);
-    return font;
-}
-
 QTreeView* MakeReportView(QWidget* parent, QAbstractItemModel* model)
 {
     auto* view = new QTreeView(parent);
@@ -86,7 +65,7 @@ QTreeView* MakeReportView(QWidget* parent, QAbstractItemModel* model)
 
 int Form1::twips(int value) const
 {
-    return static_cast<int>(std::lround(value * scale_ / kTwipsPerPixel));
+    return TwipsToPixels(value, scale_);
 }
 
 QPushButton* Form1::pushButton(int number) const
@@ -104,10 +83,17 @@ void Form1::buildControls()
         if (place.number == kListView1) {
             listView1_ = MakeReportView(this, folderModel_);
             listView1_->setObjectName(QStringLiteral("ListView1"));
+            // A screen reader names a list by its column header; the folder
+            // list's header shows the scan's progress for a while, the name
+            // stays.
+            listView1_->setAccessibleName(QString::fromUtf8(kFolderListHeader.data(),
+                                                            qsizetype(kFolderListHeader.size())));
             control = listView1_;
         } else if (place.number == kListView2) {
             listView2_ = MakeReportView(this, resultsModel_);
             listView2_->setObjectName(QStringLiteral("ListView2"));
+            listView2_->setAccessibleName(QString::fromUtf8(kResultsListHeader.data(),
+                                                            qsizetype(kResultsListHeader.size())));
             control = listView2_;
         } else {
             auto* button = new QPushButton(QString::fromLatin1(place.caption), this);
@@ -133,19 +119,8 @@ void Form1::applyFonts()
     for (QPushButton* button : buttons_)
         button->setFont(buttonFont);
 
-    // Twips are pixels at 96 dots per inch; a denser screen, or a stand-in
-    // face wider than Arial, enlarges the whole window so that captions fit.
-    const double dpiScale = std::max(1.0, logicalDpiY() / 96.0);
-    const QFontMetricsF metrics(buttonFont, this);
-    double fit = 1.0;
-    for (const Place& place : kPlaces) {
-        if (place.number <= 0)
-            continue;
-        const double needed = metrics.horizontalAdvance(QString::fromLatin1(place.caption)) + 12.0;
-        fit = std::max(fit, needed / (place.width / double(kTwipsPerPixel) * dpiScale));
-        fit = std::max(fit, (metrics.height() + 6.0) / (place.height / double(kTwipsPerPixel) * dpiScale));
-    }
-    scale_ = dpiScale * std::min(fit, 2.0);
+    // One factor for both windows: see DesignScale.
+    scale_ = DesignScale(*this);
 }
 
 void Form1::arrange()

@@ -7,9 +7,9 @@
 
 namespace vacantix {
 
-void DesktopFolderOpener::open(const std::string& folder)
+bool DesktopFolderOpener::open(const std::string& folder)
 {
-    (void)QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
 }
 
 } // namespace vacantix

@@ -8,7 +8,7 @@ namespace vacantix {
 // Opens folders through the desktop's URL handler (QDesktopServices).
 class DesktopFolderOpener final : public FolderOpener {
 public:
-    void open(const std::string& folder) override;
+    bool open(const std::string& folder) override;
 };
 
 } // namespace vacantix

@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -63,14 +62,13 @@ QString RawText(const QPlainTextEdit& box)
     return box.document()->toRawText();
 }
 
-// Window positions are designed in twips, 15 to a pixel at 96 dpi. A denser
-// screen, or a stand-in face wider than Arial, enlarges the whole window so
-// that every caption fits its place.
+// Window positions are designed in twips; both windows share one scale
+// (DesignScale) so that they keep their designed proportions and width.
 class TwipsScale {
 public:
     explicit TwipsScale(double factor) : factor_(factor) {}
 
-    [[nodiscard]] int operator()(int twips) const { return int(std::lround(twips / 15.0 * factor_)); }
+    [[nodiscard]] int operator()(int twips) const { return TwipsToPixels(twips, factor_); }
     [[nodiscard]] QRect rect(int left, int top, int width, int height) const
     {
         return {(*this)(left), (*this)(top), (*this)(width), (*this)(height)};
@@ -79,24 +77,6 @@ public:
 private:
     double factor_;
 };
-
-struct Caption {
-    QString text;
-    int widthTwips;
-    double extraPixels; // the check box's indicator, the frame's margins
-};
-
-double FittingScale(const QWidget& window, const QFont& font, std::initializer_list<Caption> captions)
-{
-    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
-    const QFontMetricsF metrics(font, &window);
-    double fit = 1.0;
-    for (const Caption& caption : captions) {
-        const double needed = metrics.horizontalAdvance(caption.text) + caption.extraPixels;
-        fit = std::max(fit, needed / (caption.widthTwips / 15.0 * dpiScale));
-    }
-    return dpiScale * std::min(fit, 2.0);
-}
 
 int StoredCheckState(const QCheckBox* box)
 {
@@ -127,10 +107,7 @@ Form2::Form2(Settings& settings, Prompter& prompter, std::string programFolder, 
         create();
         windowHandle()->setTransientParent(owner->window()->windowHandle());
     }
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    setFont(font);
+    setFont(WindowFont());
 
     buildControls();
     Form_Load();
@@ -140,11 +117,7 @@ Form2::~Form2() = default;
 
 void Form2::buildControls()
 {
-    const TwipsScale tw(FittingScale(
-        *this, font(),
-        {{QStringLiteral("Directories with files that are 0 KB count as empty"), 4695, 24},
-         {QStringLiteral("Ignore these directory names when searching"), 7800, 24},
-         {QStringLiteral("Delete Mode:"), 1095, 2}}));
+    const TwipsScale tw(DesignScale(*this));
     setFixedSize(tw(8040), tw(5085));
 
     frame1_ = new QGroupBox(QStringLiteral("General Options"), this);
@@ -158,6 +131,11 @@ void Form2::buildControls()
     combo1_ = new QComboBox(frame1_);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(tw.rect(1440, 300, 6100, 345));
+    // Named by the label beside it, the text box by its frame, so a screen
+    // reader says what each one holds; buttons, check boxes and frames are
+    // named by their own captions.
+    label1_->setBuddy(combo1_);
+    combo1_->setAccessibleName(label1_->text());
 
     check1_ = new QCheckBox(QStringLiteral("Directories with files that are 0 KB count as empty"), frame1_);
     check1_->setObjectName(QStringLiteral("Check1"));
@@ -178,6 +156,7 @@ void Form2::buildControls()
     text1_ = new QPlainTextEdit(frame2_);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setGeometry(tw.rect(240, 360, 7300, 1695));
+    text1_->setAccessibleName(frame2_->title());
     text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -187,9 +166,7 @@ void Form2::buildControls()
     pushButton7_ = new QPushButton(QStringLiteral("OK"), this);
     pushButton7_->setObjectName(QStringLiteral("PushButton7"));
     pushButton7_->setGeometry(tw.rect(120, 4560, 7800, 405));
-    QFont buttonFont = font();
-    buttonFont.setPointSizeF(11.25);
-    pushButton7_->setFont(buttonFont);
+    pushButton7_->setFont(ButtonFont());
     pushButton7_->setAutoDefault(false);
 
     setTabOrder(combo1_, check1_);

@@ -88,8 +88,13 @@ public:
 
 class RecordingOpener final : public FolderOpener {
 public:
-    void open(const std::string& folder) override { opened.push_back(folder); }
+    bool open(const std::string& folder) override
+    {
+        opened.push_back(folder);
+        return succeeds;
+    }
     std::vector<std::string> opened;
+    bool succeeds = true; // false: the desktop refuses every folder
 };
 
 } // namespace vacantix::test
