@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "scan/ExclusionRules.h"
+#include "scan/ScanLimits.h"
 #include "scan/TimeSlice.h"
 
 namespace vacantix {
@@ -66,16 +67,26 @@ bool optionHolds(Read&& read)
 }
 
 // The ignore test of a folder, by its name and by its whole path: its real
-// path, and the path as given where that differs. Permission denied counts
-// as "not ignored".
+// path, and the path as given where that differs. A folder the run's
+// patterns exclude is ignored alike. Permission denied counts as "not
+// ignored".
 bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
     return readForTest(
         [&] {
             return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
-                   (!real.givenIsReal() && IsIgnoredName(settings, path));
+                   (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
+                   IsExcludedPath(settings.scanLimits(), real, path);
         },
         false);
+}
+
+// True when the run keeps to one file system and the listed folder is one
+// the search must not go into (a mount point).
+bool beyondOneFileSystem(const Settings& settings, const Listing& listing)
+{
+    const ScanLimits* limits = settings.scanLimits();
+    return limits && limits->oneFileSystem && listing.protectedFolder;
 }
 
 class Searcher {
@@ -290,11 +301,20 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
         slice_.tick();
         if (hooks_.stopRequested())
             throw EndOfFolder{};
+        // What the run keeps out holds content, whatever it holds.
+        if (IsExcludedPath(settings_.scanLimits(), real_, folder)) {
+            zero = false;
+            return std::nullopt;
+        }
         auto below = fs_.list(folder);
         if (!below)
             return below.failure();
         if (below.value().filesFailure)
             return *below.value().filesFailure;
+        if (beyondOneFileSystem(settings_, below.value())) {
+            zero = false;
+            return std::nullopt;
+        }
         for (const FileEntry& file : below.value().files) {
             if (file.kind != EntryKind::RegularFile)
                 continue;
@@ -356,7 +376,7 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
     frame.verdict = ownVerdict(listing, child.ownBytes);
     if (!listing.ok() || listing.value().subfoldersFailure)
         frame.ended = true;
-    else
+    else if (named || !beyondOneFileSystem(settings_, listing.value()))
         frame.subfolders = std::move(listing.value().subfolders);
     stack_.push_back(std::move(frame));
 }

@@ -22,7 +22,11 @@ namespace vacantix {
 // reported; nothing below an ignored folder is visited, and a tree that
 // holds one holds content. A folder the platform keeps for itself (a mount
 // point, lost+found at the top of a file system) is not reported and its
-// tree holds content; what lies inside it is judged on its own. Options are
+// tree holds content; what lies inside it is judged on its own. The run's
+// ScanLimits (Settings::scanLimits), when set, add to this: a folder whose
+// path matches an exclude pattern is treated as one on the ignore list, and
+// under oneFileSystem a folder the platform keeps for itself is not entered
+// (the root excepted). Options are
 // read when each folder needs them. Symbolic links are never folders here:
 // never reported, never entered.
 //

@@ -45,6 +45,8 @@ struct IgnoreList {
 // is cached but the parsed form of the ignore list: its stored text is read
 // at every use and compared with the text the cached form was parsed from,
 // and only a different text is parsed again.
+struct ScanLimits;
+
 class Settings {
 public:
     explicit Settings(SettingsStore& store) : store_(store) {}
@@ -75,10 +77,17 @@ public:
 
     [[nodiscard]] SettingsStore& store() const { return store_; }
 
+    // Limits of this run beyond the options (see ScanLimits), carried with
+    // the options so that every walk of the run reads the same ones. None
+    // unless set; the caller keeps them alive while the settings are used.
+    void setScanLimits(const ScanLimits* limits) { limits_ = limits; }
+    [[nodiscard]] const ScanLimits* scanLimits() const { return limits_; }
+
 private:
     [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
 
     SettingsStore& store_;
+    const ScanLimits* limits_ = nullptr;
     [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
     mutable std::shared_ptr<const std::string> parsedFrom_; // the text ignoreList_ was parsed from
