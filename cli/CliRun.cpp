@@ -15,6 +15,7 @@
 #include "results/Deletion.h"
 #include "roots/ListFile.h"
 #include "scan/FinalPass.h"
+#include "scan/ScanLimits.h"
 #include "scan/ScanRun.h"
 #include "settings/Settings.h"
 
@@ -233,6 +234,8 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
     Settings settings(options);
+    const ScanLimits limits{line.oneFileSystem, line.excludes};
+    settings.setScanLimits(&limits);
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;
 

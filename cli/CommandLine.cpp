@@ -55,6 +55,15 @@ const std::vector<OptionSpec>& Options()
              c.ignoreNames->push_back(v);
              return std::nullopt;
          }},
+        {'x', "one-file-system", false,
+         [](CommandLine& c, const std::string&) { c.oneFileSystem = true; return std::nullopt; }},
+        {0, "exclude", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             if (v.empty())
+                 return "--exclude needs a pattern";
+             c.excludes.push_back(v);
+             return std::nullopt;
+         }},
     };
     return options;
 }
@@ -194,6 +203,20 @@ with -0 every name is printed as its raw bytes.
                             (default: System Volume Information, RECYCLER,
                             Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
                             ignores nothing)
+  -x, --one-file-system     do not search below a folder another file system
+                            is mounted on (bind mounts included; lost+found
+                            at the top of a file system too): it holds
+                            content, so the folders above it are not printed
+      --exclude GLOB        skip the folders whose whole path matches the
+                            shell pattern GLOB, with everything below them;
+                            a folder holding one is never printed. "*", "?"
+                            and "[...]" match within one folder name ("*"
+                            also names starting with "."), "**" any number
+                            of folders; a GLOB not starting with "/" may
+                            match at any depth. Matched against the path as
+                            given and its real path (links resolved). For
+                            example '**/.git/**' or '/home/*/keep'.
+                            Repeatable
       --trash               after printing, move each folder found to the
                             trash with what it holds (zero-byte files too),
                             unless it holds something else by then

@@ -24,6 +24,8 @@ struct CommandLine {
     std::optional<std::string> check2;    // --skip-system
     std::optional<std::string> check3;    // --ignore-hidden
     std::optional<std::vector<std::string>> ignoreNames; // --ignore, repeatable
+    bool oneFileSystem = false;           // -x/--one-file-system: mount points are not entered
+    std::vector<std::string> excludes;    // --exclude, repeatable: glob patterns of whole paths
     // What happens to the results after they are printed: nothing, unless
     // one of these asks for it (never both).
     bool trash = false;                   // --trash: move each to the trash

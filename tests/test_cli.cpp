@@ -364,7 +364,7 @@ TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
         {},
         {"--print0"},
         {"--frobnicate", tree.root()},
-        {"-x", tree.root()},
+        {"-Q", tree.root()},
         {"--skip-system", "2", tree.root()},
         {"--ignore-hidden=yes", tree.root()},
         {tree.root(), "--zero-byte-empty"},

@@ -5,14 +5,24 @@
 // before deletion, on the fake disk and on real mounts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/FakeFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "scan/FinalPass.h"
 #include "scan/ScanLimits.h"
+#include "support/CliProcess.h"
+#include "support/PrivateHome.h"
 #include "support/ScanDoubles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
+using vacantix::test::CliOutcome;
+using vacantix::test::RunCli;
 using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -94,4 +104,57 @@ TEST(ScanLimits, OneFileSystemDoesNotEnterAMountPoint)
         // A mount point named as the root is searched: it is the user's choice.
         EXPECT_EQ(one.run(fake, "/d/usb", withRecord), (Names{"photos", "more", "more/deep"}));
     }
+}
+
+TEST(ScanLimitsOnADisk, OneFileSystemStopsAtATmpfsAndAtABindMount)
+{
+    const test::TempTree tree("top/tmp/\ntop/bind/\nsource/inner/deep/\ntop/local/empty/");
+    test::TmpfsMount tmpfs(tree.path("top/tmp"));
+    if (!tmpfs.mounted())
+        GTEST_SKIP() << tmpfs.why();
+    test::BindMount bind(tree.path("source"), tree.path("top/bind"));
+    if (!bind.mounted())
+        GTEST_SKIP() << bind.why();
+    fs::create_directories(tree.path("top/tmp/e"));
+
+    const CliOutcome all = RunCli({"--ignore", "", tree.path("top")});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, tree.path("top/tmp/e") + "\n" + tree.path("top/bind/inner") + "\n" +
+                           tree.path("top/bind/inner/deep") + "\n" + tree.path("top/local") + "\n" +
+                           tree.path("top/local/empty") + "\n")
+        << all.out;
+    for (const char* option : {"-x", "--one-file-system"}) {
+        const CliOutcome one = RunCli({option, tree.path("top")});
+        EXPECT_EQ(one.status, 0) << one.err;
+        EXPECT_EQ(one.out, tree.path("top/local") + "\n" + tree.path("top/local/empty") + "\n") << option;
+    }
+
+    // On the engine alone, the re-check agrees.
+    PosixFileSystem posix;
+    LimitedScan scan;
+    scan.limits.oneFileSystem = true;
+    EXPECT_EQ(scan.run(posix, tree.path("top"), true), (Names{"local", "local/empty"}));
+}
+
+TEST(ScanLimitsOnADisk, ExcludedFoldersStayWithTheirParentsThroughTheTrash)
+{
+    const test::TempTree tree("p/.git/refs/\np/src/\nhome/ann/keep/\nhome/ann/old/\ngone/");
+    const CliOutcome run = RunCli({"--trash", "--exclude", "**/.git/**", "--exclude=" + tree.path("home/*/keep"),
+                                   tree.root()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "vacantix-cli: 3 folders sent to the trash, 0 already gone, 0 kept, 0 failed\n");
+    for (const char* kept : {"p/.git/refs", "home/ann/keep"})
+        EXPECT_TRUE(fs::is_directory(tree.path(kept))) << kept;
+    for (const char* gone : {"p/src", "home/ann/old", "gone"})
+        EXPECT_FALSE(fs::exists(tree.path(gone))) << gone;
+
+    // The same patterns spelled through a link to the tree.
+    const test::TempTree links("");
+    fs::create_directory_symlink(tree.root(), links.path("alias"));
+    const CliOutcome spelled = RunCli({"--exclude", tree.path("home/ann/*"), links.path("alias") + "/home"});
+    EXPECT_EQ(spelled.status, 0) << spelled.err;
+    EXPECT_EQ(spelled.out, "");
+
+    const CliOutcome empty = RunCli({"--exclude", "", tree.root()});
+    EXPECT_EQ(empty.status, 2);
 }

@@ -1,5 +1,5 @@
 # Bash completion for vacantix-cli: options, the 0|1 values of the switches,
-# folders, and files after -f/--from. Needs nothing but bash itself.
+# folders, and files after -f/--from; folders after --ignore and --exclude. Needs nothing but bash itself.
 
 # Offers the folders (files as well with "files") whose names start with $1.
 _vacantix_cli_paths()
@@ -20,9 +20,9 @@ _vacantix_cli_value()
     case $1 in
         --zero-byte-empty | --skip-system | --ignore-hidden)
             COMPREPLY=($(compgen -W '0 1' -- "$2")) ;;
-        -f | --from | -[0hV]*f)
+        -f | --from | -[0hVx]*f)
             _vacantix_cli_paths "$2" files ;;
-        --ignore)
+        --ignore | --exclude)
             _vacantix_cli_paths "$2" ;;
         *)
             return 1 ;;
@@ -54,7 +54,8 @@ _vacantix_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-0 --print0 -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore --trash --delete -h --help -V --version' -- "$cur"))
+            --ignore-hidden --ignore -x --one-file-system --exclude --trash --delete -h --help -V
+            --version' -- "$cur"))
         return 0
     fi
     _vacantix_cli_paths "$cur"

@@ -74,4 +74,35 @@ private:
     std::string why_;
 };
 
+// The folder `source` bind-mounted on `folder` (made when missing) for as
+// long as the object lives: a mount point on the same file system (same
+// st_dev). Needs root, as TmpfsMount does.
+class BindMount {
+public:
+    BindMount(const std::string& source, std::string folder) : folder_(std::move(folder))
+    {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder_, ignored);
+        if (::mount(source.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) == 0)
+            mounted_ = true;
+        else
+            why_ = "cannot bind-mount " + source + " on " + folder_ + ": " + std::strerror(errno);
+    }
+    ~BindMount()
+    {
+        if (mounted_)
+            ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+
+    [[nodiscard]] bool mounted() const { return mounted_; }
+    [[nodiscard]] const std::string& why() const { return why_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+    std::string why_;
+};
+
 } // namespace vacantix::test
