@@ -7,9 +7,11 @@
 #include "cli/CliRun.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "base/ErrorReport.h"
+#include "cli/JsonLines.h"
 #include "platform/Failure.h"
 #include "platform/ShellQuote.h"
 #include "results/Deletion.h"
@@ -172,6 +174,78 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
     return roots;
 }
 
+namespace {
+
+bool WriteLine(std::FILE* out, const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fputc('\n', out);
+    return !std::ferror(out);
+}
+
+// "path" (and "path_b64") and "depth" of one folder, without braces.
+std::string FolderMembers(const std::string& path, const std::vector<std::string>& roots)
+{
+    std::string members = JsonPathMembers(path);
+    if (const auto depth = DepthBelow(path, roots))
+        members += ", \"depth\": " + std::to_string(*depth);
+    return members;
+}
+
+std::string_view OutcomeName(DeletionOutcome outcome, bool directly)
+{
+    switch (outcome) {
+    case DeletionOutcome::Sent: return directly ? "deleted" : "sent";
+    case DeletionOutcome::AlreadyGone: return "already gone";
+    case DeletionOutcome::Kept: return "kept";
+    case DeletionOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+} // namespace
+
+bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots)
+{
+    for (std::size_t i = 1; i <= results.count(); ++i)
+        WriteLine(out, "{" + FolderMembers(results.text(i), roots) + "}");
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std::vector<std::string>& roots,
+                       bool directly)
+{
+    for (const DeletionRecord& record : summary.records) {
+        std::string line = "{" + FolderMembers(record.path, roots) + ", \"outcome\": " +
+                           JsonString(OutcomeName(record.result.outcome, directly));
+        if (!record.result.reason.empty())
+            line += ", \"reason\": " + JsonString(record.result.reason);
+        WriteLine(out, line + "}");
+    }
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
+{
+    std::string line = "{\"summary\": {\"found\": " + std::to_string(run.found);
+    if (run.deletion) {
+        for (DeletionOutcome outcome : {DeletionOutcome::Sent, DeletionOutcome::AlreadyGone, DeletionOutcome::Kept,
+                                        DeletionOutcome::Failed})
+            line += ", " + JsonString(OutcomeName(outcome, run.directly)) + ": " +
+                    std::to_string(run.deletion->count(outcome));
+        if (run.deletion->stopped)
+            line += ", \"stopped\": true";
+    }
+    line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
+    for (std::size_t i = 0; i < run.unreadable.size(); ++i)
+        line += (i == 0 ? "{" : ", {") + JsonPathMembers(run.unreadable[i]) + "}";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
+    line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
+    WriteLine(out, line);
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
 bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
 {
     const char end = print0 ? '\0' : '\n';
@@ -201,7 +275,7 @@ private:
 } // namespace
 
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked)
+                      bool zeroByteFilesAsked, DeletionSummary* outcomes)
 {
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.
@@ -213,6 +287,8 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
+    if (outcomes)
+        *outcomes = summary;
     DeletionSummary shown = summary;
     for (DeletionRecord& record : shown.records)
         record.path = ShellQuoted(record.path);
@@ -229,6 +305,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
 
 ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
 {
+    const auto started = std::chrono::steady_clock::now();
     RunSettingsStore stored(services.store);
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
@@ -260,18 +337,45 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
                                   "to search it");
 
-    if (!PrintResults(results, services.out, line.print0)) {
+    // Depths count below the root as given and below its real path, which
+    // results below a root reached through a link may start with.
+    std::vector<std::string> depthRoots;
+    if (line.json) {
+        for (const std::string& root : roots.entries()) {
+            depthRoots.push_back(root);
+            if (auto real = services.fs.realPath(WithoutTrailingSeparator(root)))
+                depthRoots.push_back(real.value());
+        }
+    }
+    const bool acting = line.trash || line.deleteDirectly;
+    const bool printed = !line.json ? PrintResults(results, services.out, line.print0)
+                                    : acting || PrintJsonResults(results, services.out, depthRoots);
+    if (!printed) {
         services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
         return ExitStatus::Failure;
     }
 
+    JsonSummary jsonSummary;
+    jsonSummary.found = results.count();
+    jsonSummary.directly = line.deleteDirectly;
     bool allDeleted = true;
-    if (line.trash || line.deleteDirectly) {
+    if (acting) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
-        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1");
-        if (services.hooks.stopRequested())
-            return ExitStatus::Interrupted;
+        DeletionSummary outcomes;
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1",
+                                      &outcomes);
+        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly))
+            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+        jsonSummary.deletion = std::move(outcomes);
     }
+    if (line.json) {
+        jsonSummary.unreadable = services.hooks.allUnreadable();
+        jsonSummary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (!PrintJsonSummary(jsonSummary, services.out))
+            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+    }
+    if (acting && services.hooks.stopRequested())
+        return ExitStatus::Interrupted;
 
     ReportUnreadable(services.hooks, services.prompter);
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)

@@ -29,6 +29,7 @@ const std::vector<OptionSpec>& Options()
         {'h', "help", false, [](CommandLine& c, const std::string&) { c.help = true; return std::nullopt; }},
         {'V', "version", false, [](CommandLine& c, const std::string&) { c.version = true; return std::nullopt; }},
         {'0', "print0", false, [](CommandLine& c, const std::string&) { c.print0 = true; return std::nullopt; }},
+        {0, "json", false, [](CommandLine& c, const std::string&) { c.json = true; return std::nullopt; }},
         {'f', "from", true,
          [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
              if (v.empty())
@@ -151,6 +152,8 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
     }
     if (line.trash && line.deleteDirectly)
         return UsageError{"--trash and --delete cannot be given together"};
+    if (line.json && line.print0)
+        return UsageError{"--json and --print0 cannot be given together"};
     if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
         return UsageError{"no folder to scan"};
     return line;
@@ -171,6 +174,18 @@ UTF-8, or a single quote is printed quoted as a shell reads it back, as
 with -0 every name is printed as its raw bytes.
 
   -0, --print0              end each folder with NUL instead of a line feed
+      --json                one JSON object per line on standard output
+                            instead: {"path": ..., "depth": N} for each
+                            folder found (N components below its root); with
+                            --trash or --delete instead one per folder acted
+                            on, adding "outcome" (sent, deleted, already
+                            gone, kept, failed) and "reason" when there is
+                            one; then {"summary": {...}} with the counts,
+                            "found", the folders that could not be read and
+                            "duration_seconds". A path that is no valid
+                            UTF-8 is written as "path" with U+FFFD for each
+                            byte that is no UTF-8, plus "path_b64" holding
+                            its raw bytes in base64
   -f, --from FILE           scan the folders listed in FILE, one per line
                             ("-" reads the list from standard input);
                             repeatable, read before the FOLDER arguments

@@ -53,7 +53,7 @@ _vacantix_cli()
     _vacantix_cli_value "$prev" "$cur" && return 0
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-0 --print0 -f --from --zero-byte-empty --skip-system
+        COMPREPLY=($(compgen -W '-0 --print0 --json -f --from --zero-byte-empty --skip-system
             --ignore-hidden --ignore --trash --delete -h --help -V --version' -- "$cur"))
         return 0
     fi

@@ -3,6 +3,7 @@
 
 complete -c vacantix-cli -f -a '(__fish_complete_directories (commandline -ct))'
 complete -c vacantix-cli -s 0 -l print0 -d 'End each folder with NUL instead of a line feed'
+complete -c vacantix-cli -l json -d 'Write one JSON object per line instead'
 complete -c vacantix-cli -s f -l from -r -F -d 'Scan the folders listed in FILE (- for standard input)'
 complete -c vacantix-cli -l zero-byte-empty -x -a '0\toff 1\ton' -d 'A folder whose files all have 0 bytes counts as empty'
 complete -c vacantix-cli -l skip-system -x -a '0\toff 1\ton' -d 'Never print folders inside the system trees'
