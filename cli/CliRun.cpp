@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/ErrorReport.h"
+#include "cli/DryRun.h"
 #include "cli/JsonLines.h"
 #include "platform/Failure.h"
 #include "platform/ShellQuote.h"
@@ -213,13 +214,15 @@ bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vec
 }
 
 bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std::vector<std::string>& roots,
-                       bool directly)
+                       bool directly, bool dryRun)
 {
     for (const DeletionRecord& record : summary.records) {
         std::string line = "{" + FolderMembers(record.path, roots) + ", \"outcome\": " +
                            JsonString(OutcomeName(record.result.outcome, directly));
         if (!record.result.reason.empty())
             line += ", \"reason\": " + JsonString(record.result.reason);
+        if (dryRun)
+            line += ", \"dry_run\": true";
         WriteLine(out, line + "}");
     }
     return std::fflush(out) == 0 && !std::ferror(out);
@@ -235,6 +238,8 @@ bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
                     std::to_string(run.deletion->count(outcome));
         if (run.deletion->stopped)
             line += ", \"stopped\": true";
+        if (run.dryRun)
+            line += ", \"dry_run\": true";
     }
     line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
     for (std::size_t i = 0; i < run.unreadable.size(); ++i)
@@ -275,13 +280,18 @@ private:
 } // namespace
 
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked, DeletionSummary* outcomes)
+                      bool zeroByteFilesAsked, DeletionSummary* outcomes, bool dryRun)
 {
+    std::optional<DryRunDisk> dry;
+    if (dryRun)
+        dry.emplace(services.fs);
+    FileSystem& fs = dry ? static_cast<FileSystem&>(*dry) : services.fs;
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.
     ScanHooks still;
-    DeletionContext context{services.fs, settings, *services.trash, *services.remover,
-                            [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    DeletionContext context{fs, settings, dry ? static_cast<Trash&>(*dry) : *services.trash,
+                            dry ? static_cast<DirectRemover&>(*dry) : *services.remover,
+                            [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
     if (!zeroByteFilesAsked)
         context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
     Trap trap(services.prompter, kSendCheckedPath);
@@ -292,9 +302,23 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
     DeletionSummary shown = summary;
     for (DeletionRecord& record : shown.records)
         record.path = ShellQuoted(record.path);
+    if (dryRun) {
+        for (const DeletionRecord& record : shown.records) {
+            if (record.result.outcome == DeletionOutcome::Sent)
+                services.prompter.note(record.path + (directly ? ": would be deleted" : ": would be sent to the trash"));
+            else if (record.result.outcome == DeletionOutcome::AlreadyGone)
+                services.prompter.note(record.path + ": already gone by then");
+        }
+    }
     for (const std::string& line : NotDeletedLines(shown))
         services.prompter.message(line);
-    services.prompter.note(DeletionCountsLine(summary, directly));
+    std::string counts = DeletionCountsLine(summary, directly);
+    if (dryRun) {
+        const std::string_view done = directly ? " deleted" : " sent to the trash";
+        counts.insert(counts.find(done) + 1, "would be ");
+        counts = "dry run, nothing changed: " + counts;
+    }
+    services.prompter.note(counts);
     if (summary.stopped) {
         const std::size_t left = summary.chosen - summary.records.size();
         services.prompter.note("stopped by Ctrl-C; " + std::to_string(left) + (left == 1 ? " folder" : " folders") +
@@ -358,13 +382,14 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     JsonSummary jsonSummary;
     jsonSummary.found = results.count();
     jsonSummary.directly = line.deleteDirectly;
+    jsonSummary.dryRun = line.dryRun;
     bool allDeleted = true;
     if (acting) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
         DeletionSummary outcomes;
         allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1",
-                                      &outcomes);
-        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly))
+                                      &outcomes, line.dryRun);
+        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly, line.dryRun))
             services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
         jsonSummary.deletion = std::move(outcomes);
     }

@@ -88,12 +88,13 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 [[nodiscard]] bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots);
 // One object per folder acted on: its path, depth, "outcome" and "reason".
 [[nodiscard]] bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out,
-                                     const std::vector<std::string>& roots, bool directly);
+                                     const std::vector<std::string>& roots, bool directly, bool dryRun = false);
 
 // What the closing {"summary": ...} object of --json counts.
 struct JsonSummary {
     std::size_t found = 0;
     bool directly = false;                    // "deleted" rather than "sent"
+    bool dryRun = false;
     std::optional<DeletionSummary> deletion;  // with --trash or --delete
     std::vector<std::string> unreadable;      // the folders that could not be read
     double seconds = 0;
@@ -108,9 +109,10 @@ struct JsonSummary {
 // says how to have them deleted. Names each folder not deleted with the
 // reason (shell-quoted as results are) and ends with a line of counts, all on
 // standard error. Ctrl-C stops it once the folder at hand is done; a line then
-// says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given.
+// says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given. With `dryRun` nothing is moved or removed: each folder
+// ends as it would (see DryRunDisk), and the lines say what would happen.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked = false, DeletionSummary* outcomes = nullptr);
+                      bool zeroByteFilesAsked = false, DeletionSummary* outcomes = nullptr, bool dryRun = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. A root skipped as a system

@@ -40,6 +40,7 @@ const std::vector<OptionSpec>& Options()
         {0, "trash", false, [](CommandLine& c, const std::string&) { c.trash = true; return std::nullopt; }},
         {0, "delete", false,
          [](CommandLine& c, const std::string&) { c.deleteDirectly = true; return std::nullopt; }},
+        {0, "dry-run", false, [](CommandLine& c, const std::string&) { c.dryRun = true; return std::nullopt; }},
         {0, "zero-byte-empty", true,
          [](CommandLine& c, const std::string& v) { return SetSwitch(c.check1, "zero-byte-empty", v); }},
         {0, "skip-system", true,
@@ -152,6 +153,8 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
     }
     if (line.trash && line.deleteDirectly)
         return UsageError{"--trash and --delete cannot be given together"};
+    if (line.dryRun && !line.trash && !line.deleteDirectly)
+        return UsageError{"--dry-run needs --trash or --delete"};
     if (line.json && line.print0)
         return UsageError{"--json and --print0 cannot be given together"};
     if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
@@ -216,6 +219,14 @@ with -0 every name is printed as its raw bytes.
                             the trash, if it still holds nothing; a folder
                             holding zero-byte files is kept and named unless
                             --zero-byte-empty 1 is given on this command line
+      --dry-run             with --trash or --delete: look at each folder
+                            afresh as they do and tell what would happen to
+                            it ("would be sent to the trash", "would be
+                            deleted", already gone, kept with the reason),
+                            changing nothing; a folder below one that would
+                            go is already gone. With --json each object of a
+                            folder acted on and the summary add
+                            "dry_run": true, outcomes named as for real
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 

@@ -29,6 +29,7 @@ struct CommandLine {
     // one of these asks for it (never both).
     bool trash = false;                   // --trash: move each to the trash
     bool deleteDirectly = false;          // --delete: remove each, if still empty
+    bool dryRun = false;                  // --dry-run: only tell what each would do
 };
 
 // Why a command line was refused, in one line without the program name.

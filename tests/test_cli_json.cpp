@@ -105,4 +105,56 @@ TEST(CliJson, DeletionWritesEachOutcomeAndCountsThem)
     EXPECT_FALSE(fs::exists(tree.path("a")));
 }
 
+// Every path below `root` with its size, for telling whether a run changed
+// anything.
+std::map<std::string, std::uintmax_t> Snapshot(const std::string& root)
+{
+    std::map<std::string, std::uintmax_t> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
+        entries[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    return entries;
+}
+
+// A dry run changes nothing and foretells, folder by folder, what a real run
+// on the same tree then does: nested folders whose parent goes first end as
+// already gone, not as sent.
+TEST(CliDryRun, ForetellsTheOutcomesOfTheRealRunAndChangesNothing)
+{
+    const std::vector<std::vector<std::string>> modes{
+        {"--trash"}, {"--delete"}, {"--delete", "--zero-byte-empty", "1"}};
+    for (const std::vector<std::string>& mode : modes) {
+        SCOPED_TRACE(mode.size() == 1 ? mode[0] : "--delete --zero-byte-empty 1");
+        TempTree tree("a/b/c/\nzero/e:0\nzero/sub/f:0\nkeep/x.txt\nlone/");
+        const auto before = Snapshot(tree.root());
+
+        std::vector<std::string> args{"--json", "--dry-run", tree.root()};
+        args.insert(args.begin(), mode.begin(), mode.end());
+        const CliOutcome dry = RunCli(args);
+        EXPECT_EQ(Snapshot(tree.root()), before) << "a dry run changed the disk";
+        const auto [foretold, drySummary] = Outcomes(dry.out, tree.root());
+        EXPECT_TRUE(drySummary["dry_run"].toBool());
+
+        args.erase(std::find(args.begin(), args.end(), "--dry-run"));
+        const CliOutcome real = RunCli(args);
+        const auto [happened, realSummary] = Outcomes(real.out, tree.root());
+        EXPECT_EQ(foretold, happened);
+        EXPECT_EQ(dry.status, real.status) << dry.err << real.err;
+        EXPECT_EQ(happened.at("/a/b"), "already gone");
+        EXPECT_EQ(happened.at("/a/b/c"), "already gone");
+        EXPECT_NE(Snapshot(tree.root()), before) << "the real run changed nothing";
+    }
+}
+
+TEST(CliDryRun, TextSaysWhatWouldHappen)
+{
+    TempTree tree("a/b/");
+    const CliOutcome run = RunCli({"--delete", "--dry-run", tree.root()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(tree.path("a") + ": would be deleted"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.path("a/b") + ": already gone"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("1 folder would be deleted, 1 already gone"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(tree.path("a/b")));
+    EXPECT_EQ(RunCli({"--dry-run", tree.root()}).status, 2) << "--dry-run alone acts on nothing";
+}
+
 } // namespace

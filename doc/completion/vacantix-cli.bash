@@ -54,7 +54,7 @@ _vacantix_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-0 --print0 --json -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore --trash --delete -h --help -V --version' -- "$cur"))
+            --ignore-hidden --ignore --trash --delete --dry-run -h --help -V --version' -- "$cur"))
         return 0
     fi
     _vacantix_cli_paths "$cur"

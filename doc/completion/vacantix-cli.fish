@@ -11,5 +11,6 @@ complete -c vacantix-cli -l ignore-hidden -x -a '0\toff 1\ton' -d 'Do not print 
 complete -c vacantix-cli -l ignore -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip folders of this name or path'
 complete -c vacantix-cli -l trash -n 'not __fish_seen_argument -l delete' -d 'Move each folder found to the trash'
 complete -c vacantix-cli -l delete -n 'not __fish_seen_argument -l trash' -d 'Delete each folder found without the trash'
+complete -c vacantix-cli -l dry-run -d 'With --trash or --delete, tell what would happen, changing nothing'
 complete -c vacantix-cli -s h -l help -d 'Show the help and exit'
 complete -c vacantix-cli -s V -l version -d 'Show the version and exit'
