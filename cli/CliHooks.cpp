@@ -27,7 +27,10 @@ void CliHooks::folderExamined(std::string_view path)
 void CliHooks::folderUnreadable(std::string_view path, std::string_view)
 {
     constexpr std::size_t kNamed = 3;
-    if (unreadable_.emplace(path).second && firstUnreadable_.size() < kNamed)
+    if (!unreadable_.emplace(path).second)
+        return;
+    allUnreadable_.emplace_back(path);
+    if (firstUnreadable_.size() < kNamed)
         firstUnreadable_.emplace_back(path);
 }
 

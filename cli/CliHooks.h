@@ -32,6 +32,8 @@ public:
     // first few of them in the order met.
     [[nodiscard]] std::size_t unreadableCount() const { return unreadable_.size(); }
     [[nodiscard]] const std::vector<std::string>& firstUnreadable() const { return firstUnreadable_; }
+    // Every folder the search could not list, each once, in the order met.
+    [[nodiscard]] const std::vector<std::string>& allUnreadable() const { return allUnreadable_; }
 
     // The roots skipped as lying in a system tree, in order.
     [[nodiscard]] const std::vector<std::string>& systemRoots() const { return systemRoots_; }
@@ -45,6 +47,7 @@ private:
     std::uint64_t examined_ = 0;
     std::unordered_set<std::string> unreadable_;
     std::vector<std::string> firstUnreadable_;
+    std::vector<std::string> allUnreadable_;
     std::vector<std::string> systemRoots_;
 };
 

@@ -7,9 +7,12 @@
 #include "cli/CliRun.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "base/ErrorReport.h"
+#include "cli/DryRun.h"
+#include "cli/JsonLines.h"
 #include "platform/Failure.h"
 #include "platform/ShellQuote.h"
 #include "results/Deletion.h"
@@ -173,6 +176,82 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
     return roots;
 }
 
+namespace {
+
+bool WriteLine(std::FILE* out, const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fputc('\n', out);
+    return !std::ferror(out);
+}
+
+// "path" (and "path_b64") and "depth" of one folder, without braces.
+std::string FolderMembers(const std::string& path, const std::vector<std::string>& roots)
+{
+    std::string members = JsonPathMembers(path);
+    if (const auto depth = DepthBelow(path, roots))
+        members += ", \"depth\": " + std::to_string(*depth);
+    return members;
+}
+
+std::string_view OutcomeName(DeletionOutcome outcome, bool directly)
+{
+    switch (outcome) {
+    case DeletionOutcome::Sent: return directly ? "deleted" : "sent";
+    case DeletionOutcome::AlreadyGone: return "already gone";
+    case DeletionOutcome::Kept: return "kept";
+    case DeletionOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+} // namespace
+
+bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots)
+{
+    for (std::size_t i = 1; i <= results.count(); ++i)
+        WriteLine(out, "{" + FolderMembers(results.text(i), roots) + "}");
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std::vector<std::string>& roots,
+                       bool directly, bool dryRun)
+{
+    for (const DeletionRecord& record : summary.records) {
+        std::string line = "{" + FolderMembers(record.path, roots) + ", \"outcome\": " +
+                           JsonString(OutcomeName(record.result.outcome, directly));
+        if (!record.result.reason.empty())
+            line += ", \"reason\": " + JsonString(record.result.reason);
+        if (dryRun)
+            line += ", \"dry_run\": true";
+        WriteLine(out, line + "}");
+    }
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
+bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
+{
+    std::string line = "{\"summary\": {\"found\": " + std::to_string(run.found);
+    if (run.deletion) {
+        for (DeletionOutcome outcome : {DeletionOutcome::Sent, DeletionOutcome::AlreadyGone, DeletionOutcome::Kept,
+                                        DeletionOutcome::Failed})
+            line += ", " + JsonString(OutcomeName(outcome, run.directly)) + ": " +
+                    std::to_string(run.deletion->count(outcome));
+        if (run.deletion->stopped)
+            line += ", \"stopped\": true";
+        if (run.dryRun)
+            line += ", \"dry_run\": true";
+    }
+    line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
+    for (std::size_t i = 0; i < run.unreadable.size(); ++i)
+        line += (i == 0 ? "{" : ", {") + JsonPathMembers(run.unreadable[i]) + "}";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
+    line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
+    WriteLine(out, line);
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
 bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
 {
     const char end = print0 ? '\0' : '\n';
@@ -202,24 +281,45 @@ private:
 } // namespace
 
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked)
+                      bool zeroByteFilesAsked, DeletionSummary* outcomes, bool dryRun)
 {
+    std::optional<DryRunDisk> dry;
+    if (dryRun)
+        dry.emplace(services.fs);
+    FileSystem& fs = dry ? static_cast<FileSystem&>(*dry) : services.fs;
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.
     ScanHooks still;
-    DeletionContext context{services.fs, settings, *services.trash, *services.remover,
-                            [&](const std::string& path) { return HoldsContent(services.fs, settings, path, still); }};
+    DeletionContext context{fs, settings, dry ? static_cast<Trash&>(*dry) : *services.trash,
+                            dry ? static_cast<DirectRemover&>(*dry) : *services.remover,
+                            [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
     if (!zeroByteFilesAsked)
         context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
+    if (outcomes)
+        *outcomes = summary;
     DeletionSummary shown = summary;
     for (DeletionRecord& record : shown.records)
         record.path = ShellQuoted(record.path);
+    if (dryRun) {
+        for (const DeletionRecord& record : shown.records) {
+            if (record.result.outcome == DeletionOutcome::Sent)
+                services.prompter.note(record.path + (directly ? ": would be deleted" : ": would be sent to the trash"));
+            else if (record.result.outcome == DeletionOutcome::AlreadyGone)
+                services.prompter.note(record.path + ": already gone by then");
+        }
+    }
     for (const std::string& line : NotDeletedLines(shown))
         services.prompter.message(line);
-    services.prompter.note(DeletionCountsLine(summary, directly));
+    std::string counts = DeletionCountsLine(summary, directly);
+    if (dryRun) {
+        const std::string_view done = directly ? " deleted" : " sent to the trash";
+        counts.insert(counts.find(done) + 1, "would be ");
+        counts = "dry run, nothing changed: " + counts;
+    }
+    services.prompter.note(counts);
     if (summary.stopped) {
         const std::size_t left = summary.chosen - summary.records.size();
         services.prompter.note("stopped by Ctrl-C; " + std::to_string(left) + (left == 1 ? " folder" : " folders") +
@@ -230,6 +330,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
 
 ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
 {
+    const auto started = std::chrono::steady_clock::now();
     RunSettingsStore stored(services.store);
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
@@ -263,18 +364,46 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
                                   "to search it");
 
-    if (!PrintResults(results, services.out, line.print0)) {
+    // Depths count below the root as given and below its real path, which
+    // results below a root reached through a link may start with.
+    std::vector<std::string> depthRoots;
+    if (line.json) {
+        for (const std::string& root : roots.entries()) {
+            depthRoots.push_back(root);
+            if (auto real = services.fs.realPath(WithoutTrailingSeparator(root)))
+                depthRoots.push_back(real.value());
+        }
+    }
+    const bool acting = line.trash || line.deleteDirectly;
+    const bool printed = !line.json ? PrintResults(results, services.out, line.print0)
+                                    : acting || PrintJsonResults(results, services.out, depthRoots);
+    if (!printed) {
         services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
         return ExitStatus::Failure;
     }
 
+    JsonSummary jsonSummary;
+    jsonSummary.found = results.count();
+    jsonSummary.directly = line.deleteDirectly;
+    jsonSummary.dryRun = line.dryRun;
     bool allDeleted = true;
-    if (line.trash || line.deleteDirectly) {
+    if (acting) {
         options.override(kCombo1, line.deleteDirectly ? "1" : "0");
-        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1");
-        if (services.hooks.stopRequested())
-            return ExitStatus::Interrupted;
+        DeletionSummary outcomes;
+        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1",
+                                      &outcomes, line.dryRun);
+        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly, line.dryRun))
+            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+        jsonSummary.deletion = std::move(outcomes);
     }
+    if (line.json) {
+        jsonSummary.unreadable = services.hooks.allUnreadable();
+        jsonSummary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (!PrintJsonSummary(jsonSummary, services.out))
+            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+    }
+    if (acting && services.hooks.stopRequested())
+        return ExitStatus::Interrupted;
 
     ReportUnreadable(services.hooks, services.prompter);
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)

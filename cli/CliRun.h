@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trash.h"
+#include "results/Deletion.h"
 #include "results/ResultsList.h"
 #include "roots/FolderList.h"
 #include "roots/ListFile.h"
@@ -81,6 +82,25 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // by NUL (raw bytes). False when the output could not be written.
 [[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
 
+// --json: one object per line, paths written without losing a byte (see
+// JsonPathMembers), depths counted below the longest of `roots` holding them.
+// Each is false when the output could not be written.
+[[nodiscard]] bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots);
+// One object per folder acted on: its path, depth, "outcome" and "reason".
+[[nodiscard]] bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out,
+                                     const std::vector<std::string>& roots, bool directly, bool dryRun = false);
+
+// What the closing {"summary": ...} object of --json counts.
+struct JsonSummary {
+    std::size_t found = 0;
+    bool directly = false;                    // "deleted" rather than "sent"
+    bool dryRun = false;
+    std::optional<DeletionSummary> deletion;  // with --trash or --delete
+    std::vector<std::string> unreadable;      // the folders that could not be read
+    double seconds = 0;
+};
+[[nodiscard]] bool PrintJsonSummary(const JsonSummary& run, std::FILE* out);
+
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on
 // checked entries: each folder is looked at afresh and goes to the trash (or,
 // with `directly`, is deleted if still empty). Deleting directly removes
@@ -89,9 +109,10 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // says how to have them deleted. Names each folder not deleted with the
 // reason (shell-quoted as results are) and ends with a line of counts, all on
 // standard error. Ctrl-C stops it once the folder at hand is done; a line then
-// says how many were left as they were. True when every folder was deleted or already gone.
+// says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given. With `dryRun` nothing is moved or removed: each folder
+// ends as it would (see DryRunDisk), and the lines say what would happen.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked = false);
+                      bool zeroByteFilesAsked = false, DeletionSummary* outcomes = nullptr, bool dryRun = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. A root skipped as a system

@@ -29,6 +29,7 @@ const std::vector<OptionSpec>& Options()
         {'h', "help", false, [](CommandLine& c, const std::string&) { c.help = true; return std::nullopt; }},
         {'V', "version", false, [](CommandLine& c, const std::string&) { c.version = true; return std::nullopt; }},
         {'0', "print0", false, [](CommandLine& c, const std::string&) { c.print0 = true; return std::nullopt; }},
+        {0, "json", false, [](CommandLine& c, const std::string&) { c.json = true; return std::nullopt; }},
         {'f', "from", true,
          [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
              if (v.empty())
@@ -39,6 +40,7 @@ const std::vector<OptionSpec>& Options()
         {0, "trash", false, [](CommandLine& c, const std::string&) { c.trash = true; return std::nullopt; }},
         {0, "delete", false,
          [](CommandLine& c, const std::string&) { c.deleteDirectly = true; return std::nullopt; }},
+        {0, "dry-run", false, [](CommandLine& c, const std::string&) { c.dryRun = true; return std::nullopt; }},
         {0, "zero-byte-empty", true,
          [](CommandLine& c, const std::string& v) { return SetSwitch(c.check1, "zero-byte-empty", v); }},
         {0, "skip-system", true,
@@ -160,6 +162,10 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
     }
     if (line.trash && line.deleteDirectly)
         return UsageError{"--trash and --delete cannot be given together"};
+    if (line.dryRun && !line.trash && !line.deleteDirectly)
+        return UsageError{"--dry-run needs --trash or --delete"};
+    if (line.json && line.print0)
+        return UsageError{"--json and --print0 cannot be given together"};
     if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
         return UsageError{"no folder to scan"};
     return line;
@@ -180,6 +186,18 @@ UTF-8, or a single quote is printed quoted as a shell reads it back, as
 with -0 every name is printed as its raw bytes.
 
   -0, --print0              end each folder with NUL instead of a line feed
+      --json                one JSON object per line on standard output
+                            instead: {"path": ..., "depth": N} for each
+                            folder found (N components below its root); with
+                            --trash or --delete instead one per folder acted
+                            on, adding "outcome" (sent, deleted, already
+                            gone, kept, failed) and "reason" when there is
+                            one; then {"summary": {...}} with the counts,
+                            "found", the folders that could not be read and
+                            "duration_seconds". A path that is no valid
+                            UTF-8 is written as "path" with U+FFFD for each
+                            byte that is no UTF-8, plus "path_b64" holding
+                            its raw bytes in base64
   -f, --from FILE           scan the folders listed in FILE, one per line
                             ("-" reads the list from standard input);
                             repeatable, read before the FOLDER arguments
@@ -224,6 +242,14 @@ with -0 every name is printed as its raw bytes.
                             the trash, if it still holds nothing; a folder
                             holding zero-byte files is kept and named unless
                             --zero-byte-empty 1 is given on this command line
+      --dry-run             with --trash or --delete: look at each folder
+                            afresh as they do and tell what would happen to
+                            it ("would be sent to the trash", "would be
+                            deleted", already gone, kept with the reason),
+                            changing nothing; a folder below one that would
+                            go is already gone. With --json each object of a
+                            folder acted on and the summary add
+                            "dry_run": true, outcomes named as for real
   -h, --help                show this help and exit
   -V, --version             show the version and exit
 

@@ -17,6 +17,7 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     bool print0 = false;                  // NUL after each result instead of a line feed
+    bool json = false;                    // --json: one JSON object per line instead
     std::vector<std::string> listFiles;   // -f/--from, in order; "-" is standard input
     std::vector<std::string> folders;     // the positional roots, in order
     // Option values for this run only: the stored text of each key given.
@@ -30,6 +31,7 @@ struct CommandLine {
     // one of these asks for it (never both).
     bool trash = false;                   // --trash: move each to the trash
     bool deleteDirectly = false;          // --delete: remove each, if still empty
+    bool dryRun = false;                  // --dry-run: only tell what each would do
 };
 
 // Why a command line was refused, in one line without the program name.

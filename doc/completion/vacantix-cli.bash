@@ -53,9 +53,9 @@ _vacantix_cli()
     _vacantix_cli_value "$prev" "$cur" && return 0
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-0 --print0 -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore -x --one-file-system --exclude --trash --delete -h --help -V
-            --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '-0 --print0 --json -f --from --zero-byte-empty --skip-system
+            --ignore-hidden --ignore -x --one-file-system --exclude --trash --delete --dry-run
+            -h --help -V --version' -- "$cur"))
         return 0
     fi
     _vacantix_cli_paths "$cur"

@@ -3,6 +3,7 @@
 
 complete -c vacantix-cli -f -a '(__fish_complete_directories (commandline -ct))'
 complete -c vacantix-cli -s 0 -l print0 -d 'End each folder with NUL instead of a line feed'
+complete -c vacantix-cli -l json -d 'Write one JSON object per line instead'
 complete -c vacantix-cli -s f -l from -r -F -d 'Scan the folders listed in FILE (- for standard input)'
 complete -c vacantix-cli -l zero-byte-empty -x -a '0\toff 1\ton' -d 'A folder whose files all have 0 bytes counts as empty'
 complete -c vacantix-cli -l skip-system -x -a '0\toff 1\ton' -d 'Never print folders inside the system trees'
@@ -12,5 +13,6 @@ complete -c vacantix-cli -s x -l one-file-system -d 'Do not search below a folde
 complete -c vacantix-cli -l exclude -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip the folders whose whole path matches this shell pattern'
 complete -c vacantix-cli -l trash -n 'not __fish_seen_argument -l delete' -d 'Move each folder found to the trash'
 complete -c vacantix-cli -l delete -n 'not __fish_seen_argument -l trash' -d 'Delete each folder found without the trash'
+complete -c vacantix-cli -l dry-run -d 'With --trash or --delete, tell what would happen, changing nothing'
 complete -c vacantix-cli -s h -l help -d 'Show the help and exit'
 complete -c vacantix-cli -s V -l version -d 'Show the version and exit'

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/JsonLines.h"
+
+#include <algorithm>
+
+#include "platform/Utf8.h"
+
+namespace vacantix::cli {
+
+namespace {
+
+bool IsUtf8(std::string_view bytes)
+{
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string JsonString(std::string_view bytes)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string text = "\"";
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, at);
+        if (length == 0) {
+            text += "\xEF\xBF\xBD"; // U+FFFD
+            ++at;
+            continue;
+        }
+        if (length > 1) {
+            text.append(bytes.substr(at, length));
+            at += length;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(bytes[at++]);
+        switch (byte) {
+        case '"': text += "\\\""; break;
+        case '\\': text += "\\\\"; break;
+        case '\b': text += "\\b"; break;
+        case '\f': text += "\\f"; break;
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\t': text += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                text += "\\u00";
+                text.push_back(kHex[byte >> 4]);
+                text.push_back(kHex[byte & 0xF]);
+            } else {
+                text.push_back(static_cast<char>(byte));
+            }
+        }
+    }
+    text.push_back('"');
+    return text;
+}
+
+std::string Base64(std::string_view bytes)
+{
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        const std::size_t left = std::min<std::size_t>(3, bytes.size() - at);
+        std::uint32_t group = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            group = (group << 8) | (k < left ? static_cast<unsigned char>(bytes[at + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            text.push_back(k <= left ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : '=');
+    }
+    return text;
+}
+
+std::string JsonPathMembers(std::string_view path)
+{
+    std::string members = "\"path\": " + JsonString(path);
+    if (!IsUtf8(path))
+        members += ", \"path_b64\": \"" + Base64(path) + "\"";
+    return members;
+}
+
+std::optional<std::size_t> DepthBelow(std::string_view path, const std::vector<std::string>& roots)
+{
+    std::optional<std::size_t> depth;
+    std::size_t longest = 0;
+    for (std::string_view root : roots) {
+        while (root.size() > 1 && root.back() == '/')
+            root.remove_suffix(1);
+        std::string_view rest;
+        if (path == root) {
+            rest = {};
+        } else if (root == "/" && path.starts_with('/')) {
+            rest = path.substr(1);
+        } else if (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/') {
+            rest = path.substr(root.size() + 1);
+        } else {
+            continue;
+        }
+        if (depth && root.size() <= longest)
+            continue;
+        longest = root.size();
+        depth = rest.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '/'));
+    }
+    return depth;
+}
+
+} // namespace vacantix::cli
