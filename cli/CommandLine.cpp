@@ -217,8 +217,8 @@ with -0 every name is printed as its raw bytes.
       --ignore NAME         skip folders named NAME (ignoring letter case)
                             with everything below them, or with a whole path
                             as NAME the folder at that path; a folder holding
-                            an ignored one is never printed. Repeatable; replaces the stored list for this run
-                            (default: System Volume Information, RECYCLER,
+                            an ignored one is never printed. Repeatable;
+                            replaces the stored list for this run (default: System Volume Information, RECYCLER,
                             Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
                             ignores nothing)
   -x, --one-file-system     do not search below a folder another file system
