@@ -218,9 +218,10 @@ with -0 every name is printed as its raw bytes.
                             with everything below them, or with a whole path
                             as NAME the folder at that path; a folder holding
                             an ignored one is never printed. Repeatable;
-                            replaces the stored list for this run (default: System Volume Information, RECYCLER,
-                            Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
-                            ignores nothing)
+                            replaces the stored list for this run (default:
+                            System Volume Information, RECYCLER, Recycled,
+                            NtUninstall, $RECYCLE.BIN; --ignore "" ignores
+                            nothing)
   -x, --one-file-system     do not search below a folder another file system
                             is mounted on (bind mounts included; lost+found
                             at the top of a file system too): it holds
