@@ -233,6 +233,12 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
     Settings settings(options);
+    ScanExtras extras;
+    if (line.junkDefault)
+        extras.junkNames = ScanExtras::defaultJunkNames();
+    extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
+    if (!extras.junkNames.empty())
+        settings.setExtras(&extras);
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;
 

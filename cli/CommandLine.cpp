@@ -55,6 +55,15 @@ const std::vector<OptionSpec>& Options()
              c.ignoreNames->push_back(v);
              return std::nullopt;
          }},
+        {0, "junk", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             if (v.empty() || v == "." || v == ".." || v.find('/') != std::string::npos)
+                 return "--junk takes one file name, not '" + v + "'";
+             c.junkNames.push_back(v);
+             return std::nullopt;
+         }},
+        {0, "junk-default", false,
+         [](CommandLine& c, const std::string&) { c.junkDefault = true; return std::nullopt; }},
     };
     return options;
 }
@@ -194,6 +203,13 @@ with -0 every name is printed as its raw bytes.
                             (default: System Volume Information, RECYCLER,
                             Recycled, NtUninstall, $RECYCLE.BIN; --ignore ""
                             ignores nothing)
+      --junk NAME           count regular files named NAME (ignoring letter
+                            case; "._*" for every name starting "._") as
+                            nothing, of any size: a folder holding only such
+                            files is printed, and --trash or --delete takes
+                            them with it. Repeatable
+      --junk-default        the same for Thumbs.db, desktop.ini, .DS_Store,
+                            ._* and .directory
       --trash               after printing, move each folder found to the
                             trash with what it holds (zero-byte files too),
                             unless it holds something else by then

@@ -28,6 +28,10 @@ struct CommandLine {
     // one of these asks for it (never both).
     bool trash = false;                   // --trash: move each to the trash
     bool deleteDirectly = false;          // --delete: remove each, if still empty
+    // Regular files that count as litter, not content: --junk, repeatable,
+    // and --junk-default for the usual operating-system litter.
+    std::vector<std::string> junkNames;
+    bool junkDefault = false;
 };
 
 // Why a command line was refused, in one line without the program name.

@@ -130,6 +130,12 @@ private:
             hooks_.folderUnreadable(path_, failure->detail);
     }
 
+    // A regular file the run's extras name as litter: it counts as nothing.
+    [[nodiscard]] bool litter(const FileEntry& file) const
+    {
+        return file.kind == EntryKind::RegularFile && IsJunkFile(settings_.extras(), file.name);
+    }
+
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
@@ -235,7 +241,8 @@ bool Searcher::judge(Child& child, std::string_view name)
         if (!isPermissionDenied(failure))
             return false;
     } else {
-        files = listing.value().files.size();
+        for (const FileEntry& file : listing.value().files)
+            files += litter(file) ? 0 : 1;
     }
 
     if (files == 0) {
@@ -264,7 +271,7 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
     }
     // The folder's own files first: the first one with bytes answers.
     for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile)
+        if (file.kind != EntryKind::RegularFile || litter(file))
             continue;
         auto bytes = fs_.fileSize(path_, file.name);
         if (!bytes)
@@ -296,7 +303,7 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
         if (below.value().filesFailure)
             return *below.value().filesFailure;
         for (const FileEntry& file : below.value().files) {
-            if (file.kind != EntryKind::RegularFile)
+            if (file.kind != EntryKind::RegularFile || litter(file))
                 continue;
             auto bytes = fs_.fileSize(folder, file.name);
             if (!bytes)
@@ -384,6 +391,8 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
     TreeVerdict verdict;
     bool regular = false;
     for (const FileEntry& file : listing.value().files) {
+        if (litter(file))
+            continue;
         if (file.kind != EntryKind::RegularFile)
             return TreeVerdict::content();
         regular = true;

@@ -8,6 +8,8 @@ complete -c vacantix-cli -l zero-byte-empty -x -a '0\toff 1\ton' -d 'A folder wh
 complete -c vacantix-cli -l skip-system -x -a '0\toff 1\ton' -d 'Never print folders inside the system trees'
 complete -c vacantix-cli -l ignore-hidden -x -a '0\toff 1\ton' -d 'Do not print a hidden folder that holds no files'
 complete -c vacantix-cli -l ignore -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip folders of this name or path'
+complete -c vacantix-cli -l junk -x -a 'Thumbs.db desktop.ini .DS_Store ._\\* .directory' -d 'Count regular files of this name as nothing'
+complete -c vacantix-cli -l junk-default -d 'Count Thumbs.db, desktop.ini, .DS_Store, ._* and .directory as nothing'
 complete -c vacantix-cli -l trash -n 'not __fish_seen_argument -l delete' -d 'Move each folder found to the trash'
 complete -c vacantix-cli -l delete -n 'not __fish_seen_argument -l trash' -d 'Delete each folder found without the trash'
 complete -c vacantix-cli -s h -l help -d 'Show the help and exit'
