@@ -237,7 +237,8 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (line.junkDefault)
         extras.junkNames = ScanExtras::defaultJunkNames();
     extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
-    if (!extras.junkNames.empty())
+    extras.minAge = line.minAge;
+    if (!extras.junkNames.empty() || extras.minAge)
         settings.setExtras(&extras);
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;

@@ -102,6 +102,9 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
             return stopAt(folder, *failed);
         if (const auto& failed = listing.value().filesFailure)
             return stopAt(folder, *failed);
+        if (IsTooYoung(extras, listing.value()))
+            return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
+                                                                            "' changed too recently")};
         for (const FileEntry& file : listing.value().files) {
             if (file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name)) {
                 tree.junkFiles.push_back(ChildPath(folder, file.name));

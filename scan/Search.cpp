@@ -233,7 +233,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && listing.value().protectedFolder)
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -385,8 +385,9 @@ void Searcher::leave()
 
 TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const
 {
+    // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder)
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;

@@ -23,6 +23,41 @@ const std::vector<std::string>& ScanExtras::defaultJunkNames()
     return names;
 }
 
+bool ScanExtras::tooYoung(const Listing& listing) const
+{
+    if (!minAge)
+        return false;
+    if (!listing.modified)
+        return true;
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return *listing.modified > now - minAge->count();
+}
+
+std::optional<std::chrono::seconds> ParseDuration(std::string_view text)
+{
+    if (text.size() < 2)
+        return std::nullopt;
+    std::int64_t unit = 0;
+    switch (text.back()) {
+    case 's': unit = 1; break;
+    case 'm': unit = 60; break;
+    case 'h': unit = 3600; break;
+    case 'd': unit = 86400; break;
+    default: return std::nullopt;
+    }
+    std::int64_t count = 0;
+    for (const char c : text.substr(0, text.size() - 1)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        count = count * 10 + (c - '0');
+        // A hundred years is far more than any folder's age.
+        if (count * unit > std::int64_t{100} * 366 * 86400)
+            return std::nullopt;
+    }
+    return std::chrono::seconds(count * unit);
+}
+
 bool ScanExtras::isJunk(std::string_view name) const
 {
     for (const std::string& junk : junkNames) {

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// vacantix-cli's options for real clean-ups on real trees: litter files.
+// vacantix-cli's options for real clean-ups on real trees: litter files and
+// a minimum age.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <ctime>
 
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRemover.h"
@@ -108,7 +112,8 @@ TEST(CliJunk, LitterThatChangedBeforeDeletionKeepsItsFolder)
         PosixFileSystem files;
         MemorySettingsStore store;
         Settings settings(store);
-        ScanExtras extras{ScanExtras::defaultJunkNames()};
+        ScanExtras extras;
+        extras.junkNames = ScanExtras::defaultJunkNames();
         settings.setExtras(&extras);
         settings.write(kCombo1, "1");
         ScanHooks still;
@@ -147,6 +152,100 @@ TEST(CliJunk, LitterRemovalTakesOnlyTheFileItLookedAt)
     EXPECT_FALSE(swapping.removeJunkFile(tree.path("swapped")));
     EXPECT_EQ(test::ReadWholeFile(tree.path("swapped")), "fresh");
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()), 3);
+}
+
+// Sets a folder's modification time to `ago` before now.
+void Age(const std::string& path, std::chrono::seconds ago)
+{
+    const timespec when{std::time(nullptr) - static_cast<std::time_t>(ago.count()), 0};
+    const timespec times[2]{when, when};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+using std::chrono::hours;
+
+TEST(CliMinAge, AFolderChangedRecentlyKeepsItselfAndEveryFolderAbove)
+{
+    const test::TempTree tree("old/\nfresh/\ntwoHours/\ntop/mid/young/\ntop/mid/quiet/");
+    // Deepest first: ageing a folder does not touch its parent.
+    for (const char* folder : {"old", "top/mid/quiet", "top/mid", "top"})
+        Age(tree.path(folder), hours(24 * 10));
+    Age(tree.path("twoHours"), hours(2));
+    Age(tree.path("top/mid/young"), std::chrono::minutes(5));
+    Age(tree.path("fresh"), std::chrono::seconds(0));
+
+    struct Case {
+        std::vector<std::string> options;
+        std::set<std::string> found;
+    };
+    const std::vector<Case> cases{
+        {{}, {"old", "fresh", "twoHours", "top", "top/mid", "top/mid/young", "top/mid/quiet"}},
+        {{"--min-age", "1h"}, {"old", "twoHours", "top/mid/quiet"}},
+        {{"--min-age=3h"}, {"old", "top/mid/quiet"}},
+        {{"--min-age", "30d"}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.options;
+        args.push_back(tree.root());
+        SCOPED_TRACE(args.front());
+        const CliOutcome run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::set<std::string> expected;
+        for (const std::string& relative : c.found)
+            expected.insert(tree.path(relative));
+        EXPECT_EQ(Lines(run.out), expected);
+    }
+
+    const CliOutcome bad = RunCli({"--min-age", "7", tree.root()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--min-age takes a number and a unit"), std::string::npos) << bad.err;
+}
+
+TEST(CliMinAge, DurationsNeedANumberAndAUnit)
+{
+    const std::vector<std::pair<std::string, std::optional<long>>> cases{
+        {"90s", 90}, {"30m", 1800}, {"12h", 43200}, {"7d", 604800}, {"0s", 0},
+        {"", {}}, {"7", {}}, {"d", {}}, {"-1d", {}}, {"1w", {}}, {"1.5h", {}}, {"99999999999d", {}},
+    };
+    for (const auto& [text, seconds] : cases) {
+        const auto parsed = ParseDuration(text);
+        EXPECT_EQ(parsed ? std::optional<long>(parsed->count()) : std::nullopt, seconds) << text;
+    }
+}
+
+// The fresh look before deletion applies the age again: a folder found old
+// that something wrote in since (a file made and gone again) stays.
+TEST(CliMinAge, AFolderChangedSinceTheScanIsKept)
+{
+    for (const bool direct : {false, true}) {
+        SCOPED_TRACE(direct ? "delete" : "trash");
+        const test::TempTree tree("build/obj/");
+        Age(tree.path("build/obj"), hours(48));
+        Age(tree.path("build"), hours(48));
+        PosixFileSystem files;
+        MemorySettingsStore store;
+        Settings settings(store);
+        ScanExtras extras;
+        extras.minAge = hours(1);
+        settings.setExtras(&extras);
+        settings.write(kCombo1, direct ? "1" : "0");
+        ScanHooks still;
+        PosixRemover remover;
+        struct NoTrash final : Trash {
+            FsResult<Done> moveToTrash(const std::string&) override { return FsFailure{FsError::Other, "no"}; }
+        } trash;
+        DeletionContext context{files, settings, trash, remover,
+                                [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+
+        const std::string folder = tree.path("build");
+        ASSERT_FALSE(HoldsContent(files, settings, folder, still));
+        std::ofstream(tree.path("build/obj/part.o.tmp")) << "x";
+        fs::remove(tree.path("build/obj/part.o.tmp"));
+        const FolderDeletion result = DeleteToRecycleBin(context, folder);
+        EXPECT_EQ(result.outcome, DeletionOutcome::Kept) << result.reason;
+        EXPECT_NE(result.reason.find("changed too recently"), std::string::npos) << result.reason;
+        EXPECT_TRUE(fs::exists(tree.path("build/obj")));
+    }
 }
 
 } // namespace

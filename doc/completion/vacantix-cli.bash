@@ -24,6 +24,8 @@ _vacantix_cli_value()
             _vacantix_cli_paths "$2" files ;;
         --ignore)
             _vacantix_cli_paths "$2" ;;
+        --min-age)
+            COMPREPLY=($(compgen -W '30m 12h 7d' -- "$2")) ;;
         --junk)
             COMPREPLY=($(compgen -W 'Thumbs.db desktop.ini .DS_Store ._* .directory' -- "$2")) ;;
         *)
@@ -56,7 +58,7 @@ _vacantix_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-0 --print0 -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore --junk --junk-default --trash --delete -h --help -V --version' -- "$cur"))
+            --ignore-hidden --ignore --junk --junk-default --min-age --trash --delete -h --help -V --version' -- "$cur"))
         return 0
     fi
     _vacantix_cli_paths "$cur"

@@ -10,6 +10,7 @@ complete -c vacantix-cli -l ignore-hidden -x -a '0\toff 1\ton' -d 'Do not print 
 complete -c vacantix-cli -l ignore -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip folders of this name or path'
 complete -c vacantix-cli -l junk -x -a 'Thumbs.db desktop.ini .DS_Store ._\\* .directory' -d 'Count regular files of this name as nothing'
 complete -c vacantix-cli -l junk-default -d 'Count Thumbs.db, desktop.ini, .DS_Store, ._* and .directory as nothing'
+complete -c vacantix-cli -l min-age -x -a '30m 12h 7d' -d 'Leave alone folders modified within this time'
 complete -c vacantix-cli -l trash -n 'not __fish_seen_argument -l delete' -d 'Move each folder found to the trash'
 complete -c vacantix-cli -l delete -n 'not __fish_seen_argument -l trash' -d 'Delete each folder found without the trash'
 complete -c vacantix-cli -s h -l help -d 'Show the help and exit'
