@@ -41,6 +41,30 @@ std::set<std::string> Lines(const std::string& text)
     return lines;
 }
 
+// The engine as the command line binds it for deletion, with the given
+// extras; the trash refuses everything, so only direct removal deletes.
+struct FreshLook {
+    explicit FreshLook(ScanExtras extrasGiven, bool direct) : extras(std::move(extrasGiven))
+    {
+        settings.setExtras(&extras);
+        settings.write(kCombo1, direct ? "1" : "0");
+    }
+    bool holdsContent(const std::string& path) { return HoldsContent(files, settings, path, still); }
+    FolderDeletion remove(const std::string& path) { return DeleteToRecycleBin(context, path); }
+
+    struct NoTrash final : Trash {
+        FsResult<Done> moveToTrash(const std::string&) override { return FsFailure{FsError::Other, "no"}; }
+    };
+    ScanExtras extras;
+    PosixFileSystem files;
+    MemorySettingsStore store;
+    Settings settings{store};
+    ScanHooks still;
+    PosixRemover remover;
+    NoTrash trash;
+    DeletionContext context{files, settings, trash, remover, [this](const std::string& p) { return holdsContent(p); }};
+};
+
 TEST(CliJunk, LitterCountsAsNothingOnlyWhenNamed)
 {
     struct Case {
@@ -109,25 +133,13 @@ TEST(CliJunk, LitterThatChangedBeforeDeletionKeepsItsFolder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const test::TempTree tree("folder/.DS_Store:6148\nfolder/deeper/Thumbs.db:3");
-        PosixFileSystem files;
-        MemorySettingsStore store;
-        Settings settings(store);
         ScanExtras extras;
         extras.junkNames = ScanExtras::defaultJunkNames();
-        settings.setExtras(&extras);
-        settings.write(kCombo1, "1");
-        ScanHooks still;
-        PosixRemover remover;
-        struct NoTrash final : Trash {
-            FsResult<Done> moveToTrash(const std::string&) override { return FsFailure{FsError::Other, "no"}; }
-        } trash;
-        DeletionContext context{files, settings, trash, remover,
-                                [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
-
+        FreshLook look(extras, true);
         const std::string folder = tree.path("folder");
-        ASSERT_FALSE(HoldsContent(files, settings, folder, still));
+        ASSERT_FALSE(look.holdsContent(folder));
         c.change(folder);
-        const FolderDeletion result = DeleteToRecycleBin(context, folder);
+        const FolderDeletion result = look.remove(folder);
         EXPECT_EQ(result.outcome == DeletionOutcome::Sent, c.deleted) << result.reason;
         EXPECT_EQ(!fs::exists(folder), c.deleted);
     }
@@ -222,26 +234,14 @@ TEST(CliMinAge, AFolderChangedSinceTheScanIsKept)
         const test::TempTree tree("build/obj/");
         Age(tree.path("build/obj"), hours(48));
         Age(tree.path("build"), hours(48));
-        PosixFileSystem files;
-        MemorySettingsStore store;
-        Settings settings(store);
         ScanExtras extras;
         extras.minAge = hours(1);
-        settings.setExtras(&extras);
-        settings.write(kCombo1, direct ? "1" : "0");
-        ScanHooks still;
-        PosixRemover remover;
-        struct NoTrash final : Trash {
-            FsResult<Done> moveToTrash(const std::string&) override { return FsFailure{FsError::Other, "no"}; }
-        } trash;
-        DeletionContext context{files, settings, trash, remover,
-                                [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
-
+        FreshLook look(extras, direct);
         const std::string folder = tree.path("build");
-        ASSERT_FALSE(HoldsContent(files, settings, folder, still));
+        ASSERT_FALSE(look.holdsContent(folder));
         std::ofstream(tree.path("build/obj/part.o.tmp")) << "x";
         fs::remove(tree.path("build/obj/part.o.tmp"));
-        const FolderDeletion result = DeleteToRecycleBin(context, folder);
+        const FolderDeletion result = look.remove(folder);
         EXPECT_EQ(result.outcome, DeletionOutcome::Kept) << result.reason;
         EXPECT_NE(result.reason.find("changed too recently"), std::string::npos) << result.reason;
         EXPECT_TRUE(fs::exists(tree.path("build/obj")));
