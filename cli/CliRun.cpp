@@ -337,6 +337,13 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     Settings settings(options);
     const ScanLimits limits{line.oneFileSystem, line.excludes};
     settings.setScanLimits(&limits);
+    ScanExtras extras;
+    if (line.junkDefault)
+        extras.junkNames = ScanExtras::defaultJunkNames();
+    extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
+    extras.minAge = line.minAge;
+    if (!extras.junkNames.empty() || extras.minAge)
+        settings.setExtras(&extras);
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;
 

@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "settings/ScanExtras.h"
+
 namespace vacantix::cli {
 
 namespace {
@@ -64,6 +66,22 @@ const std::vector<OptionSpec>& Options()
              if (v.empty())
                  return "--exclude needs a pattern";
              c.excludes.push_back(v);
+             return std::nullopt;
+         }},
+        {0, "junk", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             if (v.empty() || v == "." || v == ".." || v.find('/') != std::string::npos)
+                 return "--junk takes one file name, not '" + v + "'";
+             c.junkNames.push_back(v);
+             return std::nullopt;
+         }},
+        {0, "junk-default", false,
+         [](CommandLine& c, const std::string&) { c.junkDefault = true; return std::nullopt; }},
+        {0, "min-age", true,
+         [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
+             c.minAge = ParseDuration(v);
+             if (!c.minAge)
+                 return "--min-age takes a number and a unit (s, m, h or d), such as 30m or 7d, not '" + v + "'";
              return std::nullopt;
          }},
     };
@@ -236,6 +254,18 @@ with -0 every name is printed as its raw bytes.
                             given and its real path (links resolved). For
                             example '**/.git/**' or '/home/*/keep'.
                             Repeatable
+      --junk NAME           count regular files named NAME (ignoring letter
+                            case; "._*" for every name starting "._") as
+                            nothing, of any size: a folder holding only such
+                            files is printed, and --trash or --delete takes
+                            them with it. Repeatable
+      --junk-default        the same for Thumbs.db, desktop.ini, .DS_Store,
+                            ._* and .directory
+      --min-age DURATION    print a folder only when neither it nor any
+                            folder below it was modified within DURATION
+                            (such as 90s, 30m, 12h, 7d), so that a build or
+                            download still at work is left alone; checked
+                            again right before --trash or --delete
       --trash               after printing, move each folder found to the
                             trash with what it holds (zero-byte files too),
                             unless it holds something else by then

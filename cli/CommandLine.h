@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,6 +33,13 @@ struct CommandLine {
     bool trash = false;                   // --trash: move each to the trash
     bool deleteDirectly = false;          // --delete: remove each, if still empty
     bool dryRun = false;                  // --dry-run: only tell what each would do
+    // Regular files that count as litter, not content: --junk, repeatable,
+    // and --junk-default for the usual operating-system litter.
+    std::vector<std::string> junkNames;
+    bool junkDefault = false;
+    // --min-age: leave alone any folder changed this recently, and the
+    // folders above it.
+    std::optional<std::chrono::seconds> minAge;
 };
 
 // Why a command line was refused, in one line without the program name.

@@ -81,6 +81,9 @@ struct Listing {
     // The listed folder is one the platform keeps for itself (see
     // FileSystem::isProtected), as found while it was read.
     bool protectedFolder = false;
+    // When the listed folder was last modified, in seconds since 1970, as
+    // read right after its entries; unset where the file system does not say.
+    std::optional<std::int64_t> modified;
 };
 
 // Folder attribute bits, as the engine's exclusion rules read them.

@@ -30,6 +30,15 @@ public:
     // anything else: a file with content, a link, a folder, a device.
     virtual FsResult<Done> removeEmptyFile(const std::string& path) = 0;
 
+    // Removes one regular file whatever it holds, the user having named it
+    // as litter; refuses anything else, as removeEmptyFile does. A remover
+    // that cannot check what it removes refuses every file.
+    virtual FsResult<Done> removeJunkFile(const std::string& path)
+    {
+        (void)path;
+        return FsFailure{FsError::Other, "litter files cannot be removed here"};
+    }
+
     // Removes one folder that holds nothing. Refuses a folder with any entry
     // in it, and anything that is not a folder.
     virtual FsResult<Done> removeEmptyFolder(const std::string& path) = 0;

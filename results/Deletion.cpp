@@ -60,6 +60,7 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
 struct EmptyTree {
     std::vector<std::string> folders;
     std::vector<std::string> emptyFiles;
+    std::vector<std::string> junkFiles; // regular files the run names as litter, of any size
 };
 
 // A fresh walk of a tree: the tree when it holds nothing but folders (and
@@ -70,7 +71,8 @@ struct TreeLook {
     FolderDeletion notEmpty;
 };
 
-TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed, TimeSlice* slice = nullptr)
+TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed, const ScanExtras* extras,
+                    TimeSlice* slice = nullptr)
 {
     auto stopAt = [&](const std::string& path, const FsFailure& failure) {
         if (failure.error != FsError::PathNotFound)
@@ -100,7 +102,14 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
             return stopAt(folder, *failed);
         if (const auto& failed = listing.value().filesFailure)
             return stopAt(folder, *failed);
+        if (IsTooYoung(extras, listing.value()))
+            return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
+                                                                            "' changed too recently")};
         for (const FileEntry& file : listing.value().files) {
+            if (file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name)) {
+                tree.junkFiles.push_back(ChildPath(folder, file.name));
+                continue;
+            }
             if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
                 return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
             auto bytes = fs.fileSize(folder, file.name);
@@ -119,9 +128,9 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
 
 // Why a folder that holds content by the final pass's rules is kept: the
 // first part of its tree that cannot be read, or else its content.
-FolderDeletion whyKept(FileSystem& fs, const std::string& folder)
+FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtras* extras)
 {
-    TreeLook look = lookAtTree(fs, folder, true);
+    TreeLook look = lookAtTree(fs, folder, true, extras);
     if (look.tree)
         return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
     return look.notEmpty;
@@ -137,12 +146,20 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
         if (slice)
             slice->tick();
     };
-    TreeLook look = lookAtTree(context.fs, path, zeroByteFilesAllowed, slice ? &*slice : nullptr);
+    TreeLook look =
+        lookAtTree(context.fs, path, zeroByteFilesAllowed, context.settings.extras(), slice ? &*slice : nullptr);
     if (!look.tree)
         return look.notEmpty;
     const EmptyTree& tree = *look.tree;
     if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
+    // Litter goes because the user named it for this run.
+    for (const std::string& file : tree.junkFiles) {
+        tick();
+        if (auto removed = context.remover.removeJunkFile(file); !removed)
+            return outcome(DeletionOutcome::Failed,
+                           "could not delete '" + file + "': " + removed.failure().detail);
+    }
     for (const std::string& file : tree.emptyFiles) {
         tick();
         if (auto removed = context.remover.removeEmptyFile(file); !removed)
@@ -184,7 +201,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         folder.pop_back();
 
     if (context.holdsContent(folder))
-        return whyKept(context.fs, folder);
+        return whyKept(context.fs, folder, context.settings.extras());
 
     const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
     if (mode == DeleteMode::Directly)

@@ -42,6 +42,19 @@ bool zeroByteFilesCount(const Settings& settings)
     }
 }
 
+// The listing without the regular files the run's extras name as litter,
+// which count as nothing.
+const Listing& filesWithoutLitter(const Listing& listing, const ScanExtras* extras, Listing& scratch)
+{
+    if (!extras || extras->junkNames.empty())
+        return listing;
+    scratch.files.clear();
+    for (const FileEntry& file : listing.files)
+        if (file.kind != EntryKind::RegularFile || !extras->isJunk(file.name))
+            scratch.files.push_back(file);
+    return scratch;
+}
+
 class ContentCheck {
 public:
     ContentCheck(FileSystem& fs, const Settings& settings, ScanHooks& hooks, Prompter* prompter,
@@ -60,6 +73,10 @@ public:
 
 private:
     [[nodiscard]] bool treeHoldsContent(const std::string& top);
+    [[nodiscard]] const Listing& withoutLitter(const Listing& listing)
+    {
+        return filesWithoutLitter(listing, settings_.extras(), scratch_);
+    }
 
     FileSystem& fs_;
     const Settings& settings_;
@@ -68,6 +85,7 @@ private:
     bool remember_ = false;
     std::unordered_map<std::string, bool> answers_;
     TimeSlice slice_;
+    Listing scratch_;
 };
 
 bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std::optional<Verdict> known)
@@ -149,9 +167,9 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         const auto listing = fs_.list(folder);
         if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
             return true;
-        if (IsProtectedFolder(fs_, folder, listing.value()))
+        if (IsProtectedFolder(fs_, folder, listing.value()) || IsTooYoung(settings_.extras(), listing.value()))
             return true;
-        if (!ListFilesInFolder(fs_, folder, listing.value(), zeroByteFilesCount_, 1).empty())
+        if (!ListFilesInFolder(fs_, folder, withoutLitter(listing.value()), zeroByteFilesCount_, 1).empty())
             return true;
         // Depth first: the subfolders go on the stack last first, so they are
         // visited in listing order.

@@ -141,6 +141,12 @@ private:
             hooks_.folderUnreadable(path_, failure->detail);
     }
 
+    // A regular file the run's extras name as litter: it counts as nothing.
+    [[nodiscard]] bool litter(const FileEntry& file) const
+    {
+        return file.kind == EntryKind::RegularFile && IsJunkFile(settings_.extras(), file.name);
+    }
+
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
@@ -238,7 +244,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && listing.value().protectedFolder)
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -246,7 +252,8 @@ bool Searcher::judge(Child& child, std::string_view name)
         if (!isPermissionDenied(failure))
             return false;
     } else {
-        files = listing.value().files.size();
+        for (const FileEntry& file : listing.value().files)
+            files += litter(file) ? 0 : 1;
     }
 
     if (files == 0) {
@@ -275,7 +282,7 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
     }
     // The folder's own files first: the first one with bytes answers.
     for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile)
+        if (file.kind != EntryKind::RegularFile || litter(file))
             continue;
         auto bytes = fs_.fileSize(path_, file.name);
         if (!bytes)
@@ -316,7 +323,7 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
             return std::nullopt;
         }
         for (const FileEntry& file : below.value().files) {
-            if (file.kind != EntryKind::RegularFile)
+            if (file.kind != EntryKind::RegularFile || litter(file))
                 continue;
             auto bytes = fs_.fileSize(folder, file.name);
             if (!bytes)
@@ -398,12 +405,15 @@ void Searcher::leave()
 
 TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const
 {
+    // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder)
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;
     for (const FileEntry& file : listing.value().files) {
+        if (litter(file))
+            continue;
         if (file.kind != EntryKind::RegularFile)
             return TreeVerdict::content();
         regular = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/SettingsStore.h"
+#include "settings/ScanExtras.h"
 
 namespace vacantix {
 
@@ -82,12 +83,17 @@ public:
     // unless set; the caller keeps them alive while the settings are used.
     void setScanLimits(const ScanLimits* limits) { limits_ = limits; }
     [[nodiscard]] const ScanLimits* scanLimits() const { return limits_; }
+    // The command line's extra choices for this run, or null (the window).
+    // The extras must outlive every use of these settings.
+    [[nodiscard]] const ScanExtras* extras() const { return extras_; }
+    void setExtras(const ScanExtras* extras) { extras_ = extras; }
 
 private:
     [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
 
     SettingsStore& store_;
     const ScanLimits* limits_ = nullptr;
+    const ScanExtras* extras_ = nullptr;
     [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
     mutable std::shared_ptr<const std::string> parsedFrom_; // the text ignoreList_ was parsed from

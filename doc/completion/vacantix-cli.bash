@@ -24,6 +24,10 @@ _vacantix_cli_value()
             _vacantix_cli_paths "$2" files ;;
         --ignore | --exclude)
             _vacantix_cli_paths "$2" ;;
+        --min-age)
+            COMPREPLY=($(compgen -W '30m 12h 7d' -- "$2")) ;;
+        --junk)
+            COMPREPLY=($(compgen -W 'Thumbs.db desktop.ini .DS_Store ._* .directory' -- "$2")) ;;
         *)
             return 1 ;;
     esac
@@ -54,8 +58,8 @@ _vacantix_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-0 --print0 --json -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore -x --one-file-system --exclude --trash --delete --dry-run
-            -h --help -V --version' -- "$cur"))
+            --ignore-hidden --ignore -x --one-file-system --exclude --junk --junk-default
+            --min-age --trash --delete --dry-run -h --help -V --version' -- "$cur"))
         return 0
     fi
     _vacantix_cli_paths "$cur"

@@ -346,6 +346,11 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         add(name, kind);
     }
 #endif
+    // Read after the entries, so that a change made while they were read
+    // shows; the folder is still open.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        listing.modified = static_cast<std::int64_t>(st.st_mtime);
     return listing;
 }
 

@@ -106,6 +106,16 @@ bool SameFile(const struct stat& a, const struct stat& b)
 
 FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
 {
+    return removeRegularFile(path, true);
+}
+
+FsResult<Done> PosixRemover::removeJunkFile(const std::string& path)
+{
+    return removeRegularFile(path, false);
+}
+
+FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onlyEmpty)
+{
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos || slash + 1 == path.size())
         return FsFailure{FsError::BadFileName, "not a file name"};
@@ -122,7 +132,7 @@ FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
         return failureOf(errno);
     if (!S_ISREG(first.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
-    if (first.st_size != 0)
+    if (onlyEmpty && first.st_size != 0)
         return FsFailure{FsError::Other, "the file is not empty"};
 
     if (betweenCheckAndRemoval_)
@@ -151,7 +161,7 @@ FsResult<Done> PosixRemover::removeEmptyFile(const std::string& path)
         inUse = file && !LeaseAlone(file.get());
         struct stat opened {};
         unchanged = !inUse && file && ::fstat(file.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
-                    SameFile(opened, first) && opened.st_size == 0;
+                    SameFile(opened, first) && (!onlyEmpty || opened.st_size == 0);
         if (unchanged && ::unlinkat(held.get(), name.c_str(), 0) == 0) {
             ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
             return Done{};

@@ -31,8 +31,12 @@ public:
 
     FsResult<Done> removeEmptyFile(const std::string& path) override;
     FsResult<Done> removeEmptyFolder(const std::string& path) override;
+    // The same checked removal, whatever the file holds.
+    FsResult<Done> removeJunkFile(const std::string& path) override;
 
 private:
+    FsResult<Done> removeRegularFile(const std::string& path, bool onlyEmpty);
+
     std::function<void(const std::string&)> betweenCheckAndRemoval_;
 };
 

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace vacantix {
+
+// Choices of one command-line run that the window never makes: the search,
+// the final pass and the fresh look before deletion read them through the
+// Settings they are given. Absent (the window's case), nothing changes.
+struct ScanExtras {
+    // Names of regular files that count as litter, not content: exact names
+    // compared without letter case, or "._*" for every name starting "._".
+    std::vector<std::string> junkNames;
+
+    // The names --junk-default stands for.
+    static const std::vector<std::string>& defaultJunkNames();
+
+    // True when a regular file called `name` is litter.
+    [[nodiscard]] bool isJunk(std::string_view name) const;
+
+    // When set, a folder modified less than this long ago holds content, and
+    // so does every folder above it: something may still be at work in it.
+    std::optional<std::chrono::seconds> minAge;
+
+    // True when the folder read in `listing` was modified within minAge of
+    // now, or cannot tell when it was modified.
+    [[nodiscard]] bool tooYoung(const Listing& listing) const;
+};
+
+// True when `extras` is given and finds the folder of `listing` too young.
+[[nodiscard]] inline bool IsTooYoung(const ScanExtras* extras, const Listing& listing)
+{
+    return extras && extras->tooYoung(listing);
+}
+
+// The seconds a duration such as "30m", "12h", "7d" or "90s" stands for;
+// unset for any other text.
+[[nodiscard]] std::optional<std::chrono::seconds> ParseDuration(std::string_view text);
+
+// True when `extras` is given and names `name` as litter.
+[[nodiscard]] inline bool IsJunkFile(const ScanExtras* extras, std::string_view name)
+{
+    return extras && extras->isJunk(name);
+}
+
+} // namespace vacantix
