@@ -57,6 +57,18 @@ FsResult<Done> DryRunDisk::removeEmptyFile(const std::string& path)
     return Done{};
 }
 
+FsResult<Done> DryRunDisk::removeJunkFile(const std::string& path)
+{
+    if (gone(path))
+        return NotFound();
+    const std::string parent = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
+    auto bytes = disk_.fileSize(parent, std::string(BaseName(path)));
+    if (!bytes)
+        return bytes.failure();
+    gone_.insert(path);
+    return Done{};
+}
+
 FsResult<Done> DryRunDisk::removeEmptyFolder(const std::string& path)
 {
     auto listing = list(path);

@@ -25,6 +25,7 @@ public:
     // Trash and DirectRemover: the path is noted as gone, when it is there.
     FsResult<Done> moveToTrash(const std::string& path) override;
     FsResult<Done> removeEmptyFile(const std::string& path) override;
+    FsResult<Done> removeJunkFile(const std::string& path) override;
     FsResult<Done> removeEmptyFolder(const std::string& path) override;
 
     // FileSystem: the real disk without what is noted as gone.

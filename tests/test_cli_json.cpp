@@ -120,11 +120,16 @@ std::map<std::string, std::uintmax_t> Snapshot(const std::string& root)
 // already gone, not as sent.
 TEST(CliDryRun, ForetellsTheOutcomesOfTheRealRunAndChangesNothing)
 {
-    const std::vector<std::vector<std::string>> modes{
-        {"--trash"}, {"--delete"}, {"--delete", "--zero-byte-empty", "1"}};
+    const std::vector<std::vector<std::string>> modes{{"--trash"},
+                                                      {"--delete"},
+                                                      {"--delete", "--zero-byte-empty", "1"},
+                                                      {"--delete", "--junk-default"}};
     for (const std::vector<std::string>& mode : modes) {
-        SCOPED_TRACE(mode.size() == 1 ? mode[0] : "--delete --zero-byte-empty 1");
-        TempTree tree("a/b/c/\nzero/e:0\nzero/sub/f:0\nkeep/x.txt\nlone/");
+        std::string shown;
+        for (const std::string& word : mode)
+            shown += word + " ";
+        SCOPED_TRACE(shown);
+        TempTree tree("a/b/c/\nzero/e:0\nzero/sub/f:0\nkeep/x.txt\nlone/\nlitter/.DS_Store:9\nlitter/in/Thumbs.db:4");
         const auto before = Snapshot(tree.root());
 
         std::vector<std::string> args{"--json", "--dry-run", tree.root()};
