@@ -43,7 +43,7 @@ FsResult<Done> DryRunDisk::moveToTrash(const std::string& path)
     return Done{};
 }
 
-FsResult<Done> DryRunDisk::removeEmptyFile(const std::string& path)
+FsResult<Done> DryRunDisk::removeFile(const std::string& path, bool onlyWhenEmpty)
 {
     if (gone(path))
         return NotFound();
@@ -51,22 +51,20 @@ FsResult<Done> DryRunDisk::removeEmptyFile(const std::string& path)
     auto bytes = disk_.fileSize(parent, std::string(BaseName(path)));
     if (!bytes)
         return bytes.failure();
-    if (bytes.value() != 0)
+    if (onlyWhenEmpty && bytes.value() != 0)
         return FsFailure{FsError::Other, "the file is not empty"};
     gone_.insert(path);
     return Done{};
 }
 
+FsResult<Done> DryRunDisk::removeEmptyFile(const std::string& path)
+{
+    return removeFile(path, true);
+}
+
 FsResult<Done> DryRunDisk::removeJunkFile(const std::string& path)
 {
-    if (gone(path))
-        return NotFound();
-    const std::string parent = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
-    auto bytes = disk_.fileSize(parent, std::string(BaseName(path)));
-    if (!bytes)
-        return bytes.failure();
-    gone_.insert(path);
-    return Done{};
+    return removeFile(path, false);
 }
 
 FsResult<Done> DryRunDisk::removeEmptyFolder(const std::string& path)

@@ -49,6 +49,8 @@ private:
     // True when the path or a folder above it is noted as gone.
     [[nodiscard]] bool gone(const std::string& path) const;
     FsResult<Listing> without(FsResult<Listing> listing, const std::string& folder) const;
+    // Notes a regular file as gone, when it is there (and, if asked, empty).
+    FsResult<Done> removeFile(const std::string& path, bool onlyWhenEmpty);
 
     FileSystem& disk_;
     std::set<std::string> gone_;
