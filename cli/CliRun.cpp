@@ -18,7 +18,7 @@
 #include "results/Deletion.h"
 #include "roots/ListFile.h"
 #include "scan/FinalPass.h"
-#include "scan/ScanLimits.h"
+#include "scan/ExcludedPaths.h"
 #include "scan/ScanRun.h"
 #include "settings/Settings.h"
 
@@ -335,14 +335,14 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     OverlaySettingsStore options(stored);
     ApplyOptions(line, options);
     Settings settings(options);
-    const ScanLimits limits{line.oneFileSystem, line.excludes};
-    settings.setScanLimits(&limits);
     ScanExtras extras;
+    extras.oneFileSystem = line.oneFileSystem;
+    extras.excludes = line.excludes;
     if (line.junkDefault)
         extras.junkNames = ScanExtras::defaultJunkNames();
     extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
     extras.minAge = line.minAge;
-    if (!extras.junkNames.empty() || extras.minAge)
+    if (!extras.junkNames.empty() || extras.minAge || extras.oneFileSystem || !extras.excludes.empty())
         settings.setExtras(&extras);
     if (!CheckOptions(settings, services.prompter))
         return ExitStatus::Failure;

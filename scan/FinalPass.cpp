@@ -21,7 +21,7 @@
 
 #include "base/ErrorReport.h"
 #include "scan/ExclusionRules.h"
-#include "scan/ScanLimits.h"
+#include "scan/ExcludedPaths.h"
 #include "scan/TimeSlice.h"
 
 namespace vacantix {
@@ -161,7 +161,7 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         first = false;
         if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real->of(folder)) ||
             (!real->givenIsReal() && IsIgnoredName(settings_, folder)) ||
-            IsExcludedPath(settings_.scanLimits(), *real, folder))
+            IsExcludedPath(settings_.extras(), *real, folder))
             return true;
 
         const auto listing = fs_.list(folder);

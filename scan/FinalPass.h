@@ -20,8 +20,8 @@ namespace vacantix {
 // not entered (a refused name, a path too long, permission denied, vanished,
 // any listing error, a folder the platform keeps for itself such as a mount
 // point or lost+found at the top of a file system), or any folder of the tree on the ignore list, by name
-// or by whole path, or matching an exclude pattern of the run's ScanLimits
-// (see Settings::scanLimits): a folder on the list is kept, and so is every folder
+// or by whole path, or matching an exclude pattern of the run's extras
+// (see Settings::extras): a folder on the list is kept, and so is every folder
 // that would take it along. Whole paths are matched on the real path (the
 // tested folder's, resolved once, see RealRoot) and on the path as given; a
 // folder whose real path cannot be found holds content. A path on the

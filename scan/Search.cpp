@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "scan/ExclusionRules.h"
-#include "scan/ScanLimits.h"
+#include "scan/ExcludedPaths.h"
 #include "scan/TimeSlice.h"
 
 namespace vacantix {
@@ -76,7 +76,7 @@ bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_v
         [&] {
             return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
                    (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
-                   IsExcludedPath(settings.scanLimits(), real, path);
+                   IsExcludedPath(settings.extras(), real, path);
         },
         false);
 }
@@ -85,8 +85,8 @@ bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_v
 // the search must not go into (a mount point).
 bool beyondOneFileSystem(const Settings& settings, const Listing& listing)
 {
-    const ScanLimits* limits = settings.scanLimits();
-    return limits && limits->oneFileSystem && listing.protectedFolder;
+    const ScanExtras* extras = settings.extras();
+    return extras && extras->oneFileSystem && listing.protectedFolder;
 }
 
 class Searcher {
@@ -309,7 +309,7 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
         if (hooks_.stopRequested())
             throw EndOfFolder{};
         // What the run keeps out holds content, whatever it holds.
-        if (IsExcludedPath(settings_.scanLimits(), real_, folder)) {
+        if (IsExcludedPath(settings_.extras(), real_, folder)) {
             zero = false;
             return std::nullopt;
         }

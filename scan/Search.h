@@ -23,7 +23,7 @@ namespace vacantix {
 // holds one holds content. A folder the platform keeps for itself (a mount
 // point, lost+found at the top of a file system) is not reported and its
 // tree holds content; what lies inside it is judged on its own. The run's
-// ScanLimits (Settings::scanLimits), when set, add to this: a folder whose
+// command-line extras (Settings::extras), when set, add to this: a folder whose
 // path matches an exclude pattern is treated as one on the ignore list, and
 // under oneFileSystem a folder the platform keeps for itself is not entered
 // (the root excepted). Options are

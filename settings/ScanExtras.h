@@ -33,6 +33,16 @@ struct ScanExtras {
     // True when the folder read in `listing` was modified within minAge of
     // now, or cannot tell when it was modified.
     [[nodiscard]] bool tooYoung(const Listing& listing) const;
+
+    // The search does not enter a folder another file system is mounted on,
+    // bind mounts included (see FileSystem::isProtected; lost+found at the
+    // top of a file system is kept out with them); such a folder holds
+    // content, as it always does.
+    bool oneFileSystem = false;
+
+    // Glob patterns of whole paths (see PathMatchesGlob): a folder matching
+    // one is neither searched nor offered, and its tree holds content.
+    std::vector<std::string> excludes;
 };
 
 // True when `extras` is given and finds the folder of `listing` too young.

@@ -46,7 +46,6 @@ struct IgnoreList {
 // is cached but the parsed form of the ignore list: its stored text is read
 // at every use and compared with the text the cached form was parsed from,
 // and only a different text is parsed again.
-struct ScanLimits;
 
 class Settings {
 public:
@@ -78,13 +77,9 @@ public:
 
     [[nodiscard]] SettingsStore& store() const { return store_; }
 
-    // Limits of this run beyond the options (see ScanLimits), carried with
-    // the options so that every walk of the run reads the same ones. None
-    // unless set; the caller keeps them alive while the settings are used.
-    void setScanLimits(const ScanLimits* limits) { limits_ = limits; }
-    [[nodiscard]] const ScanLimits* scanLimits() const { return limits_; }
-    // The command line's extra choices for this run, or null (the window).
-    // The extras must outlive every use of these settings.
+    // The command line's extra choices for this run, or null (the window),
+    // carried with the options so that every walk of the run reads the same
+    // ones. The extras must outlive every use of these settings.
     [[nodiscard]] const ScanExtras* extras() const { return extras_; }
     void setExtras(const ScanExtras* extras) { extras_ = extras; }
 
@@ -92,7 +87,6 @@ private:
     [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
 
     SettingsStore& store_;
-    const ScanLimits* limits_ = nullptr;
     const ScanExtras* extras_ = nullptr;
     [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 

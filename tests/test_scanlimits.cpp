@@ -10,7 +10,7 @@
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/FinalPass.h"
-#include "scan/ScanLimits.h"
+#include "settings/ScanExtras.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
 #include "support/ScanDoubles.h"
@@ -27,11 +27,11 @@ namespace fs = std::filesystem;
 namespace {
 
 struct LimitedScan : test::SearchSetup {
-    ScanLimits limits;
+    ScanExtras limits;
     test::ScriptedPrompter prompter;
     ScanRecord record;
 
-    LimitedScan() { settings.setScanLimits(&limits); }
+    LimitedScan() { settings.setExtras(&limits); }
 
     // Search and final pass, with or without the search's record.
     Names run(FileSystem& fs, const std::string& root, bool withRecord)
