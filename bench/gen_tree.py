@@ -18,8 +18,8 @@ leaves: N empty folders in groups of G; each group folder holds one file, so
   exactly N folders are empty.
 
 The same arguments and seed give the same tree. OUT must not exist yet. A
-summary line (folders, files, empty folders a find-like test would report)
-goes to stdout.
+summary line (folders, files, empty folders a find-like test would report,
+and the folders with no file anywhere below them) goes to stdout.
 """
 
 import argparse
@@ -53,6 +53,7 @@ def build_random(args):
 
     holders = [i for i in range(len(paths)) if not in_empty[i]]
     entries = [0] * len(paths)
+    has_file = [False] * len(paths)
     for i in range(1, len(paths)):
         entries[parent_of[i]] += 1
     for n in range(args.files):
@@ -61,9 +62,18 @@ def build_random(args):
         with open(os.path.join(paths[folder], "f%d.txt" % n), "wb") as f:
             f.write(b"x" * size)
         entries[folder] += 1
+        has_file[folder] = True
 
     empty = sum(1 for i in range(1, len(paths)) if entries[i] == 0)
-    return args.folders, args.files, empty
+    # A folder with no file anywhere below it: what a search reporting
+    # nested empty folders, each with its own entry, would list.
+    fileless = 0
+    for i in range(len(paths) - 1, 0, -1):
+        if has_file[i]:
+            has_file[parent_of[i]] = True
+        else:
+            fileless += 1
+    return args.folders, args.files, empty, fileless
 
 
 def build_chain(args):
@@ -77,7 +87,7 @@ def build_chain(args):
             fd = child
     finally:
         os.close(fd)
-    return args.length, 0, 1
+    return args.length, 0, 1, args.length
 
 
 def build_leaves(args):
@@ -92,7 +102,7 @@ def build_leaves(args):
         for n in range(min(args.per_group, args.count - made)):
             os.mkdir(os.path.join(group, "e%04d" % n))
             made += 1
-    return groups + made, groups, made
+    return groups + made, groups, made, made
 
 
 def share(text):
@@ -132,8 +142,9 @@ def main():
     args = parser.parse_args()
     if os.path.lexists(args.out):
         sys.exit("gen_tree.py: %s exists already" % args.out)
-    folders, files, empty = args.build(args)
-    print("%s: %d folders, %d files, %d empty folders" % (args.out, folders, files, empty))
+    folders, files, empty, fileless = args.build(args)
+    print("%s: %d folders, %d files, %d empty folders, %d folders with no file below"
+          % (args.out, folders, files, empty, fileless))
 
 
 if __name__ == "__main__":

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one command and prints "<peak RSS in KiB> <records on stdout> <exit
 // status>" on one line. Records are lines, or NUL-terminated paths with -0.
+// With -o FILE the command's output is also copied to FILE.
 //
-//     peak_rss [-0] COMMAND [ARG...]
+//     peak_rss [-0] [-o FILE] COMMAND [ARG...]
 //
 // A small program of its own rather than a script: Linux carries a process's
 // peak RSS across exec, so a child forked from an interpreter would report
@@ -18,12 +19,22 @@ int main(int argc, char** argv)
 {
     int first = 1;
     char separator = '\n';
-    if (argc > 1 && std::strcmp(argv[1], "-0") == 0) {
-        separator = '\0';
-        first = 2;
+    std::FILE* copy = nullptr;
+    for (; first < argc; ++first) {
+        if (std::strcmp(argv[first], "-0") == 0) {
+            separator = '\0';
+        } else if (std::strcmp(argv[first], "-o") == 0 && first + 1 < argc) {
+            copy = std::fopen(argv[++first], "wbe");
+            if (copy == nullptr) {
+                std::perror(argv[first]);
+                return 2;
+            }
+        } else {
+            break;
+        }
     }
     if (first >= argc) {
-        std::fputs("usage: peak_rss [-0] COMMAND [ARG...]\n", stderr);
+        std::fputs("usage: peak_rss [-0] [-o FILE] COMMAND [ARG...]\n", stderr);
         return 2;
     }
     int out[2];
@@ -51,7 +62,11 @@ int main(int argc, char** argv)
         }
         for (ssize_t i = 0; i < got; ++i)
             records += buffer[i] == separator;
+        if (copy != nullptr)
+            std::fwrite(buffer, 1, size_t(got), copy);
     }
+    if (copy != nullptr)
+        std::fclose(copy);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
