@@ -1,31 +1,54 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Times vacantix-cli against find, bfs and fd on generated trees.
+# Times vacantix-cli and the window against find, bfs, fd and a walker that
+# only reads each folder once, on generated trees.
 #
-#   bench/run.sh [OUT]      trees and results go to OUT (default bench/out)
+#   bench/run.sh [OUT]      trees and results go to OUT (default bench/out;
+#                           OUT=... in the environment works too)
 #
-# Environment: VACANTIX_CLI (default build/vacantix-cli), RUNS (timed runs per
-# command, default 5), SCALE (multiplies the tree sizes, default 1; use 0.1
-# for a quick try). Trees are built once and kept; delete OUT to rebuild.
+# Environment: VACANTIX_CLI (default build/vacantix-cli), VACANTIX_WINDOW
+# (default build/vacantix; its row is left out when it is missing or with
+# WINDOW=0), RUNS (timed runs per command, default 5), RUNS_T2 (the same on
+# t2, default 3), SCALE (multiplies the tree sizes, default 1; use 0.1 for a
+# quick try), TREES (the trees to time, default all: t1 t2 chain-1000
+# chain-2000 chain-4000 leaves). Trees are built once and kept, and reused
+# while their recipe (the stamp beside each) is the same; delete OUT to
+# rebuild.
 #
-# Trees: t1 100,000 folders with 100,000 files; chain-1000, chain-2000 and
-# chain-4000, chains of nested empty folders; leaves, 100,000 empty folders
-# (100,000 results). Every command runs once to warm the cache, then RUNS times under
-# hyperfine; the table shows the median, the ratio to find, and the peak RSS
-# and output count of one further run.
+# Trees: t1 100,000 folders with 100,000 files (46,404 folders with no file
+# below); t2 1,000,000 folders with 300,000 files (588,804 folders with no
+# file below); chain-1000, chain-2000 and chain-4000, chains of nested empty
+# folders; leaves, 100,000 empty folders (100,000 results). Every command
+# runs once to warm the cache, then RUNS times under hyperfine; the table
+# shows the median, the ratio to find, and the peak RSS and output count of
+# one further run.
+#
+# Rows: vacantix-cli as it starts by default, and with VACANTIX_READERS=1
+# (one thread reading folders; where that switch is unknown the row times
+# the default again); find -type d -empty; bfs; fd; the walker
+# (bench/walker.cpp) on one and on two threads, a lower bound for any
+# search, whose count is the folders it read; and on t1 and t2 the window,
+# whose time is its own measure of the scan up to "Done." (the median of
+# RUNS runs, after one to warm up) and whose longest wait between two
+# turns of its event loop is printed below the table.
 #
 # The chains use one-letter names, so their paths pass PATH_MAX (4096) at a
 # depth of about 2,000 below OUT: chain-4000 holds folders that no program
 # can reach by path. vacantix-cli never offers a folder whose tree it could
 # not list, so it prints none of that chain; its time is the walk down to
-# the limit.
+# the limit. The walker opens each folder relative to its parent and reads
+# all of them.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-out=$(mkdir -p "${1:-$here/out}" && cd "${1:-$here/out}" && pwd)
+dest=${1:-${OUT:-$here/out}}
+out=$(mkdir -p "$dest" && cd "$dest" && pwd)
 cli=${VACANTIX_CLI:-$here/../build/vacantix-cli}
+window=${VACANTIX_WINDOW:-$here/../build/vacantix}
 runs=${RUNS:-5}
+runs_t2=${RUNS_T2:-3}
 scale=${SCALE:-1}
+trees=${TREES:-t1 t2 chain-1000 chain-2000 chain-4000 leaves}
 
 for tool in hyperfine find bfs fdfind g++ python3; do
   command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing" >&2; exit 2; }
@@ -46,49 +69,118 @@ tree() {
   echo "$recipe" >"$out/$name.stamp"
 }
 
-tree t1 random "$out/t1" --seed 1 --folders "$(scaled 100000)" --files "$(scaled 100000)"
-tree chain-1000 chain "$out/chain-1000" --length "$(scaled 1000)"
-tree chain-2000 chain "$out/chain-2000" --length "$(scaled 2000)"
-tree chain-4000 chain "$out/chain-4000" --length "$(scaled 4000)"
-tree leaves leaves "$out/leaves" --count "$(scaled 100000)"
+# t2's share of empty subtrees is chosen so that about 589,000 of its
+# million folders hold no file anywhere below them.
+for t in $trees; do
+  case $t in
+    t1) tree t1 random "$out/t1" --seed 1 --folders "$(scaled 100000)" --files "$(scaled 100000)" ;;
+    t2) tree t2 random "$out/t2" --seed 2 --folders "$(scaled 1000000)" --files "$(scaled 300000)" --empty-share 0.021 ;;
+    chain-*) tree "$t" chain "$out/$t" --length "$(scaled "${t#chain-}")" ;;
+    leaves) tree leaves leaves "$out/leaves" --count "$(scaled 100000)" ;;
+    *) echo "run.sh: no tree named $t" >&2; exit 2 ;;
+  esac
+done
 
 g++ -O2 -o "$out/peak_rss" "$here/peak_rss.cpp"
+g++ -O2 -pthread -o "$out/walker" "$here/walker.cpp"
 
 have_cli=1
 if [ ! -x "$cli" ]; then
   echo "run.sh: no vacantix-cli at $cli (set VACANTIX_CLI); timing the others only" >&2
   have_cli=0
 fi
+have_window=1
+if [ "${WINDOW:-1}" = 0 ] || [ ! -x "$window" ]; then
+  [ "${WINDOW:-1}" = 0 ] || echo "run.sh: no window program at $window (set VACANTIX_WINDOW); no window row" >&2
+  have_window=0
+fi
+
+# A private home: no stored option of the user is read or changed. The
+# window reads its options from there; they match the command line's below.
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home/run
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Quillmark" && chmod 700 "$XDG_RUNTIME_DIR"
+printf '[Vacantix]\nCheck1=0\nCheck2=1\nCheck3=0\nText1=\n' >"$XDG_CONFIG_HOME/Quillmark/Vacantix.conf"
 
 rows="$out/results.tsv"
+gaps="$out/window-gaps.txt"
 : >"$rows"
+: >"$gaps"
+load_before=$(uptime)
 
-# measure TREE NAME COMMAND...: one hyperfine series and one RSS run.
+# measure TREE NAME COMMAND...: one hyperfine series and one RSS run. The
+# walker prints how many folders it read; that is its count.
 measure() {
   local tree=$1 name=$2; shift 2
-  local json="$out/$tree.$name.json"
-  hyperfine -N -i --style none --warmup 1 --runs "$runs" --export-json "$json" \
+  local json="$out/$tree.$name.json" n=$runs
+  [ "$tree" != t2 ] || n=$runs_t2
+  hyperfine -N -i --style none --warmup 1 --runs "$n" --export-json "$json" \
     --command-name "$name" "$(printf '%q ' "$@")" >/dev/null
   local median
   median=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][0]["median"])' "$json")
-  read -r rss records status < <("$out/peak_rss" "$@" 2>/dev/null)
+  read -r rss records status < <("$out/peak_rss" -o "$out/$tree.$name.out" "$@" 2>/dev/null)
+  case $name in walker*) records=$(head -n1 "$out/$tree.$name.out") ;; esac
   printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tree" "$name" "$median" "$rss" "$records" "$status" >>"$rows"
 }
 
-for t in t1 chain-1000 chain-2000 chain-4000 leaves; do
+# measure_window TREE: the window scans TREE on the offscreen platform and
+# reports its time up to "Done." and its longest event-loop gap itself.
+measure_window() {
+  local tree=$1 n=$runs i
+  [ "$tree" != t2 ] || n=$runs_t2
+  local report="$out/$tree.window.out" all="$out/$tree.window.runs"
+  : >"$all"
+  local run=(env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$out/$tree" "$window")
+  for ((i = 0; i <= n; i++)); do
+    read -r rss records status < <("$out/peak_rss" -o "$report" "${run[@]}" 2>/dev/null)
+    # The first run warms the cache and is not counted.
+    [ "$i" = 0 ] || { printf '%s %s ' "$rss" "$status"; grep -m1 '^window scan' "$report" || echo; } >>"$all"
+  done
+  python3 - "$tree" "$all" "$rows" "$gaps" <<'PY'
+import re, statistics, sys
+tree, runs, rows, gaps = sys.argv[1:]
+seconds, rss, found, gap, yields, status = [], [], "?", [], [], "0"
+for line in open(runs):
+    parts = line.split(None, 2)
+    if parts[1] != "0":
+        status = parts[1]
+    m = re.match(r"window scan: (\d+) results in ([\d.]+) s; longest gap between event-loop turns "
+                 r"([\d.]+) ms \(between yields ([\d.]+) ms\)", parts[2] if len(parts) > 2 else "")
+    if m:
+        rss.append(int(parts[0])); found = m[1]; seconds.append(float(m[2]))
+        gap.append(float(m[3])); yields.append(float(m[4]))
+if seconds:
+    open(rows, "a").write("%s\twindow\t%s\t%d\t%s\t%s\n" % (tree, statistics.median(seconds), max(rss), found, status))
+    open(gaps, "a").write("window on %s: longest gap between event-loop turns %.1f ms (median of runs %.1f ms; "
+                          "between yields %.1f ms)\n" % (tree, max(gap), statistics.median(gap), max(yields)))
+else:
+    open(gaps, "a").write("window on %s: no measure printed (exit %s)\n" % (tree, status))
+PY
+}
+
+for t in $trees; do
   root="$out/$t"
   echo "timing $t" >&2
   if [ "$have_cli" = 1 ]; then
     # Options fixed so the user's settings cannot change what is measured:
     # files of 0 bytes count as content, like find's -empty; nothing ignored.
-    measure "$t" vacantix-cli "$cli" --zero-byte-empty 0 --skip-system 1 --ignore-hidden 0 --ignore "" "$root"
+    opts=(--zero-byte-empty 0 --skip-system 1 --ignore-hidden 0 --ignore "" "$root")
+    measure "$t" vacantix-cli "$cli" "${opts[@]}"
+    measure "$t" "vacantix-cli 1 reader" env VACANTIX_READERS=1 "$cli" "${opts[@]}"
   fi
   measure "$t" find find "$root" -type d -empty
   measure "$t" bfs bfs "$root" -type d -empty
   measure "$t" fd fdfind --type empty --type directory --hidden --no-ignore . "$root"
+  measure "$t" "walker x1" "$out/walker" -t 1 "$root"
+  measure "$t" "walker x2" "$out/walker" -t 2 "$root"
+  case $t in t1|t2) [ "$have_window" = 0 ] || measure_window "$t" ;; esac
 done
 
-python3 - "$rows" "$out" <<'PY'
+echo "load before: $load_before"
+echo "load after:  $(uptime)"
+echo
+python3 - "$rows" "$out" "$gaps" <<'PY'
 import os, sys
 rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1])]
 find = {r[0]: float(r[2]) for r in rows if r[1] == "find"}
@@ -97,10 +189,14 @@ print("| --- | --- | ---: | ---: | ---: | ---: | ---: |")
 for tree, name, median, rss, records, status in rows:
     m = float(median)
     print("| %s | %s | %.3f | %.2fx | %.1f | %s | %s |" % (tree, name, m, m / find[tree], int(rss) / 1024, records, status))
+print("\n(walker: the folders it read; window: its own time up to \"Done.\")")
+for line in open(sys.argv[3]):
+    print(line.rstrip("\n"))
 cli = {r[0]: float(r[2]) for r in rows if r[1] == "vacantix-cli"}
 if "chain-2000" in cli and "chain-4000" in cli:
-    print("\nvacantix-cli chain-4000 / chain-2000: %.2f" % (cli["chain-4000"] / cli["chain-2000"]))
-    print("vacantix-cli chain-2000 / chain-1000: %.2f" % (cli["chain-2000"] / cli["chain-1000"]))
+    print("\nvacantix-cli chain-4000 / chain-2000: %.2f (below 2.5 wanted)" % (cli["chain-4000"] / cli["chain-2000"]))
+    if "chain-1000" in cli:
+        print("vacantix-cli chain-2000 / chain-1000: %.2f" % (cli["chain-2000"] / cli["chain-1000"]))
     limit = (os.pathconf("/", "PC_PATH_MAX") - len(os.path.join(sys.argv[2], "chain-4000")) - 1) // 2
     print("(chain folders deeper than about %d levels lie beyond PATH_MAX)" % limit)
 PY
