@@ -20,8 +20,8 @@
 # file below); chain-1000, chain-2000 and chain-4000, chains of nested empty
 # folders; leaves, 100,000 empty folders (100,000 results). Every command
 # runs once to warm the cache, then RUNS times under hyperfine; the table
-# shows the median, the ratio to find, and the peak RSS and output count of
-# one further run.
+# shows the median, the ratio to find, the mean CPU time (user + system),
+# and the peak RSS and output count of one further run.
 #
 # Rows: vacantix-cli as it starts by default, and with VACANTIX_READERS=1
 # (one thread reading folders; where that switch is unknown the row times
@@ -117,11 +117,12 @@ measure() {
   [ "$tree" != t2 ] || n=$runs_t2
   hyperfine -N -i --style none --warmup 1 --runs "$n" --export-json "$json" \
     --command-name "$name" "$(printf '%q ' "$@")" >/dev/null
-  local median
-  median=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][0]["median"])' "$json")
+  local median cpu
+  read -r median cpu < <(python3 -c 'import json,sys; r = json.load(open(sys.argv[1]))["results"][0]
+print(r["median"], r["user"] + r["system"])' "$json")
   read -r rss records status < <("$out/peak_rss" -o "$out/$tree.$name.out" "$@" 2>/dev/null)
   case $name in walker*) records=$(head -n1 "$out/$tree.$name.out") ;; esac
-  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$tree" "$name" "$median" "$rss" "$records" "$status" >>"$rows"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$tree" "$name" "$median" "$rss" "$records" "$status" "$cpu" >>"$rows"
 }
 
 # measure_window TREE: the window scans TREE on the offscreen platform and
@@ -151,7 +152,7 @@ for line in open(runs):
         rss.append(int(parts[0])); found = m[1]; seconds.append(float(m[2]))
         gap.append(float(m[3])); yields.append(float(m[4]))
 if seconds:
-    open(rows, "a").write("%s\twindow\t%s\t%d\t%s\t%s\n" % (tree, statistics.median(seconds), max(rss), found, status))
+    open(rows, "a").write("%s\twindow\t%s\t%d\t%s\t%s\t-\n" % (tree, statistics.median(seconds), max(rss), found, status))
     open(gaps, "a").write("window on %s: longest gap between event-loop turns %.1f ms (median of runs %.1f ms; "
                           "between yields %.1f ms)\n" % (tree, max(gap), statistics.median(gap), max(yields)))
 else:
@@ -184,12 +185,17 @@ python3 - "$rows" "$out" "$gaps" <<'PY'
 import os, sys
 rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1])]
 find = {r[0]: float(r[2]) for r in rows if r[1] == "find"}
-print("| tree | command | median s | vs find | peak RSS MiB | results | exit |")
-print("| --- | --- | ---: | ---: | ---: | ---: | ---: |")
-for tree, name, median, rss, records, status in rows:
+print("| tree | command | median s | vs find | CPU s | peak RSS MiB | results | exit |")
+print("| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: |")
+for tree, name, median, rss, records, status, cpu in rows:
     m = float(median)
-    print("| %s | %s | %.3f | %.2fx | %.1f | %s | %s |" % (tree, name, m, m / find[tree], int(rss) / 1024, records, status))
-print("\n(walker: the folders it read; window: its own time up to \"Done.\")")
+    cpu = cpu if cpu == "-" else "%.3f" % float(cpu)
+    print("| %s | %s | %.3f | %.2fx | %s | %.1f | %s | %s |"
+          % (tree, name, m, m / find[tree], cpu, int(rss) / 1024, records, status))
+print("\n(CPU s: mean user + system time of a run, which other load on the machine")
+print("disturbs less than the wall time; walker: the folders it read; window: its")
+print("own time up to \"Done.\"; find, bfs and fd list the folders that are empty")
+print("themselves, vacantix also each folder holding nothing but empty folders)")
 for line in open(sys.argv[3]):
     print(line.rstrip("\n"))
 cli = {r[0]: float(r[2]) for r in rows if r[1] == "vacantix-cli"}
