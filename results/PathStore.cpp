@@ -185,6 +185,20 @@ std::size_t PathStore::checkedCount() const
     return count;
 }
 
+std::size_t PathStore::nextChecked(std::size_t from) const
+{
+    if (from >= entries_.size())
+        return entries_.size();
+    std::size_t word = from / WordBits;
+    std::uint64_t bits = checks_[word] & (~std::uint64_t{0} << (from % WordBits));
+    while (bits == 0) {
+        if (++word == checks_.size())
+            return entries_.size();
+        bits = checks_[word];
+    }
+    return word * WordBits + static_cast<std::size_t>(std::countr_zero(bits));
+}
+
 void PathStore::remove(std::size_t position)
 {
     checkPosition(position);

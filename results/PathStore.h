@@ -67,12 +67,16 @@ public:
     void setAllChecked(bool checked);
     // How many entries are checked (counts a word at a time).
     [[nodiscard]] std::size_t checkedCount() const;
+    // The first checked position at or after `from`; size() when there is
+    // none. Skips unchecked entries a word at a time.
+    [[nodiscard]] std::size_t nextChecked(std::size_t from) const;
 
-    // Removes one entry; the entries after it move up one position.
+    // Removes one entry; the entries after it move up one position. Costs a
+    // move of the entries after it, as a vector's erase does.
     void remove(std::size_t position);
     // Removes the entries at `positions` (any order; a position named twice
-    // is removed once) in one sweep; the others keep their order. All
-    // positions are checked before anything is removed.
+    // is removed once) in one sweep over the list; the others keep their
+    // order. All positions are checked before anything is removed.
     void removeMany(const std::vector<std::size_t>& positions);
 
     // The tree, for callers that walk it (a view that shows the last name only,

@@ -48,11 +48,17 @@ void ExpectSame(const PathStore& store, const Model& model, const std::string& w
 {
     ASSERT_EQ(store.size(), model.size()) << where;
     std::size_t checked = 0;
+    std::size_t next = store.nextChecked(0);
     for (std::size_t i = 0; i < model.size(); ++i) {
         ASSERT_EQ(store.text(i), model[i].first) << where << " at " << i;
         ASSERT_EQ(store.checked(i), model[i].second) << where << " at " << i;
         checked += model[i].second ? 1 : 0;
+        if (model[i].second) {
+            ASSERT_EQ(next, i) << where;
+            next = store.nextChecked(i + 1);
+        }
     }
+    ASSERT_EQ(next, model.size()) << where;
     ASSERT_EQ(store.checkedCount(), checked) << where;
 }
 
