@@ -41,8 +41,9 @@ struct TreeVerdict {
 
 // What the search learnt, in one run, about the trees of the folders it
 // reported: one small slot per results entry, in the order of the entries,
-// so the final pass need not read those trees again. Only paths' hashes are
-// kept, to tell whether an entry still names the folder reported there.
+// so the final pass need not read those trees again. Only paths' 64-bit
+// hashes are kept, to tell whether an entry still names the folder reported
+// there.
 class ScanRecord {
 public:
     // Notes a folder appended to the results; its verdict follows once its
@@ -56,15 +57,13 @@ public:
     [[nodiscard]] std::optional<Verdict> verdictAt(std::size_t position, std::string_view text,
                                                    bool zeroByteFilesCount) const;
 
-    [[nodiscard]] std::size_t size() const { return slots_.size(); }
+    [[nodiscard]] std::size_t size() const { return hashes_.size(); }
 
 private:
-    struct Slot {
-        std::uint64_t hash = 0;
-        std::uint32_t length = 0;
-        TreeVerdict verdict = TreeVerdict::unknown();
-    };
-    std::vector<Slot> slots_;
+    // Kept as two arrays, 9 bytes a slot: a search may report a million
+    // folders. A verdict is packed as everyFile | bytesOnly << 2.
+    std::vector<std::uint64_t> hashes_;
+    std::vector<std::uint8_t> verdicts_;
 };
 
 } // namespace vacantix
