@@ -393,9 +393,23 @@ FsResult<int> PosixFileSystem::attributes(const std::string& folder)
 FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, const std::string& name)
 {
     struct stat st {};
-    const int fd = openedAs(folder);
-    const int rc = fd >= 0 ? ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW)
-                           : ::fstatat(AT_FDCWD, ChildPath(folder, name).c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    int rc = -1;
+    if (const int fd = openedAs(folder); fd >= 0) {
+        rc = ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    } else if (const std::string path = ChildPath(folder, name); path.size() < maxPathLength()) {
+        rc = ::fstatat(AT_FDCWD, path.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    } else {
+        // Too long a path for the kernel: the file is still reached from its
+        // folder, as it is while the folder is open on the chain, so the
+        // answer does not depend on which folder was listed last.
+        const int own = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (own < 0)
+            return failureOf(errno);
+        rc = ::fstatat(own, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+        const int error = errno;
+        ::close(own);
+        errno = error;
+    }
     if (rc != 0)
         return failureOf(errno);
     return static_cast<std::uint64_t>(st.st_size);
