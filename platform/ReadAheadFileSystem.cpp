@@ -37,24 +37,16 @@ namespace readahead {
 
 using NodePtr = std::shared_ptr<const struct Node>;
 
+// Nodes hang from their parents, so that a deep chain of them is let go
+// by recursion; a listed folder's path stays within the platform's path
+// limit, which keeps that depth to about half of it (2048 levels here).
 struct Node {
-    mutable NodePtr parent; // null for the walk's top
+    NodePtr parent; // null for the walk's top
     std::uint32_t index = 0; // among the parent's subfolders
     std::uint32_t depth = 0;
     unsigned reader = 0;     // the helper that read it, from 1; 0 for the calling thread
     std::string top;         // the path, of the walk's top only
     std::vector<std::string> subfolders;
-
-    Node() = default;
-    Node(const Node&) = delete;
-    Node& operator=(const Node&) = delete;
-    // Lets go of a long chain of parents one at a time, not by recursion.
-    ~Node()
-    {
-        NodePtr up = std::move(parent);
-        while (up && up.use_count() == 1)
-            up = std::move(up->parent);
-    }
 };
 
 // A place in a walk: subfolder `index` of the folder `parent`.
