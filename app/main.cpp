@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "app/qt/Form1.h"
+#include "platform/ReadAheadFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -69,7 +71,8 @@ int main(int argc, char** argv)
     // Names the desktop entry, so the desktop matches the window to its menu
     // entry and icon (the Wayland app id; X11 matches StartupWMClass).
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Vacantix"));
-    PosixFileSystem fs;
+    PosixFileSystem disk;
+    ReadAheadFileSystem fs(disk, ReadAheadReaders(), [] { return std::make_unique<PosixFileSystem>(); });
     QtSettingsStore store;
     Settings settings(store);
 

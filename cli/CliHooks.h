@@ -22,6 +22,8 @@ public:
         : console_(console), interrupted_(std::move(interrupted)), quit_(std::move(quit)) {}
 
     void yield() override;
+    // A yield here runs no event loop: it only ends the program after Ctrl-C.
+    [[nodiscard]] bool yieldMayChangeDisk() const override { return false; }
     [[nodiscard]] bool stopRequested() override { return interrupted_(); }
     void setStatusText(std::string_view text) override;
     void folderExamined(std::string_view path) override;

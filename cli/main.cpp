@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "cli/Interrupt.h"
 #include "platform/Failure.h"
 #include "platform/gio/GioTrash.h"
+#include "platform/ReadAheadFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -89,7 +91,8 @@ int main(int argc, char** argv)
         console.clearProgress();
         std::_Exit(ToInt(ExitStatus::Interrupted));
     });
-    PosixFileSystem fs;
+    PosixFileSystem disk;
+    ReadAheadFileSystem fs(disk, ReadAheadReaders(), [] { return std::make_unique<PosixFileSystem>(); });
     const QtSettingsStore store;
     GioTrash trash;
     PosixRemover remover;

@@ -170,6 +170,12 @@ public:
     // walk of the engine ends with it.
     virtual void endWalk() {}
 
+    // Tells the file system that the calling thread let other code run (the
+    // event loop, at a yield of a walk) that may have changed the disk:
+    // nothing read before this call answers a request made after it. The
+    // engine's walks call it right after each yield.
+    virtual void callerYielded() {}
+
     // The system trees the exclusion rules keep out, as absolute paths.
     virtual const std::vector<std::string>& systemFolders() const = 0;
 

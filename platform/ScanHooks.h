@@ -13,6 +13,10 @@ public:
     // Lets the event loop run once (clicks, repaints, closing the window).
     virtual void yield() {}
 
+    // False when yield() runs nothing that could change the disk (no event
+    // loop), so that a walk may keep what it read ahead across it.
+    [[nodiscard]] virtual bool yieldMayChangeDisk() const { return true; }
+
     // True once the user asked the run to stop.
     [[nodiscard]] virtual bool stopRequested() { return false; }
 

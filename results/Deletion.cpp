@@ -141,7 +141,7 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;
     std::optional<TimeSlice> slice;
     if (context.progress)
-        slice.emplace(*context.progress);
+        slice.emplace(*context.progress, &context.fs);
     auto tick = [&] {
         if (slice)
             slice->tick();

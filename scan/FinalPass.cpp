@@ -60,7 +60,7 @@ public:
     ContentCheck(FileSystem& fs, const Settings& settings, ScanHooks& hooks, Prompter* prompter,
                  bool zeroByteFilesCount)
         : fs_(fs), settings_(settings), prompter_(prompter), zeroByteFilesCount_(zeroByteFilesCount),
-          slice_(hooks)
+          slice_(hooks, &fs)
     {
     }
 

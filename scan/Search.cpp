@@ -96,7 +96,7 @@ public:
         : fs_(fs), settings_(settings), real_(fs, folder), results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
-          record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks)
+          record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
     {
     }
 

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempTree.h"
@@ -150,6 +153,37 @@ TEST(PosixFileSystem, AWalkDeeperThanTheOpenFolderCacheStillReadsTheRightFolders
     auto side = fs.list(tree.path("side"));
     ASSERT_TRUE(side);
     EXPECT_EQ(fileNames(side.value(), EntryKind::RegularFile), std::vector<std::string>{"file"});
+}
+
+TEST(PosixFileSystem, AFileBeyondThePathLimitIsSizedWhicheverFolderWasListedLast)
+{
+    // A folder whose path is just short enough to list, holding a file whose
+    // whole path is too long for the kernel.
+    TempTree tree("side/");
+    const std::size_t limit = PosixFileSystem().maxPathLength();
+    const int depth = static_cast<int>((limit - 20 - tree.root().size()) / 2);
+    ASSERT_EQ(tree.makeChain("", "d", depth), depth);
+    std::string folder = tree.root();
+    for (int level = 0; level < depth; ++level)
+        folder += "/d";
+    const std::string name(40, 'f');
+    ASSERT_GE(folder.size() + 1 + name.size(), limit);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir, 0);
+    const int file = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::write(file, "abc", 3), 3);
+    ::close(file);
+    ::close(dir);
+
+    PosixFileSystem fs;
+    ASSERT_TRUE(fs.list(folder));
+    EXPECT_EQ(fs.fileSize(folder, name).value(), 3u);
+    ASSERT_TRUE(fs.list(tree.path("side")));
+    EXPECT_EQ(fs.fileSize(folder, name).value(), 3u);
+    fs.endWalk();
+    EXPECT_EQ(fs.fileSize(folder, name).value(), 3u);
+    EXPECT_EQ(fs.fileSize(folder, "gone").error(), FsError::PathNotFound);
 }
 
 TEST(PosixFileSystem, EveryListingReadsTheFolderAsItIsNow)

@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <dirent.h>
@@ -55,58 +57,70 @@ struct Place {
     bool root = false; // the root folder: its ".." is itself
 };
 
-// The device of the folder open as `fd` (or of `name` within it) and
-// whether the kernel marks it as the root of a mount.
-bool statFolder(int fd, const char* name, dev_t& device, bool& mountRoot, ino_t& inode)
+// What one look at a folder tells: its device and inode, whether the
+// kernel marks it as the root of a mount, and when it was last modified.
+struct FolderStat {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool mountRoot = false;
+    std::optional<std::int64_t> modified;
+};
+
+// Looks at the folder open as `fd` (or at `name` within it).
+bool statFolder(int fd, const char* name, FolderStat& out)
 {
 #if defined(__linux__) && defined(STATX_ATTR_MOUNT_ROOT)
     struct statx sx {};
     const int flags = *name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH;
-    if (::statx(fd, name, flags, STATX_INO, &sx) == 0) {
-        device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-        inode = sx.stx_ino;
-        mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+    if (::statx(fd, name, flags, STATX_INO | STATX_MTIME, &sx) == 0) {
+        out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+        out.inode = sx.stx_ino;
+        out.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+        out.modified.reset();
+        if (sx.stx_mask & STATX_MTIME)
+            out.modified = static_cast<std::int64_t>(sx.stx_mtime.tv_sec);
         return true;
     }
 #endif
     struct stat st {};
     if (::fstatat(fd, name, &st, *name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH) != 0)
         return false;
-    device = st.st_dev;
-    inode = st.st_ino;
-    mountRoot = false;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
+    out.mountRoot = false;
+    out.modified = static_cast<std::int64_t>(st.st_mtime);
     return true;
 }
 
 // Where the folder open as `fd` lies, and where its parent lies, asking the
 // disk for the parent only when `parent` is not known. `withParentTop` asks
-// for the parent's own place too (whether the parent is a top).
-bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool& parentTop)
+// for the parent's own place too (whether the parent is a top). `modified`
+// gets the folder's modification time where the disk tells it.
+bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool& parentTop,
+             std::optional<std::int64_t>* modified = nullptr)
 {
-    ino_t inode = 0;
-    bool mountRoot = false;
-    if (!statFolder(fd, "", self.device, mountRoot, inode))
+    FolderStat own;
+    if (!statFolder(fd, "", own))
         return false;
+    if (modified)
+        *modified = own.modified;
+    self.device = own.device;
     if (parent) {
-        self.top = mountRoot || self.device != parent->device;
+        self.top = own.mountRoot || self.device != parent->device;
         parentTop = parent->top;
         return true;
     }
-    dev_t upDevice = 0;
-    ino_t upInode = 0;
-    bool upMountRoot = false;
-    if (!statFolder(fd, "..", upDevice, upMountRoot, upInode))
+    FolderStat up;
+    if (!statFolder(fd, "..", up))
         return false;
-    self.root = upDevice == self.device && upInode == inode;
-    self.top = self.root || mountRoot || self.device != upDevice;
+    self.root = up.device == self.device && up.inode == own.inode;
+    self.top = self.root || own.mountRoot || self.device != up.device;
     parentTop = false;
     if (withParentTop && !self.root) {
-        dev_t aboveDevice = 0;
-        ino_t aboveInode = 0;
-        bool aboveMountRoot = false;
-        if (!statFolder(fd, "../..", aboveDevice, aboveMountRoot, aboveInode))
+        FolderStat above;
+        if (!statFolder(fd, "../..", above))
             return false;
-        parentTop = upMountRoot || upDevice != aboveDevice || (upDevice == aboveDevice && upInode == aboveInode);
+        parentTop = up.mountRoot || up.device != above.device || up.inode == above.inode;
     }
     return true;
 }
@@ -214,7 +228,8 @@ int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool 
     return fd;
 }
 
-bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink)
+bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink,
+                                      std::optional<std::int64_t>& modified)
 {
     OpenFolder& self = chain_.back();
     Place known;
@@ -230,7 +245,7 @@ bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLin
     const std::string_view name = BaseName(folder);
     Place place;
     bool parentTop = false;
-    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop))
+    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop, &modified))
         return false;
     self.placed = true;
     self.device = place.device;
@@ -272,7 +287,6 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return failureOf(errno);
 
     Listing listing;
-    listing.protectedFolder = placeOpenFolder(folder, followFinalLink);
     auto add = [&](const char* name, EntryKind kind) {
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);
@@ -346,11 +360,10 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         add(name, kind);
     }
 #endif
-    // Read after the entries, so that a change made while they were read
-    // shows; the folder is still open.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0)
-        listing.modified = static_cast<std::int64_t>(st.st_mtime);
+    // One look after the entries places the folder and reads when it was
+    // modified, so that a change made while they were read shows; the
+    // folder is still open.
+    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing.modified);
     return listing;
 }
 
@@ -380,9 +393,23 @@ FsResult<int> PosixFileSystem::attributes(const std::string& folder)
 FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, const std::string& name)
 {
     struct stat st {};
-    const int fd = openedAs(folder);
-    const int rc = fd >= 0 ? ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW)
-                           : ::fstatat(AT_FDCWD, ChildPath(folder, name).c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    int rc = -1;
+    if (const int fd = openedAs(folder); fd >= 0) {
+        rc = ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    } else if (const std::string path = ChildPath(folder, name); path.size() < maxPathLength()) {
+        rc = ::fstatat(AT_FDCWD, path.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    } else {
+        // Too long a path for the kernel: the file is still reached from its
+        // folder, as it is while the folder is open on the chain, so the
+        // answer does not depend on which folder was listed last.
+        const int own = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (own < 0)
+            return failureOf(errno);
+        rc = ::fstatat(own, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+        const int error = errno;
+        ::close(own);
+        errno = error;
+    }
     if (rc != 0)
         return failureOf(errno);
     return static_cast<std::uint64_t>(st.st_size);

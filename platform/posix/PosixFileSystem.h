@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <optional>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -66,8 +68,9 @@ private:
     void trimChainTo(const std::string& folder);
     // Notes where the folder open as chain_.back() lies and answers whether
     // it is protected, taking what is known of its parent from the chain
-    // unless the folder was reached through a final link.
-    bool placeOpenFolder(const std::string& folder, bool throughLink);
+    // unless the folder was reached through a final link. Sets `modified`
+    // to the folder's modification time where the disk tells it.
+    bool placeOpenFolder(const std::string& folder, bool throughLink, std::optional<std::int64_t>& modified);
 
     std::deque<OpenFolder> chain_;
     std::vector<char> buffer_;
