@@ -6,7 +6,8 @@
 #   bench/window.sh [OUT]     the tree goes to OUT (default bench/out)
 #
 # Environment: BUILD (default build), RUNS (timed runs per command, default
-# 3), COUNT (empty folders in the tree, default 100000). The window runs on
+# 3), COUNT (empty folders in the tree, default 100000), TREE (an existing
+# tree to scan instead, such as run.sh's t2). The window runs on
 # the offscreen platform for the timings, and once more under xvfb-run when
 # it is there, so that real painting is part of the gap. Settings go to a
 # private home, so the user's own options are neither read nor changed.
@@ -25,7 +26,7 @@ for program in vacantix vacantix-cli; do
   [ -x "$build/$program" ] || { echo "window.sh: no $build/$program; build first" >&2; exit 2; }
 done
 
-tree="$out/window-leaves-$count"
+tree=${TREE:-$out/window-leaves-$count}
 if [ ! -d "$tree" ]; then
   echo "building $tree" >&2
   python3 "$here/gen_tree.py" leaves "$tree" --count "$count" >&2
@@ -44,6 +45,7 @@ printf '[Vacantix]\nCheck1=0\nCheck2=1\nCheck3=0\nText1=\n' >"$XDG_CONFIG_HOME/Q
 cli=("$build/vacantix-cli" "$tree")
 window=(env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$tree" "$build/vacantix")
 
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; tree $tree"
 json=$out/window.json
 hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$json" \
   --command-name vacantix-cli "$(printf '%q ' "${cli[@]}")" \
@@ -55,6 +57,11 @@ if command -v xvfb-run >/dev/null; then
   echo "one more window run (Xvfb):"
   VACANTIX_AUTOSCAN="$tree" xvfb-run -a "$build/vacantix" 2>/dev/null
 fi
+
+g++ -O2 -o "$out/peak_rss" "$here/peak_rss.cpp"
+echo "peak RSS in KiB, records, exit status:"
+echo "  vacantix-cli: $("$out/peak_rss" "${cli[@]}")"
+echo "  window:       $("$out/peak_rss" "${window[@]}" 2>/dev/null)"
 
 python3 - "$json" <<'PY'
 import json, sys
