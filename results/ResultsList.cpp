@@ -5,51 +5,58 @@
 
 namespace vacantix {
 
+std::size_t MemoryResultsList::index(std::size_t position) const
+{
+    if (position < 1 || position > store_.size())
+        throw MakeFailure(SubscriptOutOfRange);
+    return position - 1;
+}
+
+std::string MemoryResultsList::text(std::size_t position) const
+{
+    return store_.text(index(position));
+}
+
+bool MemoryResultsList::checked(std::size_t position) const
+{
+    return store_.checked(index(position));
+}
+
+void MemoryResultsList::setChecked(std::size_t position, bool checked)
+{
+    store_.setChecked(index(position), checked);
+}
+
 void MemoryResultsList::remove(std::size_t position)
 {
-    at(position);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1));
+    store_.remove(index(position));
 }
 
 void MemoryResultsList::removeMany(const std::vector<std::size_t>& positions)
 {
+    std::vector<std::size_t> indices;
+    indices.reserve(positions.size());
     for (const std::size_t position : positions)
-        at(position);
-    std::vector<bool> doomed(entries_.size(), false);
-    for (const std::size_t position : positions)
-        doomed[position - 1] = true;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (doomed[i])
-            continue;
-        if (kept != i)
-            entries_[kept] = std::move(entries_[i]);
-        ++kept;
-    }
-    entries_.resize(kept);
+        indices.push_back(index(position));
+    store_.removeMany(indices);
+}
+
+std::vector<MemoryResultsList::Entry> MemoryResultsList::entries() const
+{
+    std::vector<Entry> all;
+    all.reserve(store_.size());
+    for (std::size_t i = 0; i < store_.size(); ++i)
+        all.push_back({store_.text(i), store_.checked(i)});
+    return all;
 }
 
 std::vector<std::string> MemoryResultsList::texts() const
 {
     std::vector<std::string> all;
-    all.reserve(entries_.size());
-    for (const Entry& entry : entries_)
-        all.push_back(entry.text);
+    all.reserve(store_.size());
+    for (std::size_t i = 0; i < store_.size(); ++i)
+        all.push_back(store_.text(i));
     return all;
-}
-
-MemoryResultsList::Entry& MemoryResultsList::at(std::size_t position)
-{
-    if (position < 1 || position > entries_.size())
-        throw MakeFailure(SubscriptOutOfRange);
-    return entries_[position - 1];
-}
-
-const MemoryResultsList::Entry& MemoryResultsList::at(std::size_t position) const
-{
-    if (position < 1 || position > entries_.size())
-        throw MakeFailure(SubscriptOutOfRange);
-    return entries_[position - 1];
 }
 
 } // namespace vacantix

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "results/PathStore.h"
+
 namespace vacantix {
 
 // The list of empty folders found: entries with a path and a check mark,
@@ -35,7 +37,8 @@ public:
     virtual void refresh() {}
 };
 
-// A results list in memory, for the command line and for tests.
+// A results list in memory, for the command line and for tests: a facade of
+// 1-based positions over a PathStore.
 class MemoryResultsList final : public ResultsList {
 public:
     struct Entry {
@@ -44,25 +47,27 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
-    void append(std::string path) override { entries_.push_back({std::move(path), true}); }
-    void clear() override { entries_.clear(); }
-    [[nodiscard]] std::size_t count() const override { return entries_.size(); }
-    [[nodiscard]] std::string text(std::size_t position) const override { return at(position).text; }
-    [[nodiscard]] bool checked(std::size_t position) const override { return at(position).checked; }
-    void setChecked(std::size_t position, bool checked) override { at(position).checked = checked; }
+    void append(std::string path) override { store_.append(path); }
+    void clear() override { store_.clear(); }
+    [[nodiscard]] std::size_t count() const override { return store_.size(); }
+    [[nodiscard]] std::string text(std::size_t position) const override;
+    [[nodiscard]] bool checked(std::size_t position) const override;
+    void setChecked(std::size_t position, bool checked) override;
     void remove(std::size_t position) override;
     void removeMany(const std::vector<std::size_t>& positions) override;
     void refresh() override { ++refreshes_; }
 
-    [[nodiscard]] const std::vector<Entry>& entries() const { return entries_; }
+    // Every entry and every text, built afresh on each call.
+    [[nodiscard]] std::vector<Entry> entries() const;
     [[nodiscard]] std::vector<std::string> texts() const;
     [[nodiscard]] std::size_t refreshes() const { return refreshes_; }
+    [[nodiscard]] const PathStore& store() const { return store_; }
 
 private:
-    Entry& at(std::size_t position);
-    [[nodiscard]] const Entry& at(std::size_t position) const;
+    // The store's 0-based index of `position`; throws "Subscript out of range".
+    [[nodiscard]] std::size_t index(std::size_t position) const;
 
-    std::vector<Entry> entries_;
+    PathStore store_;
     std::size_t refreshes_ = 0;
 };
 
