@@ -201,6 +201,60 @@ TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
     EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
 }
 
+TEST(ResultsModel, CheckMarksSetOneByOneReachViewsAsOneChangeBeforeAnyRowMoves)
+{
+    ResultsModel model;
+    for (int i = 0; i < 100; ++i)
+        model.append("/p" + std::to_string(i));
+    model.flush();
+    std::vector<std::string> heard;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& first, const QModelIndex& last) {
+        heard.push_back("checks " + std::to_string(first.row()) + "-" + std::to_string(last.row()));
+    });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex&, int first, int last) {
+        heard.push_back("removed " + std::to_string(first) + "-" + std::to_string(last));
+    });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { heard.push_back("reset"); });
+
+    // Each case: check marks to clear (1-based), entries to remove, and
+    // what views hear after a turn of the event loop, or after a flush.
+    const struct {
+        std::vector<std::size_t> uncheck;
+        std::vector<std::size_t> remove;
+        bool flush;
+        std::vector<std::string> heard;
+    } cases[] = {
+        {{50, 10, 30}, {}, false, {"checks 9-49"}},
+        {{60, 70}, {}, true, {"checks 59-69"}},
+        {{5}, {2}, true, {"checks 4-4", "removed 1-1"}}, // row 4 as it was before the removal
+        {{}, {}, false, {}},
+    };
+    for (const auto& c : cases) {
+        heard.clear();
+        for (const std::size_t position : c.uncheck) {
+            model.setChecked(position, false);
+            EXPECT_FALSE(model.checked(position)) << "the list knows at once";
+        }
+        for (const std::size_t position : c.remove)
+            model.remove(position);
+        EXPECT_TRUE(heard.empty()) << "views hear later";
+        if (c.flush)
+            model.flush();
+        else
+            QCoreApplication::processEvents();
+        EXPECT_EQ(heard, c.heard);
+    }
+    EXPECT_EQ(model.data(model.index(3), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    EXPECT_EQ(model.data(model.index(8), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    EXPECT_EQ(model.data(model.index(9), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+
+    heard.clear();
+    model.setChecked(1, false);
+    model.clear();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard, std::vector<std::string>{"reset"}) << "a cleared list forgets its pending marks";
+}
+
 TEST(FolderListModel, HeaderTextAndNewEntriesReachViewsInBatches)
 {
     FolderListModel model;

@@ -27,6 +27,8 @@ ResultsModel::ResultsModel(QObject* parent) : QAbstractListModel(parent)
     sinceFlush_.start();
     flushTimer_.setSingleShot(true);
     connect(&flushTimer_, &QTimer::timeout, this, &ResultsModel::flush);
+    checksTimer_.setSingleShot(true);
+    connect(&checksTimer_, &QTimer::timeout, this, &ResultsModel::showChecks);
 }
 
 // The live-entry index is a Fenwick tree: liveTree_[i - 1] holds the number
@@ -41,9 +43,9 @@ void ResultsModel::addToIndex(std::size_t slot, int delta)
 
 void ResultsModel::rebuildIndex()
 {
-    liveTree_.assign(entries_.size(), 0);
+    liveTree_.assign(slots_.size(), 0);
     for (std::size_t i = 1; i <= liveTree_.size(); ++i) {
-        liveTree_[i - 1] += entries_[i - 1].removed ? 0 : 1;
+        liveTree_[i - 1] += removed_[i - 1] ? 0 : 1;
         const std::size_t parent = i + LowBit(i);
         if (parent <= liveTree_.size())
             liveTree_[parent - 1] += liveTree_[i - 1];
@@ -78,10 +80,11 @@ void ResultsModel::scheduleFlush()
 
 void ResultsModel::append(std::string path)
 {
-    entries_.push_back({std::move(path), true, false});
+    slots_.append(path);
+    removed_.push_back(false);
     // The new slot's count covers (n - LowBit(n), n]: the live entries of
     // the slots before it in that range, plus itself.
-    const std::size_t n = entries_.size();
+    const std::size_t n = slots_.size();
     int covered = 1;
     for (std::size_t i = n - 1; i > n - LowBit(n); i -= LowBit(i))
         covered += liveTree_[i - 1];
@@ -93,7 +96,7 @@ void ResultsModel::append(std::string path)
 void ResultsModel::remove(std::size_t position)
 {
     const std::size_t slot = slotOf(position);
-    entries_[slot].removed = true;
+    removed_[slot] = true;
     addToIndex(slot, -1);
     --live_;
     removedPending_ = true;
@@ -103,8 +106,11 @@ void ResultsModel::remove(std::size_t position)
 void ResultsModel::clear()
 {
     beginResetModel();
-    entries_.clear();
-    liveTree_.clear();
+    slots_.clear();
+    std::vector<bool>().swap(removed_);
+    std::vector<int>().swap(liveTree_);
+    firstChecked_ = lastChecked_ = -1;
+    checksTimer_.stop();
     live_ = 0;
     shown_ = 0;
     removedPending_ = false;
@@ -135,76 +141,103 @@ void ResultsModel::refresh()
         flush();
 }
 
+void ResultsModel::dropRemoved(std::size_t from, std::size_t to)
+{
+    std::vector<std::size_t> doomed;
+    for (std::size_t slot = from; slot < to; ++slot)
+        if (removed_[slot])
+            doomed.push_back(slot);
+    if (doomed.empty())
+        return;
+    slots_.removeMany(doomed);
+    removed_.erase(removed_.begin() + static_cast<std::ptrdiff_t>(from),
+                   removed_.begin() + static_cast<std::ptrdiff_t>(to));
+    removed_.insert(removed_.begin() + static_cast<std::ptrdiff_t>(from), to - from - doomed.size(), false);
+}
+
+void ResultsModel::showChecks()
+{
+    checksTimer_.stop();
+    if (firstChecked_ < 0)
+        return;
+    const int first = firstChecked_;
+    const int last = lastChecked_;
+    firstChecked_ = lastChecked_ = -1;
+    emit dataChanged(index(first), index(last), {Qt::CheckStateRole});
+}
+
 void ResultsModel::flush()
 {
     showHeader();
+    // Before rows move, while the changed rows still mean what they meant.
+    showChecks();
     flushTimer_.stop();
     sinceFlush_.restart();
     if (removedPending_) {
         removedPending_ = false;
         std::vector<std::pair<std::size_t, std::size_t>> runs; // [first, last] rows, ascending
         for (std::size_t row = 0; row < shown_; ++row) {
-            if (!entries_[row].removed)
+            if (!removed_[row])
                 continue;
             if (!runs.empty() && runs.back().second + 1 == row)
                 runs.back().second = row;
             else
                 runs.emplace_back(row, row);
         }
-        const auto isRemoved = [](const Entry& entry) { return entry.removed; };
         if (runs.size() > kMostRemovalRuns) {
             beginResetModel();
-            std::erase_if(entries_, isRemoved);
-            shown_ = entries_.size();
+            dropRemoved(0, slots_.size());
+            shown_ = slots_.size();
             rebuildIndex();
             endResetModel();
             return;
         }
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
             beginRemoveRows({}, static_cast<int>(run->first), static_cast<int>(run->second));
-            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(run->first),
-                           entries_.begin() + static_cast<std::ptrdiff_t>(run->second + 1));
+            dropRemoved(run->first, run->second + 1);
             shown_ -= run->second - run->first + 1;
             endRemoveRows();
         }
-        entries_.erase(std::remove_if(entries_.begin() + static_cast<std::ptrdiff_t>(shown_), entries_.end(),
-                                      isRemoved),
-                       entries_.end());
+        dropRemoved(shown_, slots_.size());
         rebuildIndex();
     }
-    if (shown_ < entries_.size()) {
-        beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(entries_.size() - 1));
-        shown_ = entries_.size();
+    if (shown_ < slots_.size()) {
+        beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(slots_.size() - 1));
+        shown_ = slots_.size();
         endInsertRows();
     }
 }
 
 std::string ResultsModel::text(std::size_t position) const
 {
-    return entries_[slotOf(position)].text;
+    return slots_.text(slotOf(position));
 }
 
 bool ResultsModel::checked(std::size_t position) const
 {
-    return entries_[slotOf(position)].checked;
+    return slots_.checked(slotOf(position));
 }
 
 void ResultsModel::setChecked(std::size_t position, bool checked)
 {
     const std::size_t slot = slotOf(position);
-    if (entries_[slot].checked == checked)
+    if (slots_.checked(slot) == checked)
         return;
-    entries_[slot].checked = checked;
+    slots_.setChecked(slot, checked);
     if (slot < shown_) {
-        const QModelIndex at = index(static_cast<int>(slot));
-        emit dataChanged(at, at, {Qt::CheckStateRole});
+        const int row = static_cast<int>(slot);
+        firstChecked_ = firstChecked_ < 0 ? row : std::min(firstChecked_, row);
+        lastChecked_ = std::max(lastChecked_, row);
+        if (!checksTimer_.isActive())
+            checksTimer_.start(0);
     }
 }
 
 void ResultsModel::setAllChecked(bool checked)
 {
-    for (Entry& entry : entries_)
-        entry.checked = checked;
+    slots_.setAllChecked(checked);
+    firstChecked_ = lastChecked_ = -1;
+    checksTimer_.stop();
     if (shown_ > 0)
         emit dataChanged(index(0), index(static_cast<int>(shown_ - 1)), {Qt::CheckStateRole});
 }
@@ -218,13 +251,13 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= static_cast<int>(shown_))
         return {};
-    const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
+    const auto slot = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return PathText(entry.text);
+        return PathText(slots_.text(slot));
     case Qt::CheckStateRole:
-        return entry.checked ? Qt::Checked : Qt::Unchecked;
+        return slots_.checked(slot) ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -234,10 +267,10 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || index.row() >= static_cast<int>(shown_) || role != Qt::CheckStateRole)
         return false;
-    Entry& entry = entries_[static_cast<std::size_t>(index.row())];
-    if (entry.removed)
+    const auto slot = static_cast<std::size_t>(index.row());
+    if (removed_[slot])
         return false;
-    entry.checked = value.value<Qt::CheckState>() == Qt::Checked;
+    slots_.setChecked(slot, value.value<Qt::CheckState>() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }

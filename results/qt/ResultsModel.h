@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "results/PathStore.h"
 #include "results/ResultsList.h"
 
 namespace vacantix {
@@ -22,7 +23,10 @@ inline constexpr std::string_view kResultsListHeader = "Empty Folders";
 // most ten times a second: rows are the entries as of the last flush.
 // Appended entries wait behind the last row; removed ones stay in their rows
 // as tombstones, skipped by every position, until the flush takes them out.
-// Positions always count the live entries only.
+// Positions always count the live entries only. Check marks set through
+// setChecked reach views together, at the next turn of the event loop (a
+// Check All of half a million entries is one change, not half a million);
+// a mark set through a view is shown at once.
 class ResultsModel final : public QAbstractListModel, public ResultsList {
     Q_OBJECT
 public:
@@ -57,12 +61,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    struct Entry {
-        std::string text;
-        bool checked = true;
-        bool removed = false;
-    };
-
     // The slot of the live entry at a 1-based position; throws Failure 9
     // outside 1..count().
     [[nodiscard]] std::size_t slotOf(std::size_t position) const;
@@ -70,8 +68,16 @@ private:
     void rebuildIndex();
     void addToIndex(std::size_t slot, int delta);
     void showHeader();
+    // Tells the views of the check marks changed since they last heard.
+    void showChecks();
+    // Drops the removed slots in [from, to) from the store and the
+    // tombstones; slots before `from` keep their places.
+    void dropRemoved(std::size_t from, std::size_t to);
 
-    std::vector<Entry> entries_;  // slots: rows, then entries not shown yet
+    // Slots: rows, then entries not shown yet. The store keeps each slot's
+    // path and check mark; a path is built only when it is asked for.
+    PathStore slots_;
+    std::vector<bool> removed_;   // per slot: a tombstone until the next flush
     std::vector<int> liveTree_;   // Fenwick tree over the slots: 1 live, 0 removed
     std::size_t live_ = 0;
     std::size_t shown_ = 0;       // slots the views know as rows
@@ -80,6 +86,10 @@ private:
     bool headerChanged_ = false;
     QElapsedTimer sinceFlush_;
     QTimer flushTimer_;
+    // Rows whose check marks changed since views last heard: [first, last].
+    int firstChecked_ = -1;
+    int lastChecked_ = -1;
+    QTimer checksTimer_;
 };
 
 
