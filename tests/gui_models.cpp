@@ -182,6 +182,53 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
                   plain.checked(std::size_t(row) + 1));
 }
 
+TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)
+{
+    // Each case: entries, then which 1-based positions go (from the last),
+    // with a flush before the removals or not.
+    const struct {
+        std::size_t entries;
+        std::function<bool(std::size_t)> goes;
+        bool flushFirst;
+    } cases[] = {
+        {3000, [](std::size_t p) { return p % 3 != 0; }, true},           // scattered: a reset
+        {3000, [](std::size_t p) { return p > 64 && p <= 200; }, true},    // one run across words
+        {3000, [](std::size_t p) { return p % 640 < 64; }, false},         // whole words, none shown
+        {130, [](std::size_t p) { return p == 1 || p == 64 || p == 65 || p == 130; }, true},
+    };
+    for (const auto& c : cases) {
+        ResultsModel model;
+        MemoryResultsList plain;
+        for (std::size_t i = 0; i < c.entries; ++i) {
+            model.append("/e" + std::to_string(i));
+            plain.append("/e" + std::to_string(i));
+            if (i % 7 == 0) {
+                model.setChecked(i + 1, false);
+                plain.setChecked(i + 1, false);
+            }
+        }
+        if (c.flushFirst)
+            model.flush();
+        for (std::size_t position = c.entries; position >= 1; --position) {
+            if (!c.goes(position))
+                continue;
+            model.remove(position);
+            plain.remove(position);
+        }
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_EQ(model.count(), plain.count());
+            for (std::size_t position = 1; position <= plain.count(); ++position) {
+                ASSERT_EQ(model.text(position), plain.text(position)) << c.entries << " at " << position;
+                ASSERT_EQ(model.checked(position), plain.checked(position)) << c.entries << " at " << position;
+            }
+            model.flush();
+        }
+        EXPECT_EQ(ShownTexts(model), plain.texts());
+        model.append("/after");
+        EXPECT_EQ(model.text(model.count()), "/after");
+    }
+}
+
 TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
 {
     ResultsModel model;

@@ -2,6 +2,8 @@
 #include "results/qt/ResultsModel.h"
 
 #include <algorithm>
+#include <bit>
+#include <numeric>
 
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
@@ -31,21 +33,30 @@ ResultsModel::ResultsModel(QObject* parent) : QAbstractListModel(parent)
     connect(&checksTimer_, &QTimer::timeout, this, &ResultsModel::showChecks);
 }
 
-// The live-entry index is a Fenwick tree: liveTree_[i - 1] holds the number
-// of live entries in the slots (i - LowBit(i), i], so a position finds its
-// slot, and a removal updates the counts, in logarithmic time.
+// Tombstones are bits, 64 slots to a word. The live-entry index is a
+// Fenwick tree over the words: liveTree_[i - 1] holds the number of live
+// entries in the words (i - LowBit(i), i], so a position finds its word, and
+// a removal updates the counts, in logarithmic time; within the word the
+// position is a count of live bits. The index costs half a bit per slot.
+
+bool ResultsModel::isRemoved(std::size_t slot) const
+{
+    return (removed_[slot / kSlotsPerWord] >> (slot % kSlotsPerWord)) & 1U;
+}
 
 void ResultsModel::addToIndex(std::size_t slot, int delta)
 {
-    for (std::size_t i = slot + 1; i <= liveTree_.size(); i += LowBit(i))
+    for (std::size_t i = slot / kSlotsPerWord + 1; i <= liveTree_.size(); i += LowBit(i))
         liveTree_[i - 1] += delta;
 }
 
 void ResultsModel::rebuildIndex()
 {
-    liveTree_.assign(slots_.size(), 0);
+    const std::size_t slotCount = slots_.size();
+    liveTree_.assign(removed_.size(), 0);
     for (std::size_t i = 1; i <= liveTree_.size(); ++i) {
-        liveTree_[i - 1] += removed_[i - 1] ? 0 : 1;
+        const std::size_t inWord = std::min(kSlotsPerWord, slotCount - (i - 1) * kSlotsPerWord);
+        liveTree_[i - 1] += static_cast<int>(inWord) - std::popcount(removed_[i - 1]);
         const std::size_t parent = i + LowBit(i);
         if (parent <= liveTree_.size())
             liveTree_[parent - 1] += liveTree_[i - 1];
@@ -56,19 +67,24 @@ std::size_t ResultsModel::slotOf(std::size_t position) const
 {
     if (position < 1 || position > live_)
         throw MakeFailure(SubscriptOutOfRange);
-    std::size_t slot = 0; // 1-based prefix end, grows by powers of two
+    std::size_t word = 0; // 1-based prefix end, grows by powers of two
     std::size_t step = 1;
     while (step * 2 <= liveTree_.size())
         step *= 2;
     std::size_t remaining = position;
     for (; step > 0; step /= 2) {
-        const std::size_t next = slot + step;
+        const std::size_t next = word + step;
         if (next <= liveTree_.size() && static_cast<std::size_t>(liveTree_[next - 1]) < remaining) {
-            slot = next;
+            word = next;
             remaining -= static_cast<std::size_t>(liveTree_[next - 1]);
         }
     }
-    return slot; // the 0-based slot of the position-th live entry
+    // The remaining-th live slot of the 0-based word `word`; slots past the
+    // last are never counted as live, so they are never reached.
+    std::uint64_t live = ~removed_[word];
+    for (; remaining > 1; --remaining)
+        live &= live - 1;
+    return word * kSlotsPerWord + static_cast<std::size_t>(std::countr_zero(live));
 }
 
 void ResultsModel::scheduleFlush()
@@ -81,14 +97,19 @@ void ResultsModel::scheduleFlush()
 void ResultsModel::append(std::string path)
 {
     slots_.append(path);
-    removed_.push_back(false);
-    // The new slot's count covers (n - LowBit(n), n]: the live entries of
-    // the slots before it in that range, plus itself.
-    const std::size_t n = slots_.size();
-    int covered = 1;
-    for (std::size_t i = n - 1; i > n - LowBit(n); i -= LowBit(i))
-        covered += liveTree_[i - 1];
-    liveTree_.push_back(covered);
+    const std::size_t slot = slots_.size() - 1;
+    if (slot % kSlotsPerWord != 0) {
+        addToIndex(slot, +1);
+    } else {
+        // A new word: its count covers the words (n - LowBit(n), n], the
+        // live entries of the words before it in that range, plus its one.
+        removed_.push_back(0);
+        const std::size_t n = removed_.size();
+        int covered = 1;
+        for (std::size_t i = n - 1; i > n - LowBit(n); i -= LowBit(i))
+            covered += liveTree_[i - 1];
+        liveTree_.push_back(covered);
+    }
     ++live_;
     scheduleFlush();
 }
@@ -96,7 +117,7 @@ void ResultsModel::append(std::string path)
 void ResultsModel::remove(std::size_t position)
 {
     const std::size_t slot = slotOf(position);
-    removed_[slot] = true;
+    removed_[slot / kSlotsPerWord] |= std::uint64_t{1} << (slot % kSlotsPerWord);
     addToIndex(slot, -1);
     --live_;
     removedPending_ = true;
@@ -107,7 +128,7 @@ void ResultsModel::clear()
 {
     beginResetModel();
     slots_.clear();
-    std::vector<bool>().swap(removed_);
+    std::vector<std::uint64_t>().swap(removed_);
     std::vector<int>().swap(liveTree_);
     firstChecked_ = lastChecked_ = -1;
     checksTimer_.stop();
@@ -141,20 +162,6 @@ void ResultsModel::refresh()
         flush();
 }
 
-void ResultsModel::dropRemoved(std::size_t from, std::size_t to)
-{
-    std::vector<std::size_t> doomed;
-    for (std::size_t slot = from; slot < to; ++slot)
-        if (removed_[slot])
-            doomed.push_back(slot);
-    if (doomed.empty())
-        return;
-    slots_.removeMany(doomed);
-    removed_.erase(removed_.begin() + static_cast<std::ptrdiff_t>(from),
-                   removed_.begin() + static_cast<std::ptrdiff_t>(to));
-    removed_.insert(removed_.begin() + static_cast<std::ptrdiff_t>(from), to - from - doomed.size(), false);
-}
-
 void ResultsModel::showChecks()
 {
     checksTimer_.stop();
@@ -175,31 +182,46 @@ void ResultsModel::flush()
     sinceFlush_.restart();
     if (removedPending_) {
         removedPending_ = false;
+        std::vector<std::size_t> doomed; // slots, ascending
+        for (std::size_t word = 0; word < removed_.size(); ++word)
+            for (std::uint64_t bits = removed_[word]; bits != 0; bits &= bits - 1)
+                doomed.push_back(word * kSlotsPerWord + static_cast<std::size_t>(std::countr_zero(bits)));
+        const auto pending = std::lower_bound(doomed.begin(), doomed.end(), shown_);
         std::vector<std::pair<std::size_t, std::size_t>> runs; // [first, last] rows, ascending
-        for (std::size_t row = 0; row < shown_; ++row) {
-            if (!removed_[row])
-                continue;
-            if (!runs.empty() && runs.back().second + 1 == row)
-                runs.back().second = row;
+        for (auto slot = doomed.begin(); slot != pending; ++slot) {
+            if (!runs.empty() && runs.back().second + 1 == *slot)
+                runs.back().second = *slot;
             else
-                runs.emplace_back(row, row);
+                runs.emplace_back(*slot, *slot);
         }
+        // Every tombstone goes: no removed bit is left afterwards.
+        const auto forgetTombstones = [&] {
+            removed_.assign((slots_.size() + kSlotsPerWord - 1) / kSlotsPerWord, 0);
+            rebuildIndex();
+        };
         if (runs.size() > kMostRemovalRuns) {
             beginResetModel();
-            dropRemoved(0, slots_.size());
+            slots_.removeMany(doomed);
             shown_ = slots_.size();
-            rebuildIndex();
+            forgetTombstones();
             endResetModel();
             return;
         }
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
             beginRemoveRows({}, static_cast<int>(run->first), static_cast<int>(run->second));
-            dropRemoved(run->first, run->second + 1);
-            shown_ -= run->second - run->first + 1;
+            std::vector<std::size_t> rows(run->second - run->first + 1);
+            std::iota(rows.begin(), rows.end(), run->first);
+            slots_.removeMany(rows);
+            shown_ -= rows.size();
             endRemoveRows();
         }
-        dropRemoved(shown_, slots_.size());
-        rebuildIndex();
+        // The pending slots moved up by the rows removed before them.
+        const std::size_t rowsRemoved = static_cast<std::size_t>(pending - doomed.begin());
+        std::vector<std::size_t> later(pending, doomed.end());
+        for (std::size_t& slot : later)
+            slot -= rowsRemoved;
+        slots_.removeMany(later);
+        forgetTombstones();
     }
     if (shown_ < slots_.size()) {
         beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(slots_.size() - 1));
@@ -268,7 +290,7 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (!index.isValid() || index.row() >= static_cast<int>(shown_) || role != Qt::CheckStateRole)
         return false;
     const auto slot = static_cast<std::size_t>(index.row());
-    if (removed_[slot])
+    if (isRemoved(slot))
         return false;
     slots_.setChecked(slot, value.value<Qt::CheckState>() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});

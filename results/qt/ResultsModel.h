@@ -4,6 +4,7 @@
 #include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -70,15 +71,14 @@ private:
     void showHeader();
     // Tells the views of the check marks changed since they last heard.
     void showChecks();
-    // Drops the removed slots in [from, to) from the store and the
-    // tombstones; slots before `from` keep their places.
-    void dropRemoved(std::size_t from, std::size_t to);
+    [[nodiscard]] bool isRemoved(std::size_t slot) const;
 
     // Slots: rows, then entries not shown yet. The store keeps each slot's
     // path and check mark; a path is built only when it is asked for.
     PathStore slots_;
-    std::vector<bool> removed_;   // per slot: a tombstone until the next flush
-    std::vector<int> liveTree_;   // Fenwick tree over the slots: 1 live, 0 removed
+    static constexpr std::size_t kSlotsPerWord = 64;
+    std::vector<std::uint64_t> removed_; // a bit per slot: a tombstone until the next flush
+    std::vector<int> liveTree_;          // Fenwick tree over the words of removed_: live slots
     std::size_t live_ = 0;
     std::size_t shown_ = 0;       // slots the views know as rows
     bool removedPending_ = false;
