@@ -229,6 +229,17 @@ TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndSca
     }
 }
 
+TEST(ResultsModel, LongListsAreLaidOutAnewLessOftenButAtLeastOnceASecond)
+{
+    const struct {
+        std::size_t rows;
+        qint64 ms;
+    } cases[] = {{0, 100}, {1, 100}, {199'999, 100}, {200'000, 200}, {589'223, 500}, {1'000'000, 1000},
+                 {50'000'000, 1000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FlushInterval(c.rows), c.ms) << c.rows << " rows";
+}
+
 TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
 {
     ResultsModel model;

@@ -13,6 +13,8 @@ namespace vacantix {
 namespace {
 
 constexpr qint64 kFlushIntervalMs = 100;
+constexpr qint64 kLongestFlushIntervalMs = 1000;
+constexpr std::size_t kRowsPerInterval = 100'000;
 
 // More separate runs of removed rows than this are shown by a reset.
 constexpr std::size_t kMostRemovalRuns = 32;
@@ -23,6 +25,12 @@ std::size_t LowBit(std::size_t i)
 }
 
 } // namespace
+
+qint64 FlushInterval(std::size_t rows)
+{
+    const auto steps = static_cast<qint64>(std::max<std::size_t>(1, rows / kRowsPerInterval));
+    return std::min(kLongestFlushIntervalMs, kFlushIntervalMs * steps);
+}
 
 ResultsModel::ResultsModel(QObject* parent) : QAbstractListModel(parent)
 {
@@ -91,7 +99,7 @@ void ResultsModel::scheduleFlush()
 {
     if (flushTimer_.isActive())
         return;
-    flushTimer_.start(static_cast<int>(std::max<qint64>(0, kFlushIntervalMs - sinceFlush_.elapsed())));
+    flushTimer_.start(static_cast<int>(std::max<qint64>(0, FlushInterval(shown_) - sinceFlush_.elapsed())));
 }
 
 void ResultsModel::append(std::string path)
@@ -158,7 +166,7 @@ void ResultsModel::showHeader()
 void ResultsModel::refresh()
 {
     showHeader();
-    if (sinceFlush_.elapsed() >= kFlushIntervalMs)
+    if (sinceFlush_.elapsed() >= FlushInterval(shown_))
         flush();
 }
 
