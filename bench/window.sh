@@ -7,7 +7,10 @@
 #
 # Environment: BUILD (default build), RUNS (timed runs per command, default
 # 3), COUNT (empty folders in the tree, default 100000), TREE (an existing
-# tree to scan instead, such as run.sh's t2). The window runs on
+# tree to scan instead, such as run.sh's t2), TRASH (when set to N, one more
+# window run on a tree of COUNT empty folders built for it times Uncheck All,
+# Check All, a scroll and sending the first N results to the private home's
+# trash; that tree is removed afterwards). The window runs on
 # the offscreen platform for the timings, and once more under xvfb-run when
 # it is there, so that real painting is part of the gap. Settings go to a
 # private home, so the user's own options are neither read nor changed.
@@ -56,6 +59,15 @@ echo "one more window run (offscreen):"
 if command -v xvfb-run >/dev/null; then
   echo "one more window run (Xvfb):"
   VACANTIX_AUTOSCAN="$tree" xvfb-run -a "$build/vacantix" 2>/dev/null
+fi
+
+if [ -n "${TRASH:-}" ]; then
+  used="$out/window-trash-$count"
+  rm -rf "$used"
+  python3 "$here/gen_tree.py" leaves "$used" --count "$count" >/dev/null
+  echo "the list's commands and the trash (offscreen):"
+  env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$used" VACANTIX_AUTOTRASH="$TRASH" "$build/vacantix" 2>/dev/null
+  rm -rf "$used"
 fi
 
 g++ -O2 -o "$out/peak_rss" "$here/peak_rss.cpp"
