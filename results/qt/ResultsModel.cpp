@@ -90,9 +90,16 @@ std::size_t ResultsModel::slotOf(std::size_t position) const
     // The remaining-th live slot of the 0-based word `word`; slots past the
     // last are never counted as live, so they are never reached.
     std::uint64_t live = ~removed_[word];
+    std::size_t bit = 0;
+    for (auto inByte = static_cast<std::size_t>(std::popcount(live & 0xFFU)); inByte < remaining;
+         inByte = static_cast<std::size_t>(std::popcount(live & 0xFFU))) {
+        remaining -= inByte;
+        live >>= 8;
+        bit += 8;
+    }
     for (; remaining > 1; --remaining)
         live &= live - 1;
-    return word * kSlotsPerWord + static_cast<std::size_t>(std::countr_zero(live));
+    return word * kSlotsPerWord + bit + static_cast<std::size_t>(std::countr_zero(live));
 }
 
 void ResultsModel::scheduleFlush()
