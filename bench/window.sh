@@ -6,7 +6,11 @@
 #   bench/window.sh [OUT]     the tree goes to OUT (default bench/out)
 #
 # Environment: BUILD (default build), RUNS (timed runs per command, default
-# 3), COUNT (empty folders in the tree, default 100000). The window runs on
+# 3), COUNT (empty folders in the tree, default 100000), TREE (an existing
+# tree to scan instead, such as run.sh's t2), TRASH (when set to N, one more
+# window run on a tree of COUNT empty folders built for it times Uncheck All,
+# Check All, a scroll and sending the first N results to the private home's
+# trash; that tree is removed afterwards). The window runs on
 # the offscreen platform for the timings, and once more under xvfb-run when
 # it is there, so that real painting is part of the gap. Settings go to a
 # private home, so the user's own options are neither read nor changed.
@@ -25,7 +29,7 @@ for program in vacantix vacantix-cli; do
   [ -x "$build/$program" ] || { echo "window.sh: no $build/$program; build first" >&2; exit 2; }
 done
 
-tree="$out/window-leaves-$count"
+tree=${TREE:-$out/window-leaves-$count}
 if [ ! -d "$tree" ]; then
   echo "building $tree" >&2
   python3 "$here/gen_tree.py" leaves "$tree" --count "$count" >&2
@@ -44,6 +48,7 @@ printf '[Vacantix]\nCheck1=0\nCheck2=1\nCheck3=0\nText1=\n' >"$XDG_CONFIG_HOME/Q
 cli=("$build/vacantix-cli" "$tree")
 window=(env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$tree" "$build/vacantix")
 
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; tree $tree"
 json=$out/window.json
 hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$json" \
   --command-name vacantix-cli "$(printf '%q ' "${cli[@]}")" \
@@ -55,6 +60,20 @@ if command -v xvfb-run >/dev/null; then
   echo "one more window run (Xvfb):"
   VACANTIX_AUTOSCAN="$tree" xvfb-run -a "$build/vacantix" 2>/dev/null
 fi
+
+if [ -n "${TRASH:-}" ]; then
+  used="$out/window-trash-$count"
+  rm -rf "$used"
+  python3 "$here/gen_tree.py" leaves "$used" --count "$count" >/dev/null
+  echo "the list's commands and the trash (offscreen):"
+  env QT_QPA_PLATFORM=offscreen VACANTIX_AUTOSCAN="$used" VACANTIX_AUTOTRASH="$TRASH" "$build/vacantix" 2>/dev/null
+  rm -rf "$used"
+fi
+
+g++ -O2 -o "$out/peak_rss" "$here/peak_rss.cpp"
+echo "peak RSS in KiB, records, exit status:"
+echo "  vacantix-cli: $("$out/peak_rss" "${cli[@]}")"
+echo "  window:       $("$out/peak_rss" "${window[@]}" 2>/dev/null)"
 
 python3 - "$json" <<'PY'
 import json, sys

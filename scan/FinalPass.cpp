@@ -243,7 +243,9 @@ void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsLis
     std::vector<std::optional<Verdict>> recorded(count + 1);
     bool anyWalk = record == nullptr;
     if (record) {
+        // A million entries take a while to read even without any disk.
         for (std::size_t position = 1; position <= count; ++position) {
+            check.slice().tick();
             recorded[position] = record->verdictAt(position, results.text(position), zeroBytesCount);
             anyWalk = anyWalk || !recorded[position];
         }

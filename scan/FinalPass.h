@@ -35,7 +35,8 @@ namespace vacantix {
 // `record` (from the search of the same run) already knows an entry's tree,
 // that tree is not read again; within the pass each tree is read at most
 // once and no further than its first content. "Check1" is read once, when
-// the pass starts. Yields once when it starts and whenever 50 ms have passed.
+// the pass starts. Yields whenever 50 ms have passed, from the first entry
+// read, and once more before the first entry is judged.
 // Failures met before a tree is read are shown as error reports through
 // `prompter`; every other failure just makes the answer "holds content". A
 // failure of the results list itself is thrown to the caller.

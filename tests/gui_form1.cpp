@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -735,6 +736,32 @@ TEST_F(Form1Test, ClosingTheWindowMidScanEndsTheRunWithoutAnotherWord)
     EXPECT_FALSE(form.scanActive());
     EXPECT_LT(results().size(), 400u) << "the second root is not searched";
     (void)took;
+}
+
+TEST_F(Form1Test, EventsThatArriveDuringALongTurnAreServedBeforeTheWorkGoesOn)
+{
+    Form1& form = open();
+    // Each case: how long the first event keeps the turn, and whether the
+    // event it posts meanwhile is served by the same yield.
+    const struct {
+        int busyMs;
+        bool servedAtOnce;
+    } cases[] = {{40, true}, {0, false}};
+    for (const auto& c : cases) {
+        bool served = false;
+        QMetaObject::invokeMethod(
+            &form,
+            [&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.busyMs));
+                QMetaObject::invokeMethod(&form, [&] { served = true; }, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5)); // out of any burst of yields
+        form.yieldToEventLoop();
+        EXPECT_EQ(served, c.servedAtOnce) << "busy " << c.busyMs << " ms";
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(served);
+    }
 }
 
 } // namespace

@@ -182,6 +182,64 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
                   plain.checked(std::size_t(row) + 1));
 }
 
+TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)
+{
+    // Each case: entries, then which 1-based positions go (from the last),
+    // with a flush before the removals or not.
+    const struct {
+        std::size_t entries;
+        std::function<bool(std::size_t)> goes;
+        bool flushFirst;
+    } cases[] = {
+        {3000, [](std::size_t p) { return p % 3 != 0; }, true},           // scattered: a reset
+        {3000, [](std::size_t p) { return p > 64 && p <= 200; }, true},    // one run across words
+        {3000, [](std::size_t p) { return p % 640 < 64; }, false},         // whole words, none shown
+        {130, [](std::size_t p) { return p == 1 || p == 64 || p == 65 || p == 130; }, true},
+    };
+    for (const auto& c : cases) {
+        ResultsModel model;
+        MemoryResultsList plain;
+        for (std::size_t i = 0; i < c.entries; ++i) {
+            model.append("/e" + std::to_string(i));
+            plain.append("/e" + std::to_string(i));
+            if (i % 7 == 0) {
+                model.setChecked(i + 1, false);
+                plain.setChecked(i + 1, false);
+            }
+        }
+        if (c.flushFirst)
+            model.flush();
+        for (std::size_t position = c.entries; position >= 1; --position) {
+            if (!c.goes(position))
+                continue;
+            model.remove(position);
+            plain.remove(position);
+        }
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_EQ(model.count(), plain.count());
+            for (std::size_t position = 1; position <= plain.count(); ++position) {
+                ASSERT_EQ(model.text(position), plain.text(position)) << c.entries << " at " << position;
+                ASSERT_EQ(model.checked(position), plain.checked(position)) << c.entries << " at " << position;
+            }
+            model.flush();
+        }
+        EXPECT_EQ(ShownTexts(model), plain.texts());
+        model.append("/after");
+        EXPECT_EQ(model.text(model.count()), "/after");
+    }
+}
+
+TEST(ResultsModel, LongListsAreLaidOutAnewLessOftenButAtLeastOnceASecond)
+{
+    const struct {
+        std::size_t rows;
+        qint64 ms;
+    } cases[] = {{0, 100}, {1, 100}, {199'999, 100}, {200'000, 200}, {589'223, 500}, {1'000'000, 1000},
+                 {50'000'000, 1000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FlushInterval(c.rows), c.ms) << c.rows << " rows";
+}
+
 TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
 {
     ResultsModel model;
@@ -199,6 +257,60 @@ TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
     ASSERT_EQ(model.rowCount(), 500);
     EXPECT_EQ(model.text(500), "/p998");
     EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
+}
+
+TEST(ResultsModel, CheckMarksSetOneByOneReachViewsAsOneChangeBeforeAnyRowMoves)
+{
+    ResultsModel model;
+    for (int i = 0; i < 100; ++i)
+        model.append("/p" + std::to_string(i));
+    model.flush();
+    std::vector<std::string> heard;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& first, const QModelIndex& last) {
+        heard.push_back("checks " + std::to_string(first.row()) + "-" + std::to_string(last.row()));
+    });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex&, int first, int last) {
+        heard.push_back("removed " + std::to_string(first) + "-" + std::to_string(last));
+    });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { heard.push_back("reset"); });
+
+    // Each case: check marks to clear (1-based), entries to remove, and
+    // what views hear after a turn of the event loop, or after a flush.
+    const struct {
+        std::vector<std::size_t> uncheck;
+        std::vector<std::size_t> remove;
+        bool flush;
+        std::vector<std::string> heard;
+    } cases[] = {
+        {{50, 10, 30}, {}, false, {"checks 9-49"}},
+        {{60, 70}, {}, true, {"checks 59-69"}},
+        {{5}, {2}, true, {"checks 4-4", "removed 1-1"}}, // row 4 as it was before the removal
+        {{}, {}, false, {}},
+    };
+    for (const auto& c : cases) {
+        heard.clear();
+        for (const std::size_t position : c.uncheck) {
+            model.setChecked(position, false);
+            EXPECT_FALSE(model.checked(position)) << "the list knows at once";
+        }
+        for (const std::size_t position : c.remove)
+            model.remove(position);
+        EXPECT_TRUE(heard.empty()) << "views hear later";
+        if (c.flush)
+            model.flush();
+        else
+            QCoreApplication::processEvents();
+        EXPECT_EQ(heard, c.heard);
+    }
+    EXPECT_EQ(model.data(model.index(3), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    EXPECT_EQ(model.data(model.index(8), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    EXPECT_EQ(model.data(model.index(9), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+
+    heard.clear();
+    model.setChecked(1, false);
+    model.clear();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard, std::vector<std::string>{"reset"}) << "a cleared list forgets its pending marks";
 }
 
 TEST(FolderListModel, HeaderTextAndNewEntriesReachViewsInBatches)

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/FakeFileSystem.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -328,6 +330,47 @@ TEST(FinalPassReports, AnEmptyListIsLeftAsItIs)
     pass.finish(fake);
     EXPECT_EQ(pass.results.count(), 0u);
     EXPECT_EQ(fake.totalListings(), 0);
+}
+
+// A results list whose every read takes a while, as reading a million
+// entries does; it notes how many reads the hooks had seen at each yield.
+class SlowReadList final : public ResultsList {
+public:
+    explicit SlowReadList(MemoryResultsList& base) : base_(base) {}
+    void append(std::string path) override { base_.append(std::move(path)); }
+    void clear() override { base_.clear(); }
+    std::size_t count() const override { return base_.count(); }
+    std::string text(std::size_t position) const override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ++reads;
+        return base_.text(position);
+    }
+    bool checked(std::size_t position) const override { return base_.checked(position); }
+    void setChecked(std::size_t position, bool checked) override { base_.setChecked(position, checked); }
+    void remove(std::size_t position) override { base_.remove(position); }
+
+    mutable std::size_t reads = 0;
+
+private:
+    MemoryResultsList& base_;
+};
+
+TEST(FinalPassFromTheRecord, YieldsWhileReadingTheEntriesBeforeJudgingThem)
+{
+    FakeFileSystem fake;
+    fake.add("/d", "a/\nb/\nc/\nd/\ne/\nf/");
+    Pass pass(true);
+    pass.search(fake, "/d");
+    ASSERT_EQ(pass.results.count(), 6u);
+    SlowReadList slow(pass.results);
+    std::vector<std::size_t> readsAtYield;
+    pass.hooks.onYield = [&](test::RecordingHooks&) { readsAtYield.push_back(slow.reads); };
+    RemoveFoldersWithFiles(fake, pass.settings, slow, pass.hooks, pass.prompter, &pass.record);
+    EXPECT_EQ(pass.results.count(), 6u);
+    // The record is read for all six entries before the first is judged.
+    ASSERT_FALSE(readsAtYield.empty());
+    EXPECT_LT(readsAtYield.front(), 6u) << "120 ms of reading without a turn of the event loop";
 }
 
 TEST(HoldsContent, LooksAtTheDiskAsItIsNow)

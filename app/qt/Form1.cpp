@@ -29,6 +29,9 @@ namespace {
 // event loop turns at most once per turn gap.
 constexpr qint64 kBurstGapNs = 1'000'000;
 constexpr qint64 kTurnGapInBurstNs = 10'000'000;
+// A turn this long (a view laying out a long list anew) is followed by one
+// more.
+constexpr qint64 kLongTurnNs = 20'000'000;
 }
 
 class Form1::WindowHooks final : public ScanHooks {
@@ -227,7 +230,13 @@ void Form1::yieldToEventLoop()
         return;
     longestGapMs_ = std::max(longestGapMs_, static_cast<double>(sinceTurnNs) / 1e6);
     resultsModel_->refresh();
+    QElapsedTimer turn;
+    turn.start();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Events that came during a long turn wait for the next one; they are
+    // served now rather than after another slice of the command's work.
+    if (turn.nsecsElapsed() >= kLongTurnNs && !closing_)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceYield_.restart();
     sinceYieldCall_.restart();
     if (closing_)
