@@ -23,9 +23,9 @@
 # shows the median, the ratio to find, the mean CPU time (user + system),
 # and the peak RSS and output count of one further run.
 #
-# Rows: vacantix-cli as it starts by default, and with VACANTIX_READERS=1
-# (one thread reading folders; where that switch is unknown the row times
-# the default again); find -type d -empty; bfs; fd; the walker
+# Rows: vacantix-cli as it starts by default, and with VACANTIX_READERS=0
+# (every folder read on the searching thread alone: the single-thread
+# figure); find -type d -empty; bfs; fd; the walker
 # (bench/walker.cpp) on one and on two threads, a lower bound for any
 # search, whose count is the folders it read; and on t1 and t2 the window,
 # whose time is its own measure of the scan up to "Done." (the median of
@@ -168,7 +168,7 @@ for t in $trees; do
     # files of 0 bytes count as content, like find's -empty; nothing ignored.
     opts=(--zero-byte-empty 0 --skip-system 1 --ignore-hidden 0 --ignore "" "$root")
     measure "$t" vacantix-cli "$cli" "${opts[@]}"
-    measure "$t" "vacantix-cli 1 reader" env VACANTIX_READERS=1 "$cli" "${opts[@]}"
+    measure "$t" "vacantix-cli 1 thread" env VACANTIX_READERS=0 "$cli" "${opts[@]}"
   fi
   measure "$t" find find "$root" -type d -empty
   measure "$t" bfs bfs "$root" -type d -empty
