@@ -67,6 +67,10 @@ compare_scan() {
 samples=$work/Samples
 cp -r "$linux/Samples" "$samples"
 compare_scan "samples" "$samples"
+# Windows users read and paste paths with backslashes: no "/" is printed.
+native=$("$wine" "$cli" "Z:$samples" 2>/dev/null)
+[[ $native == *'Z:\'* ]] || fail "vacantix-cli.exe does not print Windows paths: $native"
+[[ $native == */* ]] && fail "vacantix-cli.exe printed a \"/\": $native"
 compare_scan "samples, hidden folders ignored" "$samples" --ignore-hidden 1
 
 # The options come from the registry, where the window keeps them.
