@@ -71,6 +71,9 @@ compare_scan "samples" "$samples"
 native=$("$wine" "$cli" "Z:$samples" 2>/dev/null)
 [[ $native == *'Z:\'* ]] || fail "vacantix-cli.exe does not print Windows paths: $native"
 [[ $native == */* ]] && fail "vacantix-cli.exe printed a \"/\": $native"
+missing=$("$wine" "$cli" 'Z:\no\such\folder' 2>&1 >/dev/null)
+[[ $missing == *'Z:\no\such\folder\ folder does not exist.'* ]] ||
+  fail "a missing root is not named as Windows writes it: $missing"
 compare_scan "samples, hidden folders ignored" "$samples" --ignore-hidden 1
 
 # The options come from the registry, where the window keeps them.
