@@ -156,12 +156,22 @@ std::optional<std::wstring> ExtendedPath(std::string_view path)
         while (end < rest.size() && !isSeparator(rest[end]))
             ++end;
         const std::string_view name = rest.substr(0, end);
-        if (name == "." || name == "..")
-            return std::nullopt;
+        rest.remove_prefix(end);
+        // "." and ".." go by name, as Win32 takes them in a path that is
+        // not extended; ".." stops at the root.
+        if (name == ".")
+            continue;
+        if (name == "..") {
+            if (native.size() > root.size()) {
+                native.resize(native.rfind('\\'));
+                if (native.size() < root.size())
+                    native = root;
+            }
+            continue;
+        }
         if (native.back() != '\\')
             native.push_back('\\');
         native.append(name);
-        rest.remove_prefix(end);
     }
     return WideOfUtf8(native);
 }

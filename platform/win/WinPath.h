@@ -28,9 +28,10 @@ namespace vacantix {
 // The extended Win32 path of an absolute engine path: a drive path "C:/x"
 // ("C:" and "C:/" name the drive's root), a share path "//server/share/x",
 // or a path already in "//?/" form; "\" is taken as "/" too, doubled and
-// trailing separators are dropped. Nothing for a path that is relative,
-// starts at the root of the current drive, holds a "." or ".." component, or
-// is not UTF-8: the extended form takes every component as a name.
+// trailing separators are dropped, and "." and ".." are resolved by name,
+// as Win32 resolves them in a path that is not extended (the extended form
+// would take them as names). Nothing for a path that is relative, starts at
+// the root of the current drive, or is not UTF-8.
 [[nodiscard]] std::optional<std::wstring> ExtendedPath(std::string_view path);
 
 // The engine path of a Win32 path, extended or not: "\\?\C:\x" gives

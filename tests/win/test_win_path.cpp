@@ -33,8 +33,10 @@ TEST(WinPath, EnginePathsBecomeExtendedPathsAndBack)
         {"relative/x", nullptr, nullptr},
         {"/x", nullptr, nullptr},        // the current drive's root
         {"C:x", nullptr, nullptr},       // the current folder of drive C
-        {"C:/a/../b", nullptr, nullptr}, // the extended form would take ".." as a name
-        {"C:/a/./b", nullptr, nullptr},
+        {"C:/a/../b", L"\\\\?\\C:\\b", "C:/b"}, // resolved by name, as Win32 does
+        {"C:/a/./b/.", L"\\\\?\\C:\\a\\b", "C:/a/b"},
+        {"C:/../..", L"\\\\?\\C:\\", "C:/"},
+        {"//s/sh/x/../..", L"\\\\?\\UNC\\s\\sh\\", "//s/sh/"},
         {"//server", nullptr, nullptr},
         {"//server/", nullptr, nullptr},
         {"C:/bad\xFF", nullptr, nullptr},
