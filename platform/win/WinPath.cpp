@@ -231,6 +231,26 @@ bool IsDriveOrShareRoot(std::string_view path)
     return trimmed.size() == rootTrimmed.size();
 }
 
+bool IsPlainWin32Name(std::string_view name)
+{
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
+        return false;
+    if (name.find_first_of("*?\"<>|:/\\") != std::string_view::npos)
+        return false;
+    // The device names, alone or with an extension, in any case.
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (stem == device)
+            return false;
+    if (stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' && stem[3] <= '9')
+        return false;
+    return true;
+}
+
 EntryKind KindOfAttributes(std::uint32_t attributes)
 {
     if (attributes & win32::kReparsePoint)

@@ -47,6 +47,13 @@ namespace vacantix {
 // ("C:/", "//server/share/"), or "" when it has none.
 [[nodiscard]] std::string RootOf(std::string_view path);
 
+// True when a path that is not extended names the file of this name
+// exactly: Win32 drops a final "." or blank from a name, takes CON, NUL,
+// COM1 and the like (with any extension) as devices, and shell calls take
+// "*" and "?" as wildcards. The recycle bin, which takes no extended path,
+// is given only names for which this holds.
+[[nodiscard]] bool IsPlainWin32Name(std::string_view name);
+
 // Win32 file attribute bits, as FindFirstFileExW and GetFileAttributesW give them.
 namespace win32 {
 inline constexpr std::uint32_t kReadOnly = 0x1;

@@ -78,6 +78,21 @@ TEST(WinPath, RootsOfPaths)
     }
 }
 
+TEST(WinPath, NamesWin32TakesForOthersAreTold)
+{
+    const struct {
+        const char* name;
+        bool plain;
+    } cases[] = {
+        {"folder", true},  {"a.b.c", true},   {".hidden", true}, {"console", true}, {"COM10", true},
+        {"x.", false},     {"x ", false},     {"..", false},     {"", false},        {"a*b", false},
+        {"what?", false},  {"CON", false},    {"nul.txt", false}, {"Com1", false},   {"LPT9.log", false},
+        {"aux .x", false}, {"a:stream", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsPlainWin32Name(c.name), c.plain) << c.name;
+}
+
 TEST(WinPath, TextsRoundTripThroughUtf16)
 {
     const std::wstring texts[] = {

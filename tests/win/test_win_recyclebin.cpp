@@ -52,6 +52,11 @@ TEST(WinRecycleBin, RefusesWhatItCannotSendAndLeavesItInPlace)
         ASSERT_TRUE(CreateDirectoryW(ExtendedPath(deep)->c_str(), nullptr));
     }
     ASSERT_TRUE(MakeFile(deep + "/kept", 1));
+    // "dotted." would reach the shell as "dotted", a folder beside it.
+    for (const std::string& folder : {top + "/dotted", top + "/dotted."}) {
+        ASSERT_TRUE(CreateDirectoryW(ExtendedPath(folder)->c_str(), nullptr));
+        ASSERT_TRUE(MakeFile(folder + "/inside", 1));
+    }
     struct Case {
         std::string path;
         FsError error;
@@ -59,6 +64,7 @@ TEST(WinRecycleBin, RefusesWhatItCannotSendAndLeavesItInPlace)
     };
     const Case cases[] = {
         {deep, FsError::TooLong, true},
+        {top + "/dotted.", FsError::BadFileName, true},
         {top + "/missing", FsError::PathNotFound, false},
         {"C:/", FsError::Other, true},
         {"relative", FsError::BadFileName, false},
@@ -74,6 +80,8 @@ TEST(WinRecycleBin, RefusesWhatItCannotSendAndLeavesItInPlace)
         }
     }
     EXPECT_TRUE(Exists(deep + "/kept"));
+    EXPECT_TRUE(Exists(top + "/dotted/inside"));
+    EXPECT_TRUE(Exists(top + "/dotted./inside"));
 }
 
 // Run in a child whose XDG_DATA_HOME names a missing folder.
