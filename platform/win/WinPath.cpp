@@ -169,6 +169,9 @@ std::optional<std::wstring> ExtendedPath(std::string_view path)
             }
             continue;
         }
+        // A colon would name a stream of the file, not the file.
+        if (name.find(':') != std::string_view::npos)
+            return std::nullopt;
         if (native.back() != '\\')
             native.push_back('\\');
         native.append(name);

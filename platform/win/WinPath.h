@@ -31,7 +31,8 @@ namespace vacantix {
 // trailing separators are dropped, and "." and ".." are resolved by name,
 // as Win32 resolves them in a path that is not extended (the extended form
 // would take them as names). Nothing for a path that is relative, starts at
-// the root of the current drive, or is not UTF-8.
+// the root of the current drive, has a ":" below its root (a stream of a
+// file, not a file), or is not UTF-8.
 [[nodiscard]] std::optional<std::wstring> ExtendedPath(std::string_view path);
 
 // The engine path of a Win32 path, extended or not: "\\?\C:\x" gives

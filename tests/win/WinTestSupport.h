@@ -12,7 +12,8 @@ namespace vacantix::wintest {
 // Wine no test reaches the user's real trash or files.
 const std::string& PrivateHome();
 
-// The Unix path of the private home's data folder (XDG_DATA_HOME) under
+// The Unix path of the private home's data folder, PrivateHome() + "/share"
+// (XDG_DATA_HOME), under
 // Wine, "" elsewhere.
 const std::string& UnixDataHome();
 

@@ -37,6 +37,8 @@ TEST(WinPath, EnginePathsBecomeExtendedPathsAndBack)
         {"C:/a/./b/.", L"\\\\?\\C:\\a\\b", "C:/a/b"},
         {"C:/../..", L"\\\\?\\C:\\", "C:/"},
         {"//s/sh/x/../..", L"\\\\?\\UNC\\s\\sh\\", "//s/sh/"},
+        {"C:/x/file:stream", nullptr, nullptr},
+        {"C:/x/folder:$I30:$INDEX_ALLOCATION", nullptr, nullptr},
         {"//server", nullptr, nullptr},
         {"//server/", nullptr, nullptr},
         {"C:/bad\xFF", nullptr, nullptr},

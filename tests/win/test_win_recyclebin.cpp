@@ -34,8 +34,8 @@ TEST(WinRecycleBin, SendsFoldersAndFilesWithEverythingInThem)
         EXPECT_FALSE(Exists(path)) << path;
     }
     if (!wintest::UnixDataHome().empty()) {
-        // Wine's bin: the freedesktop.org trash in the private home.
-        const std::string files = "Z:" + wintest::UnixDataHome() + "/Trash/files/";
+        // Wine's bin: the freedesktop.org trash in the private home's data folder.
+        const std::string files = wintest::PrivateHome() + "/share/Trash/files/";
         EXPECT_TRUE(Exists(files + "sent \xC3\xA9t\xC3\xA9/inner/data"));
         EXPECT_TRUE(Exists(files + "loose"));
     }
