@@ -13,8 +13,7 @@ namespace vacantix::wintest {
 const std::string& PrivateHome();
 
 // The Unix path of the private home's data folder, PrivateHome() + "/share"
-// (XDG_DATA_HOME), under
-// Wine, "" elsewhere.
+// (XDG_DATA_HOME), under Wine; "" elsewhere.
 const std::string& UnixDataHome();
 
 // A new, empty folder below the private home, named `stem` and a number.
