@@ -68,6 +68,7 @@ TEST(WinRecycleBin, RefusesWhatItCannotSendAndLeavesItInPlace)
         {top + "/missing", FsError::PathNotFound, false},
         {"C:/", FsError::Other, true},
         {"relative", FsError::BadFileName, false},
+        {"//?/" + deep, FsError::TooLong, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
