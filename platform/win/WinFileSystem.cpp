@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <cwctype>
 
 #include <windows.h>
 #include <knownfolders.h>
