@@ -7,6 +7,9 @@
 // as the failure it is, never as sent.
 #include "platform/win/RecycleBin.h"
 
+#include <algorithm>
+#include <cwchar>
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -54,14 +57,35 @@ FsResult<Done> RecycleBin::moveToTrash(const std::string& path)
     if (GetFileAttributesW(extended->c_str()) == INVALID_FILE_ATTRIBUTES)
         return LastFailure();
 
+    // Every name below the root must reach the shell as it is: "x." would
+    // be taken as "x", another folder.
+    const std::string named = EnginePath(*extended);
+    {
+        const std::string below = named.substr(RootOf(named).size());
+        std::size_t at = 0;
+        while (at < below.size()) {
+            const std::size_t end = std::min(below.find('/', at), below.size());
+            const std::string name = below.substr(at, end - at);
+            if (!IsPlainWin32Name(name))
+                return FsFailure{FsError::BadFileName, "the recycle bin would take the name '" + name +
+                                                           "' for another, so it stays"};
+            at = end + 1;
+        }
+    }
     const std::wstring from = shellPath(*extended);
     if (from.size() >= MAX_PATH)
         return FsFailure{FsError::TooLong, "the path is too long for the recycle bin (" + std::to_string(from.size()) +
                                                " characters, at most " + std::to_string(MAX_PATH - 1) +
                                                "), so it stays"};
 
-    const std::string root = RootOf(path);
-    const std::wstring rootShell = shellPath(*ExtendedPath(root));
+    // The bin is that of the volume the path lies on, which for a volume
+    // mounted on a folder is not the drive's.
+    std::wstring rootShell(MAX_PATH + 1, L'\0');
+    if (GetVolumePathNameW(from.c_str(), rootShell.data(), MAX_PATH + 1))
+        rootShell.resize(wcslen(rootShell.c_str()));
+    else
+        rootShell = shellPath(*ExtendedPath(RootOf(named)));
+    const std::string root = EnginePath(rootShell);
     const UINT driveType = GetDriveTypeW(rootShell.c_str());
     if (driveType != DRIVE_FIXED)
         return FsFailure{FsError::Other, "the drive " + root + " keeps no recycle bin (" +

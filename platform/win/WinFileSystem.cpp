@@ -2,7 +2,7 @@
 #include "platform/win/WinFileSystem.h"
 
 #include <algorithm>
-#include <cwctype>
+#include <optional>
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -76,6 +76,72 @@ std::string knownFolder(const KNOWNFOLDERID& id)
         result = EnginePath(path);
     CoTaskMemFree(path);
     return result;
+}
+
+// The name the system gives the file `native` names once every link on the
+// way is followed, as an engine path.
+std::optional<std::string> finalName(const std::wstring& native, DWORD& error)
+{
+    const FileHandle handle(CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) {
+        error = GetLastError();
+        return std::nullopt;
+    }
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(handle.get(), name.data(), static_cast<DWORD>(name.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            error = GetLastError();
+            return std::nullopt;
+        }
+        if (length < name.size()) {
+            name.resize(length);
+            return EnginePath(name);
+        }
+        name.resize(length + 1);
+    }
+}
+
+// The real path of an extended path. Where the system cannot name a file
+// beyond MAX_PATH (Wine cannot), the deepest part it can name is taken and
+// the rest added name by name, as the folder listing spells each, provided
+// none of them is a link: a link there is not resolved, and the path fails.
+FsResult<std::string> finalPath(const std::wstring& native)
+{
+    DWORD error = 0;
+    if (auto name = finalName(native, error))
+        return std::move(*name);
+    if (error != ERROR_MORE_DATA && error != ERROR_FILENAME_EXCED_RANGE && error != ERROR_NOT_ENOUGH_MEMORY &&
+        error != ERROR_INSUFFICIENT_BUFFER)
+        return FailureOfWin32(error);
+    std::size_t cut = native.size();
+    std::optional<std::string> prefix;
+    while (!prefix) {
+        cut = native.rfind(L'\\', cut - 1);
+        if (cut == std::wstring::npos || cut < 7)
+            return FailureOfWin32(error);
+        DWORD ignored = 0;
+        prefix = finalName(native.substr(0, cut), ignored);
+    }
+    std::string real = std::move(*prefix);
+    std::wstring current = native.substr(0, cut);
+    while (cut < native.size()) {
+        const std::size_t next = std::min(native.find(L'\\', cut + 1), native.size());
+        current += native.substr(cut, next - cut);
+        WIN32_FIND_DATAW data{};
+        const FindHandle find(
+            FindFirstFileExW(current.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+        if (!find)
+            return LastFailure();
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return FsFailure{FsError::TooLong, "a link this deep cannot be resolved: " + EnginePath(current)};
+        real = ChildPath(real, Utf8OfWide(data.cFileName));
+        cut = next;
+    }
+    return real;
 }
 
 } // namespace
@@ -289,24 +355,7 @@ FsResult<std::string> WinFileSystem::realPath(const std::string& path)
     const auto native = ExtendedPath(Utf8OfWide(full));
     if (!native)
         return badPath(path);
-    const FileHandle handle(CreateFileW(native->c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle)
-        return LastFailure();
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(handle.get(), name.data(), static_cast<DWORD>(name.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0)
-            return LastFailure();
-        if (length < name.size()) {
-            name.resize(length);
-            break;
-        }
-        name.resize(length + 1);
-    }
-    return EnginePath(name);
+    return finalPath(*native);
 }
 
 FsResult<Done> WinFileSystem::createFolder(const std::string& path)

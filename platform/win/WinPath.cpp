@@ -156,12 +156,25 @@ std::optional<std::wstring> ExtendedPath(std::string_view path)
         while (end < rest.size() && !isSeparator(rest[end]))
             ++end;
         const std::string_view name = rest.substr(0, end);
-        if (name == "." || name == "..")
+        rest.remove_prefix(end);
+        // "." and ".." go by name, as Win32 takes them in a path that is
+        // not extended; ".." stops at the root.
+        if (name == ".")
+            continue;
+        if (name == "..") {
+            if (native.size() > root.size()) {
+                native.resize(native.rfind('\\'));
+                if (native.size() < root.size())
+                    native = root;
+            }
+            continue;
+        }
+        // A colon would name a stream of the file, not the file.
+        if (name.find(':') != std::string_view::npos)
             return std::nullopt;
         if (native.back() != '\\')
             native.push_back('\\');
         native.append(name);
-        rest.remove_prefix(end);
     }
     return WideOfUtf8(native);
 }
@@ -219,6 +232,26 @@ bool IsDriveOrShareRoot(std::string_view path)
     std::string_view rootTrimmed = root;
     rootTrimmed.remove_suffix(1);
     return trimmed.size() == rootTrimmed.size();
+}
+
+bool IsPlainWin32Name(std::string_view name)
+{
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
+        return false;
+    if (name.find_first_of("*?\"<>|:/\\") != std::string_view::npos)
+        return false;
+    // The device names, alone or with an extension, in any case.
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (stem == device)
+            return false;
+    if (stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' && stem[3] <= '9')
+        return false;
+    return true;
 }
 
 EntryKind KindOfAttributes(std::uint32_t attributes)

@@ -28,9 +28,11 @@ namespace vacantix {
 // The extended Win32 path of an absolute engine path: a drive path "C:/x"
 // ("C:" and "C:/" name the drive's root), a share path "//server/share/x",
 // or a path already in "//?/" form; "\" is taken as "/" too, doubled and
-// trailing separators are dropped. Nothing for a path that is relative,
-// starts at the root of the current drive, holds a "." or ".." component, or
-// is not UTF-8: the extended form takes every component as a name.
+// trailing separators are dropped, and "." and ".." are resolved by name,
+// as Win32 resolves them in a path that is not extended (the extended form
+// would take them as names). Nothing for a path that is relative, starts at
+// the root of the current drive, has a ":" below its root (a stream of a
+// file, not a file), or is not UTF-8.
 [[nodiscard]] std::optional<std::wstring> ExtendedPath(std::string_view path);
 
 // The engine path of a Win32 path, extended or not: "\\?\C:\x" gives
@@ -45,6 +47,13 @@ namespace vacantix {
 // The drive or share root an absolute engine path lies on, in engine form
 // ("C:/", "//server/share/"), or "" when it has none.
 [[nodiscard]] std::string RootOf(std::string_view path);
+
+// True when a path that is not extended names the file of this name
+// exactly: Win32 drops a final "." or blank from a name, takes CON, NUL,
+// COM1 and the like (with any extension) as devices, and shell calls take
+// "*" and "?" as wildcards. The recycle bin, which takes no extended path,
+// is given only names for which this holds.
+[[nodiscard]] bool IsPlainWin32Name(std::string_view name);
 
 // Win32 file attribute bits, as FindFirstFileExW and GetFileAttributesW give them.
 namespace win32 {

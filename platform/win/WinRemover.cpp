@@ -54,29 +54,34 @@ FsResult<Done> WinRemover::removeRegularFile(const std::string& path, bool onlyE
     const auto native = ExtendedPath(path);
     if (!native)
         return badPath(path);
-    const FileHandle file(openUnfollowed(*native, DELETE | FILE_READ_ATTRIBUTES, 0));
-    if (!file) {
-        if (GetLastError() == ERROR_SHARING_VIOLATION)
-            return FsFailure{FsError::PermissionDenied, "the file is open in another program, so it stays"};
-        return LastFailure();
-    }
-    FILE_BASIC_INFO basic{};
-    FILE_STANDARD_INFO standard{};
-    if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof(basic)) ||
-        !GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof(standard)))
-        return LastFailure();
-    if ((basic.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || standard.Directory ||
-        GetFileType(file.get()) != FILE_TYPE_DISK)
-        return FsFailure{FsError::Other, "not a regular file"};
-    if (onlyEmpty && standard.EndOfFile.QuadPart != 0)
-        return FsFailure{FsError::Other, "the file is not empty"};
-    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
-        return FsFailure{FsError::PermissionDenied, "the file is read-only"};
+    {
+        const FileHandle file(openUnfollowed(*native, DELETE | FILE_READ_ATTRIBUTES, 0));
+        if (!file) {
+            if (GetLastError() == ERROR_SHARING_VIOLATION)
+                return FsFailure{FsError::PermissionDenied, "the file is open in another program, so it stays"};
+            return LastFailure();
+        }
+        FILE_BASIC_INFO basic{};
+        FILE_STANDARD_INFO standard{};
+        if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof(basic)) ||
+            !GetFileInformationByHandleEx(file.get(), FileStandardInfo, &standard, sizeof(standard)))
+            return LastFailure();
+        if ((basic.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || standard.Directory ||
+            GetFileType(file.get()) != FILE_TYPE_DISK)
+            return FsFailure{FsError::Other, "not a regular file"};
+        if (onlyEmpty && standard.EndOfFile.QuadPart != 0)
+            return FsFailure{FsError::Other, "the file is not empty"};
+        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
+            return FsFailure{FsError::PermissionDenied, "the file is read-only"};
 
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    if (!SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
-        return LastFailure();
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        if (!SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition)))
+            return LastFailure();
+    }
+    // The file goes when the handle, the only one open on it, is closed.
+    if (GetFileAttributesW(native->c_str()) != INVALID_FILE_ATTRIBUTES)
+        return FsFailure{FsError::Other, "the system accepted the removal, but the file is still there"};
     return Done{};
 }
 
