@@ -67,6 +67,17 @@ compare_scan() {
 samples=$work/Samples
 cp -r "$linux/Samples" "$samples"
 compare_scan "samples" "$samples"
+# Names beyond ASCII, given as an argument (UTF-16 to the Windows program)
+# and printed back as UTF-8.
+mkdir -p "$samples/Ünïcødé 空/leer ✓/ﬁnal"
+compare_scan "a folder named beyond ASCII" "$samples/Ünïcødé 空"
+# A list on standard input: CR LF line ends, and a ^Z that must not end it
+# (the streams are binary).
+list=$(printf 'Z:%s\r\n\032\r\nZ:%s\r\n' "${samples//\//\\}\\This one is empty 1" \
+  "${samples//\//\\}\\A nest of empty folders")
+from_stdin=$(printf '%s' "$list" | "$wine" "$cli" --from - 2>/dev/null | from_windows)
+[[ $from_stdin == *"A nest of empty folders/Level 1"* ]] ||
+  fail "--from - stopped before the end of the list: $from_stdin"
 # Windows users read and paste paths with backslashes: no "/" is printed.
 native=$("$wine" "$cli" "Z:$samples" 2>/dev/null)
 [[ $native == *'Z:\'* ]] || fail "vacantix-cli.exe does not print Windows paths: $native"
