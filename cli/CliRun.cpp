@@ -38,15 +38,27 @@ std::string WithTrailingSeparator(std::string path)
     return path;
 }
 
+// The list file's path as the file system takes it: in the engine's form,
+// and below the current folder when relative (the Windows file system takes
+// absolute paths only). Kept as given when the current folder is unknown.
+std::string ListFilePath(const std::string& listFile, const CurrentFolder& currentFolder)
+{
+    std::string path = FromNativePath(listFile);
+    if (path.empty() || IsAbsolutePath(path) || !currentFolder.path)
+        return path;
+    return WithoutTrailingSeparator(AbsoluteRoot(path, *currentFolder.path));
+}
+
 void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices& services)
 {
     services.prompter.setSubject(listFile == "-" ? "standard input" : listFile);
     try {
         ListReading reading;
+        const std::string path = listFile == "-" ? listFile : ListFilePath(listFile, services.currentFolder);
         if (listFile == "-") {
             reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::All);
-        } else if (services.fs.fileExists(listFile)) {
-            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::All);
+        } else if (services.fs.fileExists(path)) {
+            reading = ReadListFile(path, services.fs, services.hooks, ListedFolders::All);
         } else {
             services.prompter.message("File not found");
         }

@@ -78,6 +78,10 @@ list=$(printf 'Z:%s\r\n\032\r\nZ:%s\r\n' "${samples//\//\\}\\This one is empty 1
 from_stdin=$(printf '%s' "$list" | "$wine" "$cli" --from - 2>/dev/null | from_windows)
 [[ $from_stdin == *"A nest of empty folders/Level 1"* ]] ||
   fail "--from - stopped before the end of the list: $from_stdin"
+# The same list from a file named relative to the current folder.
+printf '%s' "$list" >"$work/list.txt"
+from_file=$(cd "$work" && "$wine" "$cli" --from list.txt 2>/dev/null | from_windows)
+[[ $from_file == "$from_stdin" ]] || fail "--from list.txt read another list than --from -: $from_file"
 # Windows users read and paste paths with backslashes: no "/" is printed.
 native=$("$wine" "$cli" "Z:$samples" 2>/dev/null)
 [[ $native == *'Z:\'* ]] || fail "vacantix-cli.exe does not print Windows paths: $native"
