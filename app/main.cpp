@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "app/qt/Form1.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "platform/PlatformServices.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "results/ResultsList.h"
@@ -69,7 +69,8 @@ int main(int argc, char** argv)
     // Names the desktop entry, so the desktop matches the window to its menu
     // entry and icon (the Wayland app id; X11 matches StartupWMClass).
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Vacantix"));
-    PosixFileSystem fs;
+    const std::unique_ptr<FileSystem> disk = MakeFileSystem();
+    FileSystem& fs = *disk;
     QtSettingsStore store;
     Settings settings(store);
 
