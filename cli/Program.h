@@ -28,7 +28,7 @@ struct ProgramPlatform {
 [[nodiscard]] int ProgramMain(const std::vector<std::string>& args, ProgramPlatform& platform);
 
 // The terminal's width in columns for `stream`, when it is a terminal that
-// tells; nothing otherwise. Each platform has its own.
+// tells; 0 otherwise. Each platform has its own (cli/posix/, cli/win/).
 [[nodiscard]] std::size_t TerminalColumns(std::FILE* stream);
 
 } // namespace vacantix::cli

@@ -3,12 +3,14 @@
 // binary (no CR LF for LF, no end of input at ^Z), UTF-8 on the console, the
 // Windows file system and remover, the options the window keeps in the
 // registry, and the recycle bin.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include <windows.h>
