@@ -2,6 +2,8 @@
 # Sets Vacantix up on a Debian machine and runs it or its tests.
 #   ./build.sh run    install what is missing, build, start the program
 #   ./build.sh test   install what is missing, build, run the test suite; then
+#                     cross-build for Windows with MinGW-w64 (build-mingw/) and
+#                     run its suites and vacantix-cli.exe under wine64; then
 #                     build it again under ASan and UBSan (build-asan/) and run
 #                     it there, with the fuzz targets
 set -euo pipefail
@@ -14,6 +16,10 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           libglib2.0-dev libicu-dev clang libclang-rt-14-dev e2fsprogs
           xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
           desktop-file-utils appstream dpkg-dev file)
+# The Windows cross build and wine, for the tests only.
+if [ "$mode" = test ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -34,6 +40,16 @@ cmake --build "$build" --parallel "$(nproc)"
 
 if [ "$mode" = test ]; then
   (cd "$build" && ctest --output-on-failure --parallel "$(nproc)")
+  # The engine and vacantix-cli for Windows, built with MinGW-w64 and run under
+  # wine64: the suites that need neither POSIX nor Qt, and the CLI's answers
+  # on the samples next to the Linux CLI's (tests/wine_check.sh).
+  cross=${VACANTIX_CROSS_BUILD_DIR:-build-mingw}
+  cross_started=$SECONDS
+  cmake -S . -B "$cross" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    --toolchain cmake/mingw-w64-x86_64.cmake "${launcher[@]}" >/dev/null
+  cmake --build "$cross" --parallel "$(nproc)"
+  tests/wine_check.sh "$cross" "$build"
+  echo "Windows cross build and wine checks: $((SECONDS - cross_started)) s"
   # The same suite once more, built with clang under AddressSanitizer and
   # UndefinedBehaviorSanitizer, with the fuzz targets of fuzz/ (a few seconds
   # each on their seed corpora) in its CTest run.

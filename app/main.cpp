@@ -17,8 +17,8 @@
 #include <optional>
 
 #include "app/qt/Form1.h"
+#include "platform/PlatformServices.h"
 #include "platform/ReadAheadFileSystem.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "results/ResultsList.h"
@@ -157,8 +157,8 @@ int main(int argc, char** argv)
     // Names the desktop entry, so the desktop matches the window to its menu
     // entry and icon (the Wayland app id; X11 matches StartupWMClass).
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quillmark.Vacantix"));
-    PosixFileSystem disk;
-    ReadAheadFileSystem fs(disk, ReadAheadReaders(), [] { return std::make_unique<PosixFileSystem>(); });
+    const std::unique_ptr<FileSystem> disk = MakeFileSystem();
+    ReadAheadFileSystem fs(*disk, ReadAheadReaders(), [] { return MakeFileSystem(); });
     QtSettingsStore store;
     Settings settings(store);
 

@@ -14,6 +14,7 @@
 #include "cli/DryRun.h"
 #include "cli/JsonLines.h"
 #include "platform/Failure.h"
+#include "platform/PathRoot.h"
 #include "platform/ShellQuote.h"
 #include "results/Deletion.h"
 #include "roots/ListFile.h"
@@ -37,15 +38,27 @@ std::string WithTrailingSeparator(std::string path)
     return path;
 }
 
+// The list file's path as the file system takes it: in the engine's form,
+// and below the current folder when relative (the Windows file system takes
+// absolute paths only). Kept as given when the current folder is unknown.
+std::string ListFilePath(const std::string& listFile, const CurrentFolder& currentFolder)
+{
+    std::string path = FromNativePath(listFile);
+    if (path.empty() || IsAbsolutePath(path) || !currentFolder.path)
+        return path;
+    return WithoutTrailingSeparator(AbsoluteRoot(path, *currentFolder.path));
+}
+
 void LoadOneListFile(const std::string& listFile, FolderList& roots, CliServices& services)
 {
     services.prompter.setSubject(listFile == "-" ? "standard input" : listFile);
     try {
         ListReading reading;
+        const std::string path = listFile == "-" ? listFile : ListFilePath(listFile, services.currentFolder);
         if (listFile == "-") {
             reading = ReadList(services.readStandardInput, services.fs, services.hooks, ListedFolders::All);
-        } else if (services.fs.fileExists(listFile)) {
-            reading = ReadListFile(listFile, services.fs, services.hooks, ListedFolders::All);
+        } else if (services.fs.fileExists(path)) {
+            reading = ReadListFile(path, services.fs, services.hooks, ListedFolders::All);
         } else {
             services.prompter.message("File not found");
         }
@@ -73,7 +86,7 @@ void ReportUnreadable(const CliHooks& hooks, CliPrompter& prompter)
                                    : " folders could not be read; no folder above them is listed: ");
     const std::vector<std::string>& named = hooks.firstUnreadable();
     for (std::size_t i = 0; i < named.size(); ++i)
-        line += (i == 0 ? "" : ", ") + ShellQuoted(named[i]);
+        line += (i == 0 ? "" : ", ") + ShellQuoted(ToNativePath(named[i]));
     if (count > named.size())
         line += ", ...";
     prompter.message(line);
@@ -142,8 +155,12 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options)
 
 std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder)
 {
-    if (root.starts_with('/'))
+    if (IsAbsolutePath(root)) {
+        // On Windows "/x" lies on the current folder's drive.
+        if (RootLength(root) == 1 && RootLength(currentFolder) == 3 && currentFolder[1] == ':')
+            return std::string(currentFolder.substr(0, 2)) + std::string(root);
         return std::string(root);
+    }
     std::string path(currentFolder);
     while (!root.empty()) {
         const std::size_t slash = root.find('/');
@@ -164,11 +181,11 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
     for (const std::string& listFile : line.listFiles)
         LoadOneListFile(listFile, given, services);
     for (const std::string& folder : line.folders)
-        given.append(WithTrailingSeparator(folder));
+        given.append(WithTrailingSeparator(FromNativePath(folder)));
 
     MemoryFolderList roots;
     for (const std::string& root : given.entries()) {
-        if (!root.starts_with('/') && !services.currentFolder.path)
+        if (!IsAbsolutePath(root) && !services.currentFolder.path)
             return UsageError{"cannot tell which folder '" + root + "' names: the current folder cannot be determined (" +
                               services.currentFolder.whyUnknown + ")"};
         roots.append(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())));
@@ -188,7 +205,7 @@ bool WriteLine(std::FILE* out, const std::string& line)
 // "path" (and "path_b64") and "depth" of one folder, without braces.
 std::string FolderMembers(const std::string& path, const std::vector<std::string>& roots)
 {
-    std::string members = JsonPathMembers(path);
+    std::string members = JsonPathMembers(ToNativePath(path));
     if (const auto depth = DepthBelow(path, roots))
         members += ", \"depth\": " + std::to_string(*depth);
     return members;
@@ -244,7 +261,7 @@ bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
     }
     line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
     for (std::size_t i = 0; i < run.unreadable.size(); ++i)
-        line += (i == 0 ? "{" : ", {") + JsonPathMembers(run.unreadable[i]) + "}";
+        line += (i == 0 ? "{" : ", {") + JsonPathMembers(ToNativePath(run.unreadable[i])) + "}";
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
     line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
@@ -257,7 +274,8 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
     const char end = print0 ? '\0' : '\n';
     for (std::size_t i = 1; i <= results.count(); ++i) {
         // A line break inside a name would make one folder read as two.
-        const std::string path = print0 ? results.text(i) : ShellQuoted(results.text(i));
+        const std::string native = ToNativePath(results.text(i));
+        const std::string path = print0 ? native : ShellQuoted(native);
         std::fwrite(path.data(), 1, path.size(), out);
         std::fputc(end, out);
     }
@@ -302,7 +320,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
         *outcomes = summary;
     DeletionSummary shown = summary;
     for (DeletionRecord& record : shown.records)
-        record.path = ShellQuoted(record.path);
+        record.path = ShellQuoted(ToNativePath(record.path));
     if (dryRun) {
         for (const DeletionRecord& record : shown.records) {
             if (record.result.outcome == DeletionOutcome::Sent)
@@ -367,7 +385,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
     for (const std::string& root : services.hooks.systemRoots())
-        services.prompter.message(ShellQuoted(root) +
+        services.prompter.message(ShellQuoted(ToNativePath(root)) +
                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
                                   "to search it");
 

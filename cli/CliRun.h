@@ -73,7 +73,8 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 [[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
                                                                       CliServices& services);
 
-// A path that does not start with "/" is put below `currentFolder`; its "."
+// A path without a root (see IsAbsolutePath) is put below `currentFolder`; on
+// Windows one that starts with a lone "/" gets the current folder's drive. Its "."
 // components and doubled separators are dropped, ".." is kept as written.
 [[nodiscard]] std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder);
 

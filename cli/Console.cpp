@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Console.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include "cli/CommandLine.h"
+#include "cli/Program.h"
 #include "platform/Utf8.h"
 
 namespace vacantix::cli {
@@ -95,10 +93,8 @@ void Console::clearProgress()
 
 std::size_t Console::width() const
 {
-    winsize size{};
-    if (ioctl(fileno(stream_), TIOCGWINSZ, &size) == 0 && size.ws_col > 10)
-        return size.ws_col;
-    return 80;
+    const std::size_t columns = TerminalColumns(stream_);
+    return columns > 10 ? columns : 80;
 }
 
 } // namespace vacantix::cli

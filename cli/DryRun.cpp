@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/PathRoot.h"
+
 namespace vacantix::cli {
 
 namespace {
@@ -47,7 +49,7 @@ FsResult<Done> DryRunDisk::removeFile(const std::string& path, bool onlyWhenEmpt
 {
     if (gone(path))
         return NotFound();
-    const std::string parent = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
+    const std::string parent = ParentPath(path);
     auto bytes = disk_.fileSize(parent, std::string(BaseName(path)));
     if (!bytes)
         return bytes.failure();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/PathRoot.h"
 #include "platform/Utf8.h"
 
 namespace vacantix::cli {
@@ -89,13 +90,13 @@ std::optional<std::size_t> DepthBelow(std::string_view path, const std::vector<s
     std::optional<std::size_t> depth;
     std::size_t longest = 0;
     for (std::string_view root : roots) {
-        while (root.size() > 1 && root.back() == '/')
+        while (root.size() > std::max<std::size_t>(RootLength(root), 1) && root.back() == '/')
             root.remove_suffix(1);
         std::string_view rest;
         if (path == root) {
             rest = {};
-        } else if (root == "/" && path.starts_with('/')) {
-            rest = path.substr(1);
+        } else if (root.ends_with('/') && path.starts_with(root)) { // a root: "/", "C:/"
+            rest = path.substr(root.size());
         } else if (path.starts_with(root) && path.size() > root.size() && path[root.size()] == '/') {
             rest = path.substr(root.size() + 1);
         } else {

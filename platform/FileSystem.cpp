@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
+#include "platform/PathRoot.h"
+
 namespace vacantix {
 
 int ErrorNumberOf(FsError error)
@@ -52,6 +56,11 @@ FsResult<std::uint64_t> FileSystem::size(const std::string& folder, std::uint64_
     return total;
 }
 
+bool FileSystem::isRootFolder(const std::string& folder)
+{
+    return !folder.empty() && RootLength(folder) == folder.size();
+}
+
 std::string ChildPath(std::string_view parent, std::string_view name)
 {
     std::string path;
@@ -65,9 +74,10 @@ std::string ChildPath(std::string_view parent, std::string_view name)
 
 std::string_view BaseName(std::string_view path)
 {
-    while (path.size() > 1 && path.back() == '/')
+    const std::size_t root = RootLength(path);
+    while (path.size() > root && path.back() == '/')
         path.remove_suffix(1);
-    if (path == "/")
+    if (root > 0 && path.size() <= root)
         return {};
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -75,7 +85,8 @@ std::string_view BaseName(std::string_view path)
 
 std::string WithoutTrailingSeparator(std::string_view path)
 {
-    while (path.size() > 1 && path.back() == '/')
+    const std::size_t root = std::max<std::size_t>(RootLength(path), 1);
+    while (path.size() > root && path.back() == '/')
         path.remove_suffix(1);
     return std::string(path);
 }

@@ -96,8 +96,9 @@ enum FolderAttribute : int {
     Alias = 1024,
 };
 
-// The engine's only view of the disk. Paths are absolute native byte strings
-// without a trailing separator ("/" for the root folder). Implementations
+// The engine's only view of the disk. Paths are absolute byte strings
+// with "/" between their parts (on Windows too: see platform/PathRoot.h) and
+// without a trailing separator ("/" for the root folder, "C:/" for a drive's). Implementations
 // never follow a symbolic link below the path they are given.
 class FileSystem {
 public:
@@ -146,8 +147,9 @@ public:
     // for that rule.
     [[nodiscard]] virtual bool reportsSystemAttribute() const { return true; }
 
-    // True for the root folder of the file system.
-    virtual bool isRootFolder(const std::string& folder) { return folder == "/"; }
+    // True for the root folder of the file system ("/"; on Windows a drive's
+    // or a share's root, see IsRootPath).
+    virtual bool isRootFolder(const std::string& folder);
 
     // True for a folder the platform keeps for itself, which is never offered
     // nor deleted, whatever it holds: a folder another file system is mounted
@@ -204,10 +206,11 @@ private:
 // separator below the root.
 [[nodiscard]] std::string ChildPath(std::string_view parent, std::string_view name);
 
-// The last component of a path ("" for the root).
+// The last component of a path ("" for a root).
 [[nodiscard]] std::string_view BaseName(std::string_view path);
 
-// A path without its trailing separators ("/" stays "/").
+// A path without its trailing separators; a root keeps the separator that
+// ends it ("/" stays "/", "C:/" stays "C:/").
 [[nodiscard]] std::string WithoutTrailingSeparator(std::string_view path);
 
 } // namespace vacantix

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/PathRoot.h"
 #include "scan/TimeSlice.h"
 
 namespace vacantix {
@@ -186,7 +187,7 @@ DeleteMode ReadDeleteMode(const Settings& settings)
 
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
-    if (path.empty() || path.front() != '/')
+    if (!IsAbsolutePath(path))
         return outcome(DeletionOutcome::Failed,
                        "'" + path + "' is not a fully qualified name on the local machine");
     WalkScope walk(context.fs);
@@ -197,7 +198,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         return gone(path);
 
     std::string folder = path;
-    if (folder.size() > 1 && folder.back() == '/')
+    if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
     if (context.holdsContent(folder))

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/ErrorReport.h"
+#include "platform/PathRoot.h"
 #include "roots/ListFile.h"
 
 namespace vacantix {
@@ -17,12 +18,12 @@ void AddOneFolder(FolderList& roots, Prompter& prompter)
         return;
     // A relative answer would be taken against whatever the current folder
     // is when the scan runs, which need not be the folder chosen.
-    if (!path.starts_with('/')) {
+    if (!IsAbsolutePath(path)) {
         trap.step(104, [&] { prompter.message(path + " is no absolute path; the folder was not added."); });
         return;
     }
-    // There are no network paths here: a leading run of separators is the
-    // root, so every choice is tidied ("/" + "/" gives "/" again).
+    // Every choice is tidied ("/" + "/" gives "/" again); only Windows knows
+    // network paths ("//server/share/").
     trap.step(108, [&] { roots.append(CollapseDoubleBackslashes(path)); });
 }
 

@@ -2,54 +2,16 @@
 #include "roots/ListFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/Failure.h"
+#include "platform/PathRoot.h"
 
 namespace vacantix {
 
 namespace {
 
-// Closes the list file on every path out, also when reading fails.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path) { reopen(path); }
-    ~ReadOnlyFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    void reopen(const std::string& path) { fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
-    [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
-    [[nodiscard]] int fd() const { return fd_; }
-
-private:
-    int fd_ = -1;
-};
-
 // How much of a list is read at a time.
 constexpr std::size_t kChunkBytes = 64 * 1024;
-
-[[nodiscard]] Failure ReadFailure(int error)
-{
-    int number = OtherError;
-    switch (error) {
-    case EACCES:
-    case EPERM: number = PermissionDenied; break;
-    case ENOENT: number = FileNotFound; break;
-    case ENOTDIR: number = PathNotFound; break;
-    case ENAMETOOLONG:
-    case EILSEQ: number = BadFileName; break;
-    default: break;
-    }
-    return Failure(number, std::strerror(error));
-}
 
 constexpr std::string_view kNothingAdded = "; no folders were added from it";
 
@@ -116,7 +78,7 @@ private:
         ++line_;
         // A blank line would otherwise name the root folder of the disk.
         if (!piece.empty()) {
-            std::string path(piece);
+            std::string path = FromNativePath(piece);
             if (path.back() != '/')
                 path.push_back('/');
             if (kept_ == ListedFolders::All || fs_.listNamed(WithoutTrailingSeparator(path)).ok())
@@ -163,35 +125,6 @@ ListReading ReadList(const ListSource& source, FileSystem& fs, ScanHooks& hooks,
     return std::move(parser.reading());
 }
 
-ListReading ReadListFile(const std::string& listFile, FileSystem& fs, ScanHooks& hooks, ListedFolders kept)
-{
-    ReadOnlyFile file(listFile);
-    while (!file.isOpen()) {
-        // A FIFO's open waits for a writer; a stop request must end that
-        // wait without a word.
-        if (errno != EINTR)
-            throw ReadFailure(errno);
-        if (hooks.stopRequested()) {
-            ListReading stopped;
-            stopped.stopped = true;
-            return stopped;
-        }
-        file.reopen(listFile);
-    }
-    const ListSource source = [&](std::span<char> buffer) -> std::optional<std::size_t> {
-        for (;;) {
-            const ssize_t got = ::read(file.fd(), buffer.data(), buffer.size());
-            if (got >= 0)
-                return static_cast<std::size_t>(got);
-            if (errno != EINTR)
-                throw ReadFailure(errno);
-            if (hooks.stopRequested())
-                return std::nullopt;
-        }
-    };
-    return ReadList(source, fs, hooks, kept);
-}
-
 std::string LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks)
 {
     const ListSource source = [&](std::span<char> buffer) -> std::optional<std::size_t> {
@@ -228,7 +161,10 @@ std::string CollapseDoubleBackslashes(std::string_view path)
 {
     std::string tidy;
     tidy.reserve(path.size());
-    if (path.starts_with('/')) {
+    if (RootLength(path) > 2 && path.starts_with("//")) {
+        tidy.append("//"); // a network share's root
+        path.remove_prefix(2);
+    } else if (path.starts_with('/')) {
         tidy.push_back('/');
         path.remove_prefix(std::min(path.find_first_not_of('/'), path.size()));
     }

@@ -68,7 +68,8 @@ void LoadListFile(FolderList& roots, const std::string& listFile, FileSystem& fs
 std::string LoadListText(FolderList& roots, std::string_view contents, FileSystem& fs, ScanHooks& hooks);
 
 // Turns doubled separators into one, left to right without overlap; a leading
-// run of separators becomes exactly one "/" (there are no network paths).
+// run of separators becomes exactly one "/", but for the "//" that starts a
+// network share's root on Windows ("//server/share/").
 [[nodiscard]] std::string CollapseDoubleBackslashes(std::string_view path);
 
 } // namespace vacantix

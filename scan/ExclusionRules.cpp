@@ -16,7 +16,7 @@ bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
     for (const std::string& tree : fs.systemFolders()) {
         if (!path.starts_with(tree))
             continue;
-        if (path.size() == tree.size() || path[tree.size()] == '/' || tree == "/")
+        if (path.size() == tree.size() || path[tree.size()] == '/' || tree.ends_with('/'))
             return true;
     }
     return false;

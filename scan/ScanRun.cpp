@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scan/ScanRun.h"
 
+#include "platform/PathRoot.h"
 #include "scan/FinalPass.h"
 #include "scan/ScanRecord.h"
 #include "scan/Search.h"
@@ -29,7 +30,7 @@ ScanSummary RunScan(ScanEnvironment& env, Trap& trap)
             });
             ++summary.rootsSearched;
         } else {
-            trap.step(128, [&] { env.prompter.message(root + " folder does not exist."); });
+            trap.step(128, [&] { env.prompter.message(ToNativePath(root) + " folder does not exist."); });
             ++summary.missingRoots;
         }
     }

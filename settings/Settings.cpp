@@ -7,11 +7,9 @@
 #include <cstdlib>
 #include <new>
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-#include <unicode/ustring.h>
-
 #include "platform/Failure.h"
+#include "platform/PathRoot.h"
+#include "settings/UnicodeLowerCase.h"
 
 namespace vacantix {
 
@@ -90,7 +88,8 @@ const IgnoreList& Settings::ignoreList() const
         const std::string_view entry =
             text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!entry.empty()) {
-            std::string lower = LowerCase(entry);
+            // A whole path may be written with native separators.
+            std::string lower = LowerCase(FromNativePath(entry));
             if (lower.find('/') != std::string::npos)
                 parsed.paths.push_back(lower);
             parsed.names.insert(lower);
@@ -117,28 +116,8 @@ std::string LowerCase(std::string_view text)
         }
         return lower;
     }
-    if (text.size() > std::size_t(INT32_MAX))
-        return std::string(text); // beyond ICU's lengths; no name or entry is this long
-
-    // The strict conversion refuses every ill-formed sequence (stray or cut
-    // continuation bytes, overlong forms, surrogates, values past U+10FFFF).
-    // Such text is kept byte for byte: replacing its bad bytes would let two
-    // different names compare equal.
-    std::vector<UChar> units(text.size()); // never more UTF-16 units than UTF-8 bytes
-    std::int32_t unitCount = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8(units.data(), static_cast<std::int32_t>(units.size()), &unitCount, text.data(),
-                  static_cast<std::int32_t>(text.size()), &status);
-    if (U_FAILURE(status))
-        return std::string(text);
-
-    icu::UnicodeString unicode(units.data(), unitCount);
-    unicode.toLower(icu::Locale::getRoot());
-    if (unicode.isBogus()) // out of memory
-        throw std::bad_alloc();
-    std::string lower;
-    unicode.toUTF8String(lower);
-    return lower;
+    auto lower = UnicodeLowerCase(text);
+    return lower ? std::move(*lower) : std::string(text);
 }
 
 } // namespace vacantix

@@ -95,9 +95,10 @@ private:
     mutable IgnoreList ignoreList_;
 };
 
-// The full Unicode lower-case mapping of UTF-8 text, as the root locale
-// gives it, whatever the user's language: "I" becomes "i", and U+0130
-// (capital I with dot above) becomes "i" plus U+0307. The length may change.
+// The Unicode lower-case mapping of UTF-8 text, whatever the user's
+// language: "I" becomes "i"; on Linux, the full mapping of the root locale,
+// U+0130 (capital I with dot above) becomes "i" plus U+0307, while Windows
+// maps one character for one (see UnicodeLowerCase). The length may change.
 // Text that is not well-formed UTF-8 is returned byte for byte, so it
 // equals only itself.
 [[nodiscard]] std::string LowerCase(std::string_view text);

@@ -218,6 +218,20 @@ TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
               (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r2/e"), tree.path("r3/e")}));
 }
 
+TEST(CliRoots, ARelativeListFileIsReadBelowTheCurrentFolderAndNamedAsGiven)
+{
+    const test::TempTree tree("r/e/\nlists/");
+    std::ofstream(tree.path("lists/list.txt"), std::ios::binary) << tree.path("r") << "\r\n";
+    const auto before = fs::current_path();
+    ASSERT_EQ(chdir(tree.path("lists").c_str()), 0);
+    const CliOutcome found = RunCli({"-f", "list.txt", "--from", "./list.txt"});
+    const CliOutcome missing = RunCli({"-f", "none.txt"});
+    fs::current_path(before);
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, tree.path("r/e") + "\n" + tree.path("r/e") + "\n");
+    EXPECT_EQ(missing.err, "vacantix-cli: none.txt: File not found\nvacantix-cli: No folders added.\n");
+}
+
 TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
 {
     const test::TempTree tree("here/e/\nfile.txt");

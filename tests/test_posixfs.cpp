@@ -9,6 +9,7 @@
 
 
 #include "platform/posix/PosixFileSystem.h"
+#include "scan/ExclusionRules.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
 #include "support/Unprivileged.h"
@@ -267,4 +268,14 @@ TEST(PosixFileSystem, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreProtecte
     EXPECT_FALSE(fs.listNamed(tree.path("to-inner")).value().protectedFolder);
     (void)fs.list(tree.root());
     EXPECT_TRUE(fs.listNamed(tree.path("to-mnt")).value().protectedFolder);
+}
+
+TEST(SystemFolders, WholeTreesOnlyWithExactCase)
+{
+    PosixFileSystem posix;
+    for (const char* path : {"/usr", "/usr/share/doc", "/proc/1", "/lib64/x"})
+        EXPECT_TRUE(IsInSystemFolder(posix, path)) << path;
+    for (const char* path : {"/usrlocal", "/home/usr", "/USR/share", "/tmp/x", "/"})
+        EXPECT_FALSE(IsInSystemFolder(posix, path)) << path;
+    EXPECT_FALSE(IsProtectedFolder(posix, "/no/such/folder")); // nothing to read on POSIX
 }

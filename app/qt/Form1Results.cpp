@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "platform/FileWriter.h"
+#include "platform/PlatformServices.h"
 #include "platform/Trash.h"
-#include "platform/gio/GioTrash.h"
 #include "platform/qt/QtClipboard.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
@@ -74,7 +74,7 @@ void Form1::PushButton5_Click()
     // on a list the scan is still filling.
     if (scanActive_)
         return;
-    GioTrash trash;
+    const std::unique_ptr<Trash> trash = MakeTrash();
     const std::unique_ptr<DirectRemover> remover = MakeDirectRemover();
     // Folders go with the event loop turning between them. Until the closing
     // box is dismissed, the commands that change a list or the disk wait, so
@@ -103,7 +103,7 @@ void Form1::PushButton5_Click()
     } active(*this);
 
     DeletionHooks hooks(*this);
-    DeletionContext context{fs_, settings_, trash_ ? *trash_ : trash, *remover, [&](const std::string& path) {
+    DeletionContext context{fs_, settings_, trash_ ? *trash_ : *trash, *remover, [&](const std::string& path) {
                                 return HoldsContent(fs_, settings_, path, hooks);
                             }};
     (void)SendCheckedToTrash(results(), context, prompter_, hooks);

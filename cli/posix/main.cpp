@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The program on POSIX: the POSIX file system and remover, the options the
+// window keeps through QSettings, and the desktop's trash through GIO.
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <span>
 #include <unistd.h>
-#include <variant>
 #include <vector>
 
-#include "cli/CliHooks.h"
-#include "cli/CliPrompter.h"
-#include "cli/CliRun.h"
-#include "cli/CommandLine.h"
-#include "cli/Console.h"
-#include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
+#include "cli/Program.h"
 #include "platform/Failure.h"
 #include "platform/gio/GioTrash.h"
 #include "platform/ReadAheadFileSystem.h"
@@ -64,38 +58,12 @@ std::optional<std::size_t> ReadStandardInput(std::span<char> buffer)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const auto parsed = ParseCommandLine(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName.data(),
-                     error->message.c_str(), kProgramName.data());
-        return ToInt(ExitStatus::Usage);
-    }
-    const CommandLine& line = std::get<CommandLine>(parsed);
-    if (line.help) {
-        std::fputs(HelpText().c_str(), stdout);
-        return ToInt(ExitStatus::Success);
-    }
-    if (line.version) {
-        std::printf("%s %s\n", kProgramName.data(), VACANTIX_VERSION);
-        return ToInt(ExitStatus::Success);
-    }
-
-    CatchInterrupt();
-    static char outputBuffer[1 << 16];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-
-    Console console(stderr, isatty(STDERR_FILENO) == 1);
-    CliPrompter prompter(console);
-    CliHooks hooks(console, Interrupted, [&console] {
-        console.clearProgress();
-        std::_Exit(ToInt(ExitStatus::Interrupted));
-    });
     PosixFileSystem disk;
     ReadAheadFileSystem fs(disk, ReadAheadReaders(), [] { return std::make_unique<PosixFileSystem>(); });
     const QtSettingsStore store;
     GioTrash trash;
     PosixRemover remover;
-    CliServices services{fs, store, prompter, hooks, stdout, FindCurrentFolder(), ReadStandardInput, &trash, &remover};
-    return ToInt(RunCommandLine(line, services));
+    ProgramPlatform platform{fs,      store, trash, remover, FindCurrentFolder(), ReadStandardInput,
+                             isatty(STDERR_FILENO) == 1};
+    return ProgramMain(std::vector<std::string>(argv + 1, argv + argc), platform);
 }

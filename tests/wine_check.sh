@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The Windows build under wine64: the cross-built test suites, then
+# vacantix-cli.exe on the samples, compared with the Linux vacantix-cli on the
+# same tree, its options read from the registry, and --trash with and without
+# a recycle bin.
+#   wine_check.sh CROSS_BUILD LINUX_BUILD
+# Wine runs in a throw-away prefix and home; nothing of the real home, trash
+# or registry is touched.
+set -uo pipefail
+
+cross=$(realpath "$1") linux=$(realpath "$2")
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+work=$(mktemp -d "${TMPDIR:-/tmp}/vacantix-wine.XXXXXX")
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/config XDG_DATA_HOME=$work/home/data
+export XDG_CACHE_HOME=$work/home/cache WINEPREFIX=$work/prefix WINEDEBUG=-all
+# No Mono nor Gecko installer is offered while the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+unset DISPLAY WAYLAND_DISPLAY
+
+finish() {
+  "$wineserver" -k >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap finish EXIT
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# The server keeps the first client's standard error open: started on its own
+# with its output elsewhere, it lets every later run end when its program
+# does. One wineboot makes the prefix before anything is timed or compared.
+"$wineserver" -p >/dev/null 2>&1
+"$wine" wineboot >/dev/null 2>&1
+
+(cd "$cross" && ctest --output-on-failure) || fail "the cross-built suites failed under wine"
+
+cli=$cross/vacantix-cli.exe
+# A path the Windows program prints ("Z:\tmp\x") as Linux writes it, sorted:
+# listing order is each file system's own.
+from_windows() { sed -e 's|\\|/|g' -e 's|^Z:||' | LC_ALL=C sort; }
+sorted() { LC_ALL=C sort; }
+
+# $1: a name for messages; $2: the tree; the rest: options for both programs.
+compare_scan() {
+  local what=$1 tree=$2
+  shift 2
+  local linux_out wine_out linux_rc wine_rc
+  linux_out=$("$linux/vacantix-cli" "$@" "$tree" 2>"$work/linux.err" | sorted)
+  linux_rc=${PIPESTATUS[0]}
+  # The root goes in the Windows form, backslashes and all.
+  wine_out=$("$wine" "$cli" "$@" "Z:${tree//\//\\}" 2>"$work/wine.err" | from_windows)
+  wine_rc=${PIPESTATUS[0]}
+  if [ "$linux_out" != "$wine_out" ] || [ "$linux_rc" != "$wine_rc" ]; then
+    fail "$what: vacantix-cli.exe under wine (exit $wine_rc) and vacantix-cli (exit $linux_rc) differ"
+    diff <(echo "$linux_out") <(echo "$wine_out") >&2
+    cat "$work/wine.err" >&2
+  elif [ -z "$linux_out" ]; then
+    fail "$what: neither program found a folder"
+  else
+    echo "$what: the same $(echo "$linux_out" | wc -l) folders under wine and on Linux"
+  fi
+}
+
+samples=$work/Samples
+cp -r "$linux/Samples" "$samples"
+compare_scan "samples" "$samples"
+# Names beyond ASCII, given as an argument (UTF-16 to the Windows program)
+# and printed back as UTF-8.
+mkdir -p "$samples/Ünïcødé 空/leer ✓/ﬁnal"
+compare_scan "a folder named beyond ASCII" "$samples/Ünïcødé 空"
+# A list on standard input: CR LF line ends, and a ^Z that must not end it
+# (the streams are binary).
+list=$(printf 'Z:%s\r\n\032\r\nZ:%s\r\n' "${samples//\//\\}\\This one is empty 1" \
+  "${samples//\//\\}\\A nest of empty folders")
+from_stdin=$(printf '%s' "$list" | "$wine" "$cli" --from - 2>/dev/null | from_windows)
+[[ $from_stdin == *"A nest of empty folders/Level 1"* ]] ||
+  fail "--from - stopped before the end of the list: $from_stdin"
+# The same list from a file named relative to the current folder.
+printf '%s' "$list" >"$work/list.txt"
+from_file=$(cd "$work" && "$wine" "$cli" --from list.txt 2>/dev/null | from_windows)
+[[ $from_file == "$from_stdin" ]] || fail "--from list.txt read another list than --from -: $from_file"
+# Windows users read and paste paths with backslashes: no "/" is printed.
+native=$("$wine" "$cli" "Z:$samples" 2>/dev/null)
+[[ $native == *'Z:\'* ]] || fail "vacantix-cli.exe does not print Windows paths: $native"
+[[ $native == */* ]] && fail "vacantix-cli.exe printed a \"/\": $native"
+missing=$("$wine" "$cli" 'Z:\no\such\folder' 2>&1 >/dev/null)
+[[ $missing == *'Z:\no\such\folder\ folder does not exist.'* ]] ||
+  fail "a missing root is not named as Windows writes it: $missing"
+compare_scan "samples, hidden folders ignored" "$samples" --ignore-hidden 1
+
+# The options come from the registry, where the window keeps them.
+"$wine" reg add 'HKCU\Software\Quillmark\Vacantix\Vacantix' /v Text1 /t REG_SZ /d "Level 1" /f >/dev/null 2>&1 ||
+  fail "reg add failed"
+"$wineserver" -w
+linux_ignoring=$("$linux/vacantix-cli" --ignore "Level 1" "$samples" 2>/dev/null | sorted)
+wine_ignoring=$("$wine" "$cli" "Z:$samples" 2>/dev/null | from_windows)
+if [ "$linux_ignoring" != "$wine_ignoring" ]; then
+  fail "the ignore list read from the registry was not applied as --ignore applies it on Linux"
+  diff <(echo "$linux_ignoring") <(echo "$wine_ignoring") >&2
+fi
+"$wine" reg delete 'HKCU\Software\Quillmark\Vacantix\Vacantix' /v Text1 /f >/dev/null 2>&1
+"$wineserver" -w
+
+# --trash without a recycle bin: wine has none when its trash cannot be made
+# (its data folder is a file here; a missing one it makes), and then its
+# shell deletes for good. Every folder must stay.
+copy=$work/no-bin
+cp -r "$linux/Samples" "$copy"
+before=$(find "$copy" | sorted)
+: >"$work/not-a-folder"
+XDG_DATA_HOME=$work/not-a-folder "$wine" "$cli" --trash "Z:$copy" >/dev/null 2>"$work/wine.err"
+rc=$?
+[ "$rc" = 1 ] || fail "--trash without a recycle bin exited $rc, not 1"
+[ "$(find "$copy" | sorted)" = "$before" ] || fail "--trash without a recycle bin changed the tree"
+grep -q "no recycle bin" "$work/wine.err" || { fail "--trash without a recycle bin gave no reason"; cat "$work/wine.err" >&2; }
+
+# --trash with one: the empty folders go to wine's trash, the rest stays.
+copy=$work/with-bin
+cp -r "$linux/Samples" "$copy"
+expected=$("$linux/vacantix-cli" --ignore-hidden 0 "$copy" 2>/dev/null | sorted)
+"$wine" "$cli" --trash "Z:$copy" >/dev/null 2>"$work/wine.err"
+rc=$?
+[ "$rc" = 0 ] || { fail "--trash exited $rc"; cat "$work/wine.err" >&2; }
+while IFS= read -r folder; do
+  [ -n "$folder" ] && [ -e "$folder" ] && fail "--trash left $folder"
+done <<<"$expected"
+[ -f "$copy/About these samples.txt" ] || fail "--trash took a file it was not given"
+[ -n "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || fail "--trash put nothing into wine's trash"
+
+if ((failures)); then
+  echo "$failures wine check(s) failed" >&2
+  exit 1
+fi
+echo "wine checks passed"
