@@ -73,6 +73,8 @@ struct Place {
 // for one folder (read twice) stand for the same place.
 int Compare(Place a, Place b)
 {
+    if (a.parent == b.parent) // siblings, the most common case in the ordered maps
+        return a.index == b.index ? 0 : (a.index < b.index ? -1 : 1);
     const Node* upA = a.parent;
     const Node* upB = b.parent;
     std::uint32_t indexA = a.index;
