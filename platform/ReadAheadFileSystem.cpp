@@ -22,6 +22,7 @@
 #include "platform/ReadAheadFileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -31,9 +32,21 @@
 #include <string_view>
 #include <utility>
 
+#if !defined(_WIN32)
+#include "platform/posix/PosixFileSystem.h"
+#endif
+
 namespace vacantix {
 
 namespace readahead {
+
+#if !defined(_WIN32)
+// A folder a helper read, held open so that any helper lists its
+// subfolders through it rather than by their paths.
+using Held = std::shared_ptr<const PosixFileSystem::HeldFolder>;
+#else
+using Held = std::shared_ptr<const void>;
+#endif
 
 using NodePtr = std::shared_ptr<const struct Node>;
 
@@ -60,6 +73,8 @@ struct Place {
 // for one folder (read twice) stand for the same place.
 int Compare(Place a, Place b)
 {
+    if (a.parent == b.parent) // siblings, the most common case in the ordered maps
+        return a.index == b.index ? 0 : (a.index < b.index ? -1 : 1);
     const Node* upA = a.parent;
     const Node* upB = b.parent;
     std::uint32_t indexA = a.index;
@@ -139,6 +154,7 @@ struct Plan {
     // Subfolders `next` up to `end` of `folder`, not read yet.
     struct Range {
         NodePtr folder;
+        Held held; // the folder held open, or null
         std::uint32_t next = 0;
         std::uint32_t end = 0;
     };
@@ -151,6 +167,7 @@ struct Plan {
     };
     struct Task {
         NodePtr parent;
+        Held held; // the parent held open, or null
         std::uint32_t index = 0;
         std::uint64_t epoch = 0;
     };
@@ -158,12 +175,17 @@ struct Plan {
     // A helper looks this far into the ranges for one below or beside the
     // folder it read last, which its file system still holds open.
     static constexpr int kNearReach = 4;
+    // How many folders the helpers hold open at most, beyond the ones each
+    // helper's own file system keeps.
+    static constexpr int kMaxHeld = 256;
 
     explicit Plan(ReadAheadFileSystem::Limits limits)
         : limits(limits), wakeBatch(std::clamp<std::size_t>(limits.listings / 2, 1, 32))
     {
     }
 
+    // Folders held open now; first, so that it outlives the ranges.
+    std::atomic<int> heldCount{0};
     std::mutex mutex;
     std::condition_variable work;    // for the helpers: a task and room, a new walk, the end
     std::condition_variable arrived; // for the caller: its listing came in; for the end: a helper left
@@ -221,11 +243,11 @@ struct Plan {
         return ready.size() >= wakeBatch || !canStart();
     }
 
-    void addRange(const NodePtr& folder, std::uint32_t from)
+    void addRange(const NodePtr& folder, std::uint32_t from, Held held = nullptr)
     {
         const auto end = static_cast<std::uint32_t>(folder->subfolders.size());
         if (from < end)
-            ranges.emplace(Place{folder.get(), from}, Range{folder, from, end});
+            ranges.emplace(Place{folder.get(), from}, Range{folder, std::move(held), from, end});
     }
 
     // The next place for helper `reader` to read, the first in pre-order
@@ -245,12 +267,14 @@ struct Plan {
         }
         auto handle = ranges.extract(chosen);
         Range& range = handle.mapped();
-        Task task{range.folder, range.next, epoch};
+        Task task{range.folder, range.held, range.next, epoch};
         if (++range.next < range.end) {
             handle.key() = Place{range.folder.get(), range.next};
             ranges.insert(std::move(handle));
         }
-        reading.push_back(task);
+        // What is being read is noted without the held parent, so that the
+        // last hold on it goes on the helper's side, outside the lock.
+        reading.push_back(Task{task.parent, nullptr, task.index, task.epoch});
         return task;
     }
 
@@ -382,6 +406,9 @@ namespace readahead {
 
 void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs, unsigned reader)
 {
+#if !defined(_WIN32)
+    auto* const posix = dynamic_cast<PosixFileSystem*>(fs.get());
+#endif
     std::unique_lock lock(plan->mutex);
     std::uint64_t walk = plan->walk;
     NodePtr last; // what this helper read last
@@ -401,16 +428,40 @@ void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs
             lock.lock();
             continue;
         }
-        const Plan::Task task = plan->take(last.get());
+        Plan::Task task = plan->take(last.get());
         lock.unlock();
 
         std::string path;
         std::optional<FsResult<Listing>> listing;
         NodePtr node;
+        Held held;
         std::size_t bytes = 0;
         try {
             path = PathOf(*task.parent, task.index);
+#if !defined(_WIN32)
+            if (posix) {
+                // Through the parent held open where there is one: no
+                // look-up of the whole path, and where the parent lies is
+                // known.
+                std::unique_ptr<PosixFileSystem::HeldFolder> own;
+                const bool mayHold = plan->heldCount.load(std::memory_order_relaxed) < Plan::kMaxHeld;
+                listing.emplace(posix->listBelow(task.held.get(), path, mayHold ? &own : nullptr));
+                if (own && listing->ok() && !listing->value().subfolders.empty() &&
+                    !listing->value().subfoldersFailure) {
+                    plan->heldCount.fetch_add(1, std::memory_order_relaxed);
+                    Plan* const counted = plan.get();
+                    held = Held(own.release(), [counted](const PosixFileSystem::HeldFolder* folder) {
+                        delete folder;
+                        counted->heldCount.fetch_sub(1, std::memory_order_relaxed);
+                    });
+                }
+            } else {
+                listing.emplace(fs->list(path));
+            }
+#else
             listing.emplace(fs->list(path));
+#endif
+            task.held.reset();
             node = NodeOf(task.parent, task.index, *listing, reader);
             bytes = Footprint(*listing);
         } catch (const std::exception&) {
@@ -420,7 +471,7 @@ void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs
         lock.lock();
         const Place place{task.parent.get(), task.index};
         if (plan->stopReading(task) && listing && task.epoch == plan->epoch && !plan->before(place)) {
-            plan->addRange(node, 0);
+            plan->addRange(node, 0, std::move(held));
             plan->ready.emplace(place, Plan::Read{task.parent, std::move(path), std::move(*listing), node, bytes});
             plan->readyBytes += bytes;
             last = std::move(node);
@@ -431,6 +482,7 @@ void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs
             lock.unlock();
             listing.reset();
             node.reset();
+            held.reset();
             lock.lock();
         }
         if (plan->callerWaiting && plan->callerMayGo())

@@ -58,7 +58,11 @@ struct Plan;
 // what remains to be read is kept as positions in the listings already
 // read, about one per level of the walk. Each helper's own file system
 // keeps its descriptors (a PosixFileSystem at most 128), and lets them go
-// when the walk ends.
+// when the walk ends. Helpers listing through PosixFileSystems also hold
+// open the folders whose subfolders are still to be read, at most about
+// 256 of them, so that a subfolder is opened from its parent whichever
+// helper read that; they are let go as the walk moves past them, and when
+// it ends or starts anew.
 class ReadAheadFileSystem final : public FileSystem {
 public:
     // Makes the file system one helper lists through (called once per

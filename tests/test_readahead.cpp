@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -26,6 +27,7 @@
 #include "support/LockedFileSystem.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using vacantix::test::LockedFileSystem;
@@ -212,6 +214,85 @@ TEST(ReadAhead, GivesWhatTheDiskGivesOnRandomTrees)
             }
         }
     }
+}
+
+// Every listing of a walk in pre-order, as compared: the path, the
+// entries, and where the folder lies.
+Names WalkListings(FileSystem& fs, const std::string& root, std::size_t& mostOpen)
+{
+    auto openNow = [] {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                      std::filesystem::directory_iterator{}));
+    };
+    Names out;
+    std::function<void(const std::string&)> walk = [&](const std::string& folder) {
+        const FsResult<Listing> listing = fs.list(folder);
+        mostOpen = std::max(mostOpen, openNow());
+        std::string line = folder.substr(root.size()) + ":";
+        if (!listing.ok()) {
+            out.push_back(line + " failed " + std::to_string(static_cast<int>(listing.error())));
+            return;
+        }
+        for (const FileEntry& file : listing.value().files)
+            line += " " + file.name;
+        if (listing.value().protectedFolder)
+            line += " protected";
+        out.push_back(line);
+        for (const std::string& name : listing.value().subfolders)
+            walk(folder + "/" + name);
+    };
+    (void)fs.listNamed(root);
+    walk(root);
+    fs.endWalk();
+    return out;
+}
+
+TEST(ReadAhead, PlacesFoldersAsTheDiskDoesAndHoldsFewDescriptorsOpen)
+{
+    // Wide (more folders with subfolders left to read than the helpers
+    // hold open), deep (more levels than a chain keeps open), and with a
+    // file system mounted inside.
+    std::string description = "parent/mnt/\nparent/lost+found/\n";
+    for (int i = 0; i < 30; ++i)
+        for (int j = 0; j < 12; ++j)
+            description += "w" + std::to_string(i) + "/x" + std::to_string(j) + "/y/z/\n";
+    std::string deep = "deep";
+    for (int level = 0; level < 150; ++level)
+        deep += "/d";
+    description += deep + "/f:1\n";
+    TempTree tree(description);
+    vacantix::test::TmpfsMount mount(tree.path("parent/mnt"));
+    const bool mounted = mount.mounted();
+    if (mounted)
+        tree.add("parent/mnt/lost+found/\nparent/mnt/inner/lost+found/\nparent/mnt/inner/file:0");
+
+    std::size_t before = 0;
+    PosixFileSystem alone;
+    const Names expected = WalkListings(alone, tree.root(), before);
+    if (mounted) {
+        EXPECT_NE(std::find(expected.begin(), expected.end(), "/parent/mnt: protected"), expected.end());
+        EXPECT_NE(std::find(expected.begin(), expected.end(), "/parent/mnt/lost+found: protected"), expected.end());
+    }
+    for (const Mode& mode : kModes) {
+        const std::size_t openBefore = static_cast<std::size_t>(std::distance(
+            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        std::size_t mostOpen = 0;
+        {
+            PosixFileSystem disk;
+            ReadAheadFileSystem ahead(disk, mode.readers, [] { return std::make_unique<PosixFileSystem>(); },
+                                      mode.limits);
+            EXPECT_EQ(WalkListings(ahead, tree.root(), mostOpen), expected) << mode.readers << " readers";
+        }
+        // The calling thread's chain and each helper's, and the folders held
+        // open for the helpers.
+        const std::size_t bound = (mode.readers + 1) * PosixFileSystem::kMaxOpenFolders + 256 + 16;
+        EXPECT_LE(mostOpen, openBefore + bound) << mode.readers << " readers";
+        const std::size_t openAfter = static_cast<std::size_t>(std::distance(
+            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        EXPECT_EQ(openAfter, openBefore) << mode.readers << " readers";
+    }
+    if (!mounted)
+        GTEST_SKIP() << "listings compared without a mounted file system: " << mount.why();
 }
 
 TEST(ReadAhead, GivesWhatTheFileSystemGivesForUnreadableFolders)

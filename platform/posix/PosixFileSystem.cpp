@@ -287,6 +287,17 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return failureOf(errno);
 
     Listing listing;
+    if (!readEntries(fd, listing))
+        return failureOf(errno);
+    // One look after the entries places the folder and reads when it was
+    // modified, so that a change made while they were read shows; the
+    // folder is still open.
+    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing.modified);
+    return listing;
+}
+
+bool PosixFileSystem::readEntries(int fd, Listing& listing)
+{
     auto add = [&](const char* name, EntryKind kind) {
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);
@@ -308,7 +319,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
     for (;;) {
         const ssize_t got = ::getdents64(fd, buffer_.data(), buffer_.size());
         if (got < 0)
-            return failureOf(errno);
+            return false;
         if (got == 0)
             break;
         for (ssize_t at = 0; at < got;) {
@@ -334,12 +345,13 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
 #else
     const int own = ::dup(fd);
     if (own < 0)
-        return failureOf(errno);
+        return false;
     DIR* dir = ::fdopendir(own);
     if (!dir) {
         const int error = errno;
         ::close(own);
-        return failureOf(error);
+        errno = error;
+        return false;
     }
     for (;;) {
         errno = 0;
@@ -347,8 +359,10 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         if (!entry) {
             const int error = errno;
             ::closedir(dir);
-            if (error != 0)
-                return failureOf(error);
+            if (error != 0) {
+                errno = error;
+                return false;
+            }
             break;
         }
         const char* name = entry->d_name;
@@ -360,10 +374,45 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         add(name, kind);
     }
 #endif
-    // One look after the entries places the folder and reads when it was
-    // modified, so that a change made while they were read shows; the
-    // folder is still open.
-    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing.modified);
+    return true;
+}
+
+PosixFileSystem::HeldFolder::~HeldFolder()
+{
+    ::close(fd_);
+}
+
+FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* parent, const std::string& folder,
+                                             std::unique_ptr<HeldFolder>* hold)
+{
+    if (folder.size() + 1 >= maxPathLength())
+        return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
+    const std::string_view name = BaseName(folder);
+    const int fd = parent ? ::openat(parent->fd_, std::string(name).c_str(), kFolderFlags | O_NOFOLLOW)
+                          : ::open(folder.c_str(), kFolderFlags | O_NOFOLLOW);
+    if (fd < 0)
+        return failureOf(errno);
+    Listing listing;
+    if (!readEntries(fd, listing)) {
+        const int error = errno;
+        ::close(fd);
+        return failureOf(error);
+    }
+    // Placed as read() places a folder whose parent is open on the chain,
+    // or else one whose parent is not.
+    Place known;
+    if (parent)
+        known = Place{parent->device_, parent->top_, false};
+    Place place;
+    bool parentTop = false;
+    if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
+        listing.protectedFolder = isProtectedPlace(place, parentTop, name);
+        if (hold) {
+            *hold = std::make_unique<HeldFolder>(fd, place.device, place.top);
+            return listing;
+        }
+    }
+    ::close(fd);
     return listing;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <string>
@@ -50,6 +51,31 @@ public:
     // How many folder descriptors the walk keeps open at most.
     static constexpr std::size_t kMaxOpenFolders = 128;
 
+    // A listed folder held open with where it lies, so that its subfolders
+    // can be listed through it, by any PosixFileSystem on any thread,
+    // without looking its path up again. Closed when let go.
+    class HeldFolder {
+    public:
+        HeldFolder(int fd, dev_t device, bool top) : fd_(fd), device_(device), top_(top) {}
+        ~HeldFolder();
+        HeldFolder(const HeldFolder&) = delete;
+        HeldFolder& operator=(const HeldFolder&) = delete;
+
+    private:
+        friend class PosixFileSystem;
+        int fd_;
+        dev_t device_;
+        bool top_;
+    };
+
+    // Lists `folder`, a subfolder of the folder `parent` holds open, as
+    // list(folder) gives it when its parent is open on the chain (by its
+    // path, as list() does when not, where `parent` is null). With `hold`,
+    // hands `folder` back held open too (null where it could not be
+    // placed). Leaves the chain as it is.
+    FsResult<Listing> listBelow(const HeldFolder* parent, const std::string& folder,
+                                std::unique_ptr<HeldFolder>* hold);
+
 private:
     struct OpenFolder {
         std::string path;
@@ -61,6 +87,9 @@ private:
     };
 
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
+    // Adds the entries of the folder open as `fd` to `listing`; false with
+    // errno set when the folder could not be read.
+    bool readEntries(int fd, Listing& listing);
     // A descriptor for the folder, owned by the chain; -1 with errno set on failure.
     int open(const std::string& folder, bool followFinalLink, bool reuseSame);
     // The descriptor of an open folder on the chain whose path is `folder`, or -1.
