@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +87,13 @@ struct Listing {
     std::optional<std::int64_t> modified;
 };
 
+// A folder a file system keeps open for a reader, so that the folders inside
+// it can be listed through it (see FileSystem::listBelow). Closed when let go.
+class HeldFolder {
+public:
+    virtual ~HeldFolder() = default;
+};
+
 // Folder attribute bits, as the engine's exclusion rules read them.
 enum FolderAttribute : int {
     ReadOnly = 1,
@@ -107,6 +115,20 @@ public:
     // Reads the entries of a folder once. A folder that is itself a symbolic
     // link is not listed (PathNotFound).
     virtual FsResult<Listing> list(const std::string& folder) = 0;
+
+    // Lists `folder`, a direct subfolder of the folder `parent` holds open
+    // (null for none), as list(folder) gives it. With `hold`, may hand
+    // `folder` back held open too, for listing the folders inside it; any
+    // file system may list what another instance of its kind holds. One that
+    // cannot hold folders lists by path and holds nothing.
+    virtual FsResult<Listing> listBelow(const HeldFolder* parent, const std::string& folder,
+                                        std::unique_ptr<HeldFolder>* hold)
+    {
+        (void)parent;
+        if (hold)
+            hold->reset();
+        return list(folder);
+    }
 
     // Reads the entries of a folder the user named (a scan root): unlike
     // list(), a final symbolic link to a folder is followed, since the user

@@ -32,21 +32,13 @@
 #include <string_view>
 #include <utility>
 
-#if !defined(_WIN32)
-#include "platform/posix/PosixFileSystem.h"
-#endif
-
 namespace vacantix {
 
 namespace readahead {
 
-#if !defined(_WIN32)
 // A folder a helper read, held open so that any helper lists its
 // subfolders through it rather than by their paths.
-using Held = std::shared_ptr<const PosixFileSystem::HeldFolder>;
-#else
-using Held = std::shared_ptr<const void>;
-#endif
+using Held = std::shared_ptr<const HeldFolder>;
 
 using NodePtr = std::shared_ptr<const struct Node>;
 
@@ -406,9 +398,6 @@ namespace readahead {
 
 void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs, unsigned reader)
 {
-#if !defined(_WIN32)
-    auto* const posix = dynamic_cast<PosixFileSystem*>(fs.get());
-#endif
     std::unique_lock lock(plan->mutex);
     std::uint64_t walk = plan->walk;
     NodePtr last; // what this helper read last
@@ -438,29 +427,19 @@ void ReadAhead(const std::shared_ptr<Plan>& plan, std::unique_ptr<FileSystem> fs
         std::size_t bytes = 0;
         try {
             path = PathOf(*task.parent, task.index);
-#if !defined(_WIN32)
-            if (posix) {
-                // Through the parent held open where there is one: no
-                // look-up of the whole path, and where the parent lies is
-                // known.
-                std::unique_ptr<PosixFileSystem::HeldFolder> own;
-                const bool mayHold = plan->heldCount.load(std::memory_order_relaxed) < Plan::kMaxHeld;
-                listing.emplace(posix->listBelow(task.held.get(), path, mayHold ? &own : nullptr));
-                if (own && listing->ok() && !listing->value().subfolders.empty() &&
-                    !listing->value().subfoldersFailure) {
-                    plan->heldCount.fetch_add(1, std::memory_order_relaxed);
-                    Plan* const counted = plan.get();
-                    held = Held(own.release(), [counted](const PosixFileSystem::HeldFolder* folder) {
-                        delete folder;
-                        counted->heldCount.fetch_sub(1, std::memory_order_relaxed);
-                    });
-                }
-            } else {
-                listing.emplace(fs->list(path));
+            // Through the parent held open where there is one: no look-up
+            // of the whole path, and where the parent lies is known.
+            std::unique_ptr<HeldFolder> own;
+            const bool mayHold = plan->heldCount.load(std::memory_order_relaxed) < Plan::kMaxHeld;
+            listing.emplace(fs->listBelow(task.held.get(), path, mayHold ? &own : nullptr));
+            if (own && listing->ok() && !listing->value().subfolders.empty() && !listing->value().subfoldersFailure) {
+                plan->heldCount.fetch_add(1, std::memory_order_relaxed);
+                Plan* const counted = plan.get();
+                held = Held(own.release(), [counted](const HeldFolder* folder) {
+                    delete folder;
+                    counted->heldCount.fetch_sub(1, std::memory_order_relaxed);
+                });
             }
-#else
-            listing.emplace(fs->list(path));
-#endif
             task.held.reset();
             node = NodeOf(task.parent, task.index, *listing, reader);
             bytes = Footprint(*listing);

@@ -377,14 +377,18 @@ bool PosixFileSystem::readEntries(int fd, Listing& listing)
     return true;
 }
 
-PosixFileSystem::HeldFolder::~HeldFolder()
+PosixFileSystem::HeldDescriptor::~HeldDescriptor()
 {
     ::close(fd_);
 }
 
-FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* parent, const std::string& folder,
+FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::string& folder,
                                              std::unique_ptr<HeldFolder>* hold)
 {
+    // Only a folder this kind of file system holds has a descriptor to list through.
+    const auto* const parent = dynamic_cast<const HeldDescriptor*>(held);
+    if (hold)
+        hold->reset();
     if (folder.size() + 1 >= maxPathLength())
         return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
     const std::string_view name = BaseName(folder);
@@ -408,7 +412,7 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* parent, const std
     if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
         listing.protectedFolder = isProtectedPlace(place, parentTop, name);
         if (hold) {
-            *hold = std::make_unique<HeldFolder>(fd, place.device, place.top);
+            *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top);
             return listing;
         }
     }

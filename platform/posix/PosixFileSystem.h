@@ -54,12 +54,12 @@ public:
     // A listed folder held open with where it lies, so that its subfolders
     // can be listed through it, by any PosixFileSystem on any thread,
     // without looking its path up again. Closed when let go.
-    class HeldFolder {
+    class HeldDescriptor final : public HeldFolder {
     public:
-        HeldFolder(int fd, dev_t device, bool top) : fd_(fd), device_(device), top_(top) {}
-        ~HeldFolder();
-        HeldFolder(const HeldFolder&) = delete;
-        HeldFolder& operator=(const HeldFolder&) = delete;
+        HeldDescriptor(int fd, dev_t device, bool top) : fd_(fd), device_(device), top_(top) {}
+        ~HeldDescriptor() override;
+        HeldDescriptor(const HeldDescriptor&) = delete;
+        HeldDescriptor& operator=(const HeldDescriptor&) = delete;
 
     private:
         friend class PosixFileSystem;
@@ -74,7 +74,7 @@ public:
     // hands `folder` back held open too (null where it could not be
     // placed). Leaves the chain as it is.
     FsResult<Listing> listBelow(const HeldFolder* parent, const std::string& folder,
-                                std::unique_ptr<HeldFolder>* hold);
+                                std::unique_ptr<HeldFolder>* hold) override;
 
 private:
     struct OpenFolder {
