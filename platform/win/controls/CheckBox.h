@@ -5,8 +5,9 @@
 
 namespace vacantix::win {
 
-// A check box that ticks itself when clicked (BS_AUTOCHECKBOX); its parent
-// hears of each click as WM_COMMAND with BN_CLICKED.
+// A check box of three states (unchecked, checked, grayed) that does not
+// tick itself: its parent hears of each click as WM_COMMAND with
+// BN_CLICKED and sets the state it wants.
 class CheckBox : public Window {
 public:
     CheckBox() = default;
@@ -14,12 +15,13 @@ public:
 
     static CheckBox Create(HWND parent, int id, std::wstring_view caption)
     {
-        return CheckBox(CreateChild(parent, id, L"BUTTON", caption, WS_TABSTOP | BS_AUTOCHECKBOX).handle());
+        return CheckBox(CreateChild(parent, id, L"BUTTON", caption, WS_TABSTOP | BS_3STATE).handle());
     }
 
-    [[nodiscard]] bool isChecked() const { return send(BM_GETCHECK) == BST_CHECKED; }
-    // Sets the tick without telling the parent.
-    void setChecked(bool checked) const { send(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED); }
+    // 0 unchecked, 1 checked, 2 grayed.
+    [[nodiscard]] int state() const { return static_cast<int>(send(BM_GETCHECK)); }
+    // Shows a state without telling the parent.
+    void setState(int state) const { send(BM_SETCHECK, static_cast<WPARAM>(state)); }
     void click() const { send(BM_CLICK); }
 };
 
