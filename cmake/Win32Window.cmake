@@ -2,7 +2,7 @@
 # build): vacantix.exe, native Win32 with Common Controls 6, its resources,
 # and the two ways to ship it, an NSIS installer and a portable zip.
 #
-#   vacantix_win32       the window views (app/win, settings/win/Form2*) and
+#   vacantix_win32       the window views (app/win, settings/win/Win32*) and
 #                        the control wrappers (platform/win/controls), which
 #                        vacantix.exe and the window tests link
 #   vacantix             vacantix.exe, with the manifest, the icon and the version
@@ -38,7 +38,7 @@ set_source_files_properties(${win32_generated}/Vacantix.rc PROPERTIES
 
 file(GLOB win32_sources CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/win/*.cpp
-  ${CMAKE_SOURCE_DIR}/settings/win/Form2*.cpp
+  ${CMAKE_SOURCE_DIR}/settings/win/Win32*.cpp
   ${CMAKE_SOURCE_DIR}/platform/win/controls/*.cpp)
 list(FILTER win32_sources EXCLUDE REGEX "/main\\.cpp$")
 add_library(vacantix_win32 STATIC ${win32_sources})
@@ -46,7 +46,7 @@ target_link_libraries(vacantix_win32 PUBLIC vacantix_engine comctl32 comdlg32 gd
 # Windows 10's calls (per-monitor DPI) and the wide ones throughout.
 target_compile_definitions(vacantix_win32 PUBLIC _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/app/win/main.cpp)
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/app/win/main.cpp OR NOT EXISTS ${CMAKE_SOURCE_DIR}/app/MainWindow.cpp)
   return()
 endif()
 add_executable(vacantix WIN32 app/win/main.cpp ${win32_generated}/Vacantix.rc)

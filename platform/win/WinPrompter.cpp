@@ -14,7 +14,7 @@ namespace vacantix {
 
 using Microsoft::WRL::ComPtr;
 
-std::wstring BoxText(std::string_view text)
+std::wstring ControlText(std::string_view text)
 {
     std::wstring wide;
     if (auto converted = WideOfUtf8(text)) {
@@ -44,7 +44,7 @@ std::vector<std::wstring> FilterParts(std::string_view filter)
     while (start < filter.size()) {
         const std::size_t bar = filter.find('|', start);
         const std::size_t end = bar == std::string_view::npos ? filter.size() : bar;
-        parts.push_back(BoxText(filter.substr(start, end - start)));
+        parts.push_back(ControlText(filter.substr(start, end - start)));
         start = end + 1;
     }
     if (parts.size() % 2 != 0)
@@ -72,12 +72,12 @@ private:
 
 int showBox(HWND owner, std::string_view text, const std::wstring& title, UINT style)
 {
-    return MessageBoxW(owner, BoxText(text).c_str(), title.c_str(), style | MB_SETFOREGROUND);
+    return MessageBoxW(owner, ControlText(text).c_str(), title.c_str(), style | MB_SETFOREGROUND);
 }
 
 std::wstring applicationTitle()
 {
-    return BoxText(ApplicationTitle());
+    return ControlText(ApplicationTitle());
 }
 
 void setFileTypes(IFileDialog& dialog, std::string_view filter)
@@ -115,7 +115,7 @@ ComPtr<Dialog> showDialog(HWND owner, const CLSID& kind, std::string_view title,
     FILEOPENDIALOGOPTIONS current = 0;
     dialog->GetOptions(&current);
     dialog->SetOptions((current & ~FOS_OVERWRITEPROMPT) | options | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
-    dialog->SetTitle(BoxText(title).c_str());
+    dialog->SetTitle(ControlText(title).c_str());
     if (!filter.empty())
         setFileTypes(*dialog.Get(), filter);
     if (FAILED(dialog->Show(owner)))

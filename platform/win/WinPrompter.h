@@ -30,9 +30,10 @@ private:
     HWND owner_;
 };
 
-// A message as a Windows box shows it: UTF-16, with each CR LF, lone CR and
-// lone LF made one CR LF; a byte sequence that is no UTF-8 shows as U+FFFD.
-[[nodiscard]] std::wstring BoxText(std::string_view text);
+// A text as a Windows box or text control shows it: UTF-16, with each CR LF,
+// lone CR and lone LF made one CR LF; a byte sequence that is no UTF-8
+// shows as U+FFFD.
+[[nodiscard]] std::wstring ControlText(std::string_view text);
 
 // The pairs of a filter of the form "Text Files (*.txt)|*.txt|All Files
 // (*.*)|*.*|": descriptions at even places, patterns at odd ones. A

@@ -106,12 +106,6 @@ std::wstring ListView::columnHeader() const
     return buffer;
 }
 
-bool ListView::headerVisible() const
-{
-    const HWND header = ListView_GetHeader(handle());
-    return header && IsWindowVisible(header) && ListView_GetColumnWidth(handle(), 0) > 0;
-}
-
 void ListView::setRowCount(std::size_t rows) const
 {
     ListView_SetItemCountEx(handle(), static_cast<int>(std::min<std::size_t>(rows, INT_MAX)),

@@ -35,7 +35,7 @@ public:
     [[nodiscard]] std::wstring columnHeader() const;
     void setColumnWidth(int width) const { ListView_SetColumnWidth(handle(), 0, width); }
     [[nodiscard]] int columnWidth() const { return ListView_GetColumnWidth(handle(), 0); }
-    [[nodiscard]] bool headerVisible() const;
+    [[nodiscard]] bool hasColumn() const { return Header_GetItemCount(ListView_GetHeader(handle())) > 0; }
 
     // Tells the list how many rows the parent has; the rows in view, the
     // scroll position and the selection stay where they are as far as the

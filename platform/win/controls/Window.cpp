@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win/controls/Window.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vacantix::win {
@@ -36,14 +37,38 @@ RECT Window::placeInParent() const
     return rect;
 }
 
-Font::Font(const wchar_t* face, double points, bool bold, UINT dpi)
+void Window::setClientSize(int width, int height, UINT dpi) const
+{
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_EXSTYLE)), dpi);
+    SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::centreOnMonitor() const
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame{};
+    GetWindowRect(handle_, &frame);
+    const RECT& work = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(handle_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Font::Font(std::wstring_view face, double points, bool bold, double scale)
 {
     LOGFONTW description{};
-    description.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+    // 72 points make an inch, 96 pixels an inch at scale 1.
+    description.lfHeight = -static_cast<LONG>(std::lround(points * 96.0 * scale / 72.0));
     description.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     description.lfCharSet = DEFAULT_CHARSET;
     description.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(description.lfFaceName, face, LF_FACESIZE);
+    face.copy(description.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
     handle_ = CreateFontIndirectW(&description);
 }
 

@@ -49,6 +49,12 @@ public:
         MoveWindow(handle_, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
     }
     [[nodiscard]] RECT clientRect() const;
+    // Sizes a top-level window so that its client area is `width` by
+    // `height` pixels on a screen of `dpi`, and keeps its place.
+    void setClientSize(int width, int height, UINT dpi) const;
+    // Places a top-level window at the centre of the work area of the
+    // monitor it is on.
+    void centreOnMonitor() const;
     // The window's rectangle in its parent's client coordinates.
     [[nodiscard]] RECT placeInParent() const;
 
@@ -60,8 +66,8 @@ private:
 class Font {
 public:
     Font() = default;
-    // The face at a size in points for a screen of `dpi` dots per inch.
-    Font(const wchar_t* face, double points, bool bold, UINT dpi);
+    // The face at a size in points, drawn at `scale` (1 on a 96-dpi screen).
+    Font(std::wstring_view face, double points, bool bold, double scale);
     ~Font();
     Font(Font&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
     Font& operator=(Font&& other) noexcept;
