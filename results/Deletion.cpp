@@ -290,6 +290,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     } modeOfCommand{context, context.mode, context.progress};
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
     trap.step(100, [&] {
         context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
     });

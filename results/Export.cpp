@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "results/ClipboardText.h"
 
 namespace vacantix {
@@ -22,6 +23,7 @@ std::string ExportFileText(const ResultsList& results, const std::function<void(
 
 void SaveAsTextFile(ExportContext& context)
 {
+    // The numbers are the error report's line numbers.
     Trap trap(context.prompter, kSaveAsTextFilePath);
     std::optional<std::string> chosen;
     trap.step(106, [&] { chosen = context.prompter.saveFile(kSaveDialogTitle, kSaveDialogFilter); });

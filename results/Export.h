@@ -13,8 +13,6 @@
 
 namespace vacantix {
 
-inline constexpr std::string_view kSaveAsTextFilePath = "in Vacantix2021/08/31.Form1.PushButton11_Click ";
-inline constexpr std::string_view kCopyToClipboardPath = "in Vacantix2021/08/31.Form1.PushButton12_Click ";
 inline constexpr std::string_view kSaveDialogTitle = "Save";
 inline constexpr std::string_view kSaveDialogFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|";
 inline constexpr std::string_view kCopiedMessage =
