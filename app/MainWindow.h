@@ -96,8 +96,7 @@ public:
     // kDeleteKeyCode removes the current entry.
     void ListView1_KeyDown(int keyCode);
     // The user's click or key on the check box of a result's row (0-based):
-    // sets its mark. False when refused (while folders are being sent, the
-    // marks cannot change) or when the row's entry is gone.
+    // sets its mark. False when the row's entry is gone.
     bool ListView2_ItemCheck(std::size_t row, bool checked);
 
     // Mouse-move reactions; none replaces the busy pointer.
@@ -158,7 +157,12 @@ public:
 private:
     enum class Activity { Idle, Scanning, Sending };
     class WindowHooks;
-    class ActiveRun;
+
+    // A scan or a deletion starts: the commands it holds are disabled.
+    void beginActivity(Activity activity);
+    // It has ended (its closing box was closed): they are enabled again,
+    // unless the window was closed.
+    void endActivity();
 
     [[nodiscard]] MainWindowView& view() const;
     void applySkin();

@@ -1,328 +1,87 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "results/qt/ResultsModel.h"
+#include "results/qt/ResultsItemModel.h"
 
-#include <algorithm>
-#include <bit>
-#include <numeric>
-
-#include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
 
 namespace vacantix {
 
-namespace {
-
-constexpr qint64 kFlushIntervalMs = 100;
-constexpr qint64 kLongestFlushIntervalMs = 1000;
-constexpr std::size_t kRowsPerInterval = 100'000;
-
-// More separate runs of removed rows than this are shown by a reset.
-constexpr std::size_t kMostRemovalRuns = 32;
-
-std::size_t LowBit(std::size_t i)
+ResultsItemModel::ResultsItemModel(ResultsModel& model, QObject* parent)
+    : QAbstractListModel(parent), model_(model), delivery_([this] { model_.deliverPending(); })
 {
-    return i & (~i + 1);
+    model_.setObserver(this);
 }
 
-} // namespace
-
-qint64 FlushInterval(std::size_t rows)
+ResultsItemModel::~ResultsItemModel()
 {
-    const auto steps = static_cast<qint64>(std::max<std::size_t>(1, rows / kRowsPerInterval));
-    return std::min(kLongestFlushIntervalMs, kFlushIntervalMs * steps);
+    model_.setObserver(nullptr);
 }
 
-ResultsModel::ResultsModel(QObject* parent) : QAbstractListModel(parent)
+void ResultsItemModel::setCheckHandler(std::function<bool(std::size_t row, bool checked)> handler)
 {
-    sinceFlush_.start();
-    flushTimer_.setSingleShot(true);
-    connect(&flushTimer_, &QTimer::timeout, this, &ResultsModel::flush);
-    checksTimer_.setSingleShot(true);
-    connect(&checksTimer_, &QTimer::timeout, this, &ResultsModel::showChecks);
+    checkHandler_ = std::move(handler);
 }
 
-// Tombstones are bits, 64 slots to a word. The live-entry index is a
-// Fenwick tree over the words: liveTree_[i - 1] holds the number of live
-// entries in the words (i - LowBit(i), i], so a position finds its word, and
-// a removal updates the counts, in logarithmic time; within the word the
-// position is a count of live bits. The index costs half a bit per slot.
-
-bool ResultsModel::isRemoved(std::size_t slot) const
+void ResultsItemModel::beginInsert(std::size_t first, std::size_t last)
 {
-    return (removed_[slot / kSlotsPerWord] >> (slot % kSlotsPerWord)) & 1U;
+    beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void ResultsModel::addToIndex(std::size_t slot, int delta)
+void ResultsItemModel::beginRemove(std::size_t first, std::size_t last)
 {
-    for (std::size_t i = slot / kSlotsPerWord + 1; i <= liveTree_.size(); i += LowBit(i))
-        liveTree_[i - 1] += delta;
+    beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void ResultsModel::rebuildIndex()
+void ResultsItemModel::checksChanged(std::size_t first, std::size_t last)
 {
-    const std::size_t slotCount = slots_.size();
-    liveTree_.assign(removed_.size(), 0);
-    for (std::size_t i = 1; i <= liveTree_.size(); ++i) {
-        const std::size_t inWord = std::min(kSlotsPerWord, slotCount - (i - 1) * kSlotsPerWord);
-        liveTree_[i - 1] += static_cast<int>(inWord) - std::popcount(removed_[i - 1]);
-        const std::size_t parent = i + LowBit(i);
-        if (parent <= liveTree_.size())
-            liveTree_[parent - 1] += liveTree_[i - 1];
-    }
+    emit dataChanged(index(static_cast<int>(first)), index(static_cast<int>(last)), {Qt::CheckStateRole});
 }
 
-std::size_t ResultsModel::slotOf(std::size_t position) const
+void ResultsItemModel::deliveryWanted(std::chrono::milliseconds delay)
 {
-    if (position < 1 || position > live_)
-        throw MakeFailure(SubscriptOutOfRange);
-    std::size_t word = 0; // 1-based prefix end, grows by powers of two
-    std::size_t step = 1;
-    while (step * 2 <= liveTree_.size())
-        step *= 2;
-    std::size_t remaining = position;
-    for (; step > 0; step /= 2) {
-        const std::size_t next = word + step;
-        if (next <= liveTree_.size() && static_cast<std::size_t>(liveTree_[next - 1]) < remaining) {
-            word = next;
-            remaining -= static_cast<std::size_t>(liveTree_[next - 1]);
-        }
-    }
-    // The remaining-th live slot of the 0-based word `word`; slots past the
-    // last are never counted as live, so they are never reached.
-    std::uint64_t live = ~removed_[word];
-    std::size_t bit = 0;
-    for (auto inByte = static_cast<std::size_t>(std::popcount(live & 0xFFU)); inByte < remaining;
-         inByte = static_cast<std::size_t>(std::popcount(live & 0xFFU))) {
-        remaining -= inByte;
-        live >>= 8;
-        bit += 8;
-    }
-    for (; remaining > 1; --remaining)
-        live &= live - 1;
-    return word * kSlotsPerWord + bit + static_cast<std::size_t>(std::countr_zero(live));
+    delivery_.schedule(delay);
 }
 
-void ResultsModel::scheduleFlush()
+int ResultsItemModel::rowCount(const QModelIndex& parent) const
 {
-    if (flushTimer_.isActive())
-        return;
-    flushTimer_.start(static_cast<int>(std::max<qint64>(0, FlushInterval(shown_) - sinceFlush_.elapsed())));
+    return parent.isValid() ? 0 : static_cast<int>(model_.rowCount());
 }
 
-void ResultsModel::append(std::string path)
+QVariant ResultsItemModel::data(const QModelIndex& index, int role) const
 {
-    slots_.append(path);
-    const std::size_t slot = slots_.size() - 1;
-    if (slot % kSlotsPerWord != 0) {
-        addToIndex(slot, +1);
-    } else {
-        // A new word: its count covers the words (n - LowBit(n), n], the
-        // live entries of the words before it in that range, plus its one.
-        removed_.push_back(0);
-        const std::size_t n = removed_.size();
-        int covered = 1;
-        for (std::size_t i = n - 1; i > n - LowBit(n); i -= LowBit(i))
-            covered += liveTree_[i - 1];
-        liveTree_.push_back(covered);
-    }
-    ++live_;
-    scheduleFlush();
-}
-
-void ResultsModel::remove(std::size_t position)
-{
-    const std::size_t slot = slotOf(position);
-    removed_[slot / kSlotsPerWord] |= std::uint64_t{1} << (slot % kSlotsPerWord);
-    addToIndex(slot, -1);
-    --live_;
-    removedPending_ = true;
-    scheduleFlush();
-}
-
-void ResultsModel::clear()
-{
-    beginResetModel();
-    slots_.clear();
-    std::vector<std::uint64_t>().swap(removed_);
-    std::vector<int>().swap(liveTree_);
-    firstChecked_ = lastChecked_ = -1;
-    checksTimer_.stop();
-    live_ = 0;
-    shown_ = 0;
-    removedPending_ = false;
-    endResetModel();
-    sinceFlush_.restart();
-}
-
-void ResultsModel::setHeaderText(std::string text)
-{
-    if (text == header_)
-        return;
-    header_ = std::move(text);
-    headerChanged_ = true;
-}
-
-void ResultsModel::showHeader()
-{
-    if (!headerChanged_)
-        return;
-    headerChanged_ = false;
-    emit headerDataChanged(Qt::Horizontal, 0, 0);
-}
-
-void ResultsModel::refresh()
-{
-    showHeader();
-    if (sinceFlush_.elapsed() >= FlushInterval(shown_))
-        flush();
-}
-
-void ResultsModel::showChecks()
-{
-    checksTimer_.stop();
-    if (firstChecked_ < 0)
-        return;
-    const int first = firstChecked_;
-    const int last = lastChecked_;
-    firstChecked_ = lastChecked_ = -1;
-    emit dataChanged(index(first), index(last), {Qt::CheckStateRole});
-}
-
-void ResultsModel::flush()
-{
-    showHeader();
-    // Before rows move, while the changed rows still mean what they meant.
-    showChecks();
-    flushTimer_.stop();
-    sinceFlush_.restart();
-    if (removedPending_) {
-        removedPending_ = false;
-        std::vector<std::size_t> doomed; // slots, ascending
-        for (std::size_t word = 0; word < removed_.size(); ++word)
-            for (std::uint64_t bits = removed_[word]; bits != 0; bits &= bits - 1)
-                doomed.push_back(word * kSlotsPerWord + static_cast<std::size_t>(std::countr_zero(bits)));
-        const auto pending = std::lower_bound(doomed.begin(), doomed.end(), shown_);
-        std::vector<std::pair<std::size_t, std::size_t>> runs; // [first, last] rows, ascending
-        for (auto slot = doomed.begin(); slot != pending; ++slot) {
-            if (!runs.empty() && runs.back().second + 1 == *slot)
-                runs.back().second = *slot;
-            else
-                runs.emplace_back(*slot, *slot);
-        }
-        // Every tombstone goes: no removed bit is left afterwards.
-        const auto forgetTombstones = [&] {
-            removed_.assign((slots_.size() + kSlotsPerWord - 1) / kSlotsPerWord, 0);
-            rebuildIndex();
-        };
-        if (runs.size() > kMostRemovalRuns) {
-            beginResetModel();
-            slots_.removeMany(doomed);
-            shown_ = slots_.size();
-            forgetTombstones();
-            endResetModel();
-            return;
-        }
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-            beginRemoveRows({}, static_cast<int>(run->first), static_cast<int>(run->second));
-            std::vector<std::size_t> rows(run->second - run->first + 1);
-            std::iota(rows.begin(), rows.end(), run->first);
-            slots_.removeMany(rows);
-            shown_ -= rows.size();
-            endRemoveRows();
-        }
-        // The pending slots moved up by the rows removed before them.
-        const std::size_t rowsRemoved = static_cast<std::size_t>(pending - doomed.begin());
-        std::vector<std::size_t> later(pending, doomed.end());
-        for (std::size_t& slot : later)
-            slot -= rowsRemoved;
-        slots_.removeMany(later);
-        forgetTombstones();
-    }
-    if (shown_ < slots_.size()) {
-        beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(slots_.size() - 1));
-        shown_ = slots_.size();
-        endInsertRows();
-    }
-}
-
-std::string ResultsModel::text(std::size_t position) const
-{
-    return slots_.text(slotOf(position));
-}
-
-bool ResultsModel::checked(std::size_t position) const
-{
-    return slots_.checked(slotOf(position));
-}
-
-void ResultsModel::setChecked(std::size_t position, bool checked)
-{
-    const std::size_t slot = slotOf(position);
-    if (slots_.checked(slot) == checked)
-        return;
-    slots_.setChecked(slot, checked);
-    if (slot < shown_) {
-        const int row = static_cast<int>(slot);
-        firstChecked_ = firstChecked_ < 0 ? row : std::min(firstChecked_, row);
-        lastChecked_ = std::max(lastChecked_, row);
-        if (!checksTimer_.isActive())
-            checksTimer_.start(0);
-    }
-}
-
-void ResultsModel::setAllChecked(bool checked)
-{
-    slots_.setAllChecked(checked);
-    firstChecked_ = lastChecked_ = -1;
-    checksTimer_.stop();
-    if (shown_ > 0)
-        emit dataChanged(index(0), index(static_cast<int>(shown_ - 1)), {Qt::CheckStateRole});
-}
-
-int ResultsModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(shown_);
-}
-
-QVariant ResultsModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= static_cast<int>(shown_))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const auto slot = static_cast<std::size_t>(index.row());
+    const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return PathText(slots_.text(slot));
+        return PathText(model_.rowText(row));
     case Qt::CheckStateRole:
-        return slots_.checked(slot) ? Qt::Checked : Qt::Unchecked;
+        return model_.rowChecked(row) ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
 }
 
-bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+bool ResultsItemModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || index.row() >= static_cast<int>(shown_) || role != Qt::CheckStateRole)
+    if (!index.isValid() || index.row() >= rowCount() || role != Qt::CheckStateRole)
         return false;
-    const auto slot = static_cast<std::size_t>(index.row());
-    if (isRemoved(slot))
-        return false;
-    slots_.setChecked(slot, value.value<Qt::CheckState>() == Qt::Checked);
-    emit dataChanged(index, index, {Qt::CheckStateRole});
-    return true;
+    const auto row = static_cast<std::size_t>(index.row());
+    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+    return checkHandler_ ? checkHandler_(row, checked) : model_.setRowChecked(row, checked);
 }
 
-Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
+Qt::ItemFlags ResultsItemModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 }
 
-QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant ResultsItemModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return PathText(header_);
+        return PathText(model_.headerText());
     return QAbstractListModel::headerData(section, orientation, role);
 }
 

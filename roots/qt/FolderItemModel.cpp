@@ -1,110 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "roots/qt/FolderListModel.h"
+#include "roots/qt/FolderItemModel.h"
 
-#include <algorithm>
-
-#include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
 
 namespace vacantix {
 
-namespace {
-constexpr qint64 kFlushIntervalMs = 100;
+FolderItemModel::FolderItemModel(FolderListModel& model, QObject* parent)
+    : QAbstractListModel(parent), model_(model), delivery_([this] { model_.deliverPending(); })
+{
+    model_.setObserver(this);
 }
 
-FolderListModel::FolderListModel(QObject* parent) : QAbstractListModel(parent)
+FolderItemModel::~FolderItemModel()
 {
-    sinceFlush_.start();
-    flushTimer_.setSingleShot(true);
-    connect(&flushTimer_, &QTimer::timeout, this, &FolderListModel::flush);
+    model_.setObserver(nullptr);
 }
 
-std::size_t FolderListModel::index0(std::size_t position) const
+void FolderItemModel::beginInsert(std::size_t first, std::size_t last)
 {
-    if (position < 1 || position > entries_.size())
-        throw MakeFailure(SubscriptOutOfRange);
-    return position - 1;
+    beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void FolderListModel::scheduleFlush()
+void FolderItemModel::beginRemove(std::size_t first, std::size_t last)
 {
-    if (!flushTimer_.isActive())
-        flushTimer_.start(static_cast<int>(std::max<qint64>(0, kFlushIntervalMs - sinceFlush_.elapsed())));
+    beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
 }
 
-void FolderListModel::append(std::string path)
+int FolderItemModel::rowCount(const QModelIndex& parent) const
 {
-    entries_.push_back(std::move(path));
-    scheduleFlush();
+    return parent.isValid() ? 0 : static_cast<int>(model_.rowCount());
 }
 
-void FolderListModel::clear()
+QVariant FolderItemModel::data(const QModelIndex& index, int role) const
 {
-    beginResetModel();
-    entries_.clear();
-    shown_ = 0;
-    endResetModel();
-}
-
-std::string FolderListModel::text(std::size_t position) const
-{
-    return entries_[index0(position)];
-}
-
-void FolderListModel::remove(std::size_t position)
-{
-    const std::size_t i = index0(position);
-    const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(i);
-    if (i >= shown_) {
-        entries_.erase(at);
-        return;
-    }
-    beginRemoveRows({}, static_cast<int>(i), static_cast<int>(i));
-    entries_.erase(at);
-    --shown_;
-    endRemoveRows();
-}
-
-void FolderListModel::setHeaderText(std::string text)
-{
-    header_ = std::move(text);
-    headerChanged_ = true;
-    scheduleFlush();
-}
-
-void FolderListModel::flush()
-{
-    flushTimer_.stop();
-    sinceFlush_.restart();
-    if (headerChanged_) {
-        headerChanged_ = false;
-        emit headerDataChanged(Qt::Horizontal, 0, 0);
-    }
-    if (shown_ < entries_.size()) {
-        beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(entries_.size() - 1));
-        shown_ = entries_.size();
-        endInsertRows();
-    }
-}
-
-int FolderListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(shown_);
-}
-
-QVariant FolderListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= static_cast<int>(shown_))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return PathText(entries_[static_cast<std::size_t>(index.row())]);
+        return PathText(model_.rowText(static_cast<std::size_t>(index.row())));
     return {};
 }
 
-QVariant FolderListModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant FolderItemModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return PathText(header_);
+        return PathText(model_.headerText());
     return QAbstractListModel::headerData(section, orientation, role);
 }
 

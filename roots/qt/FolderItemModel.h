@@ -2,51 +2,41 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <string>
-#include <vector>
 
-#include "roots/FolderList.h"
+#include "base/ListObserver.h"
+#include "base/qt/DeliveryTimer.h"
+#include "roots/FolderListModel.h"
 
 namespace vacantix {
 
-// The folder list as a one-column Qt model. The column header is the list's
-// header text. A scan borrows the header as a status line and changes it for
-// every folder searched, and a list file can add thousands of entries, so
-// views hear of header changes and appended entries at most ten times a
-// second, or when flush() runs: rowCount() counts the entries shown so far.
-class FolderListModel final : public QAbstractListModel, public FolderList {
+// The folder list as a one-column Qt model whose column header is the
+// list's header text: a view of a FolderListModel, which tells it of header
+// changes and appended entries in batches (see there).
+class FolderItemModel final : public QAbstractListModel, private ListObserver {
     Q_OBJECT
 public:
-    explicit FolderListModel(QObject* parent = nullptr);
+    // Shows `model`, which must outlive this view of it.
+    explicit FolderItemModel(FolderListModel& model, QObject* parent = nullptr);
+    ~FolderItemModel() override;
 
-    void append(std::string path) override;
-    void clear() override;
-    [[nodiscard]] std::size_t count() const override { return entries_.size(); }
-    [[nodiscard]] std::string text(std::size_t position) const override;
-    void remove(std::size_t position) override;
-    void setHeaderText(std::string text) override;
-    [[nodiscard]] std::string headerText() const override { return header_; }
-
-    // Tells the views about the header text and the entries appended since
-    // the last flush.
-    void flush();
+    [[nodiscard]] FolderListModel& folders() const { return model_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    [[nodiscard]] std::size_t index0(std::size_t position) const;
-    void scheduleFlush();
+    void beginReset() override { beginResetModel(); }
+    void endReset() override { endResetModel(); }
+    void beginInsert(std::size_t first, std::size_t last) override;
+    void endInsert() override { endInsertRows(); }
+    void beginRemove(std::size_t first, std::size_t last) override;
+    void endRemove() override { endRemoveRows(); }
+    void headerChanged() override { emit headerDataChanged(Qt::Horizontal, 0, 0); }
+    void deliveryWanted(std::chrono::milliseconds delay) override { delivery_.schedule(delay); }
 
-    std::vector<std::string> entries_;
-    std::size_t shown_ = 0;
-    std::string header_{kFolderListHeader};
-    bool headerChanged_ = false;
-    QElapsedTimer sinceFlush_;
-    QTimer flushTimer_;
+    FolderListModel& model_;
+    DeliveryTimer delivery_;
 };
 
 } // namespace vacantix
