@@ -132,9 +132,11 @@ namespace {
 // closing box is closed, so the entries it works on keep their places.
 constexpr Button kChangingCommands[] = {Button::LoadListFiles, Button::SendChecked, Button::AddOneFolder,
                                         Button::ClearFolders,  Button::ClearResults, Button::LoadSamples};
-// Sending holds them too, and a new scan and the settings, which would
-// change how the remaining folders go.
-constexpr Button kAlsoHeldWhileSending[] = {Button::Scan, Button::OpenSettings};
+// Sending holds them too, and besides a new scan and the settings (which
+// would change how the remaining folders go) the check marks, which say
+// what is sent.
+constexpr Button kAlsoHeldWhileSending[] = {Button::Scan, Button::OpenSettings, Button::CheckAll,
+                                            Button::UncheckAll};
 
 } // namespace
 

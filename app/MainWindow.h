@@ -96,7 +96,8 @@ public:
     // kDeleteKeyCode removes the current entry.
     void ListView1_KeyDown(int keyCode);
     // The user's click or key on the check box of a result's row (0-based):
-    // sets its mark. False when the row's entry is gone.
+    // sets its mark. False when refused (while folders are being sent, the
+    // marks cannot change) or when the row's entry is gone.
     bool ListView2_ItemCheck(std::size_t row, bool checked);
 
     // Mouse-move reactions; none replaces the busy pointer.

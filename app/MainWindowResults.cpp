@@ -11,16 +11,23 @@ namespace vacantix {
 
 void MainWindow::PushButton2_Click()
 {
+    // While folders are being sent the marks say what goes: they stay.
+    if (sending())
+        return;
     CheckAll(results_, prompter());
 }
 
 void MainWindow::PushButton3_Click()
 {
+    if (sending())
+        return;
     UncheckAll(results_, prompter());
 }
 
 bool MainWindow::ListView2_ItemCheck(std::size_t row, bool checked)
 {
+    if (sending())
+        return false;
     return results_.setRowChecked(row, checked);
 }
 
@@ -80,9 +87,8 @@ void MainWindow::PushButton5_Click()
     if (scanActive())
         return;
     // Folders go with the event loop turning between them. Until the closing
-    // box is dismissed, the commands that change a list or the disk wait, so
-    // the entries acted on keep their positions; so do a new scan and the
-    // settings, which would change how the remaining folders go.
+    // box is dismissed, the commands that change a list, the marks or the
+    // disk wait, so the entries acted on keep their positions and marks.
     struct Sending {
         MainWindow& window;
         ~Sending()

@@ -127,4 +127,32 @@ TEST_F(ResultsWindow, SavesTheListAndCopiesTheCheckedEntries)
               "Ctrl+V to paste the clipboard.");
 }
 
+// While folders go, a click on a result's check box is refused, as the
+// window's other commands that change the marks are; afterwards it counts.
+TEST_F(ResultsWindow, ClicksOnCheckBoxesWaitWhileFoldersGo)
+{
+    for (const char* name : {"a", "b"})
+        form->core().results().append(mkdir(name));
+    const std::string keep = mkdir("keep");
+    form->core().results().append(keep);
+    form->core().results().setChecked(3, false);
+    form->core().results().flush();
+    SlowTrash trash(root / "bin");
+    trash.delay = std::chrono::milliseconds(0);
+    bool refused = false;
+    trash.whileHolding = [&](std::size_t n) {
+        if (n == 1)
+            refused = !form->resultItems().setData(form->resultItems().index(2), Qt::Checked, Qt::CheckStateRole) &&
+                      !form->button(Button::UncheckAll)->isEnabled();
+    };
+    form->core().setTrash(trash);
+    click(Button::SendChecked);
+
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(MarkedTexts(form->core().results()), std::vector<std::string>{"[ ] " + keep});
+    EXPECT_TRUE(fs::is_directory(keep)) << "an entry unchecked when sending began stays";
+    EXPECT_TRUE(form->resultItems().setData(form->resultItems().index(0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(form->core().results().checked(1));
+}
+
 } // namespace

@@ -455,7 +455,9 @@ TEST(MainWindowSending, TheTrashCommandWaitsForTheScanToEnd)
     EXPECT_FALSE(w.fake.exists("/data/scanned/empty"));
 }
 
-TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGo)
+// While folders go, the window stays alive, but nothing that changes the
+// lists, the disk or the check marks (which say what goes) can be done.
+TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGoAndTheMarksStay)
 {
     Window w;
     std::vector<std::string> going;
@@ -471,11 +473,12 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGo)
     // Each folder takes longer than a slice of the event loop.
     w.trash.whileHolding = [](std::size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
 
-    const std::set<Button> held = {Button::LoadListFiles, Button::Scan,         Button::SendChecked,
-                                   Button::AddOneFolder,  Button::ClearFolders, Button::OpenSettings,
-                                   Button::ClearResults,  Button::LoadSamples};
+    std::set<Button> held;
+    for (const Button button : kButtons)
+        if (button != Button::SaveAsTextFile && button != Button::CopyToClipboard)
+            held.insert(button);
     std::vector<std::string> headers;
-    bool commandsRight = true, alwaysBusy = true, disabledAtDone = false;
+    bool commandsRight = true, alwaysBusy = true, disabledAtDone = false, marksStayed = false;
     w.prompter.onShow = [&](const test::ScriptedPrompter::Shown&) {
         disabledAtDone = !w.core.enabled(Button::SendChecked);
     };
@@ -484,8 +487,11 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGo)
         if (!header.starts_with("Sending"))
             return;
         if (headers.empty()) {
-            // Check marks changed while folders go change nothing.
+            // The user's Uncheck All and clicks on check boxes are refused.
             w.core.PushButton3_Click();
+            const bool clickRefused = !w.core.ListView2_ItemCheck(1, false) && !w.core.ListView2_ItemCheck(5, true);
+            marksStayed = clickRefused && w.core.results().checked(2) && !w.core.results().checked(6);
+            // A mark set meanwhile changes nothing of what goes.
             w.core.results().setChecked(6, true);
         }
         if (headers.empty() || headers.back() != header)
@@ -498,7 +504,8 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGo)
     ASSERT_FALSE(headers.empty()) << "the event loop turned while folders went";
     EXPECT_GE(headers.size(), 4u) << "a turn at least after every folder that took longer than a slice";
     EXPECT_EQ(headers.back(), "Sending 5 of 5");
-    EXPECT_TRUE(commandsRight) << "only Check All, Uncheck All and the exports stay";
+    EXPECT_TRUE(marksStayed) << "Uncheck All and clicks on check boxes wait for the end";
+    EXPECT_TRUE(commandsRight) << "only the exports stay";
     EXPECT_TRUE(alwaysBusy);
     EXPECT_TRUE(disabledAtDone) << "until the closing box is dismissed";
     EXPECT_EQ(w.trash.calls, going);
