@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/FakeFileSystem.h"
+#include "platform/PathRoot.h"
 #include "platform/PlatformServices.h"
 #include "support/FakeViews.h"
 #include "support/ListTexts.h"
@@ -236,8 +237,8 @@ TEST(MainWindowScan, AMissingRootIsNamedAndTheOthersAreSearched)
         w.core.folderList().append(root);
     w.core.click(Button::Scan);
 
-    EXPECT_THAT(w.prompter.messages(), ElementsAre("/data/gone/ folder does not exist.",
-                                                   "/data/gone/ folder does not exist.", "Done."));
+    const std::string missing = ToNativePath("/data/gone/") + " folder does not exist.";
+    EXPECT_THAT(w.prompter.messages(), ElementsAre(missing, missing, "Done."));
     EXPECT_THAT(w.results(), ElementsAre("/data/data/e1", "/data/data/e1/e2"));
     EXPECT_EQ(w.header(), "Folders To Scan For Empty Folders");
     EXPECT_EQ(w.core.results().rowCount(), 2u) << "every result is shown once the run is done";
