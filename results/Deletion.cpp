@@ -9,8 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 

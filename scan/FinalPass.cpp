@@ -21,9 +21,9 @@
 
 #include "base/ErrorReport.h"
 #include "base/ProcedurePaths.h"
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 
