@@ -19,11 +19,6 @@ inline constexpr std::string_view kCopiedMessage =
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type and press "
     "Ctrl+V to paste the clipboard.";
 
-// Mouse pointer values of the main window.
-inline constexpr int kDefaultPointer = 0;
-inline constexpr int kArrowPointer = 1;
-inline constexpr int kBusyPointer = 11;
-
 // What the two exports work with; the window binds its own parts.
 struct ExportContext {
     ResultsList& results;
@@ -31,7 +26,7 @@ struct ExportContext {
     FileSystem& fs; // for whether the chosen file exists
     FileWriter& writer;
     Clipboard& clipboard;
-    std::function<void(int)> setMousePointer;
+    std::function<void(int)> setMousePointer; // a MousePointerValue
     std::function<void()> yield; // lets the event loop run once
 };
 
