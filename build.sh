@@ -36,7 +36,12 @@ build=${VACANTIX_BUILD_DIR:-build}
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+if [ "$mode" = test ]; then
+  cmake --build "$build" --parallel "$(nproc)"
+else
+  # Only the two programs and their samples: the test suites wait for the test command.
+  cmake --build "$build" --parallel "$(nproc)" --target vacantix vacantix-cli vacantix_samples
+fi
 
 if [ "$mode" = test ]; then
   (cd "$build" && ctest --output-on-failure --parallel "$(nproc)")

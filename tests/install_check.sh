@@ -93,6 +93,14 @@ if [ "$mode" = tree ]; then
 
   check_cli "$root" "$version"
 
+  # The window answers --help and --version without a display.
+  if [ "$gui" = 1 ]; then
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vacantix" --version) &&
+      [ "$out" = "vacantix $version" ] || fail "vacantix --version says '$out'"
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vacantix" --help) &&
+      [[ $out == "Usage: vacantix "* ]] || fail "vacantix --help says '$out'"
+  fi
+
   # The installed window finds its samples under share: it makes again the
   # empty sample that is missing there, then scans the samples and ends.
   if [ "$gui" = 1 ]; then
