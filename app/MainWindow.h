@@ -158,7 +158,12 @@ public:
 private:
     enum class Activity { Idle, Scanning, Sending };
     class WindowHooks;
-    class ActiveRun;
+
+    // A scan or a deletion starts: the commands it holds are disabled.
+    void beginActivity(Activity activity);
+    // It has ended (its closing box was closed): they are enabled again,
+    // unless the window was closed.
+    void endActivity();
 
     [[nodiscard]] MainWindowView& view() const;
     void applySkin();

@@ -15,14 +15,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/qt/Form1.h"
 #include "platform/PlatformServices.h"
 #include "platform/ReadAheadFileSystem.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
-#include "results/ResultsList.h"
-#include "roots/FolderList.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -118,20 +117,21 @@ private:
 // trash (which takes them from the disk: only for a tree made to be used up).
 void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
 {
+    MainWindow& window = form.core();
     TurnGauge gauge;
-    form.roots().append(root.ends_with('/') ? root : root + "/");
-    const TurnGauge::Took scan = gauge.run([&] { form.PushButton4_Click(); });
+    window.folderList().append(root.ends_with('/') ? root : root + "/");
+    const TurnGauge::Took scan = gauge.run([&] { window.PushButton4_Click(); });
     // The first line keeps its form: bench/run.sh reads it.
     std::printf("window scan: %zu results in %.3f s; longest gap between event-loop turns %.1f ms "
                 "(between yields %.1f ms)\n"
                 "  most processor time within a gap %.1f ms\n",
-                form.results().count(), scan.seconds, scan.longestGapMs, form.longestYieldGapMs(),
+                window.results().count(), scan.seconds, scan.longestGapMs, window.longestYieldGapMs(),
                 scan.mostCpuInGapMs);
     std::fflush(stdout);
     if (trash == 0)
         return;
-    gauge.measure("Uncheck All", [&] { form.PushButton3_Click(); });
-    gauge.measure("Check All", [&] { form.PushButton2_Click(); });
+    gauge.measure("Uncheck All", [&] { window.PushButton3_Click(); });
+    gauge.measure("Check All", [&] { window.PushButton2_Click(); });
     QTreeView* view = form.listView2();
     gauge.measure("scroll in twenty steps", [&] {
         for (int step = 0; step <= 20; ++step) {
@@ -140,19 +140,46 @@ void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
             QCoreApplication::processEvents();
         }
     });
-    form.PushButton3_Click();
-    const std::size_t chosen = std::min(trash, form.results().count());
+    window.PushButton3_Click();
+    const std::size_t chosen = std::min(trash, window.results().count());
     for (std::size_t position = 1; position <= chosen; ++position)
-        form.results().setChecked(position, true);
+        window.results().setChecked(position, true);
     QCoreApplication::processEvents();
-    gauge.measure("sending the first entries to the trash", [&] { form.PushButton5_Click(); });
-    std::printf("  %zu chosen, %zu results left\n", chosen, form.results().count());
+    gauge.measure("sending the first entries to the trash", [&] { window.PushButton5_Click(); });
+    std::printf("  %zu chosen, %zu results left\n", chosen, window.results().count());
+}
+
+// Answers --help and --version as every program does, before any window
+// system is asked for; every other argument is left to Qt, which takes its
+// own options (-platform, -style) and ignores the rest. Returns the exit
+// status when the program is to end at once.
+std::optional<int> AnswerCommandLine(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::printf("Usage: vacantix [Qt option]...\n"
+                        "Finds the empty folders below the folders you choose, lists them with check\n"
+                        "boxes, and sends the checked ones to the trash.\n\n"
+                        "  -h, --help     show this help and exit\n"
+                        "  -V, --version  show the version and exit\n\n"
+                        "The same search for scripts and servers: vacantix-cli --help.\n");
+            return 0;
+        }
+        if (arg == "--version" || arg == "-V") {
+            std::printf("vacantix %s\n", VACANTIX_VERSION);
+            return 0;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     // Names the desktop entry, so the desktop matches the window to its menu
     // entry and icon (the Wayland app id; X11 matches StartupWMClass).
@@ -169,7 +196,7 @@ int main(int argc, char** argv)
 
     Form1 form(fs, settings, prompter, NativePath(QCoreApplication::applicationDirPath()));
     windowPrompter.setParent(&form);
-    form.Form_Load();
+    form.core().Form_Load();
     form.show();
 
     if (!autoScan.isEmpty()) {

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "cli/DryRun.h"
 #include "cli/JsonLines.h"
 #include "platform/Failure.h"
@@ -29,7 +30,6 @@ namespace {
 
 // The scan run reports its failures under the scan command's name, so that
 // a report reads the same in the window and on the command line.
-constexpr std::string_view kScanProcedure = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
 
 std::string WithTrailingSeparator(std::string path)
 {
@@ -313,6 +313,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
                             [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
     if (!zeroByteFilesAsked)
         context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
+    // The numbers are the error report's line numbers.
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
@@ -380,7 +381,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
 
     MemoryResultsList results;
     ScanEnvironment env{services.fs, settings, roots, results, services.hooks, services.prompter};
-    Trap trap(services.prompter, kScanProcedure);
+    Trap trap(services.prompter, kScanPath);
     const ScanSummary summary = RunScan(env, trap);
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;

@@ -9,8 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 
@@ -290,6 +290,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     } modeOfCommand{context, context.mode, context.progress};
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
     trap.step(100, [&] {
         context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
     });

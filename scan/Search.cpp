@@ -22,9 +22,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 

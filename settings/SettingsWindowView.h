@@ -49,8 +49,8 @@ public:
     virtual void centreOnScreen() = 0;
     // Shows the window modally over its owner; returns once it is closed.
     virtual void showModal() = 0;
-    // Closes the window; showModal() then returns.
-    virtual void close() = 0;
+    // Unloads (closes) the window; showModal() then returns.
+    virtual void unload() = 0;
 };
 
 } // namespace vacantix
