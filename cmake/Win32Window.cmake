@@ -46,7 +46,7 @@ target_link_libraries(vacantix_win32 PUBLIC vacantix_engine comctl32 comdlg32 gd
 # Windows 10's calls (per-monitor DPI) and the wide ones throughout.
 target_compile_definitions(vacantix_win32 PUBLIC _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/app/win/main.cpp OR NOT EXISTS ${CMAKE_SOURCE_DIR}/app/MainWindow.cpp)
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/app/win/main.cpp)
   return()
 endif()
 add_executable(vacantix WIN32 app/win/main.cpp ${win32_generated}/Vacantix.rc)
@@ -93,15 +93,29 @@ string(APPEND install_lines "  SetOutPath \"$INSTDIR\"\n!macroend\n")
 string(APPEND uninstall_lines "  RMDir \"$INSTDIR\\Samples\"\n!macroend\n")
 file(CONFIGURE OUTPUT ${win32_generated}/Samples.nsh CONTENT "${install_lines}${uninstall_lines}")
 
+# Both ship the same folder: the two programs without their debugging
+# information, and the sample folder.
+set(stage ${CMAKE_BINARY_DIR}/package/Vacantix)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(staged ${stage}/vacantix.exe ${stage}/vacantix-cli.exe)
+add_custom_command(OUTPUT ${staged}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vacantix> $<TARGET_FILE:vacantix-cli> ${stage}
+  COMMAND ${CMAKE_STRIP} ${staged}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_BINARY_DIR}/Samples ${stage}/Samples
+  DEPENDS vacantix vacantix-cli vacantix_samples
+  COMMENT "Gathering what the installer and the portable zip hold")
+
 find_program(VACANTIX_MAKENSIS makensis)
 if(VACANTIX_MAKENSIS)
   set(installer ${CMAKE_BINARY_DIR}/${win32_package_name}-setup.exe)
   add_custom_command(OUTPUT ${installer}
-    COMMAND ${VACANTIX_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DBINARY_DIR=${CMAKE_BINARY_DIR}
+    COMMAND ${VACANTIX_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DBINARY_DIR=${stage}
             -DICON=${program_icon} -DSAMPLES_NSH=${win32_generated}/Samples.nsh -DOUTFILE=${installer}
             ${CMAKE_SOURCE_DIR}/installer/Vacantix.nsi
-    DEPENDS vacantix vacantix-cli ${program_icon} ${win32_generated}/Samples.nsh
-            ${CMAKE_SOURCE_DIR}/installer/Vacantix.nsi ${sample_files_abs}
+    DEPENDS ${staged} ${program_icon} ${win32_generated}/Samples.nsh ${CMAKE_SOURCE_DIR}/installer/Vacantix.nsi
+            ${sample_files_abs}
     COMMENT "Making the installer ${win32_package_name}-setup.exe")
   add_custom_target(vacantix_installer ALL DEPENDS ${installer})
 else()
@@ -111,15 +125,11 @@ endif()
 find_program(VACANTIX_ZIP zip)
 if(VACANTIX_ZIP)
   set(portable ${CMAKE_BINARY_DIR}/${win32_package_name}.zip)
-  set(portable_dir ${CMAKE_BINARY_DIR}/portable/Vacantix)
   add_custom_command(OUTPUT ${portable}
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/portable ${portable}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${portable_dir}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vacantix> $<TARGET_FILE:vacantix-cli> ${portable_dir}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_BINARY_DIR}/Samples ${portable_dir}/Samples
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${portable}
     COMMAND ${VACANTIX_ZIP} -q -r -X ${portable} Vacantix
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/portable
-    DEPENDS vacantix vacantix-cli vacantix_samples
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/package
+    DEPENDS ${staged}
     COMMENT "Making the portable zip ${win32_package_name}.zip")
   add_custom_target(vacantix_portable ALL DEPENDS ${portable})
 else()

@@ -224,7 +224,7 @@ void Win32SettingsWindow::showModal()
     window_.show(SW_HIDE);
 }
 
-void Win32SettingsWindow::close()
+void Win32SettingsWindow::unload()
 {
     closed_ = true;
     PostMessageW(window_.handle(), WM_NULL, 0, 0);
@@ -262,7 +262,7 @@ LRESULT Win32SettingsWindow::onMessage(UINT message, WPARAM wParam, LPARAM lPara
         return reinterpret_cast<LRESULT>(background_);
     }
     case WM_CLOSE:
-        close();
+        unload();
         return 0;
     case WM_NCDESTROY:
         window_ = win::Window();

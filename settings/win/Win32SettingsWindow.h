@@ -51,7 +51,7 @@ public:
     void showMousePointer(int value) override;
     void centreOnScreen() override;
     void showModal() override;
-    void close() override;
+    void unload() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
