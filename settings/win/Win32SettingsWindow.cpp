@@ -45,7 +45,8 @@ Win32SettingsWindow::Win32SettingsWindow(HWND owner, SettingsWindow& core, doubl
     : core_(core), owner_(owner), scale_(scale)
 {
     registerClass();
-    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    // Not WS_CLIPCHILDREN: the frames are drawn over the window's background.
+    constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     HWND handle = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kSettingsWindowClass,
                                   ControlText(kSettingsCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                                   100, owner, nullptr, GetModuleHandleW(nullptr), nullptr);

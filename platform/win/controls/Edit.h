@@ -23,7 +23,11 @@ public:
     }
 
     // Places the caret at the end, as after typing the whole text.
-    void moveCaretToEnd() const { send(EM_SETSEL, static_cast<WPARAM>(-1), -1); }
+    void moveCaretToEnd() const
+    {
+        const auto end = static_cast<WPARAM>(GetWindowTextLengthW(handle()));
+        send(EM_SETSEL, end, static_cast<LPARAM>(end));
+    }
     // Replaces the selection with `text`, as typing or pasting it does.
     void replaceSelection(std::wstring_view text) const
     {
