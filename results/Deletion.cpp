@@ -247,7 +247,7 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     if (!lines.empty())
         text += "\n";
     for (const std::string& line : lines)
-        text += "\n" + line;
+        text += "\n" + ToNativePath(line);
     return text;
 }
 

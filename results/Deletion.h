@@ -96,7 +96,8 @@ struct DeletionSummary {
 [[nodiscard]] std::vector<std::string> NotDeletedLines(const DeletionSummary& summary);
 
 // The text of the closing box: "Done." and, when anything was kept or
-// failed, an empty line and the NotDeletedLines.
+// failed, an empty line and the NotDeletedLines, their paths as the
+// platform writes them (ToNativePath).
 [[nodiscard]] std::string DeletionDoneText(const DeletionSummary& summary);
 
 // One line that counts the outcomes, for the command line:

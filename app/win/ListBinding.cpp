@@ -44,7 +44,8 @@ void ListBinding::checksChanged(std::size_t first, std::size_t last)
 
 void ListBinding::headerChanged()
 {
-    view_.setColumnHeader(ControlText(source_.headerText()));
+    // A scan shows "Searching " and a path here.
+    view_.setColumnHeader(ControlText(ToNativePath(source_.headerText())));
 }
 
 void ListBinding::deliveryWanted(std::chrono::milliseconds delay)

@@ -4,6 +4,7 @@
 // thread where it is already up keeps it).
 #include "platform/win/WinPrompter.h"
 
+#include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
 
@@ -102,9 +103,22 @@ std::optional<std::string> pathOf(IShellItem& item)
     return result;
 }
 
+// Opens a dialog at the user's profile folder, the home folder of Windows.
+void startAtHome(IFileDialog& dialog)
+{
+    PWSTR home = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &home)))
+        return;
+    ComPtr<IShellItem> folder;
+    if (SUCCEEDED(SHCreateItemFromParsingName(home, nullptr, IID_PPV_ARGS(&folder))))
+        dialog.SetFolder(folder.Get());
+    CoTaskMemFree(home);
+}
+
 // Shows a dialog made with `kind`, titled, with `options` added to its own
-// and the overwrite question taken away. Null when it could not be made or
-// was cancelled.
+// and the overwrite question taken away; a file dialog (one with a filter)
+// starts in the home folder. Null when it could not be made or was
+// cancelled.
 template <typename Dialog>
 ComPtr<Dialog> showDialog(HWND owner, const CLSID& kind, std::string_view title, std::string_view filter,
                           FILEOPENDIALOGOPTIONS options)
@@ -116,8 +130,10 @@ ComPtr<Dialog> showDialog(HWND owner, const CLSID& kind, std::string_view title,
     dialog->GetOptions(&current);
     dialog->SetOptions((current & ~FOS_OVERWRITEPROMPT) | options | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
     dialog->SetTitle(ControlText(title).c_str());
-    if (!filter.empty())
+    if (!filter.empty()) {
         setFileTypes(*dialog.Get(), filter);
+        startAtHome(*dialog.Get());
+    }
     if (FAILED(dialog->Show(owner)))
         return nullptr;
     return dialog;

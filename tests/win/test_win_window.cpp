@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -43,6 +45,7 @@ public:
     test::ScriptedPrompter script;
     WinPrompter boxes;
     bool realBoxes = false;
+    bool realDialogs = false;
 
     void message(std::string_view text) override
     {
@@ -57,9 +60,18 @@ public:
         if (realBoxes)
             boxes.errorReport(text);
     }
-    std::vector<std::string> openFiles(std::string_view t, std::string_view f) override { return script.openFiles(t, f); }
-    std::optional<std::string> saveFile(std::string_view t, std::string_view f) override { return script.saveFile(t, f); }
-    std::optional<std::string> chooseFolder(std::string_view t) override { return script.chooseFolder(t); }
+    std::vector<std::string> openFiles(std::string_view t, std::string_view f) override
+    {
+        return realDialogs ? boxes.openFiles(t, f) : script.openFiles(t, f);
+    }
+    std::optional<std::string> saveFile(std::string_view t, std::string_view f) override
+    {
+        return realDialogs ? boxes.saveFile(t, f) : script.saveFile(t, f);
+    }
+    std::optional<std::string> chooseFolder(std::string_view t) override
+    {
+        return realDialogs ? boxes.chooseFolder(t) : script.chooseFolder(t);
+    }
 };
 
 class NoFolderOpener final : public FolderOpener {
@@ -242,6 +254,7 @@ TEST_F(Win32Window, ScansTheSamplesAndSendsTheCheckedFoldersToTheRecycleBin)
     RemoveWindowSubclass(list.handle(), RecordHeaders, 1);
 
     EXPECT_TRUE(prompter_.script.messages().back().starts_with("Done."));
+    EXPECT_NE(prompter_.script.messages().back().find(ToNativePath(grownPath)), std::string::npos);
     EXPECT_NE(std::find(headers.begin(), headers.end(), L"Sending 1 of " + std::to_wstring(gone.size() + 1)),
               headers.end());
     for (const std::string& folder : {kept, alsoKept, grownPath})
@@ -281,6 +294,47 @@ TEST_F(Win32Window, SettingsGoToTheRegistryAndAStoredValueThatDoesNotFitIsReport
     EXPECT_EQ(reread.get("Check2"), "0");
     EXPECT_EQ(reread.get("Combo1"), "1");
     EXPECT_TRUE(reread.get("Text1").value_or("").ends_with("$RECYCLE.BIN\r\nnode_modules"));
+}
+
+// Types a path into a file dialog's name box and confirms it, as a user may.
+void TypePathAndConfirm(HWND dialog, const std::string& path)
+{
+    HWND name = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM found) {
+            wchar_t kind[16] = {};
+            GetClassNameW(child, kind, 16);
+            if (_wcsicmp(kind, L"Edit") != 0 || !IsWindowVisible(child))
+                return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&name));
+    ASSERT_NE(name, nullptr);
+    SetWindowTextW(name, ControlText(ToNativePath(path)).c_str());
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(Win32Window, TheShellsDialogsPickAFolderAndNameTheExport)
+{
+    prompter_.realDialogs = true;
+    const std::string picked = FreshFolder("picked");
+    WhenWindowAppears(L"#32770", L"Select Folder", [&](HWND dialog) { TypePathAndConfirm(dialog, picked); });
+    window_->button(Button::AddOneFolder).click();
+    ASSERT_TRUE(RunLoopUntil([&] { return window_->list(ListId::Folders).rowCount() == 1; }));
+    EXPECT_EQ(rowShown(window_->list(ListId::Folders), 0), ControlText(ToNativePath(picked + "/")));
+
+    core_.results().append(picked + "/a");
+    core_.results().append(picked + "/b c");
+    // (Wine's dialog adds the chosen type's extension to a name typed
+    // without one, which Windows does not: the name here has one.)
+    const std::string target = picked + "/list.txt";
+    WhenWindowAppears(L"#32770", L"Save", [&](HWND dialog) { TypePathAndConfirm(dialog, target); });
+    window_->button(Button::SaveAsTextFile).click();
+    std::ifstream written(std::filesystem::path(*ExtendedPath(target)), std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(content, ToNativePath(picked + "/a") + "\r\n" + ToNativePath(picked + "/b c") + "\r\n");
 }
 
 TEST_F(Win32Window, AHundredThousandRowsKeepTheMessageLoopTurning)
