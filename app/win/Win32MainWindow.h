@@ -63,7 +63,6 @@ public:
     [[nodiscard]] double scale() const { return scale_; }
     [[nodiscard]] const win::ListView& list(ListId list) const;
     [[nodiscard]] const win::Button& button(Button button) const;
-    [[nodiscard]] const win::PointerCursor& pointer() const { return pointer_; }
 
     // Handles the thread's messages until the window is gone.
     void runMessageLoop();

@@ -22,7 +22,6 @@ public:
     [[nodiscard]] int state() const { return static_cast<int>(send(BM_GETCHECK)); }
     // Shows a state without telling the parent.
     void setState(int state) const { send(BM_SETCHECK, static_cast<WPARAM>(state)); }
-    void click() const { send(BM_CLICK); }
 };
 
 } // namespace vacantix::win

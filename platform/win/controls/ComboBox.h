@@ -22,7 +22,6 @@ public:
     {
         send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
     }
-    [[nodiscard]] int count() const { return static_cast<int>(send(CB_GETCOUNT)); }
     // The position of the item shown, or -1 when none is.
     [[nodiscard]] int selection() const { return static_cast<int>(send(CB_GETCURSEL)); }
     // Shows the item at `position` (-1 for none) without telling the parent.

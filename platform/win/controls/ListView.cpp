@@ -137,13 +137,6 @@ int ListView::checkBoxRowAt(POINT point) const
     return (hit.flags & LVHT_ONITEMSTATEICON) ? hit.iItem : -1;
 }
 
-int ListView::rowAt(POINT point) const
-{
-    LVHITTESTINFO hit{};
-    hit.pt = point;
-    return ListView_SubItemHitTest(handle(), &hit) < 0 ? -1 : hit.iItem;
-}
-
 void ListView::AnswerDisplayInfo(NMLVDISPINFOW& request, std::wstring_view text, bool checked)
 {
     LVITEMW& item = request.item;

@@ -16,7 +16,7 @@ namespace vacantix::win {
 // (LVN_GETDISPINFOW, answered with AnswerDisplayInfo), so a million rows
 // cost it nothing. With check boxes, the box of each row is drawn from the
 // parent's answer as well: the parent keeps the marks and flips them on a
-// click (NM_CLICK over CheckBoxRowAt) or on Space (LVN_KEYDOWN).
+// click (NM_CLICK at checkBoxRowAt) or on Space (LVN_KEYDOWN).
 //
 // One row at a time is selected. The arrow, Page, Home, End and Space keys
 // are handled here rather than by the control: Wine's owner-data list does
@@ -34,7 +34,6 @@ public:
     void setColumnHeader(std::wstring_view header) const;
     [[nodiscard]] std::wstring columnHeader() const;
     void setColumnWidth(int width) const { ListView_SetColumnWidth(handle(), 0, width); }
-    [[nodiscard]] int columnWidth() const { return ListView_GetColumnWidth(handle(), 0); }
     [[nodiscard]] bool hasColumn() const { return Header_GetItemCount(ListView_GetHeader(handle())) > 0; }
 
     // Tells the list how many rows the parent has; the rows in view, the
@@ -55,8 +54,6 @@ public:
     void selectRow(int row) const;
     // The row whose check box lies at a point of the client area, or -1.
     [[nodiscard]] int checkBoxRowAt(POINT point) const;
-    // The row at a point of the client area, or -1.
-    [[nodiscard]] int rowAt(POINT point) const;
 
     // Answers a display-info request of a row: its text, and with check
     // boxes the state of its box.

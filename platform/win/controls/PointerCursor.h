@@ -10,8 +10,8 @@ namespace vacantix::win {
 // The mouse pointer a window shows over itself and its controls: the
 // arrow, the busy pointer, a custom pointer (the cursor file loaded, else
 // the system's hand), or the default of the place under the mouse (the
-// control's own, a text box's I-beam). The window asks for it in its
-// WM_SETCURSOR (applyFor).
+// control's own, a text box's I-beam). The window sets it in its
+// WM_SETCURSOR (apply).
 class PointerCursor {
 public:
     enum class Shape { PlaceDefault, Arrow, Busy, Custom };
@@ -24,15 +24,13 @@ public:
     // Loads a cursor file (.cur or .ani, an extended path) as the custom
     // pointer. Throws Failure when it cannot be read or holds no cursor.
     void loadFile(const std::wstring& path);
-    [[nodiscard]] bool customLoaded() const { return custom_ != nullptr; }
 
     // Shows `shape` over `window` from now on, at once where the mouse is
     // over it.
     void show(HWND window, Shape shape);
-    [[nodiscard]] Shape shape() const { return shape_; }
 
-    // Sets the pointer for a WM_SETCURSOR of `window`; false when the place
-    // under the mouse is to show its own (PlaceDefault).
+    // Sets the pointer, in a WM_SETCURSOR; false when the place under the
+    // mouse is to show its own (PlaceDefault).
     bool apply() const;
 
 private:

@@ -26,7 +26,6 @@ public:
 
     [[nodiscard]] HWND handle() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    [[nodiscard]] int id() const { return GetDlgCtrlID(handle_); }
 
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
@@ -37,10 +36,7 @@ public:
     [[nodiscard]] std::wstring text() const;
 
     void enable(bool enabled) const { EnableWindow(handle_, enabled ? TRUE : FALSE); }
-    [[nodiscard]] bool isEnabled() const { return IsWindowEnabled(handle_) != FALSE; }
-    [[nodiscard]] bool isVisible() const { return IsWindowVisible(handle_) != FALSE; }
     void show(int command = SW_SHOW) const { ShowWindow(handle_, command); }
-    void focus() const { SetFocus(handle_); }
 
     void setFont(HFONT font) const { send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
     // Places the window at a rectangle of its parent's client area.
