@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-
+#include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFileWriter.h"
+#include "platform/posix/PosixRemover.h"
 #include "scan/ExclusionRules.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
@@ -83,26 +86,81 @@ TEST(PosixFileSystem, ALinkIsListedOnlyWhenTheUserNamedIt)
     EXPECT_EQ(fs.attributes(tree.path("link")).value() & Alias, Alias);
 }
 
-TEST(PosixFileSystem, FailuresAreClassified)
+// Every errno the POSIX classes meet is one failure class, whichever class
+// meets it: each row is met for real where the machine lets the test make it
+// (a read-only or full file system needs root).
+TEST(PosixFailures, EachErrnoIsOneClassInEveryPosixClass)
 {
-    TempTree tree("file\nfolder/");
+    TempTree tree("file\nfull-folder/child/\nloop->loop");
+    vacantix::test::TmpfsMount readOnly(tree.path("ro"));
+    vacantix::test::TmpfsMount full(tree.path("full"));
+    const bool mounted = readOnly.mounted() && full.mounted();
+    if (mounted) {
+        std::filesystem::create_directory(tree.path("ro/gone"));
+        ASSERT_TRUE(readOnly.makeReadOnly());
+        ASSERT_TRUE(full.fill());
+    }
     PosixFileSystem fs;
-    EXPECT_EQ(fs.list(tree.path("missing")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list(tree.path("file")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list(tree.path("folder/missing")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list("/" + std::string(fs.maxPathLength(), 'x')).error(), FsError::TooLong);
-    EXPECT_FALSE(fs.isDirectory(tree.path("file")));
-    EXPECT_TRUE(fs.fileExists(tree.path("file")));
-    EXPECT_FALSE(fs.fileExists(tree.path("missing")));
-    EXPECT_FALSE(fs.isDirectory(""));
-    EXPECT_EQ(fs.createFolder(tree.path("missing/child")).error(), FsError::PathNotFound);
-    EXPECT_TRUE(fs.createFolder(tree.path("made")));
-    EXPECT_TRUE(fs.isDirectory(tree.path("made")));
-
-    EXPECT_EQ(FsErrorOfErrno(EACCES), FsError::PermissionDenied);
-    EXPECT_EQ(FsErrorOfErrno(ELOOP), FsError::PathNotFound);
-    EXPECT_EQ(FsErrorOfErrno(EILSEQ), FsError::BadFileName);
-    EXPECT_EQ(FsErrorOfErrno(EIO), FsError::Other);
+    PosixRemover remover;
+    PosixFileWriter writer;
+    const std::string longName = tree.path(std::string(300, 'x'));
+    using Meeting = std::function<FsError()>;
+    auto kind = [](const auto& result) { return result.error(); };
+    struct Row {
+        const char* name;
+        int error;
+        FsError kind;
+        std::vector<Meeting> meetings; // real calls that meet the error
+        bool needsMounts = false;
+    };
+    const std::vector<Row> rows{
+        {"ENOENT", ENOENT, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("missing"))); },
+          [&] { return kind(fs.createFolder(tree.path("missing/child"))); },
+          [&] { return kind(remover.removeEmptyFile(tree.path("missing"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("missing"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("missing/file"), "x")); }}},
+        {"ENOTDIR", ENOTDIR, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("file"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("file"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("file/inner"), "x")); }}},
+        {"ELOOP", ELOOP, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("loop"))); },
+          [&] { return kind(remover.removeEmptyFile(tree.path("loop/inner"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("loop/inner"), "x")); }}},
+        {"EROFS", EROFS, FsError::PermissionDenied,
+         {[&] { return kind(fs.createFolder(tree.path("ro/new"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("ro/gone"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("ro/new.txt"), "x")); }},
+         true},
+        {"ENAMETOOLONG", ENAMETOOLONG, FsError::TooLong,
+         {[&] { return kind(fs.list("/" + std::string(fs.maxPathLength(), 'x'))); },
+          [&] { return kind(remover.removeEmptyFile(longName)); },
+          [&] { return kind(writer.replaceWhole(longName, "x")); }}},
+        {"ENOSPC", ENOSPC, FsError::Other,
+         {[&] { return kind(writer.replaceWhole(tree.path("full/more"), std::string(1 << 16, 'x'))); }},
+         true},
+        {"ENOTEMPTY", ENOTEMPTY, FsError::Other,
+         {[&] { return kind(remover.removeEmptyFolder(tree.path("full-folder"))); }}},
+        {"EACCES", EACCES, FsError::PermissionDenied, {}},
+        {"EPERM", EPERM, FsError::PermissionDenied, {}},
+        {"EILSEQ", EILSEQ, FsError::BadFileName, {}},
+        {"EINVAL", EINVAL, FsError::BadFileName, {}},
+        {"EXDEV", EXDEV, FsError::Other, {}},
+        {"EEXIST", EEXIST, FsError::Other, {}},
+        {"EIO", EIO, FsError::Other, {}},
+        {"EMFILE", EMFILE, FsError::Other, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FsErrorOfErrno(row.error), row.kind);
+        if (row.needsMounts && !mounted)
+            continue;
+        for (std::size_t i = 0; i < row.meetings.size(); ++i)
+            EXPECT_EQ(row.meetings[i](), row.kind) << "meeting " << i;
+    }
+    if (!mounted)
+        GTEST_SKIP() << "read-only and full file systems not met: " << readOnly.why();
 }
 
 TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
@@ -130,6 +188,10 @@ TEST(PosixFileSystem, AttributesOfAFolder)
     EXPECT_EQ(fs.attributes(tree.path(".dot")).value(), Directory | Hidden);
     EXPECT_EQ(fs.attributes(tree.path("plain")).value(), Directory);
     EXPECT_EQ(fs.attributes(tree.path("none")).error(), FsError::PathNotFound);
+    EXPECT_FALSE(fs.isDirectory(""));
+    EXPECT_FALSE(fs.fileExists(tree.path("none")));
+    EXPECT_TRUE(fs.createFolder(tree.path("made")));
+    EXPECT_TRUE(fs.isDirectory(tree.path("made")));
 }
 
 TEST(PosixFileSystem, AWalkDeeperThanTheOpenFolderCacheStillReadsTheRightFolders)

@@ -28,7 +28,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFailure.h"
 
 namespace vacantix {
 
@@ -44,11 +44,6 @@ constexpr std::size_t kShortNameBytes = 200;
 constexpr std::size_t kLongestGioName = 255 - kRecordSuffix.size() - 7;
 // Bounds every search for a free or a used trash name.
 constexpr int kMaxTrashNames = 100000;
-
-FsFailure failureOf(int error, const std::string& what = {})
-{
-    return FsFailure{FsErrorOfErrno(error), what.empty() ? std::strerror(error) : what + ": " + std::strerror(error)};
-}
 
 struct Identity {
     dev_t device = 0;
@@ -93,7 +88,7 @@ FsResult<std::string> canonical(std::string path, const Identity& id)
     const std::unique_ptr<char, decltype(&std::free)> real(realpath((dots ? path : parentOf(path)).c_str(), nullptr),
                                                            &std::free);
     if (!real)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     const std::string result = dots ? std::string(real.get()) : joined(real.get(), name);
     if (result == "/")
         return FsFailure{FsError::Other, "the root folder cannot go to the trash"};
@@ -304,7 +299,7 @@ FsResult<Done> checkSent(const std::string& path, const Identity& id)
     const int back = moveWithoutReplacing(inTrash, path);
     if (back == 0) {
         unlink(record.c_str());
-        return failureOf(error, "the trash could not record where it came from");
+        return FailureOfErrno(error, "the trash could not record where it came from");
     }
     return FsFailure{FsErrorOfErrno(error), "it is in the trash as " + inTrash +
                                                 ", but the trash could not record where it came from (" +
@@ -340,7 +335,7 @@ std::optional<FsResult<Done>> moveOverlong(const std::string& path, const Identi
         return std::nullopt;
     for (const char* sub : {"/info", "/files"})
         if (mkdir((usable->folder + sub).c_str(), 0700) != 0 && errno != EEXIST)
-            return failureOf(errno, "the trash cannot be made");
+            return FailureOfErrno(errno, "the trash cannot be made");
     const std::string stem = shortened(nameOf(path));
     const std::string text = recordText(path, *usable);
     for (int serial = 1; serial <= kMaxTrashNames; ++serial) {
@@ -350,7 +345,7 @@ std::optional<FsResult<Done>> moveOverlong(const std::string& path, const Identi
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
-            return failureOf(errno, "its record in the trash cannot be made");
+            return FailureOfErrno(errno, "its record in the trash cannot be made");
         int error = writeAll(fd, text);
         if (close(fd) != 0 && error == 0)
             error = errno;
@@ -360,7 +355,7 @@ std::optional<FsResult<Done>> moveOverlong(const std::string& path, const Identi
             return Done{};
         unlink(record.c_str());
         if (error != EEXIST)
-            return failureOf(error);
+            return FailureOfErrno(error);
     }
     return FsFailure{FsError::Other, "the trash holds too many entries of that name"};
 }
@@ -401,7 +396,7 @@ FsResult<Done> GioTrash::moveToTrash(const std::string& path)
 {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     const Identity id{st.st_dev, st.st_ino};
     const FsResult<std::string> resolved = canonical(path, id);
     if (!resolved)

@@ -105,7 +105,4 @@ private:
     std::vector<char> buffer_;
 };
 
-// The failure class of an errno value.
-[[nodiscard]] FsError FsErrorOfErrno(int error);
-
 } // namespace vacantix

@@ -11,16 +11,11 @@
 #include <unistd.h>
 
 #include "platform/posix/FreshName.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFailure.h"
 
 namespace vacantix {
 
 namespace {
-
-FsFailure failureOf(int error)
-{
-    return FsFailure{FsErrorOfErrno(error), std::strerror(error)};
-}
 
 class Descriptor {
 public:
@@ -90,7 +85,7 @@ FsResult<Done> PosixFileWriter::replaceWhole(const std::string& path, std::strin
     struct stat old {};
     bool exists = ::lstat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     if (exists && S_ISLNK(old.st_mode)) {
         // Saving over a link replaces what it points to, not the link.
         char* resolved = ::realpath(target.c_str(), nullptr);
@@ -101,34 +96,34 @@ FsResult<Done> PosixFileWriter::replaceWhole(const std::string& path, std::strin
         } else if (errno == ENOENT) {
             return FsFailure{FsError::PathNotFound, "the link points to nothing"};
         } else {
-            return failureOf(errno);
+            return FailureOfErrno(errno);
         }
     }
     if (exists && S_ISDIR(old.st_mode))
-        return failureOf(EISDIR);
+        return FailureOfErrno(EISDIR);
     if (exists && !S_ISREG(old.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
     // A file that may not be written is not replaced behind its back, even
     // though its folder would allow the rename.
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
 
     const std::size_t slash = target.rfind('/');
     const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     if (name.empty())
-        return failureOf(EISDIR);
+        return FailureOfErrno(EISDIR);
 
     const Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
 
     // A new file is made with 0666 and the umask applies; a replacement
     // starts private and takes the old file's mode once written.
     Descriptor file;
     const std::string temporary = CreateTemporary(folder.get(), exists ? 0600 : 0666, file);
     if (temporary.empty())
-        return failureOf(errno);
+        return FailureOfErrno(errno);
 
     int error = WriteAll(file.get(), bytes);
     if (error == 0 && exists) {
@@ -145,7 +140,7 @@ FsResult<Done> PosixFileWriter::replaceWhole(const std::string& path, std::strin
         error = errno;
     if (error != 0) {
         ::unlinkat(folder.get(), temporary.c_str(), 0);
-        return failureOf(error);
+        return FailureOfErrno(error);
     }
     // The rename is only lasting once the folder is synced.
     if (::fsync(folder.get()) != 0) {

@@ -18,27 +18,11 @@
 #include <unistd.h>
 
 #include "platform/posix/FreshName.h"
+#include "platform/posix/PosixFailure.h"
 
 namespace vacantix {
 
 namespace {
-
-FsFailure failureOf(int error)
-{
-    FsError kind = FsError::Other;
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS: kind = FsError::PermissionDenied; break;
-    case ENOENT:
-    case ENOTDIR: kind = FsError::PathNotFound; break;
-    case EINVAL:
-    case EILSEQ: kind = FsError::BadFileName; break;
-    case ENAMETOOLONG: kind = FsError::TooLong; break;
-    default: break;
-    }
-    return FsFailure{kind, std::strerror(error)};
-}
 
 class Descriptor {
 public:
@@ -126,10 +110,10 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
 
     const Descriptor folder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     struct stat first {};
     if (::fstatat(folder.get(), name.c_str(), &first, AT_SYMLINK_NOFOLLOW) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     if (!S_ISREG(first.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
     if (onlyEmpty && first.st_size != 0)
@@ -140,12 +124,12 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
 
     const std::string holding = MakeHoldingFolder(folder.get());
     if (holding.empty())
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     const Descriptor held(::openat(folder.get(), holding.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!held || !RenameNoReplace(folder.get(), name.c_str(), held.get(), name.c_str())) {
         const int error = errno;
         ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
-        return failureOf(error);
+        return FailureOfErrno(error);
     }
 
     // The file is out of reach by its old path now; look at what was moved.
@@ -180,14 +164,14 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
     if (inUse)
         return FsFailure{FsError::Other, "the file is open in another program, so it stays"};
     if (unlinkError != 0)
-        return failureOf(unlinkError);
+        return FailureOfErrno(unlinkError);
     return FsFailure{FsError::Other, "the file changed while it was being removed, so it stays"};
 }
 
 FsResult<Done> PosixRemover::removeEmptyFolder(const std::string& path)
 {
     if (::rmdir(path.c_str()) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     return Done{};
 }
 
