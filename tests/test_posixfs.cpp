@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -11,8 +12,10 @@
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixFileWriter.h"
+#include "platform/posix/PosixIo.h"
 #include "platform/posix/PosixRemover.h"
 #include "scan/ExclusionRules.h"
+#include "support/ChildProcess.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
 #include "support/Unprivileged.h"
@@ -340,4 +343,58 @@ TEST(SystemFolders, WholeTreesOnlyWithExactCase)
     for (const char* path : {"/usrlocal", "/home/usr", "/USR/share", "/tmp/x", "/"})
         EXPECT_FALSE(IsInSystemFolder(posix, path)) << path;
     EXPECT_FALSE(IsProtectedFolder(posix, "/no/such/folder")); // nothing to read on POSIX
+}
+
+// A rename into a taken name fails and leaves both entries as they were,
+// whatever each is, with RENAME_NOREPLACE and without it (a file system
+// that lacks it; a plain rename would replace the file or the empty folder).
+TEST(PosixIo, ARenameNeverReplacesWhatIsAtItsTarget)
+{
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"from:3", "to:5"}, {"from/", "to/"}, {"from/", "to:5"}, {"from:3", "to/"}, {"from:3", ""}, {"from/in/", ""}};
+    for (const bool flags : {true, false}) {
+        for (const auto& [from, to] : rows) {
+            SCOPED_TRACE(std::string(flags ? "" : "without flags, ") + from + " onto " + to);
+            TempTree tree(from + "\n" + to);
+            auto describe = [&](const char* name) -> std::string {
+                const std::string path = tree.path(name);
+                if (std::filesystem::is_directory(path))
+                    return "folder of " + std::to_string(std::distance(std::filesystem::directory_iterator(path),
+                                                                       std::filesystem::directory_iterator()));
+                return std::filesystem::exists(path) ? "file:" + std::to_string(std::filesystem::file_size(path))
+                                                     : "none";
+            };
+            const bool taken = !to.empty();
+            const std::pair<std::string, std::string> expected =
+                taken ? std::pair(describe("from"), describe("to")) : std::pair("none", describe("from"));
+            const std::string message = vacantix::test::RunInChild([&]() -> std::string {
+                const Descriptor folder(::open(tree.root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!flags && (!vacantix::test::RefuseRenameFlags() ||
+                               ::renameat2(folder.get(), "none", folder.get(), "x", RENAME_NOREPLACE) != -1 ||
+                               errno != EINVAL))
+                    return "renameat2 cannot be refused here";
+                const int error = RenameWithoutReplacing(folder.get(), "from", folder.get(), "to");
+                return error == (taken ? EEXIST : 0) ? "" : std::string("the rename answered ") + std::strerror(error);
+            });
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(std::pair(describe("from"), describe("to")), expected);
+        }
+    }
+}
+
+// The walk reaches a folder only where no link leads to it.
+TEST(PosixIo, AFolderIsOpenedOnlyWhereNoLinkLeadsToIt)
+{
+    TempTree tree("real/inner/\nlink->real\nfile");
+    struct stat inner {};
+    ASSERT_EQ(::stat(tree.path("real/inner").c_str(), &inner), 0);
+    for (const std::string& path : {tree.path("real/inner"), tree.path("real/./inner/"), tree.root() + "//real/inner"}) {
+        const Descriptor folder = OpenFolderWithoutLinks(path);
+        ASSERT_TRUE(folder) << path;
+        const std::optional<struct stat> opened = LookAt(folder.get(), "");
+        EXPECT_TRUE(opened && opened->st_ino == inner.st_ino && opened->st_dev == inner.st_dev) << path;
+    }
+    for (const std::string& path : {tree.path("link/inner"), tree.path("link"), tree.path("file"),
+                                    tree.path("real/inner/../inner"), std::string("real/inner"), tree.path("none")})
+        EXPECT_FALSE(OpenFolderWithoutLinks(path)) << path;
 }

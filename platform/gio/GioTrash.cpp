@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/posix/PosixFailure.h"
+#include "platform/posix/PosixIo.h"
 
 namespace vacantix {
 
@@ -213,49 +214,21 @@ bool recordNames(const std::string& record, const std::string& path, const Trash
     return named == path || named == recordedPath(path, place);
 }
 
-// Writes all of `text` and makes it durable; 0 or the error number.
-int writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t written = write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return fsync(fd) == 0 ? 0 : errno;
-}
-
-// Replaces a record whole (a temporary file renamed over it); 0 or the
-// error number, the record left as it was.
+// Replaces a record whole, keeping its mode; 0 or the error number, the
+// record left as it was.
 int rewriteRecord(const std::string& record, const std::string& text)
 {
-    std::string temporary = parentOf(record) + "/.record-XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    const Descriptor folder(::open(parentOf(record).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat old {};
+    if (!folder || ::lstat(record.c_str(), &old) != 0)
         return errno;
-    int error = writeAll(fd, text);
-    if (close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && rename(temporary.c_str(), record.c_str()) != 0)
-        error = errno;
-    if (error != 0)
-        unlink(temporary.c_str());
-    return error;
+    return ReplaceThroughTemporary(folder.get(), nameOf(record), text, &old).error;
 }
 
 // rename(2) that never replaces what is at `to`; 0 or the error number.
 int moveWithoutReplacing(const std::string& from, const std::string& to)
 {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // A file system without RENAME_NOREPLACE.
-    if (identityOf(to))
-        return EEXIST;
-    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    return RenameWithoutReplacing(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str());
 }
 
 struct Trashed {
@@ -346,7 +319,9 @@ std::optional<FsResult<Done>> moveOverlong(const std::string& path, const Identi
             continue;
         if (fd < 0)
             return FailureOfErrno(errno, "its record in the trash cannot be made");
-        int error = writeAll(fd, text);
+        int error = WriteAll(fd, text);
+        if (error == 0 && fsync(fd) != 0)
+            error = errno;
         if (close(fd) != 0 && error == 0)
             error = errno;
         if (error == 0)
