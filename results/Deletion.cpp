@@ -57,6 +57,13 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
     return Presence{false, entry.failure()};
 }
 
+// The identity of the folder at `path`, where the file system tells it.
+std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
+{
+    auto listing = fs.list(path);
+    return listing ? listing.value().identity : std::nullopt;
+}
+
 // The folders of a tree in pre-order and its zero-byte files.
 struct EmptyTree {
     std::vector<std::string> folders;
@@ -201,6 +208,9 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
+    // Only the folder the fresh look is about may go: the one at the path
+    // now, before the look.
+    const std::optional<FileIdentity> checked = identityOf(context.fs, folder);
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
 
@@ -208,7 +218,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (mode == DeleteMode::Directly)
         return removeDirectly(context, folder);
 
-    auto sent = context.trash.moveToTrash(folder);
+    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
     if (sent)
         return outcome(DeletionOutcome::Sent);
     const Presence after = presenceOf(context.fs, folder);

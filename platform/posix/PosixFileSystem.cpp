@@ -52,6 +52,7 @@ struct Place {
     dev_t device = 0;
     bool top = false;
     bool root = false; // the root folder: its ".." is itself
+    ino_t inode = 0;
 };
 
 // What one look at a folder tells: its device and inode, whether the
@@ -102,6 +103,7 @@ bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool&
     if (modified)
         *modified = own.modified;
     self.device = own.device;
+    self.inode = own.inode;
     if (parent) {
         self.top = own.mountRoot || self.device != parent->device;
         parentTop = parent->top;
@@ -205,8 +207,7 @@ int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool 
     return fd;
 }
 
-bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink,
-                                      std::optional<std::int64_t>& modified)
+bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink, Listing& listing)
 {
     OpenFolder& self = chain_.back();
     Place known;
@@ -222,8 +223,9 @@ bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLin
     const std::string_view name = BaseName(folder);
     Place place;
     bool parentTop = false;
-    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop, &modified))
+    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop, &listing.modified))
         return false;
+    listing.identity = FileIdentity{place.device, place.inode};
     self.placed = true;
     self.device = place.device;
     self.top = place.top;
@@ -269,7 +271,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
     // One look after the entries places the folder and reads when it was
     // modified, so that a change made while they were read shows; the
     // folder is still open.
-    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing.modified);
+    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing);
     return listing;
 }
 
@@ -388,6 +390,7 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
     bool parentTop = false;
     if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
         listing.protectedFolder = isProtectedPlace(place, parentTop, name);
+        listing.identity = FileIdentity{place.device, place.inode};
         if (hold) {
             *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top);
             return listing;
