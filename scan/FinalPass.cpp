@@ -161,7 +161,7 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         first = false;
         if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real->of(folder)) ||
             (!real->givenIsReal() && IsIgnoredName(settings_, folder)) ||
-            IsExcludedPath(settings_.extras(), *real, folder))
+            IsExcludedPath(settings_.extras(), *real, folder) || real->inTrash(folder))
             return true;
 
         const auto listing = fs_.list(folder);

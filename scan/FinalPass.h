@@ -19,10 +19,11 @@ namespace vacantix {
 // "Check1" is 1), any folder of the tree that could not be listed or is
 // not entered (a refused name, a path too long, permission denied, vanished,
 // any listing error, a folder the platform keeps for itself such as a mount
-// point or lost+found at the top of a file system), or any folder of the tree on the ignore list, by name
-// or by whole path, or matching an exclude pattern of the run's extras
-// (see Settings::extras): a folder on the list is kept, and so is every folder
-// that would take it along. Whole paths are matched on the real path (the
+// point or lost+found at the top of a file system), or any folder of the
+// tree on the ignore list, by name or by whole path, matching an exclude
+// pattern of the run's extras (see Settings::extras), or of the trash's own
+// (see RealRoot::inTrash): a folder on the list is kept, and so is every
+// folder that would take it along. Whole paths are matched on the real path (the
 // tested folder's, resolved once, see RealRoot) and on the path as given; a
 // folder whose real path cannot be found holds content. A path on the
 // ignore list holds content without looking. Used before a folder is deleted; yields to `hooks` as it walks.

@@ -68,15 +68,15 @@ bool optionHolds(Read&& read)
 
 // The ignore test of a folder, by its name and by its whole path: its real
 // path, and the path as given where that differs. A folder the run's
-// patterns exclude is ignored alike. Permission denied counts as "not
-// ignored".
+// patterns exclude, and one of the trash's own, are ignored alike.
+// Permission denied counts as "not ignored".
 bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
     return readForTest(
         [&] {
             return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
                    (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
-                   IsExcludedPath(settings.extras(), real, path);
+                   IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
         },
         false);
 }
