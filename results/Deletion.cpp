@@ -137,6 +137,26 @@ FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtr
     return look.notEmpty;
 }
 
+// The entries of the list that are not checked, sorted, to tell whether a
+// checked folder would take one of them along.
+class UncheckedEntries {
+public:
+    void add(std::string path) { paths_.push_back(WithoutTrailingSeparator(path)); }
+    void sort() { std::sort(paths_.begin(), paths_.end()); }
+
+    // The first of them, in byte order, that lies below `folder`. The same
+    // folder listed again is no other folder.
+    [[nodiscard]] const std::string* below(const std::string& folder) const
+    {
+        const std::string below = ChildPath(WithoutTrailingSeparator(folder), "");
+        const auto next = std::lower_bound(paths_.begin(), paths_.end(), below);
+        return next != paths_.end() && next->starts_with(below) ? &*next : nullptr;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
     const bool zeroByteFilesAllowed = context.settings.check1() == 1;
@@ -298,11 +318,17 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     // The entries to act on are chosen before the first yield: a check mark
     // changed while folders go neither adds an entry nor drops one.
     std::vector<std::size_t> chosen;
+    UncheckedEntries unchecked;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {
-        if (trap.test(104, [&] { return results.checked(i); }))
-            chosen.push_back(i);
+        trap.step(104, [&] {
+            if (results.checked(i))
+                chosen.push_back(i);
+            else
+                unchecked.add(results.text(i));
+        });
     }
+    unchecked.sort();
     summary.chosen = chosen.size();
 
     TimeSlice slice(progress);
@@ -325,6 +351,11 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
         trap.step(106, [&] {
             record.path = results.text(i);
+            // What the user left unchecked is not to go along with its parent.
+            if (const std::string* held = unchecked.below(record.path)) {
+                record.result = outcome(DeletionOutcome::Kept, "holds '" + *held + "', which is not checked");
+                return;
+            }
             try {
                 record.result = DeleteToRecycleBin(context, record.path);
             } catch (const std::exception& failure) {
