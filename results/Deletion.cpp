@@ -103,7 +103,7 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
             return stopAt(folder, *failed);
         if (const auto& failed = listing.value().filesFailure)
             return stopAt(folder, *failed);
-        if (IsTooYoung(extras, listing.value()))
+        if (IsTooYoung(extras, folder, listing.value()))
             return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
                                                                             "' changed too recently")};
         for (const FileEntry& file : listing.value().files) {
@@ -198,6 +198,15 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     return outcome(DeletionOutcome::Sent);
 }
 
+// Notes that the run changed the folder holding `folder` from `from` until
+// now, by taking `folder` out of it.
+void noteOwnChange(const DeletionContext& context, const std::string& folder, std::int64_t from)
+{
+    const ScanExtras* extras = context.settings.extras();
+    if (extras && extras->ownChanges)
+        extras->ownChanges->note(ParentPath(folder), from, SecondsSinceEpoch());
+}
+
 } // namespace
 
 DeleteMode ReadDeleteMode(const Settings& settings)
@@ -225,12 +234,19 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         return whyKept(context.fs, folder, context.settings.extras());
 
     const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
-    if (mode == DeleteMode::Directly)
-        return removeDirectly(context, folder);
+    const std::int64_t started = SecondsSinceEpoch();
+    if (mode == DeleteMode::Directly) {
+        FolderDeletion removed = removeDirectly(context, folder);
+        if (removed.outcome == DeletionOutcome::Sent)
+            noteOwnChange(context, folder, started);
+        return removed;
+    }
 
     auto sent = context.trash.moveToTrash(folder);
-    if (sent)
+    if (sent) {
+        noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);
+    }
     const Presence after = presenceOf(context.fs, folder);
     if (!after.present && !after.unreadable)
         return gone(path);

@@ -167,7 +167,7 @@ bool ContentCheck::treeHoldsContent(const std::string& top)
         const auto listing = fs_.list(folder);
         if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
             return true;
-        if (IsProtectedFolder(fs_, folder, listing.value()) || IsTooYoung(settings_.extras(), listing.value()))
+        if (IsProtectedFolder(fs_, folder, listing.value()) || IsTooYoung(settings_.extras(), folder, listing.value()))
             return true;
         if (!ListFilesInFolder(fs_, folder, withoutLitter(listing.value()), zeroByteFilesCount_, 1).empty())
             return true;

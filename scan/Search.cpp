@@ -244,7 +244,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -407,7 +407,7 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
 {
     // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;
