@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,21 +45,20 @@ namespace vacantix {
 void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
                             Prompter& prompter, const ScanRecord* record = nullptr);
 
-// The enumeration step of the emptiness test: appends to `walk` the path of
-// every direct subfolder of `folder` (as read in `listing`), in listing
-// order. False as soon as a subfolder has a name the walk refuses to follow
-// (see IsRefusedSubfolderName): what lies below it cannot be vouched for, so
-// the tree holds content.
-[[nodiscard]] bool GetSubDirectories2016(const FileSystem& fs, const std::string& folder, const Listing& listing,
-                                         std::vector<std::string>& walk);
-
-// The entries of `folder` (as read in `listing`) that count as files, at most
-// `atMost` of them: every entry that is not a folder, whether it can be
-// opened or not (links, sockets and devices too), except regular files of 0
-// bytes while `zeroByteFilesCount` is false. Entries that need no size look
-// come first. Empty when the folder holds no file that counts.
-[[nodiscard]] std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& folder,
-                                                         const Listing& listing, bool zeroByteFilesCount,
-                                                         std::size_t atMost = SIZE_MAX);
+// The entries of `folder` (as read in `listing`) that are not folders, as
+// the emptiness test and a direct removal see them. Any such entry counts as
+// a file, whether it can be opened or not (links, sockets and devices too),
+// except the regular files `extras` name as litter (of any size) and, while
+// `zeroByteFilesCount` is false, regular files of 0 bytes. Entries that need
+// no look at their size come first, and the first that counts ends the look.
+struct FolderFiles {
+    std::optional<std::string> counted; // the name of a file that counts, if any
+    std::optional<FsFailure> unsized;   // why its size could not be read, when that made it count
+    // Until a file counts: the regular files of 0 bytes that do not, and the litter.
+    std::vector<std::string> zeroBytes;
+    std::vector<std::string> litter;
+};
+[[nodiscard]] FolderFiles ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
+                                            bool zeroByteFilesCount, const ScanExtras* extras);
 
 } // namespace vacantix
