@@ -112,6 +112,8 @@ struct DeletionSummary {
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose
 // folder was sent or was already gone; kept and failed entries stay, checked.
+// A folder that holds the folder of an entry that is not checked is kept
+// ("holds '<entry>', which is not checked") without a look at the disk.
 // The delete mode is read once, first (unless the context already holds
 // one): a stored mode that cannot be read is reported once, and the folders
 // then go to the trash. Failures are reported under `trap`; an entry whose

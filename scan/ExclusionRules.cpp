@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/TrashPlaces.h"
+
 namespace vacantix {
 
 bool IsIgnoredName(const Settings& settings, std::string_view text)
@@ -29,6 +31,10 @@ RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
         real_ = std::move(real.value());
     else
         failure_ = real.failure();
+    // A trash that is not there yet holds nothing to keep.
+    for (const std::string& place : HomeTrashFolders())
+        if (auto trash = fs.realPath(place))
+            homeTrashes_.push_back(std::move(trash.value()));
 }
 
 std::string RealRoot::of(std::string_view path) const
@@ -39,6 +45,30 @@ std::string RealRoot::of(std::string_view path) const
     while (rest.starts_with('/'))
         rest.remove_prefix(1);
     return rest.empty() ? real_ : ChildPath(real_, rest);
+}
+
+namespace {
+
+// True when a part of `path` is named as a top-directory trash.
+bool hasTrashFolderName(std::string_view path)
+{
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        if (IsTrashFolderName(path.substr(0, slash)))
+            return true;
+        path = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
+    }
+    return false;
+}
+
+} // namespace
+
+bool RealRoot::inTrash(std::string_view path) const
+{
+    const std::string real = of(path);
+    const auto within = [&](const std::string& trash) { return IsWithin(real, trash); };
+    return std::any_of(homeTrashes_.begin(), homeTrashes_.end(), within) || hasTrashFolderName(real) ||
+           hasTrashFolderName(path);
 }
 
 namespace {

@@ -68,15 +68,15 @@ bool optionHolds(Read&& read)
 
 // The ignore test of a folder, by its name and by its whole path: its real
 // path, and the path as given where that differs. A folder the run's
-// patterns exclude is ignored alike. Permission denied counts as "not
-// ignored".
+// patterns exclude, and one of the trash's own, are ignored alike.
+// Permission denied counts as "not ignored".
 bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
     return readForTest(
         [&] {
             return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
                    (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
-                   IsExcludedPath(settings.extras(), real, path);
+                   IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
         },
         false);
 }
@@ -244,7 +244,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -407,7 +407,7 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
 {
     // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;

@@ -228,6 +228,16 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     EXPECT_EQ(found.size(), 6u);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples("Only a zero-byte file")), 0);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples(".A hidden empty folder")), 0);
+
+    // A level left unchecked stays in place, and so do the levels holding it.
+    const std::string level2 = program.samples("A nest of empty folders/Level 1/Level 2");
+    for (std::size_t i = 1; i <= w.form.results().count(); ++i)
+        w.form.results().setChecked(i, w.form.results().text(i) != level2);
+    w.form.pushButton(5)->click();
+    EXPECT_TRUE(std::filesystem::is_directory(level2));
+    EXPECT_FALSE(std::filesystem::exists(level2 + "/Level 3"));
+    EXPECT_THAT(w.results(), ElementsAre(program.samples("A nest of empty folders"),
+                                         program.samples("A nest of empty folders/Level 1"), level2));
 }
 
 TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)

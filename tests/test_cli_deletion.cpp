@@ -15,6 +15,7 @@
 
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedVariable.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
 
@@ -251,6 +252,45 @@ TEST(CliDeletion, SubfoldersThatWentWithTheirParentAreAlreadyGone)
         const fs::path top = ReadTrash().byOrigin.at(tree.path("p"));
         EXPECT_TRUE(fs::is_directory(top / "c"));
         EXPECT_EQ(fs::is_directory(top / "a/b"), c.trashed.size() == 1);
+    }
+}
+
+// The trash's own folders hold what only the trash can bring back: a run
+// over a whole home never lists, sends or deletes them, nor a folder above
+// them, and says nothing about them.
+TEST(CliDeletion, TheTrashsOwnFoldersAndTheFoldersAboveThemStay)
+{
+    for (const bool usualPlace : {true, false}) {
+        SCOPED_TRACE(usualPlace ? "~/.local/share/Trash" : "$XDG_DATA_HOME/Trash, through a link");
+        const fs::path home = test::FreshFolder("home");
+        if (!usualPlace) {
+            fs::create_directory(home / "data");
+            fs::create_directory_symlink(home / "data", home / "link");
+        }
+        const test::ScopedVariable homeVariable("HOME", home.string());
+        const test::ScopedVariable dataVariable("XDG_DATA_HOME",
+                                                usualPlace ? std::nullopt : std::optional((home / "link").string()));
+        const fs::path trash = usualPlace ? home / ".local/share/Trash" : home / "data/Trash";
+        const std::vector<fs::path> kept{trash / "files/pkg/sub/zero", trash / "info/pkg.trashinfo",
+                                         home / "disk/.Trash-1000/files/old", home / "disk/.Trash/1000/files/old",
+                                         home / "disk/.Trash-0/files"};
+        fs::create_directories(home / "proj/pkg/sub");
+        std::ofstream(home / "proj/pkg/sub/zero");
+        for (const fs::path& folder : {kept[2], kept[3], kept[4]})
+            fs::create_directories(folder);
+        ASSERT_EQ(RunCli({"--trash", "--zero-byte-empty", "1", (home / "proj").string()}).status, 0);
+
+        const CliOutcome trashed = RunCli({"--trash", "--zero-byte-empty", "1", home.string()});
+        EXPECT_EQ(trashed.status, 0) << trashed.err;
+        EXPECT_EQ(trashed.out, (home / "proj").string() + "\n");
+        const CliOutcome deleted = RunCli({"--delete", "--zero-byte-empty", "1", home.string()});
+        EXPECT_EQ(deleted.status, 0) << deleted.err;
+        EXPECT_EQ(deleted.out, "");
+        for (const fs::path& path : kept)
+            EXPECT_TRUE(fs::exists(path)) << path;
+        EXPECT_TRUE(fs::is_directory(trash / "files/proj"));
+        EXPECT_FALSE(fs::exists(home / "proj"));
+        EXPECT_EQ(trashed.err.find("Trash"), std::string::npos) << trashed.err;
     }
 }
 

@@ -225,6 +225,21 @@ TEST(CliMinAge, DurationsNeedANumberAndAUnit)
     }
 }
 
+// What the run took out of a folder itself does not make the folder young:
+// a subfolder listed first (from a root of its own) goes, then its parents.
+TEST(CliMinAge, TheRunsOwnChangesDoNotCount)
+{
+    for (const char* how : {"--trash", "--delete"}) {
+        const test::TempTree tree("a/b/c/");
+        for (const char* folder : {"a/b/c", "a/b", "a"})
+            Age(tree.path(folder), hours(48));
+        const CliOutcome run = RunCli({"--min-age", "1d", how, tree.path("a/b"), tree.root()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("0 kept, 0 failed"), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(tree.path("a")));
+    }
+}
+
 // The fresh look before deletion applies the age again: a folder found old
 // that something wrote in since (a file made and gone again) stays.
 TEST(CliMinAge, AFolderChangedSinceTheScanIsKept)
