@@ -11,6 +11,7 @@
 #include <map>
 
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
 #include "support/TempTree.h"
 
@@ -25,17 +26,13 @@ namespace {
 std::vector<QJsonObject> Objects(const std::string& out)
 {
     std::vector<QJsonObject> objects;
-    std::size_t start = 0;
-    for (std::size_t end = out.find('\n'); end != std::string::npos; end = out.find('\n', start)) {
-        const QByteArray line = QByteArray::fromStdString(out.substr(start, end - start));
+    for (const std::string& line : vacantix::test::OutputLines(out)) {
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-        EXPECT_TRUE(document.isObject()) << line.toStdString();
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+        EXPECT_TRUE(document.isObject()) << line;
         objects.push_back(document.object());
-        start = end + 1;
     }
-    EXPECT_EQ(start, out.size()) << "the output does not end with a line feed";
     return objects;
 }
 
