@@ -6,13 +6,12 @@
 // with one by one, each looked at afresh right before it goes.
 #include "cli/CliRun.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "base/ErrorReport.h"
 #include "cli/DryRun.h"
 #include "cli/JsonLines.h"
+#include "cli/OutputWriter.h"
 #include "platform/Failure.h"
 #include "platform/PathRoot.h"
 #include "platform/ShellQuote.h"
@@ -195,11 +194,10 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
 
 namespace {
 
-bool WriteLine(std::FILE* out, const std::string& line)
+void WriteLine(OutputWriter& out, const std::string& line)
 {
-    std::fwrite(line.data(), 1, line.size(), out);
-    std::fputc('\n', out);
-    return !std::ferror(out);
+    out.write(line);
+    out.write("\n");
 }
 
 // "path" (and "path_b64") and "depth" of one folder, without braces.
@@ -224,14 +222,14 @@ std::string_view OutcomeName(DeletionOutcome outcome, bool directly)
 
 } // namespace
 
-bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots)
+void PrintJsonResults(const ResultsList& results, OutputWriter& out, const std::vector<std::string>& roots,
+                      const std::function<bool()>& stop)
 {
-    for (std::size_t i = 1; i <= results.count(); ++i)
+    for (std::size_t i = 1; i <= results.count() && !stop(); ++i)
         WriteLine(out, "{" + FolderMembers(results.text(i), roots) + "}");
-    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
-bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std::vector<std::string>& roots,
+void PrintJsonOutcomes(const DeletionSummary& summary, OutputWriter& out, const std::vector<std::string>& roots,
                        bool directly, bool dryRun)
 {
     for (const DeletionRecord& record : summary.records) {
@@ -243,10 +241,9 @@ bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std
             line += ", \"dry_run\": true";
         WriteLine(out, line + "}");
     }
-    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
-bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
+void PrintJsonSummary(const JsonSummary& run, OutputWriter& out)
 {
     std::string line = "{\"summary\": {\"found\": " + std::to_string(run.found);
     if (run.deletion) {
@@ -254,11 +251,11 @@ bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
                                         DeletionOutcome::Failed})
             line += ", " + JsonString(OutcomeName(outcome, run.directly)) + ": " +
                     std::to_string(run.deletion->count(outcome));
-        if (run.deletion->stopped)
-            line += ", \"stopped\": true";
-        if (run.dryRun)
-            line += ", \"dry_run\": true";
     }
+    if (run.stopped)
+        line += ", \"stopped\": true";
+    if (run.deletion && run.dryRun)
+        line += ", \"dry_run\": true";
     line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
     for (std::size_t i = 0; i < run.unreadable.size(); ++i)
         line += (i == 0 ? "{" : ", {") + JsonPathMembers(ToNativePath(run.unreadable[i])) + "}";
@@ -266,20 +263,17 @@ bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
     std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
     line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
     WriteLine(out, line);
-    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
-bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
+void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop)
 {
-    const char end = print0 ? '\0' : '\n';
-    for (std::size_t i = 1; i <= results.count(); ++i) {
+    const std::string_view end = print0 ? std::string_view("\0", 1) : "\n";
+    for (std::size_t i = 1; i <= results.count() && !stop(); ++i) {
         // A line break inside a name would make one folder read as two.
         const std::string native = ToNativePath(results.text(i));
-        const std::string path = print0 ? native : ShellQuoted(native);
-        std::fwrite(path.data(), 1, path.size(), out);
-        std::fputc(end, out);
+        out.write(print0 ? native : ShellQuoted(native));
+        out.write(end);
     }
-    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
 namespace {
@@ -400,10 +394,14 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
         }
     }
     const bool acting = line.trash || line.deleteDirectly;
-    const bool printed = !line.json ? PrintResults(results, services.out, line.print0)
-                                    : acting || PrintJsonResults(results, services.out, depthRoots);
-    if (!printed) {
-        services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+    OutputWriter out(services.out);
+    const auto stop = [&services] { return services.hooks.stopRequested(); };
+    if (!line.json)
+        PrintResults(results, out, line.print0, stop);
+    else if (!acting)
+        PrintJsonResults(results, out, depthRoots, stop);
+    if (!out.flush()) {
+        services.prompter.message("cannot write the results: " + out.failure());
         return ExitStatus::Failure;
     }
 
@@ -417,17 +415,19 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
         DeletionSummary outcomes;
         allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1",
                                       &outcomes, line.dryRun);
-        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly, line.dryRun))
-            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+        if (line.json)
+            PrintJsonOutcomes(outcomes, out, depthRoots, line.deleteDirectly, line.dryRun);
         jsonSummary.deletion = std::move(outcomes);
     }
     if (line.json) {
         jsonSummary.unreadable = services.hooks.allUnreadable();
+        jsonSummary.stopped = services.hooks.stopRequested();
         jsonSummary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (!PrintJsonSummary(jsonSummary, services.out))
-            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+        PrintJsonSummary(jsonSummary, out);
     }
-    if (acting && services.hooks.stopRequested())
+    if (!out.flush())
+        services.prompter.message("cannot write the results: " + out.failure());
+    if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
 
     ReportUnreadable(services.hooks, services.prompter);

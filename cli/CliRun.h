@@ -11,6 +11,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trash.h"
@@ -80,16 +81,17 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 
 // Writes each result, followed by a line feed (shell-quoted when its name
 // holds a control character, a byte that is no UTF-8 or a single quote) or
-// by NUL (raw bytes). False when the output could not be written.
-[[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
+// by NUL (raw bytes). Once `stop` says so, no further result is written.
+void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop);
 
 // --json: one object per line, paths written without losing a byte (see
 // JsonPathMembers), depths counted below the longest of `roots` holding them.
-// Each is false when the output could not be written.
-[[nodiscard]] bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots);
+// Once `stop` says so, no further result is written.
+void PrintJsonResults(const ResultsList& results, OutputWriter& out, const std::vector<std::string>& roots,
+                      const std::function<bool()>& stop);
 // One object per folder acted on: its path, depth, "outcome" and "reason".
-[[nodiscard]] bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out,
-                                     const std::vector<std::string>& roots, bool directly, bool dryRun = false);
+void PrintJsonOutcomes(const DeletionSummary& summary, OutputWriter& out, const std::vector<std::string>& roots,
+                       bool directly, bool dryRun = false);
 
 // What the closing {"summary": ...} object of --json counts.
 struct JsonSummary {
@@ -98,9 +100,10 @@ struct JsonSummary {
     bool dryRun = false;
     std::optional<DeletionSummary> deletion;  // with --trash or --delete
     std::vector<std::string> unreadable;      // the folders that could not be read
+    bool stopped = false;                     // a signal stopped the run
     double seconds = 0;
 };
-[[nodiscard]] bool PrintJsonSummary(const JsonSummary& run, std::FILE* out);
+void PrintJsonSummary(const JsonSummary& run, OutputWriter& out);
 
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on
 // checked entries: each folder is looked at afresh and goes to the trash (or,

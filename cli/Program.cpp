@@ -32,8 +32,6 @@ int ProgramMain(const std::vector<std::string>& args, ProgramPlatform& platform)
     }
 
     CatchInterrupt();
-    static char outputBuffer[1 << 16];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
     Console console(stderr, platform.errorsToTerminal);
     CliPrompter prompter(console);

@@ -279,17 +279,7 @@ TEST(CliInterrupt, CtrlCWhileAFifoListWaitsForItsWriterPrintsNothing)
     CliProcess process({"-f", tree.path("list"), tree.root()});
     ASSERT_TRUE(process.waitUntilCatching(SIGINT));
     // Ctrl-C must come while the program waits in the FIFO's open.
-    const std::string wchan = "/proc/" + std::to_string(process.pid()) + "/wchan";
-    bool waiting = false;
-    for (int attempt = 0; attempt < 500 && !waiting; ++attempt) {
-        std::ifstream file(wchan);
-        std::string where;
-        std::getline(file, where);
-        waiting = where == "wait_for_partner";
-        if (!waiting)
-            usleep(10000);
-    }
-    ASSERT_TRUE(waiting) << "the program never waited for the FIFO's writer";
+    ASSERT_TRUE(process.waitUntilSleepingIn("wait_for_partner")) << "the program never waited for the FIFO's writer";
     kill(process.pid(), SIGINT);
     const CliOutcome run = process.finish();
     EXPECT_EQ(run.status, 130);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
 #include "support/TempTree.h"
 
@@ -289,6 +290,38 @@ TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
                                ", 0 already gone, 0 kept, 0 failed\nvacantix-cli: stopped by Ctrl-C; " +
                                std::to_string(inPlace) + (inPlace == 1 ? " folder" : " folders") + " left as " +
                                (inPlace == 1 ? "it was" : "they were") + "\n");
+    }
+}
+
+// A reader slower than the program leaves it waiting in a write to a full
+// pipe when the signal comes: the write is resumed, no line is cut short,
+// and the run stops before anything is moved.
+TEST(CliDeletion, ASignalWhileResultsWaitForAFullPipeStopsBeforeAnythingIsMoved)
+{
+    constexpr int kFolders = 1000;
+    const test::TempTree tree({}, test::TempTree::Place::Memory);
+    const std::vector<fs::path> folders = FoldersOfEmptyFiles(tree, std::string(200, 'n'), kFolders, 0, false);
+    for (const auto& [signal, name] : {std::pair{SIGINT, "Ctrl-C"}}) {
+        SCOPED_TRACE(name);
+        // Memory lies below /dev, a system tree.
+        CliProcess process({"--trash", "--skip-system", "0", tree.root()});
+        ASSERT_TRUE(process.waitUntilCatching(signal));
+        ASSERT_TRUE(process.waitUntilSleepingIn("pipe_write")) << "the output never filled the pipe";
+        kill(process.pid(), signal);
+        const CliOutcome run = process.finish();
+
+        EXPECT_EQ(run.status, 128 + signal) << run.err;
+        EXPECT_EQ(run.err, "vacantix-cli: 0 folders sent to the trash, 0 already gone, 0 kept, 0 failed\n"
+                           "vacantix-cli: stopped by " + std::string(name) + "; " + std::to_string(kFolders) +
+                               " folders left as they were\n");
+        const std::vector<std::string> lines = test::OutputLines(run.out);
+        EXPECT_LT(lines.size(), folders.size()) << "the printing went on after the signal";
+        const std::set<std::string> printed(lines.begin(), lines.end());
+        EXPECT_EQ(printed.size(), lines.size());
+        for (const std::string& line : printed)
+            EXPECT_TRUE(std::find(folders.begin(), folders.end(), fs::path(line)) != folders.end()) << line;
+        EXPECT_TRUE(std::all_of(folders.begin(), folders.end(), [](const fs::path& f) { return fs::exists(f); }));
+        EXPECT_FALSE(fs::exists(PrivateTrashFiles()));
     }
 }
 
