@@ -10,6 +10,7 @@
 
 #include "base/ErrorReport.h"
 #include "cli/DryRun.h"
+#include "cli/Interrupt.h"
 #include "cli/JsonLines.h"
 #include "cli/OutputWriter.h"
 #include "platform/Failure.h"
@@ -278,9 +279,9 @@ void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, co
 
 namespace {
 
-// The run's hooks as deletion sees them: Ctrl-C asks it to stop between two
+// The run's hooks as deletion sees them: a stop signal asks it to stop between two
 // folders, but nothing in it yields to the run's hooks, whose yield ends the
-// program at once after Ctrl-C, in the middle of a folder.
+// program at once after a stop signal, in the middle of a folder.
 class BetweenFolders final : public ScanHooks {
 public:
     explicit BetweenFolders(ScanHooks& run) : run_(run) {}
@@ -334,7 +335,8 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
     services.prompter.note(counts);
     if (summary.stopped) {
         const std::size_t left = summary.chosen - summary.records.size();
-        services.prompter.note("stopped by Ctrl-C; " + std::to_string(left) + (left == 1 ? " folder" : " folders") +
+        services.prompter.note("stopped by " + std::string(StopSignalName(services.hooks.stopSignal())) + "; " +
+                               std::to_string(left) + (left == 1 ? " folder" : " folders") +
                                " left as " + (left == 1 ? "it was" : "they were"));
     }
     return !summary.stopped && !summary.anyLeft() && trap.reports() == 0;
@@ -361,7 +363,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
 
     auto collected = CollectRoots(line, services);
     if (services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
+        return StoppedBy(services.hooks.stopSignal());
     if (const auto* error = std::get_if<UsageError>(&collected)) {
         services.prompter.message(error->message);
         return ExitStatus::Usage;
@@ -377,7 +379,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     Trap trap(services.prompter, kScanProcedure);
     const ScanSummary summary = RunScan(env, trap);
     if (services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
+        return StoppedBy(services.hooks.stopSignal());
     for (const std::string& root : services.hooks.systemRoots())
         services.prompter.message(ShellQuoted(ToNativePath(root)) +
                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
@@ -428,7 +430,7 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     if (!out.flush())
         services.prompter.message("cannot write the results: " + out.failure());
     if (services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
+        return StoppedBy(services.hooks.stopSignal());
 
     ReportUnreadable(services.hooks, services.prompter);
     if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)

@@ -112,7 +112,8 @@ void PrintJsonSummary(const JsonSummary& run, OutputWriter& out);
 // command line): otherwise a folder holding them is kept, with a reason that
 // says how to have them deleted. Names each folder not deleted with the
 // reason (shell-quoted as results are) and ends with a line of counts, all on
-// standard error. Ctrl-C stops it once the folder at hand is done; a line then
+// standard error. A stop signal (Ctrl-C, SIGTERM, SIGHUP) stops it once the
+// folder at hand is done; a line then
 // says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given. With `dryRun` nothing is moved or removed: each folder
 // ends as it would (see DryRunDisk), and the lines say what would happen.
 bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
@@ -122,7 +123,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
 // --trash or --delete the results deleted. A root skipped as a system
 // folder is named with the option that skips it, and the run ends with a
 // line on the folders that could not be read (both exit 1). Returns the exit
-// status (Interrupted after Ctrl-C); Usage
+// status (StoppedBy the signal after a stop signal); Usage
 // only for a root that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 

@@ -295,10 +295,11 @@ missing, a folder could not be read (a closing line counts them), a FOLDER lay
 in a system folder while --skip-system is 1, an error was reported or a folder
 was not deleted; 2 for a command-line error or a relative FOLDER while the
 current folder cannot be determined (nothing is scanned then); 130 after
-Ctrl-C: during the scan nothing is printed; while the results are printed,
-the line at hand is finished and no further one follows (--trash or --delete
-then acts on no folder); during --trash or --delete the folder at hand is
-finished; with --trash or --delete the counts are printed.
+Ctrl-C, 143 after SIGTERM, 129 after SIGHUP (a second one of a kind ends the
+program at once): during the scan nothing is printed; while the results are
+printed, the line at hand is finished and no further one follows (--trash or
+--delete then acts on no folder); during --trash or --delete the folder at
+hand is finished; with --trash or --delete the counts are printed.
 )";
 }
 

@@ -429,17 +429,20 @@ TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
     EXPECT_EQ(test::ReadWholeFile(settingsFile()), stored);
 }
 
-TEST(CliInterrupt, CtrlCEndsTheRunWith130AndPrintsNothing)
+TEST(CliInterrupt, AStopSignalEndsTheRunWith128PlusItsNumberAndPrintsNothing)
 {
     const test::TempTree tree("e/");
-    CliProcess process({tree.root(), "-f", "-"});
-    // The run waits for its list on standard input; Ctrl-C comes once the
-    // program is ready to catch it.
-    ASSERT_TRUE(process.waitUntilCatching(SIGINT));
-    kill(process.pid(), SIGINT);
-    const CliOutcome run = process.finish();
-    EXPECT_EQ(run.status, 130) << run.err;
-    EXPECT_EQ(run.out, "");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        CliProcess process({tree.root(), "-f", "-"});
+        // The run waits for its list on standard input; the signal comes
+        // once the program is ready to catch it.
+        ASSERT_TRUE(process.waitUntilCatching(signal));
+        kill(process.pid(), signal);
+        const CliOutcome run = process.finish();
+        EXPECT_EQ(run.status, 128 + signal) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)

@@ -251,15 +251,24 @@ TEST(CliDeletion, SubfoldersThatWentWithTheirParentAreAlreadyGone)
     }
 }
 
-TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
+// Ctrl-C, and SIGTERM and SIGHUP as kill, systemd and a closing terminal
+// send them.
+TEST(CliDeletion, AStopSignalStopsTheDeletionAfterTheFolderAtHand)
 {
     constexpr int kFolders = 20;
-    for (const bool directly : {false, true}) {
-        SCOPED_TRACE(directly ? "--delete" : "--trash");
+    struct Row {
+        int signal;
+        const char* name;
+        bool directly;
+    };
+    for (const Row& row : {Row{SIGINT, "Ctrl-C", false}, Row{SIGINT, "Ctrl-C", true}, Row{SIGTERM, "SIGTERM", true},
+                           Row{SIGHUP, "SIGHUP", false}}) {
+        const bool directly = row.directly;
+        SCOPED_TRACE(std::string(row.name) + (directly ? " --delete" : " --trash"));
         const test::TempTree tree;
         const std::vector<fs::path> folders = FoldersOfEmptyFiles(tree, "f", kFolders, 1000, false);
         CliProcess process({directly ? "--delete" : "--trash", "--zero-byte-empty", "1", tree.root()});
-        ASSERT_TRUE(process.waitUntilCatching(SIGINT));
+        ASSERT_TRUE(process.waitUntilCatching(row.signal));
         // Held still once the first folder is gone, so that Ctrl-C comes in
         // the middle of the run, whatever the speed of this machine.
         ASSERT_TRUE(WaitUntilGone(folders, 1));
@@ -270,11 +279,11 @@ TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
         const auto inPlaceWhenHeld =
             std::count_if(folders.begin(), folders.end(), [](const fs::path& f) { return fs::exists(f); });
         ASSERT_GE(inPlaceWhenHeld, 2) << "the run got too far before it was held";
-        kill(process.pid(), SIGINT);
+        kill(process.pid(), row.signal);
         kill(process.pid(), SIGCONT);
         const CliOutcome run = process.finish();
 
-        EXPECT_EQ(run.status, 130) << run.err;
+        EXPECT_EQ(run.status, 128 + row.signal) << run.err;
         const TrashContents trash = ReadTrash();
         long inPlace = 0, gone = 0;
         for (const fs::path& folder : folders) {
@@ -287,7 +296,7 @@ TEST(CliDeletion, CtrlCStopsTheDeletionAfterTheFolderAtHand)
         EXPECT_GE(inPlace, inPlaceWhenHeld - 1) << "only the folder at hand was finished";
         EXPECT_EQ(run.err, "vacantix-cli: " + std::to_string(gone) + (gone == 1 ? " folder " : " folders ") +
                                (directly ? "deleted" : "sent to the trash") +
-                               ", 0 already gone, 0 kept, 0 failed\nvacantix-cli: stopped by Ctrl-C; " +
+                               ", 0 already gone, 0 kept, 0 failed\nvacantix-cli: stopped by " + row.name + "; " +
                                std::to_string(inPlace) + (inPlace == 1 ? " folder" : " folders") + " left as " +
                                (inPlace == 1 ? "it was" : "they were") + "\n");
     }
@@ -301,7 +310,8 @@ TEST(CliDeletion, ASignalWhileResultsWaitForAFullPipeStopsBeforeAnythingIsMoved)
     constexpr int kFolders = 1000;
     const test::TempTree tree({}, test::TempTree::Place::Memory);
     const std::vector<fs::path> folders = FoldersOfEmptyFiles(tree, std::string(200, 'n'), kFolders, 0, false);
-    for (const auto& [signal, name] : {std::pair{SIGINT, "Ctrl-C"}}) {
+    for (const auto& [signal, name] :
+         {std::pair{SIGINT, "Ctrl-C"}, std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGHUP, "SIGHUP"}}) {
         SCOPED_TRACE(name);
         // Memory lies below /dev, a system tree.
         CliProcess process({"--trash", "--skip-system", "0", tree.root()});
