@@ -84,47 +84,13 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 // by NUL (raw bytes). Once `stop` says so, no further result is written.
 void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop);
 
-// --json: one object per line, paths written without losing a byte (see
-// JsonPathMembers), depths counted below the longest of `roots` holding them.
-// Once `stop` says so, no further result is written.
-void PrintJsonResults(const ResultsList& results, OutputWriter& out, const std::vector<std::string>& roots,
-                      const std::function<bool()>& stop);
-// One object per folder acted on: its path, depth, "outcome" and "reason".
-void PrintJsonOutcomes(const DeletionSummary& summary, OutputWriter& out, const std::vector<std::string>& roots,
-                       bool directly, bool dryRun = false);
-
-// What the closing {"summary": ...} object of --json counts.
-struct JsonSummary {
-    std::size_t found = 0;
-    bool directly = false;                    // "deleted" rather than "sent"
-    bool dryRun = false;
-    std::optional<DeletionSummary> deletion;  // with --trash or --delete
-    std::vector<std::string> unreadable;      // the folders that could not be read
-    bool stopped = false;                     // a signal stopped the run
-    double seconds = 0;
-};
-void PrintJsonSummary(const JsonSummary& run, OutputWriter& out);
-
-// Acts on every result as the window's "Send Checked To Recycle Bin" does on
-// checked entries: each folder is looked at afresh and goes to the trash (or,
-// with `directly`, is deleted if still empty). Deleting directly removes
-// zero-byte files only when `zeroByteFilesAsked` (--zero-byte-empty 1 on this
-// command line): otherwise a folder holding them is kept, with a reason that
-// says how to have them deleted. Names each folder not deleted with the
-// reason (shell-quoted as results are) and ends with a line of counts, all on
-// standard error. A stop signal (Ctrl-C, SIGTERM, SIGHUP) stops it once the
-// folder at hand is done; a line then
-// says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given. With `dryRun` nothing is moved or removed: each folder
-// ends as it would (see DryRunDisk), and the lines say what would happen.
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked = false, DeletionSummary* outcomes = nullptr, bool dryRun = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. A root skipped as a system
 // folder is named with the option that skips it, and the run ends with a
 // line on the folders that could not be read (both exit 1). Returns the exit
-// status (StoppedBy the signal after a stop signal); Usage
-// only for a root that cannot be made absolute (reported, nothing scanned).
+// status: StoppedBy the signal after a stop signal; Usage only for a root
+// that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 
 } // namespace vacantix::cli
