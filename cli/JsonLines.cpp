@@ -9,21 +9,6 @@
 
 namespace vacantix::cli {
 
-namespace {
-
-bool IsUtf8(std::string_view bytes)
-{
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = Utf8SequenceLength(bytes, at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
-} // namespace
-
 std::string JsonString(std::string_view bytes)
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -81,7 +66,7 @@ std::string Base64(std::string_view bytes)
 std::string JsonPathMembers(std::string_view path)
 {
     std::string members = "\"path\": " + JsonString(path);
-    if (!IsUtf8(path))
+    if (!IsValidUtf8(path))
         members += ", \"path_b64\": \"" + Base64(path) + "\"";
     return members;
 }

@@ -125,6 +125,9 @@ TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
         {"/srv/\x1b[31m", "'/srv/'$'\\x1B''[31m'"},
         {"/srv/bad\xFF\xC3", "'/srv/bad'$'\\xFF\\xC3'"},
         {"/srv/c1\xC2\x85", "'/srv/c1'$'\\xC2\\x85'"},
+        {"/srv/sur\xED\xA0\x80", "'/srv/sur'$'\\xED\\xA0\\x80'"},
+        {"/srv/big\xF4\x90\x80\x80", "'/srv/big'$'\\xF4\\x90\\x80\\x80'"},
+        {"/srv/smile\xF0\x9F\x98\x80", "/srv/smile\xF0\x9F\x98\x80"},
         {"/srv/it's\n", "'/srv/it'$'\\'''s'$'\\n'"},
         {"/srv/\x7F\\", "'/srv/'$'\\x7F''\\'"},
     };
