@@ -10,6 +10,7 @@
 
 #include "base/ErrorReport.h"
 #include "cli/Disposal.h"
+#include "cli/DistinctResults.h"
 #include "cli/JsonLines.h"
 #include "cli/OutputWriter.h"
 #include "platform/Failure.h"
@@ -315,7 +316,9 @@ std::optional<ExitStatus> Run::collectRoots()
 
 void Run::scan()
 {
-    ScanEnvironment env{services_.fs, settings_, roots_, results_, services_.hooks, services_.prompter};
+    // Each folder once, though roots repeat or overlap.
+    DistinctResults distinct(results_, DropRepeatedRoots(roots_, services_.fs));
+    ScanEnvironment env{services_.fs, settings_, roots_, distinct, services_.hooks, services_.prompter};
     Trap trap(services_.prompter, kScanProcedure);
     scan_ = RunScan(env, trap);
     found_ = results_.count();

@@ -192,7 +192,8 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
 std::string HelpText()
 {
     return R"(Usage: vacantix-cli [OPTION]... FOLDER...
-Finds the empty folders below each FOLDER and prints them, one per line.
+Finds the empty folders below each FOLDER and prints them, one per line, each
+once (also when FOLDERs repeat or lie inside one another).
 A folder counts as empty when nothing but empty folders lies below it (and,
 with --zero-byte-empty 1, the default, files of 0 bytes); a folder that
 could not be read completely, a folder another file system is mounted on,

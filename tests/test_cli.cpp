@@ -201,12 +201,11 @@ TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
     std::ofstream(list, std::ios::binary) << tree.path("r2") << "\r\n\r\n" << tree.path("gone") << "\r\n";
 
     const CliOutcome run = RunCli({tree.path("r3"), "-f", list, "--from=-", "-f" + list}, tree.path("r1") + "\n");
-    // A listed folder that does not exist is named as a missing argument is.
+    // A listed folder that does not exist is named as a missing argument is;
+    // a folder listed twice is scanned once.
     EXPECT_EQ(run.status, 1) << run.err;
-    const std::string missing = "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n";
-    EXPECT_EQ(run.err, missing + missing);
-    EXPECT_EQ(OutputLines(run.out),
-              (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r2/e"), tree.path("r3/e")}));
+    EXPECT_EQ(run.err, "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n");
+    EXPECT_EQ(OutputLines(run.out), (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r3/e")}));
 }
 
 TEST(CliRoots, ARelativeListFileIsReadBelowTheCurrentFolderAndNamedAsGiven)
@@ -217,8 +216,42 @@ TEST(CliRoots, ARelativeListFileIsReadBelowTheCurrentFolderAndNamedAsGiven)
     const CliOutcome found = RunCli({"-f", "list.txt", "--from", "./list.txt"});
     const CliOutcome missing = RunCli({"-f", "none.txt"});
     EXPECT_EQ(found.status, 0) << found.err;
-    EXPECT_EQ(found.out, tree.path("r/e") + "\n" + tree.path("r/e") + "\n");
+    EXPECT_EQ(found.out, tree.path("r/e") + "\n");
     EXPECT_EQ(missing.err, "vacantix-cli: none.txt: File not found\nvacantix-cli: No folders added.\n");
+}
+
+TEST(CliRoots, EachFolderIsPrintedAndCountedOnceInTheOrderOfItsFirstFinding)
+{
+    const test::TempTree tree("p/a/b/");
+    fs::create_directory_symlink(tree.path("p/a"), tree.path("link"));
+    struct Row {
+        std::vector<std::string> roots;
+        std::vector<std::string> printed;
+    };
+    const std::vector<Row> rows{
+        {{"p", "p"}, {"p/a", "p/a/b"}},
+        {{"p", "p/"}, {"p/a", "p/a/b"}},
+        {{"p/a", "p"}, {"p/a/b", "p/a"}},
+        {{"p", "p/a"}, {"p/a", "p/a/b"}},
+        {{"link", "p"}, {"link/b", "p/a"}},
+        {{"p", "link"}, {"p/a", "p/a/b"}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args{"--json"};
+        for (const std::string& root : row.roots)
+            args.push_back(tree.path(root));
+        SCOPED_TRACE(row.roots.front() + " " + row.roots.back());
+        std::vector<std::string> printed;
+        for (const std::string& path : row.printed)
+            printed.push_back(tree.path(path));
+        const CliOutcome text = RunCli({args.begin() + 1, args.end()});
+        EXPECT_EQ(text.status, 0) << text.err;
+        EXPECT_EQ(OutputLines(text.out), printed);
+        const CliOutcome json = RunCli(args);
+        EXPECT_NE(json.out.find("{\"summary\": {\"found\": " + std::to_string(printed.size()) + ","),
+                  std::string::npos)
+            << json.out;
+    }
 }
 
 TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
