@@ -186,9 +186,19 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
         if (!IsAbsolutePath(root) && !services.currentFolder.path)
             return UsageError{"cannot tell which folder '" + root + "' names: the current folder cannot be determined (" +
                               services.currentFolder.whyUnknown + ")"};
-        roots.append(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())));
+        roots.append(WithoutParentSteps(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())),
+                                        services.fs));
     }
     return roots;
+}
+
+std::string WithoutParentSteps(const std::string& root, FileSystem& fs)
+{
+    const std::size_t last = root.rfind("/../");
+    if (last == std::string::npos)
+        return root;
+    const auto real = fs.realPath(root.substr(0, last + 3));
+    return real ? ChildPath(real.value(), std::string_view(root).substr(last + 4)) : root;
 }
 
 void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop)

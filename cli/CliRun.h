@@ -65,14 +65,22 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 [[nodiscard]] bool CheckOptions(const Settings& settings, CliPrompter& prompter);
 
 // The roots of the run in order: the folders of each list file, then the
-// folder arguments, each ending in "/" and made absolute against
-// `services.currentFolder`. A missing or unreadable list file is reported
+// folder arguments, each ending in "/", made absolute against
+// `services.currentFolder` and without "..", which the disk resolves (see
+// WithoutParentSteps). A missing or unreadable list file is reported
 // through the prompter and adds nothing. Every path of a list is kept, so
 // the scan names the ones that do not exist as it names missing arguments. A relative root while the current
 // folder cannot be told gives the reason instead of any roots: no other
 // folder may stand in for the one the user meant.
 [[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
                                                                       CliServices& services);
+
+// A root (absolute, ending in "/") whose part up to its last ".." is replaced
+// by that folder's real path, as the disk resolves it: "/data/../data/t/" is
+// "/data/t/", and "/data/link/../t/" names the "t" beside the link's target.
+// The rest stays as written; a root whose part cannot be resolved (it does
+// not exist) is kept as it is, for the scan to name.
+[[nodiscard]] std::string WithoutParentSteps(const std::string& root, FileSystem& fs);
 
 // A path without a root (see IsAbsolutePath) is put below `currentFolder`; on
 // Windows one that starts with a lone "/" gets the current folder's drive. Its "."

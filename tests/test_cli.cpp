@@ -86,12 +86,23 @@ TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
     EXPECT_EQ(OutputLines(run.out), (std::vector<std::string>{second.path("two"), second.path("two/three"),
                                                               first.path("one")}));
 
+    // Written below the current folder, as an argument or in a list, with
+    // ".." resolved on the disk (a link before it leads elsewhere).
     const fs::path parent = fs::path(second.root()).parent_path();
     const std::string name = fs::path(second.root()).filename();
-    for (const std::string& written : {name, "./" + name + "/", name + "//two"}) {
-        const CliOutcome relative = RunCli({written}, {}, parent);
-        EXPECT_EQ(relative.status, 0) << written << ": " << relative.err;
-        EXPECT_EQ(Sorted(OutputLines(relative.out)).back(), second.path("two/three")) << written;
+    const std::string up = "../" + parent.filename().string() + "/" + name;
+    const std::vector<std::string> both{second.path("two"), second.path("two/three")};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> rows{
+        {name, both},     {"./" + name + "/", both},       {name + "//two", {second.path("two/three")}},
+        {up, both},       {up + "/two/..", both},          {second.path("two/.."), both},
+    };
+    for (const auto& [written, printed] : rows) {
+        for (const bool listed : {false, true}) {
+            SCOPED_TRACE(written + (listed ? " in a list" : ""));
+            const CliOutcome run = listed ? RunCli({"-f", "-"}, written + "\n", parent) : RunCli({written}, {}, parent);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(OutputLines(run.out), printed);
+        }
     }
     const CliOutcome here = RunCli({"."}, {}, second.root());
     EXPECT_EQ(OutputLines(here.out), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
