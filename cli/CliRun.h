@@ -35,7 +35,7 @@ struct CliServices {
     const SettingsStore& store;     // the user's stored options; never written
     CliPrompter& prompter;
     CliHooks& hooks;
-    std::FILE* out;                 // where the results go
+    std::FILE* out;                 // where the results go, written through WriteAll alone
     CurrentFolder currentFolder;    // resolves relative roots
     ListSource readStandardInput;   // for "--from -"
     Trash* trash = nullptr;         // for --trash
