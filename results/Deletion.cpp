@@ -295,11 +295,10 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     return text;
 }
 
-std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs)
 {
     const std::size_t sent = summary.count(DeletionOutcome::Sent);
-    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
-           (directly ? "deleted" : "sent to the trash") + ", " +
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") + std::string(sentAs) + ", " +
            std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
            std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
            std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";

@@ -100,10 +100,11 @@ struct DeletionSummary {
 // failed, an empty line and the NotDeletedLines.
 [[nodiscard]] std::string DeletionDoneText(const DeletionSummary& summary);
 
-// One line that counts the outcomes, for the command line:
-// "3 folders sent to the trash, 1 already gone, 1 kept, 0 failed" (or
-// "deleted" for direct deletion).
-[[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, bool directly);
+// One line that counts the outcomes, for the command line, with `sentAs`
+// saying what happened to the folders that went ("sent to the trash",
+// "deleted", "would be deleted"): "3 folders sent to the trash, 1 already
+// gone, 1 kept, 0 failed".
+[[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs);
 
 // The text DeleteCheckedEntries shows while it works on the n-th of the
 // `total` entries: "Sending 3 of 40".
