@@ -139,7 +139,7 @@ FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtr
 
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
-    const bool zeroByteFilesAllowed = context.settings.check1() == 1;
+    const bool zeroByteFilesAllowed = context.settings.zeroByteFilesCountAsEmpty();
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
@@ -180,11 +180,6 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 
 } // namespace
 
-DeleteMode ReadDeleteMode(const Settings& settings)
-{
-    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
-}
-
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
     if (!IsAbsolutePath(path))
@@ -204,7 +199,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
 
-    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
     if (mode == DeleteMode::Directly)
         return removeDirectly(context, folder);
 
@@ -291,7 +286,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
     trap.step(100, [&] {
-        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
+        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
     });
 
     DeletionSummary summary;

@@ -173,7 +173,7 @@ void Searcher::run(const std::string& folder)
     // Every folder below such a root is skipped, so the run would find
     // nothing without saying why.
     try {
-        if (settings_.check2() != 0 && inSystemFolder())
+        if (settings_.skipSystemFolders() && inSystemFolder())
             hooks_.rootInSystemTree(path_);
     } catch (const std::exception&) {
         // An option that cannot be read is the judging's to deal with.
@@ -237,7 +237,7 @@ bool Searcher::inSystemFolder() const
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    if (optionHolds([&] { return settings_.check2() != 0; }) && inSystemFolder())
+    if (optionHolds([&] { return settings_.skipSystemFolders(); }) && inSystemFolder())
         return false;
     child.ignored = ignoredFolder(settings_, real_, name, path_);
     if (*child.ignored)
@@ -257,7 +257,7 @@ bool Searcher::judge(Child& child, std::string_view name)
     }
 
     if (files == 0) {
-        if (!optionHolds([&] { return settings_.check3() == 1; }))
+        if (!optionHolds([&] { return settings_.ignoreHiddenFolders(); }))
             return true;
         const auto attributes = fs_.attributes(path_);
         if (!attributes)
@@ -265,7 +265,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return (attributes.value() & Hidden) == 0;
     }
 
-    if (!optionHolds([&] { return settings_.check1() == 1; }))
+    if (!optionHolds([&] { return settings_.zeroByteFilesCountAsEmpty(); }))
         return false;
     bool zero = false;
     if (const auto failure = sizeIsZero(child, listing.value(), zero))

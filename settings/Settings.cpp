@@ -46,6 +46,26 @@ std::int16_t ToInt16(std::string_view text)
     return static_cast<std::int16_t>(value);
 }
 
+std::string_view KeyOf(Option option)
+{
+    switch (option) {
+    case Option::ZeroByteFilesCountAsEmpty: return kCheck1;
+    case Option::SkipSystemFolders: return kCheck2;
+    case Option::IgnoreHiddenFolders: return kCheck3;
+    }
+    return kCheck1;
+}
+
+std::int16_t Settings::checkBoxState(Option option) const
+{
+    switch (option) {
+    case Option::ZeroByteFilesCountAsEmpty: return readNumber(kCheck1, 1);
+    case Option::SkipSystemFolders: return readNumber(kCheck2, 1);
+    case Option::IgnoreHiddenFolders: return readNumber(kCheck3, 0);
+    }
+    return 0;
+}
+
 std::int16_t Settings::readNumber(std::string_view key, std::int16_t fallback) const
 {
     const auto stored = store_.get(key);

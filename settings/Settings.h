@@ -20,6 +20,18 @@ inline constexpr std::string_view kCheck3 = "Check3"; // ignore hidden folders
 inline constexpr std::string_view kCombo1 = "Combo1"; // delete mode: 0 trash, 1 directly
 inline constexpr std::string_view kText1 = "Text1";   // names to ignore, CR LF separated
 
+// Where deleted folders go.
+enum class DeleteMode : std::uint8_t {
+    Trash,    // the user's trash
+    Directly, // removed for good, and only what is empty
+};
+
+// The three check boxes of the settings window, by what they mean.
+enum class Option : std::uint8_t { ZeroByteFilesCountAsEmpty, SkipSystemFolders, IgnoreHiddenFolders };
+
+// The key an option is stored under: "Check1", "Check2", "Check3".
+[[nodiscard]] std::string_view KeyOf(Option option);
+
 // The ignore list when "Text1" has never been written.
 inline constexpr std::string_view kDefaultIgnoreList =
     "System Volume Information\r\nRECYCLER\r\nRecycled\r\nNtUninstall\r\n$RECYCLE.BIN";
@@ -51,12 +63,29 @@ class Settings {
 public:
     explicit Settings(SettingsStore& store) : store_(store) {}
 
-    // Each read converts the stored text (or the default) and throws the
-    // conversion's Failure when it does not convert.
-    [[nodiscard]] std::int16_t check1() const { return readNumber(kCheck1, 1); }
-    [[nodiscard]] std::int16_t check2() const { return readNumber(kCheck2, 1); }
-    [[nodiscard]] std::int16_t check3() const { return readNumber(kCheck3, 0); }
-    [[nodiscard]] std::int16_t combo1() const { return readNumber(kCombo1, 0); }
+    // What the options mean, each by its own rule. Every read converts the
+    // stored text (or the default) and throws the conversion's Failure when
+    // it is no 16-bit number.
+    //
+    // "Check1" is 1: a folder whose regular files hold 0 bytes in all counts
+    // as empty.
+    [[nodiscard]] bool zeroByteFilesCountAsEmpty() const { return readNumber(kCheck1, 1) == 1; }
+    // "Check2" is not 0: folders inside the system trees are not offered.
+    [[nodiscard]] bool skipSystemFolders() const { return readNumber(kCheck2, 1) != 0; }
+    // "Check3" is 1: a hidden folder without files is not offered.
+    [[nodiscard]] bool ignoreHiddenFolders() const { return readNumber(kCheck3, 0) == 1; }
+    // "Combo1" is 1: Directly; any other number: the trash.
+    [[nodiscard]] DeleteMode deleteMode() const
+    {
+        return readNumber(kCombo1, 0) == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+    }
+
+    // The options as the settings window shows them, converted alike: the
+    // stored state of an option's check box (0 unchecked, 1 checked, 2
+    // grayed; the window refuses any other number), and the list position of
+    // the delete mode (0 the trash, 1 directly, -1 none).
+    [[nodiscard]] std::int16_t checkBoxState(Option option) const;
+    [[nodiscard]] std::int16_t deleteModePosition() const { return readNumber(kCombo1, 0); }
 
     // The ignore list as stored; the default only while the key is absent.
     [[nodiscard]] std::string text1() const;

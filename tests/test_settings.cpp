@@ -27,32 +27,52 @@ TEST(Settings, EmptyStoreGivesTheDefaults)
 {
     MemorySettingsStore store;
     Settings settings(store);
-    EXPECT_EQ(settings.check1(), 1);
-    EXPECT_EQ(settings.check2(), 1);
-    EXPECT_EQ(settings.check3(), 0);
-    EXPECT_EQ(settings.combo1(), 0);
+    EXPECT_TRUE(settings.zeroByteFilesCountAsEmpty());
+    EXPECT_TRUE(settings.skipSystemFolders());
+    EXPECT_FALSE(settings.ignoreHiddenFolders());
+    EXPECT_EQ(settings.deleteMode(), DeleteMode::Trash);
+    EXPECT_EQ(settings.checkBoxState(Option::ZeroByteFilesCountAsEmpty), 1);
+    EXPECT_EQ(settings.checkBoxState(Option::SkipSystemFolders), 1);
+    EXPECT_EQ(settings.checkBoxState(Option::IgnoreHiddenFolders), 0);
+    EXPECT_EQ(settings.deleteModePosition(), 0);
     EXPECT_EQ(settings.text1(), "System Volume Information\r\nRECYCLER\r\nRecycled\r\nNtUninstall\r\n$RECYCLE.BIN");
     EXPECT_EQ(settings.ignoreEntries(),
               (std::vector<std::string>{"system volume information", "recycler", "recycled", "ntuninstall",
                                         "$recycle.bin"}));
 }
 
-TEST(Settings, StoredValuesAreConvertedOnEveryRead)
+// Each option has its own rule for "on": "Check2" is on for any number but
+// 0, "Check1" and "Check3" only for 1, and "Combo1" deletes directly only
+// for 1. The window shows the stored number as it is.
+TEST(Settings, EachOptionMeansWhatItsRuleSays)
 {
+    struct Row {
+        const char* stored;
+        int number; // as the window shows it, halves rounded to even
+        bool zeroByteFiles, skipSystem, ignoreHidden, directly;
+    };
+    const Row rows[] = {
+        {"0", 0, false, false, false, false},    {"1", 1, true, true, true, true},
+        {" 1 ", 1, true, true, true, true},      {"2", 2, false, true, false, false},
+        {"-1", -1, false, true, false, false},   {"1.5", 2, false, true, false, false},
+        {"0.5", 0, false, false, false, false},  {"2.5", 2, false, true, false, false},
+    };
+    // One store for all rows: every read sees the write before it.
     MemorySettingsStore store;
     Settings settings(store);
-    store.set("Check2", "2");
-    store.set("Combo1", "-1");
-    store.set("Check1", " 0 ");
-    EXPECT_EQ(settings.check2(), 2);
-    EXPECT_EQ(settings.combo1(), -1);
-    EXPECT_EQ(settings.check1(), 0);
-    store.set("Check1", "1");
-    EXPECT_EQ(settings.check1(), 1);
-    store.set("Check3", "1.5");
-    EXPECT_EQ(settings.check3(), 2); // halves round to even
-    store.set("Check3", "2.5");
-    EXPECT_EQ(settings.check3(), 2);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stored);
+        for (const std::string_view key : {kCheck1, kCheck2, kCheck3, kCombo1})
+            store.set(key, row.stored);
+        EXPECT_EQ(settings.zeroByteFilesCountAsEmpty(), row.zeroByteFiles);
+        EXPECT_EQ(settings.skipSystemFolders(), row.skipSystem);
+        EXPECT_EQ(settings.ignoreHiddenFolders(), row.ignoreHidden);
+        EXPECT_EQ(settings.deleteMode(), row.directly ? DeleteMode::Directly : DeleteMode::Trash);
+        for (const Option option :
+             {Option::ZeroByteFilesCountAsEmpty, Option::SkipSystemFolders, Option::IgnoreHiddenFolders})
+            EXPECT_EQ(settings.checkBoxState(option), row.number);
+        EXPECT_EQ(settings.deleteModePosition(), row.number);
+    }
 }
 
 TEST(Settings, ValuesThatAreNoSixteenBitNumberFailTheRead)
@@ -61,14 +81,18 @@ TEST(Settings, ValuesThatAreNoSixteenBitNumberFailTheRead)
     Settings settings(store);
     for (const char* text : {"", "abc", "1x", "--1", "."}) {
         store.set("Check1", text);
-        EXPECT_EQ(failureNumber([&] { (void)settings.check1(); }), TypeMismatch) << text;
+        EXPECT_EQ(failureNumber([&] { (void)settings.zeroByteFilesCountAsEmpty(); }), TypeMismatch) << text;
+        EXPECT_EQ(failureNumber([&] { (void)settings.checkBoxState(Option::ZeroByteFilesCountAsEmpty); }),
+                  TypeMismatch)
+            << text;
     }
     for (const char* text : {"32768", "-32769", "99999999999999999999"}) {
         store.set("Combo1", text);
-        EXPECT_EQ(failureNumber([&] { (void)settings.combo1(); }), Overflow) << text;
+        EXPECT_EQ(failureNumber([&] { (void)settings.deleteMode(); }), Overflow) << text;
+        EXPECT_EQ(failureNumber([&] { (void)settings.deleteModePosition(); }), Overflow) << text;
     }
     store.set("Combo1", "-32768");
-    EXPECT_EQ(settings.combo1(), -32768);
+    EXPECT_EQ(settings.deleteModePosition(), -32768);
 }
 
 TEST(Settings, StoredEmptyIgnoreListStaysEmpty)
