@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -54,10 +57,13 @@ struct IgnoreList {
     std::vector<std::string> paths;
 };
 
-// Reads the five options from a store at the moment they are needed. Nothing
-// is cached but the parsed form of the ignore list: its stored text is read
-// at every use and compared with the text the cached form was parsed from,
-// and only a different text is parsed again.
+// Reads the five options from a store at the moment they are needed. What a
+// read made of a value (its number, or why it is none; the parsed ignore
+// list) is kept for as long as the store's change count stays the same, so
+// a walk asking at every folder pays one compare while nothing changes and
+// sees a change from its next read on. With a store that keeps no count,
+// every read asks the store, and the ignore list is parsed again only when
+// its text differs from the one the kept form was parsed from.
 
 class Settings {
 public:
@@ -69,15 +75,15 @@ public:
     //
     // "Check1" is 1: a folder whose regular files hold 0 bytes in all counts
     // as empty.
-    [[nodiscard]] bool zeroByteFilesCountAsEmpty() const { return readNumber(kCheck1, 1) == 1; }
+    [[nodiscard]] bool zeroByteFilesCountAsEmpty() const { return readNumber(Check1) == 1; }
     // "Check2" is not 0: folders inside the system trees are not offered.
-    [[nodiscard]] bool skipSystemFolders() const { return readNumber(kCheck2, 1) != 0; }
+    [[nodiscard]] bool skipSystemFolders() const { return readNumber(Check2) != 0; }
     // "Check3" is 1: a hidden folder without files is not offered.
-    [[nodiscard]] bool ignoreHiddenFolders() const { return readNumber(kCheck3, 0) == 1; }
+    [[nodiscard]] bool ignoreHiddenFolders() const { return readNumber(Check3) == 1; }
     // "Combo1" is 1: Directly; any other number: the trash.
     [[nodiscard]] DeleteMode deleteMode() const
     {
-        return readNumber(kCombo1, 0) == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+        return readNumber(Combo1) == 1 ? DeleteMode::Directly : DeleteMode::Trash;
     }
 
     // The options as the settings window shows them, converted alike: the
@@ -85,7 +91,7 @@ public:
     // grayed; the window refuses any other number), and the list position of
     // the delete mode (0 the trash, 1 directly, -1 none).
     [[nodiscard]] std::int16_t checkBoxState(Option option) const;
-    [[nodiscard]] std::int16_t deleteModePosition() const { return readNumber(kCombo1, 0); }
+    [[nodiscard]] std::int16_t deleteModePosition() const { return readNumber(Combo1); }
 
     // The ignore list as stored; the default only while the key is absent.
     [[nodiscard]] std::string text1() const;
@@ -113,12 +119,26 @@ public:
     void setExtras(const ScanExtras* extras) { extras_ = extras; }
 
 private:
-    [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
+    // The four numeric options, by where they are kept.
+    enum Number : std::uint8_t { Check1, Check2, Check3, Combo1, NumberCount };
+    // What one read of a number gave: its value, or what it threw.
+    struct Read {
+        std::int16_t value = 0;
+        std::exception_ptr failure;
+    };
+
+    [[nodiscard]] std::int16_t readNumber(Number number) const;
+    // True when the store's change count is the one the kept reads were
+    // made at; otherwise forgets them and answers whether new ones may be kept.
+    [[nodiscard]] bool keptReadsCurrent() const;
+    [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
     SettingsStore& store_;
     const ScanExtras* extras_ = nullptr;
-    [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
+    mutable std::optional<std::uint64_t> readsAt_; // the change count the kept reads were made at
+    mutable std::array<std::optional<Read>, NumberCount> numbers_;
+    mutable bool ignoreListCurrent_ = false;
     mutable std::shared_ptr<const std::string> parsedFrom_; // the text ignoreList_ was parsed from
     mutable std::size_t parses_ = 0;
     mutable IgnoreList ignoreList_;

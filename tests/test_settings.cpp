@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/Failure.h"
 #include "platform/PathRoot.h"
+#include "scan/ExclusionRules.h"
 #include "settings/Settings.h"
 
 using namespace vacantix;
@@ -163,5 +166,51 @@ TEST(Settings, WholePathEntriesTakeTheNativeForm)
         store.set("Text1", row.entry);
         SCOPED_TRACE(row.entry);
         EXPECT_EQ(settings.ignoreList().names.contains(row.path), windows ? row.ignoredOnWindows : row.ignoredOnPosix);
+    }
+}
+
+namespace {
+
+// A store that keeps no change count, as one other programs may change.
+class UncountedStore final : public SettingsStore {
+public:
+    std::optional<std::string> get(std::string_view key) const override { return values.get(key); }
+    void set(std::string_view key, std::string_view value) override { values.set(key, value); }
+    MemorySettingsStore values;
+};
+
+} // namespace
+
+// What a read made of a value is kept only while the store's change count
+// says nothing changed: every write, through any kind of store, shows at the
+// next read.
+TEST(Settings, EveryWriteShowsAtTheNextReadWhateverTheStore)
+{
+    MemorySettingsStore memory;
+    MemorySettingsStore base;
+    OverlaySettingsStore overlay(base);
+    UncountedStore uncounted;
+    const std::vector<std::pair<const char*, std::function<void(std::string_view, std::string_view)>>> stores = {
+        {"memory", [&](auto key, auto value) { memory.set(key, value); }},
+        {"overlay, written below", [&](auto key, auto value) { base.set(key, value); }},
+        {"overlay, overridden", [&](auto key, auto value) { overlay.override(key, value); }},
+        {"uncounted, written behind its back", [&](auto key, auto value) { uncounted.values.set(key, value); }},
+    };
+    SettingsStore* const read[] = {&memory, &overlay, &overlay, &uncounted};
+    for (std::size_t i = 0; i < stores.size(); ++i) {
+        SCOPED_TRACE(stores[i].first);
+        const Settings settings(*read[i]);
+        const auto& write = stores[i].second;
+        write(kCheck2, "0");
+        write(kText1, "one");
+        EXPECT_FALSE(settings.skipSystemFolders());
+        EXPECT_TRUE(IsIgnoredName(settings, "ONE"));
+        write(kCheck2, "x");
+        EXPECT_EQ(failureNumber([&] { (void)settings.skipSystemFolders(); }), TypeMismatch);
+        write(kCheck2, "1");
+        write(kText1, "two");
+        EXPECT_TRUE(settings.skipSystemFolders());
+        EXPECT_FALSE(IsIgnoredName(settings, "one"));
+        EXPECT_TRUE(IsIgnoredName(settings, "two"));
     }
 }
