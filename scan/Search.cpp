@@ -24,6 +24,7 @@
 
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
+#include "scan/SystemTreesBelow.h"
 #include "scan/TimeSlice.h"
 
 namespace vacantix {
@@ -74,9 +75,12 @@ bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_v
 {
     return readForTest(
         [&] {
-            return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
-                   (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
-                   IsExcludedPath(settings.extras(), real, path);
+            const IgnoreList& list = settings.ignoreList();
+            // Only an entry holding a "/" can equal a whole path, so the real
+            // path is made only where the list holds one.
+            const bool byPath =
+                !list.paths.empty() && (list.matches(real.of(path)) || (!real.givenIsReal() && list.matches(path)));
+            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path);
         },
         false);
 }
@@ -93,7 +97,8 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), results_(results), hooks_(hooks),
+        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs, real_, folder), results_(results),
+          hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -159,6 +164,7 @@ private:
     FileSystem& fs_;
     const Settings& settings_;
     RealRoot real_;
+    SystemTreesBelow systemTrees_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -232,7 +238,7 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::inSystemFolder() const
 {
-    return IsInSystemFolder(fs_, real_.of(path_)) || (!real_.givenIsReal() && IsInSystemFolder(fs_, path_));
+    return systemTrees_.contain(path_);
 }
 
 bool Searcher::judge(Child& child, std::string_view name)

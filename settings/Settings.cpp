@@ -142,6 +142,7 @@ const IgnoreList& Settings::ignoreList() const
             if (lower.find('/') != std::string::npos)
                 parsed.paths.push_back(lower);
             parsed.names.insert(lower);
+            parsed.lengths.set(std::min(lower.size(), parsed.lengths.size() - 1));
             parsed.entries.push_back(std::move(lower));
         }
         if (end == std::string_view::npos)
@@ -155,10 +156,27 @@ const IgnoreList& Settings::ignoreList() const
     return ignoreList_;
 }
 
+namespace {
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+bool IgnoreList::matches(std::string_view text) const
+{
+    if (names.empty())
+        return false;
+    if (!lengths.test(std::min(text.size(), lengths.size() - 1)) && isAscii(text))
+        return false;
+    return names.contains(LowerCase(text));
+}
+
 std::string LowerCase(std::string_view text)
 {
-    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-    if (std::all_of(text.begin(), text.end(), isAscii)) {
+    if (isAscii(text)) {
         std::string lower(text);
         for (char& c : lower) {
             if (c >= 'A' && c <= 'Z')

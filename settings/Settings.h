@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <functional>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -45,16 +47,31 @@ inline constexpr std::string_view kDefaultIgnoreList =
 // outside -32768..32767.
 [[nodiscard]] std::int16_t ToInt16(std::string_view text);
 
+// Hashes text of any string type alike, so that a set of strings can be
+// asked about a string_view without making a string of it.
+struct TextHash {
+    using is_transparent = void;
+    [[nodiscard]] std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 // The ignore list in the form it is matched in, parsed from one stored text.
 struct IgnoreList {
     // The non-empty entries, lower-cased, in list order.
     std::vector<std::string> entries;
     // The same entries as a set, so that matching a name is one lookup
     // however long the list is.
-    std::unordered_set<std::string> names;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> names;
     // The entries that hold a "/", which only a whole path can equal, in
     // list order.
     std::vector<std::string> paths;
+    // The byte lengths of the entries; the last bit stands for every length
+    // beyond the others.
+    std::bitset<257> lengths;
+
+    // True when `text` (a name, or a whole path) equals an entry, ignoring
+    // case. Text of ASCII only keeps its length when lower-cased, so it is
+    // lower-cased only when an entry is as long.
+    [[nodiscard]] bool matches(std::string_view text) const;
 };
 
 // Reads the five options from a store at the moment they are needed. What a

@@ -130,7 +130,7 @@ TEST(Settings, TheIgnoreListIsParsedOncePerStoredText)
     for (int i = 0; i < 3; ++i) {
         const IgnoreList& list = settings.ignoreList();
         EXPECT_EQ(list.entries, (std::vector<std::string>{"alpha", "/srv/old data", "beta", "alpha"}));
-        EXPECT_EQ(list.names, (std::unordered_set<std::string>{"alpha", "/srv/old data", "beta"}));
+        EXPECT_EQ(list.names, (decltype(list.names){"alpha", "/srv/old data", "beta"}));
         EXPECT_EQ(list.paths, std::vector<std::string>{"/srv/old data"});
     }
     EXPECT_EQ(settings.ignoreListParses(), 2u);
