@@ -97,12 +97,12 @@ bool CheckOptions(const Settings& settings, CliPrompter& prompter)
     struct Option {
         std::string_view key;
         std::string_view flag;
-        std::int16_t (Settings::*read)() const;
+        bool (Settings::*read)() const;
     };
     static constexpr Option options[]{
-        {kCheck1, "--zero-byte-empty", &Settings::check1},
-        {kCheck2, "--skip-system", &Settings::check2},
-        {kCheck3, "--ignore-hidden", &Settings::check3},
+        {kCheck1, "--zero-byte-empty", &Settings::zeroByteFilesCountAsEmpty},
+        {kCheck2, "--skip-system", &Settings::skipSystemFolders},
+        {kCheck3, "--ignore-hidden", &Settings::ignoreHiddenFolders},
     };
     bool usable = true;
     for (const Option& option : options) {

@@ -50,6 +50,10 @@ public:
     std::optional<std::string> get(std::string_view key) const override;
     void set(std::string_view key, std::string_view value) override { written_.set(key, value); }
     std::shared_ptr<const std::string> getShared(std::string_view key) const override;
+    [[nodiscard]] std::optional<std::uint64_t> changeCount() const override
+    {
+        return CombinedChangeCount(stored_.changeCount(), written_.changeCount());
+    }
 
 private:
     const SettingsStore& stored_;

@@ -177,7 +177,7 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
-    TreeLook look(context.fs, path, context.settings.check1() == 1, context.settings.extras());
+    TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
     if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
     if (!look.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
@@ -214,11 +214,6 @@ void noteOwnChange(const DeletionContext& context, const std::string& folder, st
 
 } // namespace
 
-DeleteMode ReadDeleteMode(const Settings& settings)
-{
-    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
-}
-
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
     if (!IsAbsolutePath(path))
@@ -241,7 +236,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
 
-    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
     const std::int64_t started = SecondsSinceEpoch();
     if (mode == DeleteMode::Directly) {
         FolderDeletion removed = removeDirectly(context, folder);
@@ -334,7 +329,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
     trap.step(100, [&] {
-        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
+        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
     });
 
     DeletionSummary summary;

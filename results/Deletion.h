@@ -20,16 +20,6 @@ namespace vacantix {
 
 inline constexpr std::string_view kSendCheckedPath = "in Vacantix2021/08/31.Form1.PushButton5_Click ";
 
-// Where deleted folders go.
-enum class DeleteMode {
-    Trash,    // the user's trash
-    Directly, // removed for good, and only what is empty
-};
-
-// The delete mode stored under "Combo1": Directly for 1, Trash for any other
-// number. Throws the Failure of a value that is no number.
-[[nodiscard]] DeleteMode ReadDeleteMode(const Settings& settings);
-
 // What deleting a folder works with. `holdsContent` answers, looking at the
 // disk afresh, whether a folder's tree now holds anything the scan would not
 // have reported as empty (the window and the command line bind the scan's

@@ -10,8 +10,7 @@ namespace vacantix {
 
 bool IsIgnoredName(const Settings& settings, std::string_view text)
 {
-    const auto& names = settings.ignoreList().names;
-    return !names.empty() && names.contains(LowerCase(text));
+    return settings.ignoreList().matches(text);
 }
 
 bool IsInSystemFolder(const FileSystem& fs, std::string_view path)

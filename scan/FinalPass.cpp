@@ -31,12 +31,12 @@ namespace {
 constexpr std::string_view kEmptinessTestPath = "in Vacantix2021/08/31.modSearch.Brannock_HasAnyFilesInSubfolders ";
 constexpr std::string_view kEnumerationPath = "in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
-// Whether a regular file of 0 bytes counts as content: only while "Check1"
-// is not 1. An option that cannot be read leaves every file counting.
+// Whether a regular file of 0 bytes counts as content: unless such files
+// count as empty. An option that cannot be read leaves every file counting.
 bool zeroByteFilesCount(const Settings& settings)
 {
     try {
-        return settings.check1() != 1;
+        return !settings.zeroByteFilesCountAsEmpty();
     } catch (const std::exception&) {
         return true;
     }

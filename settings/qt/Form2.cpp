@@ -208,14 +208,14 @@ void Form2::Form_Load()
         combo1_->setCurrentIndex(-1);
     });
     trap.step(108, [&] {
-        const int position = settings_.combo1();
+        const int position = settings_.deleteModePosition();
         if (position < -1 || position >= combo1_->count())
             throw InvalidPropertyValue();
         combo1_->setCurrentIndex(position);
     });
-    trap.step(110, [&] { setCheckValue(check1_, settings_.check1()); });
-    trap.step(112, [&] { setCheckValue(check2_, settings_.check2()); });
-    trap.step(114, [&] { setCheckValue(check3_, settings_.check3()); });
+    trap.step(110, [&] { setCheckValue(check1_, settings_.checkBoxState(Option::ZeroByteFilesCountAsEmpty)); });
+    trap.step(112, [&] { setCheckValue(check2_, settings_.checkBoxState(Option::SkipSystemFolders)); });
+    trap.step(114, [&] { setCheckValue(check3_, settings_.checkBoxState(Option::IgnoreHiddenFolders)); });
     trap.step(116, [&] {
         const std::string stored = settings_.text1();
         QTextDocument shownForm;
@@ -270,17 +270,17 @@ void Form2::storeCheckState(QCheckBox* box, std::string_view key)
 
 void Form2::Check1_Click()
 {
-    storeCheckState(check1_, kCheck1);
+    storeCheckState(check1_, KeyOf(Option::ZeroByteFilesCountAsEmpty));
 }
 
 void Form2::Check2_Click()
 {
-    storeCheckState(check2_, kCheck2);
+    storeCheckState(check2_, KeyOf(Option::SkipSystemFolders));
 }
 
 void Form2::Check3_Click()
 {
-    storeCheckState(check3_, kCheck3);
+    storeCheckState(check3_, KeyOf(Option::IgnoreHiddenFolders));
 }
 
 void Form2::Combo1_Click()
