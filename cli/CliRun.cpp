@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "cli/Disposal.h"
 #include "cli/DistinctResults.h"
 #include "cli/JsonLines.h"
@@ -27,7 +28,6 @@ namespace {
 
 // The scan run reports its failures under the scan command's name, so that
 // a report reads the same in the window and on the command line.
-constexpr std::string_view kScanProcedure = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
 
 std::string WithTrailingSeparator(std::string path)
 {
@@ -329,7 +329,10 @@ void Run::scan()
     // Each folder once, though roots repeat or overlap.
     DistinctResults distinct(results_, DropRepeatedRoots(roots_, services_.fs));
     ScanEnvironment env{services_.fs, settings_, roots_, distinct, services_.hooks, services_.prompter};
-    Trap trap(services_.prompter, kScanProcedure);
+    // The scan reports under the scan command's name, so that a report
+    // reads the same in the window and on the command line; the numbers are
+    // the error report's line numbers.
+    Trap trap(services_.prompter, kScanPath);
     scan_ = RunScan(env, trap);
     found_ = results_.count();
     if (stopRequested())

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "base/ProcedurePaths.h"
 #include "cli/DryRun.h"
 #include "cli/Interrupt.h"
 #include "platform/PathRoot.h"
@@ -63,6 +64,7 @@ DeletionSummary DisposeOfResults(ResultsList& results, Settings& settings, CliSe
                             [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
     if (!disposal.zeroByteFilesAsked)
         context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
+    // The numbers are the error report's line numbers.
     Trap trap(services.prompter, kSendCheckedPath);
     BetweenFolders progress(services.hooks);
     return DeleteCheckedEntries(results, context, trap, progress);

@@ -9,9 +9,9 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
 #include "scan/FinalPass.h"
-#include "scan/TimeSlice.h"
 #include "scan/TreeWalk.h"
 
 namespace vacantix {
@@ -328,6 +328,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     } modeOfCommand{context, context.mode, context.progress};
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
     trap.step(100, [&] {
         context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
     });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
@@ -17,8 +18,6 @@
 #include "settings/Settings.h"
 
 namespace vacantix {
-
-inline constexpr std::string_view kSendCheckedPath = "in Vacantix2021/08/31.Form1.PushButton5_Click ";
 
 // What deleting a folder works with. `holdsContent` answers, looking at the
 // disk afresh, whether a folder's tree now holds anything the scan would not

@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
 #include "scan/SystemTreesBelow.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 
