@@ -50,14 +50,14 @@ void SettingsWindow::Form_Load()
         ++deleteModeItems_;
     });
     trap.step(108, [&] {
-        const int position = settings_.combo1();
+        const int position = settings_.deleteModePosition();
         if (position < -1 || position >= deleteModeItems_)
             throw InvalidPropertyValue();
         view_->setDeleteMode(position);
     });
-    trap.step(110, [&] { view_->setOption(OptionBox::ZeroByteFilesCountAsEmpty, CheckStateFromStored(settings_.check1())); });
-    trap.step(112, [&] { view_->setOption(OptionBox::SkipSystemFolders, CheckStateFromStored(settings_.check2())); });
-    trap.step(114, [&] { view_->setOption(OptionBox::IgnoreHiddenFolders, CheckStateFromStored(settings_.check3())); });
+    trap.step(110, [&] { view_->setOption(OptionBox::ZeroByteFilesCountAsEmpty, CheckStateFromStored(settings_.checkBoxState(Option::ZeroByteFilesCountAsEmpty))); });
+    trap.step(112, [&] { view_->setOption(OptionBox::SkipSystemFolders, CheckStateFromStored(settings_.checkBoxState(Option::SkipSystemFolders))); });
+    trap.step(114, [&] { view_->setOption(OptionBox::IgnoreHiddenFolders, CheckStateFromStored(settings_.checkBoxState(Option::IgnoreHiddenFolders))); });
     trap.step(116, [&] {
         const std::string stored = settings_.text1();
         loadingIgnoreList_ = true;

@@ -186,6 +186,17 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     EXPECT_EQ(found.size(), 6u);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples("Only a zero-byte file")), 0);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples(".A hidden empty folder")), 0);
+
+    // A level left unchecked stays in place, and so do the levels holding it.
+    const std::string level2 = program.samples("A nest of empty folders/Level 1/Level 2");
+    ResultsModel& results = w.form.core().results();
+    for (std::size_t i = 1; i <= results.count(); ++i)
+        results.setChecked(i, results.text(i) != level2);
+    w.form.button(Button::SendChecked)->click();
+    EXPECT_TRUE(std::filesystem::is_directory(level2));
+    EXPECT_FALSE(std::filesystem::exists(level2 + "/Level 3"));
+    EXPECT_THAT(w.results(), ElementsAre(program.samples("A nest of empty folders"),
+                                         program.samples("A nest of empty folders/Level 1"), level2));
 }
 
 TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)
