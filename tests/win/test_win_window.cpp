@@ -325,6 +325,11 @@ TEST_F(Win32Window, TheShellsDialogsPickAFolderAndNameTheExport)
     ASSERT_TRUE(RunLoopUntil([&] { return window_->list(ListId::Folders).rowCount() == 1; }));
     EXPECT_EQ(rowShown(window_->list(ListId::Folders), 0), ControlText(ToNativePath(picked + "/")));
 
+    // The Delete key takes the entry out again.
+    window_->list(ListId::Folders).selectRow(0);
+    SendMessageW(window_->list(ListId::Folders).handle(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_TRUE(RunLoopUntil([&] { return window_->list(ListId::Folders).rowCount() == 0; }));
+
     core_.results().append(picked + "/a");
     core_.results().append(picked + "/b c");
     // (Wine's dialog adds the chosen type's extension to a name typed
@@ -382,6 +387,23 @@ TEST_F(Win32Window, AHundredThousandRowsKeepTheMessageLoopTurning)
     const double longestMs = std::chrono::duration<double, std::milli>(longest).count();
     std::printf("longest gap between two turns of the message loop: %.1f ms\n", longestMs);
     EXPECT_LT(longestMs, 100.0);
+}
+
+TEST_F(Win32Window, ThePointerFollowsTheMouseAndBusyStays)
+{
+    // What the window hears as the mouse moves over a control or its background.
+    const auto moveOver = [&](HWND place) {
+        SendMessageW(handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(place), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    moveOver(window_->button(Button::Scan).handle());
+    EXPECT_EQ(core_.mousePointer(), CustomPointer);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND)); // no HAND-M.CUR beside the program
+    moveOver(window_->list(ListId::Results).handle());
+    EXPECT_EQ(core_.mousePointer(), DefaultPointer);
+    core_.setMousePointer(BusyPointer);
+    moveOver(window_->button(Button::Scan).handle());
+    EXPECT_EQ(core_.mousePointer(), BusyPointer);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
 }
 
 TEST_F(Win32Window, ClosingTheWindowMidScanEndsTheRunAtOnce)
