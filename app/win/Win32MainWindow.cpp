@@ -73,10 +73,11 @@ Win32MainWindow::Win32MainWindow(MainWindow& core) : core_(core)
     if (!handle)
         throw Failure(OtherError, "The main window could not be made: " + LastFailure().detail);
     window_ = win::Window(handle);
-    SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::WindowProc));
     background_ = CreateSolidBrush(kDesignedBackColor);
     buildControls();
+    // The window hears its messages once its controls are all there.
+    SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::WindowProc));
     onDpiChanged(GetDpiForWindow(handle), {});
     core_.attach(*this);
 }

@@ -111,7 +111,9 @@ void Win32SettingsWindow::buildControls()
             break;
         case ControlKind::TextBox:
             made = ignoreList_ = win::Edit::CreateMultiLine(parent, id);
+            settingIgnoreList_ = true;
             ignoreList_.setText(ControlText(kDesignIgnoreListText));
+            settingIgnoreList_ = false;
             break;
         case ControlKind::PushButton:
             made = ok_ = win::Button::Create(parent, id, caption);
