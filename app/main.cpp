@@ -119,7 +119,7 @@ private:
 void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
 {
     TurnGauge gauge;
-    form.roots().append(root.ends_with('/') ? root : root + "/");
+    form.roots().append(WithTrailingSeparator(root));
     const TurnGauge::Took scan = gauge.run([&] { form.PushButton4_Click(); });
     // The first line keeps its form: bench/run.sh reads it.
     std::printf("window scan: %zu results in %.3f s; longest gap between event-loop turns %.1f ms "

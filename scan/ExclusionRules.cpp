@@ -15,13 +15,8 @@ bool IsIgnoredName(const Settings& settings, std::string_view text)
 
 bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
 {
-    for (const std::string& tree : fs.systemFolders()) {
-        if (!path.starts_with(tree))
-            continue;
-        if (path.size() == tree.size() || path[tree.size()] == '/' || tree.ends_with('/'))
-            return true;
-    }
-    return false;
+    const auto& trees = fs.systemFolders();
+    return std::any_of(trees.begin(), trees.end(), [&](const std::string& tree) { return IsWithin(path, tree); });
 }
 
 RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
