@@ -51,10 +51,14 @@ public:
     [[nodiscard]] bool inTrash(std::string_view path) const;
 
 private:
+    // A real path at or below the root's, as the root as given spells it.
+    [[nodiscard]] std::string spelledBelowRoot(std::string_view realPath) const;
+
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;
-    std::vector<std::string> homeTrashes_; // the real paths of those that exist
+    bool rootInTrash_ = false;
+    std::vector<std::string> homeTrashesBelow_; // those that exist, as spelled below the root
 };
 
 // True when the folder is not the root folder and either the platform keeps
