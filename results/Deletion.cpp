@@ -9,9 +9,9 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
 #include "scan/FinalPass.h"
-#include "scan/TimeSlice.h"
 #include "scan/TreeWalk.h"
 
 namespace vacantix {
@@ -57,6 +57,13 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
     if (entry || entry.error() == FsError::PathNotFound)
         return Presence{false, std::nullopt};
     return Presence{false, entry.failure()};
+}
+
+// The identity of the folder at `path`, where the file system tells it.
+std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
+{
+    auto listing = fs.list(path);
+    return listing ? listing.value().identity : std::nullopt;
 }
 
 // A fresh walk of a tree, as the visitor of that walk: the tree's folders
@@ -170,7 +177,7 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
-    TreeLook look(context.fs, path, context.settings.check1() == 1, context.settings.extras());
+    TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
     if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
     if (!look.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
@@ -207,11 +214,6 @@ void noteOwnChange(const DeletionContext& context, const std::string& folder, st
 
 } // namespace
 
-DeleteMode ReadDeleteMode(const Settings& settings)
-{
-    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
-}
-
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
     if (!IsAbsolutePath(path))
@@ -228,10 +230,13 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
+    // Only the folder the fresh look is about may go: the one at the path
+    // now, before the look.
+    const std::optional<FileIdentity> checked = identityOf(context.fs, folder);
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
 
-    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
     const std::int64_t started = SecondsSinceEpoch();
     if (mode == DeleteMode::Directly) {
         FolderDeletion removed = removeDirectly(context, folder);
@@ -240,7 +245,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         return removed;
     }
 
-    auto sent = context.trash.moveToTrash(folder);
+    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
     if (sent) {
         noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);
@@ -285,11 +290,10 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     return text;
 }
 
-std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs)
 {
     const std::size_t sent = summary.count(DeletionOutcome::Sent);
-    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
-           (directly ? "deleted" : "sent to the trash") + ", " +
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") + std::string(sentAs) + ", " +
            std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
            std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
            std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
@@ -318,7 +322,8 @@ DeletionContext contextOfCommand(const DeletionContext& callers, Trap& trap, Sca
     DeletionContext command = callers;
     command.progress = &progress;
     command.mode = DeleteMode::Trash;
-    trap.step(100, [&] { command.mode = callers.mode ? *callers.mode : ReadDeleteMode(callers.settings); });
+    // The numbers are the error report's line numbers.
+    trap.step(100, [&] { command.mode = callers.mode ? *callers.mode : callers.settings.deleteMode(); });
     return command;
 }
 

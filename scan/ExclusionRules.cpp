@@ -4,13 +4,13 @@
 #include <algorithm>
 
 #include "platform/TrashPlaces.h"
+#include "platform/Utf8.h"
 
 namespace vacantix {
 
 bool IsIgnoredName(const Settings& settings, std::string_view text)
 {
-    const auto& names = settings.ignoreList().names;
-    return !names.empty() && names.contains(LowerCase(text));
+    return settings.ignoreList().matches(text);
 }
 
 bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
@@ -110,39 +110,14 @@ bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing&
 
 bool HasUnsafeCharacters(std::string_view name)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
-    const std::size_t size = name.size();
-    for (std::size_t i = 0; i < size;) {
-        const unsigned char lead = bytes[i];
-        if (lead < 0x80) {
-            if (lead < 32 || lead == 127 || lead == '?')
-                return true;
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t code = 0;
-        char32_t least = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, code = lead & 0x1F, least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, code = lead & 0x0F, least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, code = lead & 0x07, least = 0x10000;
-        } else {
-            return true; // a continuation byte or an overlong/out-of-range lead
-        }
-        if (i + length > size)
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = Utf8SequenceLength(name, i);
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[i + k]); };
+        if (length == 0)
             return true;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = bytes[i + k];
-            if ((next & 0xC0) != 0x80)
-                return true;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        if (length == 1 && (byte(0) < 32 || byte(0) == 127 || byte(0) == '?'))
             return true;
-        if (code >= 127 && code <= 159)
+        if (length == 2 && byte(0) == 0xC2 && byte(1) < 0xA0) // U+0080 to U+009F
             return true;
         i += length;
     }

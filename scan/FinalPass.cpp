@@ -19,24 +19,22 @@
 #include <vector>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/TimeSlice.h"
 #include "scan/TreeWalk.h"
 
 namespace vacantix {
 
 namespace {
 
-constexpr std::string_view kEmptinessTestPath = "in Vacantix2021/08/31.modSearch.Brannock_HasAnyFilesInSubfolders ";
-constexpr std::string_view kEnumerationPath = "in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
-
-// Whether a regular file of 0 bytes counts as content: only while "Check1"
-// is not 1. An option that cannot be read leaves every file counting.
+// Whether a regular file of 0 bytes counts as content: unless such files
+// count as empty. An option that cannot be read leaves every file counting.
 bool zeroByteFilesCount(const Settings& settings)
 {
     try {
-        return settings.check1() != 1;
+        return !settings.zeroByteFilesCountAsEmpty();
     } catch (const std::exception&) {
         return true;
     }
@@ -88,6 +86,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
     // content, and so does a path the ignore list cannot be read for.
     bool ignored = true;
     if (prompter_) {
+        // The numbers are the error report's line numbers.
         Trap trap(*prompter_, kEmptinessTestPath);
         ignored = trap.test(104, [&] { return IsIgnoredName(settings_, path); });
     } else {

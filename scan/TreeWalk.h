@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "scan/TimeSlice.h"
+#include "base/TimeSlice.h"
 
 namespace vacantix {
 

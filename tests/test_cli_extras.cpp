@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <ctime>
@@ -17,6 +16,7 @@
 #include "scan/FinalPass.h"
 #include "settings/Settings.h"
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
@@ -34,11 +34,8 @@ constexpr std::string_view kLitter = "photos/2019/.DS_Store:6148\nphotos/2019/Th
 
 std::set<std::string> Lines(const std::string& text)
 {
-    std::set<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.insert(line);
-    return lines;
+    const std::vector<std::string> lines = test::OutputLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 // The engine as the command line binds it for deletion, with the given

@@ -147,7 +147,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
                                         ": the trash refused it: the trash is full");
-    EXPECT_EQ(DeletionCountsLine(summary, false), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
+    EXPECT_EQ(DeletionCountsLine(summary, "sent to the trash"), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
 }
 
 TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)
