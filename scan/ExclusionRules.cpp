@@ -33,6 +33,15 @@ bool hasTrashFolderName(std::string_view path)
     return false;
 }
 
+// `path`, which lies at or below `from`, as it lies below `to` instead.
+std::string rebased(std::string_view path, std::string_view from, const std::string& to)
+{
+    std::string_view rest = path.substr(from.size());
+    while (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    return rest.empty() ? to : ChildPath(to, rest);
+}
+
 } // namespace
 
 RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
@@ -53,26 +62,15 @@ RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
         if (IsWithin(real_, trash.value()))
             rootInTrash_ = true;
         else if (IsWithin(trash.value(), real_))
-            homeTrashesBelow_.push_back(spelledBelowRoot(trash.value()));
+            homeTrashesBelow_.push_back(rebased(trash.value(), real_, root_));
     }
-}
-
-std::string RealRoot::spelledBelowRoot(std::string_view realPath) const
-{
-    std::string_view rest = realPath.substr(real_.size());
-    while (rest.starts_with('/'))
-        rest.remove_prefix(1);
-    return rest.empty() ? root_ : ChildPath(root_, rest);
 }
 
 std::string RealRoot::of(std::string_view path) const
 {
     if (failure_ || !path.starts_with(root_))
         return std::string(path);
-    std::string_view rest = path.substr(root_.size());
-    while (rest.starts_with('/'))
-        rest.remove_prefix(1);
-    return rest.empty() ? real_ : ChildPath(real_, rest);
+    return rebased(path, root_, real_);
 }
 
 bool RealRoot::inTrash(std::string_view path) const

@@ -51,9 +51,6 @@ public:
     [[nodiscard]] bool inTrash(std::string_view path) const;
 
 private:
-    // A real path at or below the root's, as the root as given spells it.
-    [[nodiscard]] std::string spelledBelowRoot(std::string_view realPath) const;
-
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;
