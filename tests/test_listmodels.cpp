@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's two list models and what a list control hears from them.
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <numeric>
 #include <random>
 
 #include "base/ListObserver.h"
 #include "platform/Failure.h"
+#include "results/PathOrder.h"
 #include "results/ResultsModel.h"
 #include "roots/FolderListModel.h"
 #include "support/ListTexts.h"
@@ -162,6 +166,8 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
         case 8:
             if (random() % 8 == 0)
                 model.flush();
+            else if (random() % 8 == 0)
+                model.orderRows(static_cast<RowOrder>(random() % 3));
             break;
         default:
             if (random() % 50 == 0) {
@@ -171,16 +177,156 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
             break;
         }
         ASSERT_EQ(model.count(), plain.count());
+        const auto entries = plain.entries();
+        ASSERT_EQ(model.checkedCount(), std::size_t(std::count_if(entries.begin(), entries.end(),
+                                                                  [](const auto& e) { return e.checked; })));
         if (plain.count() > 0) {
             const std::size_t at = pick(plain.count());
             ASSERT_EQ(model.text(at), plain.text(at)) << "round " << round;
             ASSERT_EQ(model.checked(at), plain.checked(at)) << "round " << round;
         }
     }
+    // Ordered or not, the rows show every entry once, each with its mark.
     model.flush();
+    std::map<std::string, bool> marks;
+    for (const auto& entry : plain.entries())
+        marks[entry.text] = entry.checked;
+    ASSERT_EQ(model.rowCount(), marks.size());
+    for (std::size_t row = 0; row < model.rowCount(); ++row)
+        EXPECT_EQ(std::exchange(marks[model.rowText(row)], !model.rowChecked(row)), model.rowChecked(row));
+    model.orderRows(RowOrder::Found);
     EXPECT_EQ(ShownTexts(model), plain.texts());
     for (std::size_t row = 0; row < model.rowCount(); ++row)
         EXPECT_EQ(model.rowChecked(row), plain.checked(row + 1));
+}
+
+// The path order against a plain sort of the paths cut into names, on
+// random trees whose paths come in no particular order (so the store
+// holds the same name more than once).
+TEST(PathOrder, SortsNameByNameAsAPlainSortOfTheNamesDoes)
+{
+    const auto folded = [](std::string name) {
+        for (char& c : name)
+            c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        return name;
+    };
+    const auto names = [&](const std::string& path) {
+        std::vector<std::pair<std::string, std::string>> cut;
+        for (std::size_t begin = 0;;) {
+            const std::size_t slash = path.find('/', begin);
+            const std::string name = path.substr(begin, slash - begin);
+            cut.emplace_back(folded(name), name);
+            if (slash == std::string::npos)
+                return cut;
+            begin = slash + 1;
+        }
+    };
+    const std::string pieces[] = {"a", "A", "b", "a-b", "a b", "ab", "", "\xc3\xa9", "Z"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 20; ++round) {
+        PathStore store;
+        std::vector<std::string> paths;
+        for (int i = 0; i < 300; ++i) {
+            std::string path;
+            for (std::size_t depth = random() % 4 + 1; depth > 0; --depth)
+                path += "/" + pieces[random() % std::size(pieces)];
+            paths.push_back(path);
+            store.append(path);
+        }
+        std::vector<std::size_t> expected(paths.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](std::size_t a, std::size_t b) { return names(paths[a]) < names(paths[b]); });
+        std::vector<std::string> want, got;
+        for (const std::size_t i : expected)
+            want.push_back(paths[i] + " #" + std::to_string(i));
+        for (const std::uint32_t i : PathOrder(store))
+            got.push_back(paths[i] + " #" + std::to_string(i));
+        ASSERT_EQ(got, want) << "round " << round;
+    }
+}
+
+// Rows ordered by path, and back; the entries and their positions stay as
+// found, and a mark set on a row reaches the entry that row shows.
+TEST(ResultsModel, RowsOrderedByPathLeaveTheEntriesAsFound)
+{
+    ResultsModel model;
+    const std::vector<std::string> found = {"/b/x", "/a", "/B", "/a/c", "/a-b", "/a/b", "/b"};
+    for (const std::string& path : found)
+        model.append(path);
+    model.flush();
+    HeardChanges control;
+    model.setObserver(&control);
+    const std::vector<std::string> ascending = {"/a", "/a/b", "/a/c", "/a-b", "/B", "/b", "/b/x"};
+    const struct {
+        RowOrder order;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {RowOrder::PathAscending, ascending},
+        {RowOrder::PathDescending, {ascending.rbegin(), ascending.rend()}},
+        {RowOrder::Found, found},
+    };
+    for (const auto& c : cases) {
+        control.heard.clear();
+        model.orderRows(c.order);
+        EXPECT_EQ(ShownTexts(model), c.rows);
+        EXPECT_EQ(control.heard, std::vector<std::string>{"reset"});
+        EXPECT_EQ(Texts(model), found);
+    }
+
+    model.orderRows(RowOrder::PathAscending);
+    ASSERT_TRUE(model.setRowChecked(1, false)); // "/a/b"
+    EXPECT_FALSE(model.checked(6));
+    model.remove(4); // "/a/c"
+    model.append("/0");
+    model.flush();
+    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/a", "/a/b", "/a-b", "/B", "/b", "/b/x", "/0"}))
+        << "a later entry follows the ordered rows";
+    EXPECT_FALSE(model.rowChecked(1));
+    model.clear();
+    EXPECT_EQ(model.rowOrder(), RowOrder::Found);
+}
+
+TEST(ResultsModel, HeaderTellsTheCountsWhileTheyAreShown)
+{
+    ResultsModel model;
+    HeardChanges control;
+    model.setObserver(&control);
+    // Each step: what is done, then the header, and whether the control
+    // heard of it without a delivery.
+    const struct {
+        std::function<void()> act;
+        std::string header;
+        bool toldAtOnce;
+    } steps[] = {
+        {[&] { model.showCounts(true); }, "Empty Folders", false},
+        {[&] {
+             for (const char* path : {"/a", "/b", "/c"})
+                 model.append(path);
+             model.flush();
+         },
+         "3 empty folders, 3 checked", true},
+        {[&] { model.setRowChecked(0, false); }, "3 empty folders, 2 checked", true},
+        {[&] { model.setChecked(2, false); }, "3 empty folders, 1 checked", false},
+        {[&] { model.setAllChecked(false); }, "3 empty folders, 0 checked", true},
+        {[&] { model.remove(1); }, "2 empty folders, 0 checked", false},
+        {[&] { model.setHeaderText("Sending 1 of 2"); }, "Sending 1 of 2", false},
+        {[&] { model.setHeaderText(std::string(kResultsListHeader)); }, "2 empty folders, 0 checked", false},
+        {[&] {
+             model.remove(1);
+             model.setChecked(1, true);
+         },
+         "1 empty folder, 1 checked", false},
+        {[&] { model.showCounts(false); }, "Empty Folders", false},
+    };
+    for (const auto& step : steps) {
+        control.heard.clear();
+        step.act();
+        EXPECT_EQ(model.headerText(), step.header);
+        EXPECT_EQ(control.count("header") > 0, step.toldAtOnce) << step.header;
+        model.deliverPending();
+        EXPECT_GE(control.count("header"), 1) << step.header;
+    }
 }
 
 TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)
