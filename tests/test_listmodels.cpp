@@ -307,12 +307,11 @@ TEST(ResultsModel, HeaderTellsTheCountsWhileTheyAreShown)
          },
          "3 empty folders, 3 checked", true},
         {[&] { model.setRowChecked(0, false); }, "3 empty folders, 2 checked", true},
-        {[&] { model.setChecked(2, false); }, "3 empty folders, 1 checked", false},
         {[&] { model.setAllChecked(false); }, "3 empty folders, 0 checked", true},
-        {[&] { model.remove(1); }, "2 empty folders, 0 checked", false},
         {[&] { model.setHeaderText("Sending 1 of 2"); }, "Sending 1 of 2", false},
-        {[&] { model.setHeaderText(std::string(kResultsListHeader)); }, "2 empty folders, 0 checked", false},
         {[&] {
+             model.setHeaderText(std::string(kResultsListHeader));
+             model.remove(1);
              model.remove(1);
              model.setChecked(1, true);
          },

@@ -330,49 +330,33 @@ TEST(MainWindowScan, StopDuringTheFinalPassLetsItFinish)
 // skipped whole. A plain run says "Done." alone.
 TEST(MainWindowScan, TheClosingBoxSaysWhatDidNotGoAsAsked)
 {
-    const auto native = [](const char* path) { return ToNativePath(path); };
-    const std::string systemOnly = "Nothing is listed: every folder to scan lies in a system folder, and the settings "
-                                   "skip system folders.";
+    std::string seven = "\n\n7 folders could not be read, so no folder above them is listed:";
+    for (const char* n : {"1", "2", "3", "4", "5"})
+        seven += "\n" + ToNativePath(std::string("/data/a/l") + n);
+    const std::string nothing = "\n\nNothing is listed: every folder to scan ";
     const struct {
-        const char* name;
         std::vector<const char*> roots;
-        std::vector<const char*> unreadable;
+        int unreadable;
         std::string after; // the text after "Done."
     } rows[] = {
-        {"plain", {"/data/a/"}, {}, ""},
-        {"nothing found", {"/data/full/"}, {}, ""},
-        {"one unreadable",
-         {"/data/a/"},
-         {"/data/a/l1"},
-         "\n\n1 folder could not be read, so no folder above it is listed:\n" + native("/data/a/l1")},
-        {"seven unreadable",
-         {"/data/a/"},
-         {"/data/a/l1", "/data/a/l2", "/data/a/l3", "/data/a/l4", "/data/a/l5", "/data/a/l6", "/data/a/l7"},
-         "\n\n7 folders could not be read, so no folder above them is listed:\n" + native("/data/a/l1") + "\n" +
-             native("/data/a/l2") + "\n" + native("/data/a/l3") + "\n" + native("/data/a/l4") + "\n" +
-             native("/data/a/l5") + "\nand 2 more."},
-        {"system root", {"/usr/share/"}, {}, "\n\n" + systemOnly},
-        {"system root twice", {"/usr/share/", "/usr/share/"}, {}, "\n\n" + systemOnly},
-        {"ignored root",
-         {"/data/RECYCLER/"},
-         {},
-         "\n\nNothing is listed: every folder to scan is one the settings say to ignore."},
-        {"both",
-         {"/usr/RECYCLER/", "/data/gone/", "/data/RECYCLER/", "/usr/share/"},
-         {},
-         "\n\nNothing is listed: every folder to scan lies in a system folder, which the settings skip, or is one "
-         "they say to ignore."},
-        {"a root searched", {"/usr/share/", "/data/full/"}, {}, ""},
+        {{"/data/a/"}, 0, ""},
+        {{"/data/a/"}, 7, seven + "\nand 2 more."},
+        {{"/usr/share/", "/usr/share/"}, 0, nothing + "lies in a system folder, and the settings skip system folders."},
+        {{"/data/RECYCLER/"}, 0, nothing + "is one the settings say to ignore."},
+        {{"/usr/RECYCLER/", "/data/gone/", "/data/RECYCLER/", "/usr/share/"},
+         0,
+         nothing + "lies in a system folder, which the settings skip, or is one they say to ignore."},
+        {{"/usr/share/", "/data/full/"}, 0, ""}, // a root searched that holds nothing empty
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.after);
         Window w;
         w.fake.add("/data", "a/e/\nfull/f.txt\nRECYCLER/e/");
         w.fake.add("/usr", "share/e/\nRECYCLER/e/");
-        for (int i = 1; i <= 7; ++i)
+        for (int i = 1; i <= row.unreadable; ++i) {
             w.fake.addFolder("/data/a/l" + std::to_string(i) + "/e");
-        for (const char* folder : row.unreadable)
-            w.fake.fail(folder, FakeFileSystem::Op::List, FsError::PermissionDenied);
+            w.fake.fail("/data/a/l" + std::to_string(i), FakeFileSystem::Op::List, FsError::PermissionDenied);
+        }
         for (const char* root : row.roots)
             w.core.folderList().append(root);
         w.core.click(Button::Scan);
