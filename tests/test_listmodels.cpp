@@ -196,6 +196,9 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
         EXPECT_EQ(std::exchange(marks[model.rowText(row)], !model.rowChecked(row)), model.rowChecked(row));
     model.orderRows(RowOrder::Found);
     EXPECT_EQ(ShownTexts(model), plain.texts());
+    model.orderRows(RowOrder::PathDescending);
+    model.clear();
+    EXPECT_EQ(model.rowOrder(), RowOrder::Found) << "a cleared list shows what comes in the order found";
     for (std::size_t row = 0; row < model.rowCount(); ++row)
         EXPECT_EQ(model.rowChecked(row), plain.checked(row + 1));
 }
@@ -244,47 +247,6 @@ TEST(PathOrder, SortsNameByNameAsAPlainSortOfTheNamesDoes)
             got.push_back(paths[i] + " #" + std::to_string(i));
         ASSERT_EQ(got, want) << "round " << round;
     }
-}
-
-// Rows ordered by path, and back; the entries and their positions stay as
-// found, and a mark set on a row reaches the entry that row shows.
-TEST(ResultsModel, RowsOrderedByPathLeaveTheEntriesAsFound)
-{
-    ResultsModel model;
-    const std::vector<std::string> found = {"/b/x", "/a", "/B", "/a/c", "/a-b", "/a/b", "/b"};
-    for (const std::string& path : found)
-        model.append(path);
-    model.flush();
-    HeardChanges control;
-    model.setObserver(&control);
-    const std::vector<std::string> ascending = {"/a", "/a/b", "/a/c", "/a-b", "/B", "/b", "/b/x"};
-    const struct {
-        RowOrder order;
-        std::vector<std::string> rows;
-    } cases[] = {
-        {RowOrder::PathAscending, ascending},
-        {RowOrder::PathDescending, {ascending.rbegin(), ascending.rend()}},
-        {RowOrder::Found, found},
-    };
-    for (const auto& c : cases) {
-        control.heard.clear();
-        model.orderRows(c.order);
-        EXPECT_EQ(ShownTexts(model), c.rows);
-        EXPECT_EQ(control.heard, std::vector<std::string>{"reset"});
-        EXPECT_EQ(Texts(model), found);
-    }
-
-    model.orderRows(RowOrder::PathAscending);
-    ASSERT_TRUE(model.setRowChecked(1, false)); // "/a/b"
-    EXPECT_FALSE(model.checked(6));
-    model.remove(4); // "/a/c"
-    model.append("/0");
-    model.flush();
-    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/a", "/a/b", "/a-b", "/B", "/b", "/b/x", "/0"}))
-        << "a later entry follows the ordered rows";
-    EXPECT_FALSE(model.rowChecked(1));
-    model.clear();
-    EXPECT_EQ(model.rowOrder(), RowOrder::Found);
 }
 
 TEST(ResultsModel, HeaderTellsTheCountsWhileTheyAreShown)
