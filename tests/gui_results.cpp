@@ -198,6 +198,7 @@ TEST_F(ResultsWindow, CheckAndUncheckAllChangeWhatTheListShows)
     click(Button::UncheckAll);
     const QModelIndex first = form->resultItems().index(0, 0);
     EXPECT_EQ(form->resultItems().data(first, Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(Shown(*form).front(), "2 empty folders, 0 checked") << "the header counts at once";
     click(Button::CheckAll);
     EXPECT_EQ(form->resultItems().data(first, Qt::CheckStateRole).toInt(), Qt::Checked);
     click(Button::ClearResults);

@@ -249,47 +249,6 @@ TEST(PathOrder, SortsNameByNameAsAPlainSortOfTheNamesDoes)
     }
 }
 
-TEST(ResultsModel, HeaderTellsTheCountsWhileTheyAreShown)
-{
-    ResultsModel model;
-    HeardChanges control;
-    model.setObserver(&control);
-    // Each step: what is done, then the header, and whether the control
-    // heard of it without a delivery.
-    const struct {
-        std::function<void()> act;
-        std::string header;
-        bool toldAtOnce;
-    } steps[] = {
-        {[&] { model.showCounts(true); }, "Empty Folders", false},
-        {[&] {
-             for (const char* path : {"/a", "/b", "/c"})
-                 model.append(path);
-             model.flush();
-         },
-         "3 empty folders, 3 checked", true},
-        {[&] { model.setRowChecked(0, false); }, "3 empty folders, 2 checked", true},
-        {[&] { model.setAllChecked(false); }, "3 empty folders, 0 checked", true},
-        {[&] { model.setHeaderText("Sending 1 of 2"); }, "Sending 1 of 2", false},
-        {[&] {
-             model.setHeaderText(std::string(kResultsListHeader));
-             model.remove(1);
-             model.remove(1);
-             model.setChecked(1, true);
-         },
-         "1 empty folder, 1 checked", false},
-        {[&] { model.showCounts(false); }, "Empty Folders", false},
-    };
-    for (const auto& step : steps) {
-        control.heard.clear();
-        step.act();
-        EXPECT_EQ(model.headerText(), step.header);
-        EXPECT_EQ(control.count("header") > 0, step.toldAtOnce) << step.header;
-        model.deliverPending();
-        EXPECT_GE(control.count("header"), 1) << step.header;
-    }
-}
-
 TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)
 {
     // Each case: entries, then which 1-based positions go (from the last),
