@@ -216,6 +216,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         return true;
     if (watched == listView2_->viewport() && type == QEvent::MouseButtonDblClick)
         doubleClicked(static_cast<QMouseEvent*>(event));
+    if (type == QEvent::ContextMenu) {
+        for (QTreeView* view : {listView1_, listView2_}) {
+            if (watched == view || watched == view->viewport()) {
+                showContextMenu(view, static_cast<QContextMenuEvent*>(event));
+                return true;
+            }
+        }
+    }
     const auto partOf = [watched](QTreeView* view) {
         return watched == view || watched == view->viewport() || watched == view->header();
     };

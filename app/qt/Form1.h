@@ -107,6 +107,7 @@ private:
     // A drag or drop over the folder list: true when it was taken.
     bool takeDrop(QEvent* event);
     void doubleClicked(QMouseEvent* event);
+    void showContextMenu(QTreeView* view, QContextMenuEvent* event);
     void showBackColor();
 
     std::unique_ptr<Services> services_;

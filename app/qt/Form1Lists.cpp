@@ -4,6 +4,7 @@
 // (but not on its check box),
 // both lists have context menus, and folders dropped on the folder list are
 // added. The core decides; this forwards and shows.
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -55,19 +56,21 @@ void Form1::connectLists()
     });
     // A new scan or a cleared list puts the order found back.
     connect(resultItems_.get(), &QAbstractItemModel::modelReset, this, &Form1::showSortOrder);
-    for (QTreeView* view : {listView1_, listView2_}) {
-        view->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
-            const QModelIndex index = view->indexAt(at);
-            if (!index.isValid())
-                return;
-            view->setCurrentIndex(index);
-            const std::unique_ptr<QMenu> menu =
-                contextMenu(view == listView1_ ? ListId::Folders : ListId::Results, index.row());
-            menu->exec(view->viewport()->mapToGlobal(at));
-        });
-    }
     listView1_->viewport()->setAcceptDrops(true);
+}
+
+void Form1::showContextMenu(QTreeView* view, QContextMenuEvent* event)
+{
+    // The menu key opens it on the current row, a right click on the row
+    // under the mouse.
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QModelIndex index = keyboard ? view->currentIndex() : view->indexAt(event->pos());
+    if (!index.isValid())
+        return;
+    view->setCurrentIndex(index);
+    const QPoint at = keyboard ? view->visualRect(index).center() : event->pos();
+    const std::unique_ptr<QMenu> menu = contextMenu(view == listView1_ ? ListId::Folders : ListId::Results, index.row());
+    menu->exec(view->viewport()->mapToGlobal(at));
 }
 
 void Form1::showSortOrder()
