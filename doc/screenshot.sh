@@ -75,10 +75,12 @@ keys() { xdotool key --clearmodifiers --delay 60 "$@"; sleep 0.6; }
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 # The folder list has the focus; "Load Sample/Example Folders" is eleven
 # tabs on. Its question (open the folder?) is answered No.
-keys $(printf 'Tab %.0s' {1..11}) space
+keys --repeat 11 Tab
+keys space
 keys Escape
 # Back six tabs to the scan button; "Done." is closed with Return.
-keys $(printf 'shift+Tab %.0s' {1..6}) space
+keys --repeat 6 shift+Tab
+keys space
 sleep 2
 keys Return
 # One result unchecked, as a user picks what goes: the results list is one
