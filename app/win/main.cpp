@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window program on Windows: the window core over the Windows platform
 // (the file system, the registry, the recycle bin, the shell's dialogs and
-// clipboard) and its Win32 window.
+// clipboard) and its Win32 window. With VACANTIX_AUTOSCAN set to a folder it
+// measures instead: the window scans that folder at once, answers its own
+// boxes on standard error, prints the time taken and the longest waits of
+// the message loop (MeasureScan), and ends.
 #include <memory>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include <objbase.h>
 
 #include "app/MainWindow.h"
+#include "app/win/MeasuredScan.h"
 #include "app/win/Win32MainWindow.h"
 #include "platform/FileWriter.h"
 #include "platform/PathRoot.h"
@@ -41,6 +45,17 @@ std::string ProgramFolder()
     return ParentPath(EnginePath(path));
 }
 
+// The folder VACANTIX_AUTOSCAN names, in the engine's form; "" when unset.
+std::string AutoScanRoot()
+{
+    const DWORD size = GetEnvironmentVariableW(L"VACANTIX_AUTOSCAN", nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(L"VACANTIX_AUTOSCAN", value.data(), size));
+    return EnginePath(value);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
@@ -53,7 +68,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     const std::unique_ptr<FileSystem> fs = MakeFileSystem();
     RegistrySettingsStore store;
     Settings settings(store);
-    WinPrompter prompter;
+    const std::string autoScan = AutoScanRoot();
+    WinPrompter boxes;
+    UnattendedPrompter unattended;
+    Prompter& prompter = autoScan.empty() ? static_cast<Prompter&>(boxes) : unattended;
     const std::unique_ptr<Trash> trash = MakeTrash();
     const std::unique_ptr<DirectRemover> remover = MakeDirectRemover();
     const std::unique_ptr<FileWriter> writer = MakeFileWriter();
@@ -66,10 +84,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     MainWindow core({*fs, settings, prompter, *trash, *remover, *writer, clipboard, opener, programFolder,
                      [&samples] { return samples; }});
     Win32MainWindow window(core);
-    prompter.setOwner(window.handle());
+    boxes.setOwner(window.handle());
     clipboard.setOwner(window.handle());
     core.Form_Load();
     ShowWindow(window.handle(), show);
+    if (!autoScan.empty()) {
+        MeasureScan(window, core, autoScan);
+        PostMessageW(window.handle(), WM_CLOSE, 0, 0);
+    }
     window.runMessageLoop();
 
     if (SUCCEEDED(com))
