@@ -42,7 +42,7 @@ file(GLOB win32_sources CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/win/controls/*.cpp)
 list(FILTER win32_sources EXCLUDE REGEX "/main\\.cpp$")
 add_library(vacantix_win32 STATIC ${win32_sources})
-target_link_libraries(vacantix_win32 PUBLIC vacantix_engine comctl32 comdlg32 gdi32 user32 ole32 shell32 uuid)
+target_link_libraries(vacantix_win32 PUBLIC vacantix_engine comctl32 comdlg32 gdi32 user32 ole32 shell32 uuid dwmapi)
 # Windows 10's calls (per-monitor DPI) and the wide ones throughout.
 target_compile_definitions(vacantix_win32 PUBLIC _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 

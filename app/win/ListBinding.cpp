@@ -25,6 +25,18 @@ void ListBinding::answer(NMLVDISPINFOW& request) const
     win::ListView::AnswerDisplayInfo(request, text, checked);
 }
 
+void ListBinding::endReset()
+{
+    showRowCount();
+    showSortArrow();
+}
+
+void ListBinding::showSortArrow() const
+{
+    if (source_.sortArrow)
+        view_.showSortArrow(source_.sortArrow());
+}
+
 void ListBinding::showRowCount() const
 {
     view_.setRowCount(source_.rowCount());

@@ -19,13 +19,17 @@ struct ListSource {
     std::function<bool(std::size_t row)> rowChecked;
     std::function<std::string()> headerText;
     std::function<void()> deliverPending;
+    // The order of the rows as the header's arrow shows it; empty for a
+    // list whose header shows none.
+    std::function<win::ListView::SortArrow()> sortArrow;
 };
 
 // Shows a list model in an owner-data list view. The view asks for the rows
 // it draws (answer), the model tells of its changes in batches (the
 // ListObserver calls), and pending changes are delivered from the event loop
 // by a timer when the model asks for them. Paths show with "\" as Windows
-// writes them.
+// writes them. After a reset (a new order among others) the header shows
+// the order of the rows.
 class ListBinding final : public ListObserver {
 public:
     ListBinding(win::ListView view, ListSource source) : view_(view), source_(std::move(source)) {}
@@ -37,8 +41,10 @@ public:
 
     // Answers the view's request for a row's text and check box.
     void answer(NMLVDISPINFOW& request) const;
+    // Shows the order of the rows in the header.
+    void showSortArrow() const;
 
-    void endReset() override { showRowCount(); }
+    void endReset() override;
     void endInsert() override { showRowCount(); }
     void endRemove() override { showRowCount(); }
     void checksChanged(std::size_t first, std::size_t last) override;

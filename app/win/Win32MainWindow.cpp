@@ -48,6 +48,30 @@ double scaleFor(UINT dpi)
     return scale;
 }
 
+win::ListView::SortArrow SortArrowOf(RowOrder order)
+{
+    switch (order) {
+    case RowOrder::Found: return win::ListView::SortArrow::None;
+    case RowOrder::PathAscending: return win::ListView::SortArrow::Up;
+    case RowOrder::PathDescending: return win::ListView::SortArrow::Down;
+    }
+    return win::ListView::SortArrow::None;
+}
+
+// Windows' dark scheme for apps, which the system's window colours do not
+// tell: the user's choice in the Personalize settings, and its colours.
+constexpr COLORREF kDarkWindow = RGB(32, 32, 32);
+constexpr COLORREF kDarkWindowText = RGB(255, 255, 255);
+
+bool AppsUseDarkScheme()
+{
+    DWORD light = 1;
+    DWORD size = sizeof(light);
+    return RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                        L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &light, &size) == ERROR_SUCCESS &&
+           light == 0;
+}
+
 void registerClass()
 {
     static const bool registered = [] {
@@ -67,14 +91,15 @@ void registerClass()
 Win32MainWindow::Win32MainWindow(MainWindow& core) : core_(core)
 {
     registerClass();
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     HWND handle = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle)
         throw Failure(OtherError, "The main window could not be made: " + LastFailure().detail);
     window_ = win::Window(handle);
-    background_ = CreateSolidBrush(kDesignedBackColor);
     buildControls();
+    showBackColor();
+    showDropsAccepted();
     // The window hears its messages once its controls are all there.
     SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::WindowProc));
@@ -90,7 +115,8 @@ Win32MainWindow::~Win32MainWindow()
     results_.reset();
     if (window_.handle())
         DestroyWindow(window_.handle());
-    DeleteObject(background_);
+    if (background_)
+        DeleteObject(background_);
 }
 
 void Win32MainWindow::buildControls()
@@ -106,47 +132,59 @@ void Win32MainWindow::buildControls()
                 win::Button::Create(parent, ControlId(button), ControlText(control.caption));
         } else if (control.number == static_cast<int>(ListId::Folders)) {
             folders_ = std::make_unique<ListBinding>(
-                win::ListView::Create(parent, ControlId(ListId::Folders), false),
+                win::ListView::Create(parent, ControlId(ListId::Folders), false, false),
                 ListSource{[&folders] { return folders.rowCount(); },
                            [&folders](std::size_t row) { return folders.rowText(row); }, nullptr,
-                           [&folders] { return folders.headerText(); }, [&folders] { folders.deliverPending(); }});
+                           [&folders] { return folders.headerText(); }, [&folders] { folders.deliverPending(); },
+                           nullptr});
             folders.setObserver(folders_.get());
         } else {
             results_ = std::make_unique<ListBinding>(
-                win::ListView::Create(parent, ControlId(ListId::Results), true),
+                win::ListView::Create(parent, ControlId(ListId::Results), true, true),
                 ListSource{[&results] { return results.rowCount(); },
                            [&results](std::size_t row) { return results.rowText(row); },
                            [&results](std::size_t row) { return results.rowChecked(row); },
-                           [&results] { return results.headerText(); }, [&results] { results.deliverPending(); }});
+                           [&results] { return results.headerText(); }, [&results] { results.deliverPending(); },
+                           [&results] { return SortArrowOf(results.rowOrder()); }});
             results.setObserver(results_.get());
         }
     }
 }
 
-int Win32MainWindow::pixels(int twips) const
-{
-    return TwipsToPixels(twips, scale_);
-}
-
-void Win32MainWindow::arrange()
+void Win32MainWindow::applyFonts()
 {
     for (const ControlDesign& control : kMainWindowControls) {
-        const RECT place{pixels(control.place.left), pixels(control.place.top),
-                         pixels(control.place.left + control.place.width),
-                         pixels(control.place.top + control.place.height)};
-        const bool isButton = control.kind == ControlKind::PushButton;
-        const win::Window& shown = isButton ? static_cast<const win::Window&>(button(static_cast<Button>(control.number)))
-                                            : list(static_cast<ListId>(control.number));
-        shown.setFont(isButton ? buttonFont_.handle() : windowFont_.handle());
-        shown.move(place);
-    }
-    for (const ListId id : {ListId::Folders, ListId::Results}) {
-        const int twips = columnTwips_[static_cast<std::size_t>(id) - 1];
-        if (twips > 0)
-            list(id).setColumnWidth(pixels(twips));
+        if (control.kind == ControlKind::PushButton)
+            button(static_cast<Button>(control.number)).setFont(buttonFont_.handle());
+        else
+            list(static_cast<ListId>(control.number)).setFont(windowFont_.handle());
     }
     window_.setFont(windowFont_.handle());
-    window_.setClientSize(pixels(kMainWindowWidth), pixels(kMainWindowHeight), dpi_);
+}
+
+void Win32MainWindow::fitToMonitor()
+{
+    const RECT work = window_.workArea();
+    const SIZE frame = window_.frameSize(dpi_);
+    fit_.emplace(scale_, PixelSize{work.right - work.left - frame.cx, work.bottom - work.top - frame.cy});
+}
+
+void Win32MainWindow::placeControls()
+{
+    const RECT client = window_.clientRect();
+    if (!fit_ || client.right <= 0 || client.bottom <= 0)
+        return; // minimised
+    const PixelSize shown{client.right, client.bottom};
+    for (const ControlDesign& control : kMainWindowControls) {
+        const PixelRect place = fit_->place(control, shown);
+        const RECT rect{place.left, place.top, place.left + place.width, place.top + place.height};
+        if (control.kind == ControlKind::PushButton)
+            button(static_cast<Button>(control.number)).move(rect);
+        else
+            list(static_cast<ListId>(control.number)).move(rect);
+    }
+    for (const ListId id : {ListId::Folders, ListId::Results})
+        list(id).fillWidth();
 }
 
 void Win32MainWindow::onDpiChanged(UINT dpi, const RECT& suggested)
@@ -155,12 +193,25 @@ void Win32MainWindow::onDpiChanged(UINT dpi, const RECT& suggested)
     scale_ = scaleFor(dpi);
     windowFont_ = win::Font(faceOf(kWindowFont), kWindowFont.points, kWindowFont.bold, scale_);
     buttonFont_ = win::Font(faceOf(kButtonFont), kButtonFont.points, kButtonFont.bold, scale_);
-    if (suggested.right > suggested.left)
-        SetWindowPos(window_.handle(), nullptr, suggested.left, suggested.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    arrange();
+    applyFonts();
+    fitToMonitor();
+    if (suggested.right > suggested.left) {
+        SetWindowPos(window_.handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        window_.setClientSize(fit_->first().width, fit_->first().height, dpi_);
+    }
+    placeControls();
     if (iconShown_)
         icon_.showIn(window_.handle());
+}
+
+void Win32MainWindow::onMinMaxInfo(MINMAXINFO& info) const
+{
+    if (!fit_)
+        return;
+    const SIZE frame = window_.frameSize(dpi_);
+    info.ptMinTrackSize = {fit_->least().width + frame.cx, fit_->least().height + frame.cy};
 }
 
 const win::ListView& Win32MainWindow::list(ListId list) const
@@ -180,6 +231,9 @@ const win::Button& Win32MainWindow::button(Button button) const
 
 void Win32MainWindow::centreOnScreen()
 {
+    fitToMonitor();
+    if (!IsWindowVisible(window_.handle()))
+        window_.setClientSize(fit_->first().width, fit_->first().height, dpi_);
     window_.centreOnMonitor();
 }
 
@@ -191,10 +245,31 @@ void Win32MainWindow::applySkin(const std::string& skinFile)
     const auto path = ExtendedPath(skinFile);
     if (!path || !std::ifstream(std::filesystem::path(*path), std::ios::binary))
         throw MakeFailure(FileNotFound);
-    DeleteObject(background_);
-    background_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     skinned_ = true;
-    InvalidateRect(window_.handle(), nullptr, TRUE);
+    showBackColor();
+}
+
+void Win32MainWindow::showBackColor()
+{
+    COLORREF back = GetSysColor(COLOR_BTNFACE);
+    bool dark = false;
+    if (!skinned_) {
+        dark = AppsUseDarkScheme();
+        const COLORREF window = dark ? kDarkWindow : GetSysColor(COLOR_WINDOW);
+        const COLORREF windowText = dark ? kDarkWindowText : GetSysColor(COLOR_WINDOWTEXT);
+        back = MainWindowBackColor(window, windowText);
+        // The lists go dark with the window; under the light look they keep
+        // the system's colours.
+        const bool darkLook = back != kDesignedBackColor;
+        for (const ListId id : {ListId::Folders, ListId::Results})
+            list(id).setColors(darkLook ? window : GetSysColor(COLOR_WINDOW),
+                               darkLook ? windowText : GetSysColor(COLOR_WINDOWTEXT));
+    }
+    if (background_)
+        DeleteObject(background_);
+    background_ = CreateSolidBrush(back);
+    window_.useDarkFrame(dark);
+    RedrawWindow(window_.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Win32MainWindow::loadCustomPointer(const std::string& cursorFile)
@@ -227,10 +302,10 @@ void Win32MainWindow::showColumnHeader(ListId id)
         view.setColumnHeader(header);
 }
 
-void Win32MainWindow::setColumnWidth(ListId id, int twips)
+void Win32MainWindow::setColumnWidth(ListId id, int)
 {
-    columnTwips_[static_cast<std::size_t>(id) - 1] = twips;
-    list(id).setColumnWidth(pixels(twips));
+    // The column spans its list at any size, wider than designed.
+    list(id).fillWidth();
 }
 
 void Win32MainWindow::setButtonCaption(Button which, std::string_view caption)
@@ -241,6 +316,7 @@ void Win32MainWindow::setButtonCaption(Button which, std::string_view caption)
 void Win32MainWindow::setButtonEnabled(Button which, bool enabled)
 {
     button(which).enable(enabled);
+    showDropsAccepted();
 }
 
 void Win32MainWindow::showMousePointer(int value)
@@ -251,6 +327,7 @@ void Win32MainWindow::showMousePointer(int value)
                         : value == CustomPointer ? Shape::Custom
                                                  : Shape::PlaceDefault;
     pointer_.show(window_.handle(), shape);
+    showDropsAccepted();
 }
 
 std::optional<std::size_t> Win32MainWindow::currentFolder() const

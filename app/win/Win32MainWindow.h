@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include "app/MainWindow.h"
+#include "app/MainWindowFit.h"
 #include "app/MainWindowView.h"
 #include "app/win/ListBinding.h"
 #include "platform/win/controls/Button.h"
@@ -40,7 +42,13 @@ inline constexpr const wchar_t* kMainWindowClass = L"Vacantix.Form1";
 // The main window in native Win32 with Common Controls 6: a view over the
 // window core, which it builds from the design's tables at the scale of the
 // monitor's DPI, and whose handlers it calls for every click, key, check
-// box and mouse move. It holds no command logic of its own.
+// box, mouse move, header click, double click, context menu and drop. It
+// holds no command logic of its own.
+//
+// It starts at the designed size, or at the monitor's work area where that
+// is smaller, and may be resized and maximised (MainWindowFit places the
+// controls). Its background is the designed white, or the dark scheme's
+// where the user chose dark apps.
 //
 // The event loop: commands run on the thread's one loop (runMessageLoop),
 // and a long command turns the loop from inside (turnEventLoop) at the
@@ -63,6 +71,8 @@ public:
     [[nodiscard]] double scale() const { return scale_; }
     [[nodiscard]] const win::ListView& list(ListId list) const;
     [[nodiscard]] const win::Button& button(Button button) const;
+    // The sizes of the window on its monitor.
+    [[nodiscard]] const MainWindowFit& fit() const { return *fit_; }
 
     // Handles the thread's messages until the window is gone.
     void runMessageLoop();
@@ -88,26 +98,39 @@ private:
     bool onSetCursor(HWND under, WORD hitTest);
     void onClose();
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    void onMinMaxInfo(MINMAXINFO& info) const;
     // Runs a command of the core; a command that ends because the window
     // was closed ends here, and the window goes once no command runs.
-    template <typename Command>
-    void run(Command&& command);
+    void run(const std::function<void()>& command);
     void dispatch(MSG& message);
 
     void buildControls();
-    void arrange();
-    [[nodiscard]] int pixels(int twips) const;
+    void applyFonts();
+    // The sizes for the monitor the window is on.
+    void fitToMonitor();
+    void placeControls();
+    void showBackColor();
     [[nodiscard]] ListBinding& binding(ListId list) const;
     void toggleCheck(int row);
+
+    // Win32MainWindowLists.cpp: what the lists do beyond the design.
+    void onColumnClick();
+    void onDoubleClick(const NMITEMACTIVATE& click);
+    // A context menu asked for over `under` at a point of the screen
+    // (-1, -1 from the keyboard); false when it was not over a list.
+    bool onContextMenu(HWND under, POINT at);
+    void onDropFiles(HDROP drop);
+    // The folder list takes dropped files while the core accepts them.
+    void showDropsAccepted() const;
 
     MainWindow& core_;
     win::Window window_;
     std::unique_ptr<ListBinding> folders_;
     std::unique_ptr<ListBinding> results_;
     std::array<win::Button, kButtonCount> buttons_;
-    std::array<int, 2> columnTwips_{};
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     double scale_ = 1.0;
+    std::optional<MainWindowFit> fit_;
     win::Font windowFont_;
     win::Font buttonFont_;
     HBRUSH background_ = nullptr;

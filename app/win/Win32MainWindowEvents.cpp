@@ -2,6 +2,9 @@
 // The main window's messages, each handed to the core's handler for it, and
 // the event loop: the thread's own and the turns a long command takes.
 #include <chrono>
+#include <string_view>
+
+#include <windowsx.h>
 
 #include "app/win/Win32MainWindow.h"
 
@@ -23,8 +26,7 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM w
     return self->onMessage(message, wParam, lParam);
 }
 
-template <typename Command>
-void Win32MainWindow::run(Command&& command)
+void Win32MainWindow::run(const std::function<void()>& command)
 {
     ++runningCommands_;
     try {
@@ -64,6 +66,27 @@ LRESULT Win32MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_SIZE:
+        placeControls();
+        return 0;
+    case WM_GETMINMAXINFO:
+        onMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_SETTINGCHANGE:
+        // The user switched between light and dark apps.
+        if (lParam && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"ImmersiveColorSet")
+            showBackColor();
+        break;
+    case WM_SYSCOLORCHANGE:
+        showBackColor();
+        break;
+    case WM_CONTEXTMENU:
+        if (onContextMenu(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0;
+        break;
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_CLOSE:
         onClose();
         return 0;
@@ -102,6 +125,14 @@ LRESULT Win32MainWindow::onNotify(const NMHDR& notice)
             const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(notice);
             toggleCheck(list(ListId::Results).checkBoxRowAt(click.ptAction));
         }
+        return 0;
+    case NM_DBLCLK:
+        if (results)
+            onDoubleClick(reinterpret_cast<const NMITEMACTIVATE&>(notice));
+        return 0;
+    case LVN_COLUMNCLICK:
+        if (results)
+            onColumnClick();
         return 0;
     default:
         return 0;

@@ -93,6 +93,15 @@ void ClickAt(HWND window, POINT point)
     PumpMessages();
 }
 
+void DoubleClickAt(HWND window, POINT point)
+{
+    ClickAt(window, point);
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+    SendMessageW(window, WM_LBUTTONUP, 0, where);
+    PumpMessages();
+}
+
 std::wstring ItemText(HWND window, int id)
 {
     wchar_t text[4096] = {};
@@ -113,7 +122,11 @@ void SaveScreenshot(HWND window, const std::wstring& name)
     const wchar_t* folder = _wgetenv(L"VACANTIX_SCREENSHOTS");
     if (!folder || !*folder)
         return;
-    PumpMessages();
+    // Drawn anew and given a moment to reach the screen, as Wine copies
+    // what a window drew to the X server from a timer.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const auto shown = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    RunLoopUntil([&] { return std::chrono::steady_clock::now() > shown; });
     // The client area: a window manager, where there is one, draws the frame.
     RECT frame{};
     GetClientRect(window, &frame);

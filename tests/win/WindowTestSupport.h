@@ -33,6 +33,7 @@ bool RunLoopUntil(const std::function<bool()>& done);
 // Presses and releases the left mouse button at a point of a window's
 // client area, as the window hears it from the mouse.
 void ClickAt(HWND window, POINT point);
+void DoubleClickAt(HWND window, POINT point);
 
 // The text of a static text or a control with the identifier `id` in `window`.
 [[nodiscard]] std::wstring ItemText(HWND window, int id);

@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include "app/MainWindow.h"
 #include "app/win/Win32MainWindow.h"
@@ -74,9 +76,14 @@ public:
     }
 };
 
-class NoFolderOpener final : public FolderOpener {
+class RecordingOpener final : public FolderOpener {
 public:
-    bool open(const std::string&) override { return false; }
+    std::vector<std::string> opened;
+    bool open(const std::string& path) override
+    {
+        opened.push_back(path);
+        return true;
+    }
 };
 
 std::string CopyOfSamples()
@@ -134,7 +141,7 @@ protected:
     WinRemover remover_;
     WinFileWriter writer_;
     WinClipboard clipboard_;
-    NoFolderOpener opener_;
+    RecordingOpener opener_;
     MainWindow core_{{fs_, settings_, prompter_, trash_, remover_, writer_, clipboard_, opener_, PrivateHome(),
                       [this] { return samples_; }}};
     std::unique_ptr<Win32MainWindow> window_;
@@ -196,12 +203,16 @@ TEST_F(Win32Window, BothWindowsHaveTheirDesignedSizesAndPlaces)
     EXPECT_TRUE(seen);
 }
 
-// Records the column headers a list view is given.
-LRESULT CALLBACK RecordHeaders(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen)
+// Records the texts a control is given: a list view's column headers, a
+// button's captions.
+LRESULT CALLBACK RecordTexts(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen)
 {
+    auto& texts = *reinterpret_cast<std::vector<std::wstring>*>(seen);
     if (message == LVM_SETCOLUMNW && (reinterpret_cast<const LVCOLUMNW*>(lParam)->mask & LVCF_TEXT))
-        reinterpret_cast<std::vector<std::wstring>*>(seen)->push_back(reinterpret_cast<const LVCOLUMNW*>(lParam)->pszText);
-    return DefSubclassProc(list, message, wParam, lParam);
+        texts.push_back(reinterpret_cast<const LVCOLUMNW*>(lParam)->pszText);
+    else if (message == WM_SETTEXT)
+        texts.push_back(reinterpret_cast<const wchar_t*>(lParam));
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
 TEST_F(Win32Window, ScansTheSamplesAndSendsTheCheckedFoldersToTheRecycleBin)
@@ -236,6 +247,7 @@ TEST_F(Win32Window, ScansTheSamplesAndSendsTheCheckedFoldersToTheRecycleBin)
     list.selectRow(next);
     SendMessageW(list.handle(), WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_FALSE(results.rowChecked(static_cast<std::size_t>(next)));
+    EXPECT_EQ(list.columnHeader(), ControlText(CountsText(results.count(), results.checkedCount())));
     SaveScreenshot(handle(), L"main-window-results.png");
     const std::string kept = results.rowText(static_cast<std::size_t>(nest));
     const std::string alsoKept = results.rowText(static_cast<std::size_t>(next));
@@ -249,14 +261,19 @@ TEST_F(Win32Window, ScansTheSamplesAndSendsTheCheckedFoldersToTheRecycleBin)
             !kept.starts_with(results.rowText(row) + "/") && !alsoKept.starts_with(results.rowText(row) + "/"))
             gone.push_back(results.rowText(row));
     std::vector<std::wstring> headers;
-    SetWindowSubclass(list.handle(), RecordHeaders, 1, reinterpret_cast<DWORD_PTR>(&headers));
+    const HWND scan = window_->button(Button::Scan).handle();
+    for (const HWND control : {list.handle(), scan})
+        SetWindowSubclass(control, RecordTexts, 1, reinterpret_cast<DWORD_PTR>(&headers));
     window_->button(Button::SendChecked).click();
-    RemoveWindowSubclass(list.handle(), RecordHeaders, 1);
+    for (const HWND control : {list.handle(), scan})
+        RemoveWindowSubclass(control, RecordTexts, 1);
 
     EXPECT_TRUE(prompter_.script.messages().back().starts_with("Done."));
     EXPECT_NE(prompter_.script.messages().back().find(ToNativePath(grownPath)), std::string::npos);
     EXPECT_NE(std::find(headers.begin(), headers.end(), L"Sending 1 of " + std::to_wstring(gone.size() + 1)),
               headers.end());
+    EXPECT_NE(std::find(headers.begin(), headers.end(), ControlText(kStopCaption)), headers.end());
+    EXPECT_EQ(ItemText(handle(), ControlId(Button::Scan)), ControlText(kScanCaption));
     for (const std::string& folder : {kept, alsoKept, grownPath})
         EXPECT_TRUE(Exists(folder)) << folder;
     for (const std::string& folder : gone)
@@ -387,6 +404,201 @@ TEST_F(Win32Window, AHundredThousandRowsKeepTheMessageLoopTurning)
     const double longestMs = std::chrono::duration<double, std::milli>(longest).count();
     std::printf("longest gap between two turns of the message loop: %.1f ms\n", longestMs);
     EXPECT_LT(longestMs, 100.0);
+}
+
+TEST_F(Win32Window, TheResultsHeaderOrdersTheRowsAndADoubleClickOpensAFolder)
+{
+    ResultsModel& results = core_.results();
+    for (const char* name : {"b", "c", "a"})
+        results.append(samples_ + "/" + name);
+    results.flush();
+    const win::ListView& list = window_->list(ListId::Results);
+    const HWND header = ListView_GetHeader(list.handle());
+    RECT column{};
+    Header_GetItemRect(header, 0, &column);
+    const struct {
+        RowOrder order;
+        int arrow;
+        std::string_view rows;
+    } clicks[] = {{RowOrder::PathAscending, HDF_SORTUP, "abc"},
+                  {RowOrder::PathDescending, HDF_SORTDOWN, "cba"},
+                  {RowOrder::Found, 0, "bca"}};
+    for (const auto& click : clicks) {
+        ClickAt(header, {column.right / 2, column.bottom / 2});
+        EXPECT_EQ(results.rowOrder(), click.order);
+        HDITEMW shown{};
+        shown.mask = HDI_FORMAT;
+        Header_GetItem(header, 0, &shown);
+        EXPECT_EQ(shown.fmt & (HDF_SORTUP | HDF_SORTDOWN), click.arrow);
+        for (int row = 0; row < 3; ++row)
+            EXPECT_EQ(rowShown(list, row), ControlText(ToNativePath(samples_ + "/" + click.rows[row])));
+    }
+
+    // On the check box a double click is two clicks on the mark; elsewhere
+    // on the row it opens the folder.
+    const RECT first = list.rowRect(0);
+    POINT onBox{first.left, (first.top + first.bottom) / 2};
+    while (onBox.x < first.right && list.checkBoxRowAt(onBox) != 0)
+        ++onBox.x;
+    DoubleClickAt(list.handle(), onBox);
+    EXPECT_TRUE(results.rowChecked(0));
+    EXPECT_TRUE(opener_.opened.empty());
+    DoubleClickAt(list.handle(), {first.right / 2, onBox.y});
+    EXPECT_EQ(opener_.opened, std::vector<std::string>{samples_ + "/b"});
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(Win32Window, TheListsContextMenusActOnTheRowTheyWereOpenedOn)
+{
+    for (const char* name : {"x/", "y/"})
+        core_.folderList().append(samples_ + "/" + name);
+    for (const char* name : {"a", "b"})
+        core_.results().append(samples_ + "/" + name);
+    core_.folderList().flush();
+    core_.results().flush();
+    // From the mouse on a row, or from the keyboard on the current row.
+    const struct {
+        ListId list;
+        int row;
+        ListCommand command;
+        bool keyboard;
+    } cases[] = {{ListId::Results, 1, ListCommand::Uncheck, false}, {ListId::Results, 1, ListCommand::Check, true},
+                 {ListId::Results, 0, ListCommand::CopyPath, false}, {ListId::Results, 1, ListCommand::OpenFolder, true},
+                 {ListId::Folders, 1, ListCommand::OpenFolder, false}, {ListId::Folders, 0, ListCommand::Remove, true}};
+    for (const auto& use : cases) {
+        const win::ListView& view = window_->list(use.list);
+        const std::span<const MenuItemDesign> design = MenuOf(use.list);
+        const auto item = std::find_if(design.begin(), design.end(), [&](auto& i) { return i.command == use.command; });
+        SCOPED_TRACE(std::string(item->caption));
+        const std::string path = use.list == ListId::Folders ? core_.folderList().rowText(use.row)
+                                                             : core_.results().rowText(use.row);
+        WhenWindowAppears(L"#32768", nullptr, [&](HWND menu) {
+            const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+            ASSERT_EQ(GetMenuItemCount(items), static_cast<int>(design.size()));
+            for (UINT i = 0; i < design.size(); ++i) {
+                wchar_t caption[64] = {};
+                GetMenuStringW(items, i, caption, 64, MF_BYPOSITION);
+                EXPECT_EQ(caption, ControlText(design[i].caption));
+            }
+            if (use.command == ListCommand::Uncheck)
+                SaveScreenshot(handle(), L"context-menu.png");
+            for (auto at = design.begin(); at <= item; ++at)
+                PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        });
+        const RECT row = view.rowRect(use.row);
+        POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+        ClientToScreen(view.handle(), &at);
+        view.selectRow(use.keyboard ? use.row : 1 - use.row);
+        SendMessageW(view.handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.handle()),
+                     use.keyboard ? MAKELPARAM(-1, -1) : MAKELPARAM(at.x, at.y));
+        PumpMessages();
+        switch (use.command) {
+        case ListCommand::Check:
+        case ListCommand::Uncheck:
+            EXPECT_EQ(core_.results().rowChecked(use.row), use.command == ListCommand::Check);
+            break;
+        case ListCommand::CopyPath: EXPECT_EQ(ClipboardText(), ControlText(ToNativePath(path))); break;
+        case ListCommand::OpenFolder: EXPECT_EQ(opener_.opened.back(), path); break;
+        case ListCommand::Remove: EXPECT_EQ(core_.folderList().rowText(0), samples_ + "/y/"); break;
+        }
+    }
+}
+
+TEST_F(Win32Window, FoldersDroppedFromTheShellAreAddedAndAFileIsNamed)
+{
+    const HWND folders = window_->list(ListId::Folders).handle();
+    EXPECT_TRUE(GetWindowLongW(folders, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const std::string folder = FreshFolder("dropped");
+    const std::string file = folder + "/note.txt";
+    ASSERT_TRUE(MakeFile(file));
+    // What the shell hands over: a DROPFILES block, the wide paths after it.
+    std::wstring names;
+    for (const std::string& path : {folder, file})
+        names += ControlText(ToNativePath(path)) + L'\0';
+    names += L'\0';
+    const HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    GlobalUnlock(block);
+    SendMessageW(folders, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+
+    ASSERT_EQ(core_.folderList().rowCount(), 1u);
+    EXPECT_EQ(rowShown(window_->list(ListId::Folders), 0), ControlText(ToNativePath(folder + "/")));
+    ASSERT_FALSE(prompter_.script.messages().empty());
+    EXPECT_EQ(prompter_.script.messages().back(), ToNativePath(file) + " is not a folder, so it was not added.");
+}
+
+TEST_F(Win32Window, TheWindowGrowsWithItsListsAndShrinksNoFurtherThanItsLeast)
+{
+    EXPECT_EQ(GetWindowLongW(handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), WS_THICKFRAME | WS_MAXIMIZEBOX);
+    const MainWindowFit& fit = window_->fit();
+    const auto clientSize = [&] {
+        RECT client{};
+        GetClientRect(handle(), &client);
+        return PixelSize{client.right, client.bottom};
+    };
+    SetWindowPos(handle(), nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(clientSize(), fit.least());
+    // Grown at the screen's corner, so that its picture fits the screen.
+    SetWindowPos(handle(), nullptr, 0, 0, 900, 800, SWP_NOZORDER);
+    const PixelSize grown = clientSize();
+    ASSERT_GT(grown.height, fit.designed().height);
+    for (const ControlDesign& control : kMainWindowControls) {
+        SCOPED_TRACE(std::string(control.name));
+        const bool isButton = control.kind == ControlKind::PushButton;
+        const RECT shown = PlaceInParent(GetDlgItem(handle(), isButton ? ControlId(static_cast<Button>(control.number))
+                                                                        : ControlId(static_cast<ListId>(control.number))));
+        EXPECT_EQ((PixelRect{shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top}),
+                  fit.place(control, grown));
+    }
+    for (const ListId id : {ListId::Folders, ListId::Results}) {
+        RECT inside{};
+        GetClientRect(window_->list(id).handle(), &inside);
+        EXPECT_EQ(ListView_GetColumnWidth(window_->list(id).handle(), 0), inside.right);
+    }
+    SaveScreenshot(handle(), L"main-window-resized.png");
+}
+
+TEST_F(Win32Window, UnderTheDarkSchemeForAppsTheWindowIsDarkAndTheLightLookStaysAsDesigned)
+{
+    const wchar_t* personalize = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    DWORD before = 1;
+    DWORD size = sizeof(before);
+    const bool had = RegGetValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr,
+                                  &before, &size) == ERROR_SUCCESS;
+    // The setting as the user switches it, and the colour of the window's margin.
+    const auto chosen = [&](DWORD light) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
+        SendMessageW(handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+        UpdateWindow(handle());
+        const HDC screen = GetDC(handle());
+        const COLORREF margin = GetPixel(screen, 2, 2);
+        ReleaseDC(handle(), screen);
+        return margin;
+    };
+    EXPECT_EQ(chosen(0), RGB(32, 32, 32));
+    EXPECT_EQ(ListView_GetBkColor(window_->list(ListId::Results).handle()), RGB(32, 32, 32));
+    SaveScreenshot(handle(), L"main-window-dark.png");
+    EXPECT_EQ(chosen(1), kDesignedBackColor);
+    if (had)
+        RegSetKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", REG_DWORD, &before, sizeof(before));
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme");
 }
 
 TEST_F(Win32Window, ThePointerFollowsTheMouseAndBusyStays)

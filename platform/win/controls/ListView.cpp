@@ -8,7 +8,7 @@ namespace vacantix::win {
 
 namespace {
 
-constexpr UINT_PTR kKeySubclassId = 1;
+constexpr UINT_PTR kSubclassId = 1;
 
 bool isNavigationKey(WPARAM key)
 {
@@ -56,13 +56,11 @@ void notifyKeyDown(HWND list, WPARAM key)
 
 } // namespace
 
-ListView ListView::Create(HWND parent, int id, bool checkBoxes)
+ListView ListView::Create(HWND parent, int id, bool checkBoxes, bool clickableHeader)
 {
-    const ListView list(CreateChild(parent, id, WC_LISTVIEWW, L"",
-                                    WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                                        LVS_NOSORTHEADER,
-                                    WS_EX_CLIENTEDGE)
-                            .handle());
+    const DWORD style = WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                        (clickableHeader ? 0 : LVS_NOSORTHEADER);
+    const ListView list(CreateChild(parent, id, WC_LISTVIEWW, L"", style, WS_EX_CLIENTEDGE).handle());
     if (!list)
         return list;
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
@@ -71,7 +69,7 @@ ListView ListView::Create(HWND parent, int id, bool checkBoxes)
     ListView_SetExtendedListViewStyleEx(list.handle(), extended, extended);
     if (checkBoxes)
         ListView_SetCallbackMask(list.handle(), LVIS_STATEIMAGEMASK);
-    SetWindowSubclass(list.handle(), KeySubclass, kKeySubclassId, 0);
+    SetWindowSubclass(list.handle(), Subclass, kSubclassId, 0);
     return list;
 }
 
@@ -106,10 +104,44 @@ std::wstring ListView::columnHeader() const
     return buffer;
 }
 
+void ListView::fillWidth() const
+{
+    if (!hasColumn())
+        return;
+    const int width = clientRect().right;
+    if (width > 0 && ListView_GetColumnWidth(handle(), 0) != width)
+        ListView_SetColumnWidth(handle(), 0, width);
+}
+
+void ListView::showSortArrow(SortArrow arrow) const
+{
+    const HWND header = ListView_GetHeader(handle());
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!Header_GetItem(header, 0, &item))
+        return;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (arrow == SortArrow::Up)
+        item.fmt |= HDF_SORTUP;
+    else if (arrow == SortArrow::Down)
+        item.fmt |= HDF_SORTDOWN;
+    Header_SetItem(header, 0, &item);
+}
+
+void ListView::setColors(COLORREF background, COLORREF text) const
+{
+    ListView_SetBkColor(handle(), background);
+    ListView_SetTextBkColor(handle(), background);
+    ListView_SetTextColor(handle(), text);
+    redrawAll();
+}
+
 void ListView::setRowCount(std::size_t rows) const
 {
     ListView_SetItemCountEx(handle(), static_cast<int>(std::min<std::size_t>(rows, INT_MAX)),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    // A vertical scroll bar may have come or gone.
+    fillWidth();
     redrawAll();
 }
 
@@ -137,6 +169,20 @@ int ListView::checkBoxRowAt(POINT point) const
     return (hit.flags & LVHT_ONITEMSTATEICON) ? hit.iItem : -1;
 }
 
+int ListView::rowAt(POINT point) const
+{
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    return std::max(ListView_SubItemHitTest(handle(), &hit), -1);
+}
+
+RECT ListView::rowRect(int row) const
+{
+    RECT rect{};
+    ListView_GetItemRect(handle(), row, &rect, LVIR_BOUNDS);
+    return rect;
+}
+
 void ListView::AnswerDisplayInfo(NMLVDISPINFOW& request, std::wstring_view text, bool checked)
 {
     LVITEMW& item = request.item;
@@ -151,7 +197,7 @@ void ListView::AnswerDisplayInfo(NMLVDISPINFOW& request, std::wstring_view text,
     }
 }
 
-LRESULT CALLBACK ListView::KeySubclass(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK ListView::Subclass(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     if (message == WM_KEYDOWN) {
         const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
@@ -167,8 +213,11 @@ LRESULT CALLBACK ListView::KeySubclass(HWND list, UINT message, WPARAM wParam, L
         // No search by typed letters: the rows are the parent's to search,
         // and the control would ask it (LVN_ODFINDITEMW) for every key.
         return 0;
+    } else if (message == WM_DROPFILES) {
+        // The control would let the drop go unanswered.
+        return SendMessageW(GetParent(list), message, wParam, lParam);
     } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(list, KeySubclass, kKeySubclassId);
+        RemoveWindowSubclass(list, Subclass, kSubclassId);
     }
     return DefSubclassProc(list, message, wParam, lParam);
 }

@@ -18,6 +18,11 @@ namespace vacantix::win {
 // parent's answer as well: the parent keeps the marks and flips them on a
 // click (NM_CLICK at checkBoxRowAt) or on Space (LVN_KEYDOWN).
 //
+// A list with a clickable header tells its parent of a click on it
+// (LVN_COLUMNCLICK) and shows the order of its rows by an arrow. Files
+// dropped on a list that accepts them (Window::acceptFiles) reach its parent
+// as WM_DROPFILES.
+//
 // One row at a time is selected. The arrow, Page, Home, End and Space keys
 // are handled here rather than by the control: Wine's owner-data list does
 // work for every row on each change of selection, which takes seconds per
@@ -28,17 +33,27 @@ public:
     ListView() = default;
     explicit ListView(HWND handle) : Window(handle) {}
 
-    static ListView Create(HWND parent, int id, bool checkBoxes);
+    static ListView Create(HWND parent, int id, bool checkBoxes, bool clickableHeader);
 
     void addColumn(std::wstring_view header, int width) const;
     void setColumnHeader(std::wstring_view header) const;
     [[nodiscard]] std::wstring columnHeader() const;
     void setColumnWidth(int width) const { ListView_SetColumnWidth(handle(), 0, width); }
     [[nodiscard]] bool hasColumn() const { return Header_GetItemCount(ListView_GetHeader(handle())) > 0; }
+    // Makes the one column as wide as the list's inside, besides a
+    // vertical scroll bar: the column spans the list at any size.
+    void fillWidth() const;
+
+    enum class SortArrow { None, Up, Down };
+    void showSortArrow(SortArrow arrow) const;
+
+    // The list's colours: background and text (0x00BBGGRR); CLR_DEFAULT for
+    // the system's.
+    void setColors(COLORREF background, COLORREF text) const;
 
     // Tells the list how many rows the parent has; the rows in view, the
     // scroll position and the selection stay where they are as far as the
-    // new count allows.
+    // new count allows, and the column spans the list (fillWidth).
     void setRowCount(std::size_t rows) const;
     [[nodiscard]] std::size_t rowCount() const { return static_cast<std::size_t>(ListView_GetItemCount(handle())); }
     // Draws the rows `first` to `last` (0-based, inclusive) anew.
@@ -54,13 +69,17 @@ public:
     void selectRow(int row) const;
     // The row whose check box lies at a point of the client area, or -1.
     [[nodiscard]] int checkBoxRowAt(POINT point) const;
+    // The row at a point of the client area, or -1.
+    [[nodiscard]] int rowAt(POINT point) const;
+    // The rectangle a row takes in the client area.
+    [[nodiscard]] RECT rowRect(int row) const;
 
     // Answers a display-info request of a row: its text, and with check
     // boxes the state of its box.
     static void AnswerDisplayInfo(NMLVDISPINFOW& request, std::wstring_view text, bool checked);
 
 private:
-    static LRESULT CALLBACK KeySubclass(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+    static LRESULT CALLBACK Subclass(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR);
 };
 

@@ -4,7 +4,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include <dwmapi.h>
+
 namespace vacantix::win {
+
+namespace {
+
+// DWMWA_USE_IMMERSIVE_DARK_MODE, which MinGW-w64's headers do not name yet.
+constexpr DWORD kUseImmersiveDarkMode = 20;
+
+} // namespace
 
 Window Window::CreateChild(HWND parent, int id, const wchar_t* windowClass, std::wstring_view text, DWORD style,
                            DWORD exStyle)
@@ -39,25 +48,43 @@ RECT Window::placeInParent() const
 
 void Window::setClientSize(int width, int height, UINT dpi) const
 {
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_EXSTYLE)), dpi);
-    SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const SIZE frame = frameSize(dpi);
+    SetWindowPos(handle_, nullptr, 0, 0, width + frame.cx, height + frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Window::centreOnMonitor() const
+SIZE Window::frameSize(UINT dpi) const
+{
+    RECT frame{};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_EXSTYLE)), dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+RECT Window::workArea() const
 {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(handle_, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+void Window::useDarkFrame(bool dark) const
+{
+    const BOOL value = dark ? TRUE : FALSE;
+    DwmSetWindowAttribute(handle_, kUseImmersiveDarkMode, &value, sizeof(value));
+}
+
+void Window::centreOnMonitor() const
+{
+    const RECT work = workArea();
     RECT frame{};
     GetWindowRect(handle_, &frame);
-    const RECT& work = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    SetWindowPos(handle_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(handle_, nullptr, std::max(work.left + (work.right - work.left - width) / 2, work.left),
+                 std::max(work.top + (work.bottom - work.top - height) / 2, work.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Font::Font(std::wstring_view face, double points, bool bold, double scale)

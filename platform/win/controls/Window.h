@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include <windows.h>
+// After windows.h, which a lean build leaves it out of.
+#include <shellapi.h>
 
 namespace vacantix::win {
 
@@ -36,6 +38,8 @@ public:
     [[nodiscard]] std::wstring text() const;
 
     void enable(bool enabled) const { EnableWindow(handle_, enabled ? TRUE : FALSE); }
+    // Whether files dragged from the shell may be dropped here (WM_DROPFILES).
+    void acceptFiles(bool accept) const { DragAcceptFiles(handle_, accept ? TRUE : FALSE); }
     void show(int command = SW_SHOW) const { ShowWindow(handle_, command); }
 
     void setFont(HFONT font) const { send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
@@ -48,8 +52,18 @@ public:
     // Sizes a top-level window so that its client area is `width` by
     // `height` pixels on a screen of `dpi`, and keeps its place.
     void setClientSize(int width, int height, UINT dpi) const;
+    // What a top-level window's frame adds to its client area on a screen
+    // of `dpi`, in width and height.
+    [[nodiscard]] SIZE frameSize(UINT dpi) const;
+    // The work area (the screen less the task bar) of the monitor a
+    // top-level window is on.
+    [[nodiscard]] RECT workArea() const;
+    // Draws a top-level window's title bar and frame dark or light, where
+    // the system can (Windows 10 20H1 and later).
+    void useDarkFrame(bool dark) const;
     // Places a top-level window at the centre of the work area of the
-    // monitor it is on.
+    // monitor it is on; one larger than the work area keeps its title bar
+    // on it.
     void centreOnMonitor() const;
     // The window's rectangle in its parent's client coordinates.
     [[nodiscard]] RECT placeInParent() const;
