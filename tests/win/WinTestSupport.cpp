@@ -2,6 +2,7 @@
 #include "tests/win/WinTestSupport.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -200,6 +201,25 @@ public:
 
 [[maybe_unused]] testing::Environment* const kPrivateHome =
     testing::AddGlobalTestEnvironment(new PrivateHomeEnvironment);
+
+// A line "PASS <suite>.<test>" or "FAIL <suite>.<test>" (or "SKIP") after
+// each test, besides Google Test's own; the exit code stays Google Test's,
+// which CTest reads.
+class PassFailLines final : public testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const testing::TestInfo& test) override
+    {
+        const testing::TestResult& result = *test.result();
+        const char* verdict = result.Failed() ? "FAIL" : result.Skipped() ? "SKIP" : "PASS";
+        std::printf("%s %s.%s\n", verdict, test.test_suite_name(), test.name());
+        std::fflush(stdout);
+    }
+};
+
+[[maybe_unused]] const bool kPassFailLines = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new PassFailLines);
+    return true;
+}();
 
 } // namespace
 
