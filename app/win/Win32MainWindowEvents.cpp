@@ -112,6 +112,11 @@ LRESULT Win32MainWindow::onNotify(const NMHDR& notice)
         return 0;
     case LVN_ODFINDITEMW:
         return -1;
+    case LVN_DELETEALLITEMS:
+        // The rows are the models', nothing is the list's to free: no
+        // LVN_DELETEITEM for each of them, which Wine sends a list of a
+        // hundred thousand rows for seconds as the window closes.
+        return TRUE;
     case LVN_KEYDOWN: {
         const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(notice).wVKey;
         if (folders)

@@ -399,6 +399,8 @@ TEST_F(Win32Window, AHundredThousandRowsKeepTheMessageLoopTurning)
     command([&] { window_->button(Button::CheckAll).click(); });
     PumpMessages();
     EXPECT_EQ(ListView_GetItemState(list.handle(), 0, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+    command([&] { SendMessageW(handle(), WM_CLOSE, 0, 0); });
+    EXPECT_FALSE(window_->isOpen());
     StopRepeating(gauge);
 
     const double longestMs = std::chrono::duration<double, std::milli>(longest).count();
