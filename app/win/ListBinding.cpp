@@ -27,7 +27,7 @@ void ListBinding::answer(NMLVDISPINFOW& request) const
 
 void ListBinding::endReset()
 {
-    showRowCount();
+    showRowCount(true);
     showSortArrow();
 }
 
@@ -37,9 +37,9 @@ void ListBinding::showSortArrow() const
         view_.showSortArrow(source_.sortArrow());
 }
 
-void ListBinding::showRowCount() const
+void ListBinding::showRowCount(bool rowsMoved) const
 {
-    view_.setRowCount(source_.rowCount());
+    view_.setRowCount(source_.rowCount(), rowsMoved);
 }
 
 void ListBinding::checksChanged(std::size_t first, std::size_t last)

@@ -45,15 +45,16 @@ public:
     void showSortArrow() const;
 
     void endReset() override;
-    void endInsert() override { showRowCount(); }
-    void endRemove() override { showRowCount(); }
+    // Rows are inserted after the last: those in view stay as they are.
+    void endInsert() override { showRowCount(false); }
+    void endRemove() override { showRowCount(true); }
     void checksChanged(std::size_t first, std::size_t last) override;
     void headerChanged() override;
     void deliveryWanted(std::chrono::milliseconds delay) override;
 
 private:
     static void CALLBACK Deliver(HWND window, UINT, UINT_PTR binding, DWORD);
-    void showRowCount() const;
+    void showRowCount(bool rowsMoved) const;
 
     win::ListView view_;
     ListSource source_;

@@ -136,13 +136,14 @@ void ListView::setColors(COLORREF background, COLORREF text) const
     redrawAll();
 }
 
-void ListView::setRowCount(std::size_t rows) const
+void ListView::setRowCount(std::size_t rows, bool rowsMoved) const
 {
     ListView_SetItemCountEx(handle(), static_cast<int>(std::min<std::size_t>(rows, INT_MAX)),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     // A vertical scroll bar may have come or gone.
     fillWidth();
-    redrawAll();
+    if (rowsMoved)
+        redrawAll();
 }
 
 void ListView::redrawRows(int first, int last) const

@@ -53,8 +53,10 @@ public:
 
     // Tells the list how many rows the parent has; the rows in view, the
     // scroll position and the selection stay where they are as far as the
-    // new count allows, and the column spans the list (fillWidth).
-    void setRowCount(std::size_t rows) const;
+    // new count allows, and the column spans the list (fillWidth). Only
+    // rows that came or went are drawn anew, unless `rowsMoved` says that
+    // rows before them changed too.
+    void setRowCount(std::size_t rows, bool rowsMoved) const;
     [[nodiscard]] std::size_t rowCount() const { return static_cast<std::size_t>(ListView_GetItemCount(handle())); }
     // Draws the rows `first` to `last` (0-based, inclusive) anew.
     void redrawRows(int first, int last) const;
