@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -30,6 +34,29 @@ public:
     }
 };
 
+// A folder's tree as a fresh look found it: its folders, each with the
+// identity the look saw, and the files in them that may be removed.
+struct CheckedTree {
+    struct Folder {
+        std::string path;
+        std::size_t parent = 0; // the index of the folder holding it; the top's is 0
+        std::optional<FileIdentity> identity;
+    };
+    struct File {
+        std::size_t folder = 0; // the index of the folder holding it
+        std::string name;
+        bool litter = false; // removed whatever it holds, since the user named it; else only while it has 0 bytes
+    };
+    std::vector<Folder> folders; // the top first, every folder before the folders inside it
+    std::vector<File> files;
+};
+
+// Where a removal stopped, and why.
+struct RemovalFailure {
+    std::string path;
+    FsFailure failure;
+};
+
 // Deletion without the trash, limited to what is empty. Never throws across
 // the platform boundary; never follows a symbolic link.
 class DirectRemover {
@@ -52,6 +79,14 @@ public:
     // Removes one folder that holds nothing. Refuses a folder with any entry
     // in it, and anything that is not a folder.
     virtual FsResult<Done> removeEmptyFolder(const std::string& path) = 0;
+
+    // Removes a tree as a look found it: its files, then its folders from
+    // the deepest up, each removal refusing what it refuses above. Stops at
+    // the first entry it cannot remove and names it; nullopt when all went.
+    // `beforeEach` runs before each removal. A remover that works from the
+    // descriptors of the folders the look saw removes nothing in a folder
+    // that is not one of them; this default removes each entry by its path.
+    virtual std::optional<RemovalFailure> removeTree(const CheckedTree& tree, const std::function<void()>& beforeEach);
 };
 
 // The platform's direct remover.

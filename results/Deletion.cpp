@@ -64,18 +64,11 @@ std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
     return listing ? listing.value().identity : std::nullopt;
 }
 
-// The folders of a tree in pre-order and its zero-byte files.
-struct EmptyTree {
-    std::vector<std::string> folders;
-    std::vector<std::string> emptyFiles;
-    std::vector<std::string> junkFiles; // regular files the run names as litter, of any size
-};
-
 // A fresh walk of a tree: the tree when it holds nothing but folders (and
 // zero-byte files, when they are allowed), otherwise how its deletion ends,
 // decided by the first thing met that is content or cannot be read.
 struct TreeLook {
-    std::optional<EmptyTree> tree;
+    std::optional<CheckedTree> tree;
     FolderDeletion notEmpty;
 };
 
@@ -96,10 +89,10 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
     };
 
     WalkScope walk(fs);
-    EmptyTree tree;
-    std::vector<std::string> pending{top};
+    CheckedTree tree;
+    std::vector<std::pair<std::string, std::size_t>> pending{{top, 0}}; // a folder and the index of its parent
     while (!pending.empty()) {
-        std::string folder = std::move(pending.back());
+        auto [folder, parent] = std::move(pending.back());
         pending.pop_back();
         if (slice)
             slice->tick();
@@ -113,9 +106,10 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
         if (IsTooYoung(extras, listing.value()))
             return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
                                                                             "' changed too recently")};
+        const std::size_t index = tree.folders.size();
         for (const FileEntry& file : listing.value().files) {
             if (file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name)) {
-                tree.junkFiles.push_back(ChildPath(folder, file.name));
+                tree.files.push_back({index, file.name, true});
                 continue;
             }
             if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
@@ -125,11 +119,11 @@ TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAl
                 return stopAt(ChildPath(folder, file.name), bytes.failure());
             if (bytes.value() != 0)
                 return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-            tree.emptyFiles.push_back(ChildPath(folder, file.name));
+            tree.files.push_back({index, file.name, false});
         }
         for (const std::string& name : listing.value().subfolders)
-            pending.push_back(ChildPath(folder, name));
-        tree.folders.push_back(std::move(folder));
+            pending.emplace_back(ChildPath(folder, name), index);
+        tree.folders.push_back({std::move(folder), parent, listing.value().identity});
     }
     return TreeLook{std::move(tree), {}};
 }
@@ -158,30 +152,14 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
         lookAtTree(context.fs, path, zeroByteFilesAllowed, context.settings.extras(), slice ? &*slice : nullptr);
     if (!look.tree)
         return look.notEmpty;
-    const EmptyTree& tree = *look.tree;
-    if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
+    const CheckedTree& tree = *look.tree;
+    const bool zeroByteFiles = std::any_of(tree.files.begin(), tree.files.end(),
+                                           [](const CheckedTree::File& file) { return !file.litter; });
+    if (zeroByteFiles && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
     // Litter goes because the user named it for this run.
-    for (const std::string& file : tree.junkFiles) {
-        tick();
-        if (auto removed = context.remover.removeJunkFile(file); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + file + "': " + removed.failure().detail);
-    }
-    for (const std::string& file : tree.emptyFiles) {
-        tick();
-        if (auto removed = context.remover.removeEmptyFile(file); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + file + "': " + removed.failure().detail);
-    }
-    // Pre-order puts every folder before its subfolders, so the reverse
-    // removes the deepest first.
-    for (auto it = tree.folders.rbegin(); it != tree.folders.rend(); ++it) {
-        tick();
-        if (auto removed = context.remover.removeEmptyFolder(*it); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + *it + "': " + removed.failure().detail);
-    }
+    if (auto failed = context.remover.removeTree(tree, tick))
+        return outcome(DeletionOutcome::Failed, "could not delete '" + failed->path + "': " + failed->failure.detail);
     return outcome(DeletionOutcome::Sent);
 }
 
@@ -208,13 +186,14 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
-    // Only the folder the fresh look is about may go: the one at the path
-    // now, before the look.
-    const std::optional<FileIdentity> checked = identityOf(context.fs, folder);
+    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    // Only the folder the fresh look is about may go to the trash: the one
+    // at the path now, before the look. (Direct removal checks every folder
+    // of the tree against its own look.)
+    const std::optional<FileIdentity> checked =
+        mode == DeleteMode::Trash ? identityOf(context.fs, folder) : std::nullopt;
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
-
-    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
     if (mode == DeleteMode::Directly)
         return removeDirectly(context, folder);
 

@@ -10,6 +10,7 @@
 #include "platform/posix/PosixRemover.h"
 #include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
+#include "settings/ScanExtras.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/ListTexts.h"
@@ -395,6 +396,48 @@ TEST(DirectRemoval, AFileSwappedForALinkStays)
     EXPECT_TRUE(fs::is_symlink(base / "zero"));
     EXPECT_TRUE(fs::exists(base / "target"));
     EXPECT_EQ(std::distance(fs::directory_iterator(base), fs::directory_iterator()), 2);
+}
+
+// A parent swapped for a link to another tree after the look at a folder
+// and before its removal: nothing of the other tree goes (its litter and
+// zero-byte files neither), and the folder looked at keeps what it held.
+TEST(DirectRemoval, AParentSwappedForALinkAfterTheLookRemovesNothingElse)
+{
+    const fs::path base = FreshFolder("swapped-parent");
+    for (const char* folder : {"root/p/e", "elsewhere/e"}) {
+        fs::create_directories(base / folder);
+        std::ofstream(base / folder / ".DS_Store") << "litter";
+        std::ofstream(base / folder / "zero");
+    }
+    std::ofstream(base / "elsewhere/e/real.txt") << "content";
+    PosixFileSystem files;
+    SlowFileSystem swapping(files, std::chrono::microseconds(0));
+    const std::string folder = (base / "root/p/e").string();
+    swapping.afterList = [&](const std::string& listed) {
+        if (listed != folder || fs::is_symlink(base / "root/p"))
+            return;
+        fs::rename(base / "root/p", base / "root/p.old");
+        fs::create_directory_symlink(base / "elsewhere", base / "root/p");
+    };
+    MemorySettingsStore store;
+    store.set("Combo1", "1");
+    store.set("Check1", "1");
+    Settings settings(store);
+    ScanExtras extras;
+    extras.junkNames = ScanExtras::defaultJunkNames();
+    settings.setExtras(&extras);
+    FakeTrash bin(base.string() + ".bin");
+    PosixRemover remover;
+    ScanHooks still;
+    DeletionContext context{swapping, settings, bin, remover,
+                            [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+
+    const FolderDeletion result = DeleteToRecycleBin(context, folder);
+    EXPECT_EQ(result.outcome, DeletionOutcome::Failed);
+    EXPECT_NE(result.reason.find("not the folder that was checked"), std::string::npos) << result.reason;
+    for (const char* left : {"elsewhere/e/.DS_Store", "elsewhere/e/zero", "elsewhere/e/real.txt",
+                             "root/p.old/e/.DS_Store", "root/p.old/e/zero"})
+        EXPECT_TRUE(fs::is_regular_file(base / left)) << left;
 }
 
 TEST(GioTrashBackend, TakesTheEntryItsBytesNameAndNoOther)
