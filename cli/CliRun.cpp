@@ -14,6 +14,7 @@
 #include "cli/DryRun.h"
 #include "cli/JsonLines.h"
 #include "platform/Failure.h"
+#include "platform/Notices.h"
 #include "platform/PathRoot.h"
 #include "platform/ShellQuote.h"
 #include "results/Deletion.h"
@@ -384,6 +385,10 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
     const ScanSummary summary = RunScan(env, trap);
     if (services.hooks.stopRequested())
         return ExitStatus::Interrupted;
+    // What the file system mended on its own while it was read (files a
+    // stopped run had set aside, put back).
+    for (const std::string& notice : TakeNotices())
+        services.prompter.note(notice);
     for (const std::string& root : services.hooks.systemRoots())
         services.prompter.message(ShellQuoted(ToNativePath(root)) +
                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "

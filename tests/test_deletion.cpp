@@ -13,6 +13,7 @@
 #include "settings/ScanExtras.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/CliProcess.h"
 #include "support/ListTexts.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
@@ -438,6 +439,38 @@ TEST(DirectRemoval, AParentSwappedForALinkAfterTheLookRemovesNothingElse)
     for (const char* left : {"elsewhere/e/.DS_Store", "elsewhere/e/zero", "elsewhere/e/real.txt",
                              "root/p.old/e/.DS_Store", "root/p.old/e/zero"})
         EXPECT_TRUE(fs::is_regular_file(base / left)) << left;
+}
+
+// Holding folders a killed --delete left behind: the next run puts their
+// files back and says so, never over a file that has the name now (then
+// both stay, and it names them), and never offers or deletes a holding
+// folder or the folder holding it while it holds anything.
+TEST(DirectRemoval, WhatAKilledRunSetAsideIsPutBackByTheNextRun)
+{
+    const TempTree tree("keep.txt:1\n"
+                        "a/.vacantix-removing-0123abcd/zero:0\n"
+                        "b/zero:4\nb/.vacantix-removing-89abcdef/zero:0\n"
+                        "c/.vacantix-removing-00000000/\n");
+    const std::string aside = tree.path("b/.vacantix-removing-89abcdef/zero");
+
+    const CliOutcome scan = RunCli({tree.root()});
+    EXPECT_TRUE(scan.out == tree.path("a") + "\n" + tree.path("c") + "\n" ||
+                scan.out == tree.path("c") + "\n" + tree.path("a") + "\n")
+        << scan.out;
+    EXPECT_NE(scan.err.find("put back '" + tree.path("a/zero") + "'"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find("'" + aside + "' stays where a run that was stopped set it aside, since '" +
+                            tree.path("b/zero") + "' exists"),
+              std::string::npos)
+        << scan.err;
+    EXPECT_TRUE(fs::is_regular_file(tree.path("a/zero")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("a")), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_empty(tree.path("c")));
+
+    const CliOutcome removal = RunCli({"--delete", "--zero-byte-empty", "1", tree.root()});
+    EXPECT_EQ(removal.status, 0) << removal.err;
+    EXPECT_FALSE(fs::exists(tree.path("a")) || fs::exists(tree.path("c")));
+    EXPECT_EQ(fs::file_size(tree.path("b/zero")), 4u);
+    EXPECT_TRUE(fs::is_regular_file(aside));
 }
 
 TEST(GioTrashBackend, TakesTheEntryItsBytesNameAndNoOther)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/posix/HoldingFolder.h"
 #include "platform/posix/PosixFailure.h"
 
 #include <cerrno>
@@ -266,7 +267,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return FailureOfErrno(errno);
 
     Listing listing;
-    if (!readEntries(fd, listing))
+    if (!readEntries(fd, folder, listing))
         return FailureOfErrno(errno);
     // One look after the entries places the folder and reads when it was
     // modified, so that a change made while they were read shows; the
@@ -275,9 +276,30 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
     return listing;
 }
 
-bool PosixFileSystem::readEntries(int fd, Listing& listing)
+bool PosixFileSystem::readEntries(int fd, const std::string& folder, Listing& listing)
+{
+    bool putBack = false;
+    const auto putBackHeld = [&](const char* name) { return putBack |= HoldingFolder::PutBack(fd, folder, name); };
+    if (!readEntriesOnce(fd, listing, putBackHeld))
+        return false;
+    if (!putBack)
+        return true;
+    // What was put back is listed where it is now.
+    listing.subfolders.clear();
+    listing.files.clear();
+    return ::lseek(fd, 0, SEEK_SET) == 0 && readEntriesOnce(fd, listing, nullptr);
+}
+
+bool PosixFileSystem::readEntriesOnce(int fd, Listing& listing, const std::function<bool(const char*)>& putBack)
 {
     auto add = [&](const char* name, EntryKind kind) {
+        // A holding folder of the direct remover holds a file out of its
+        // place: content of its folder, never a folder to search.
+        if (kind == EntryKind::Folder && HoldingFolder::IsHoldingName(name)) {
+            if (putBack && putBack(name))
+                return;
+            kind = EntryKind::OtherFile;
+        }
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);
         else
@@ -376,7 +398,7 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
     if (fd < 0)
         return FailureOfErrno(errno);
     Listing listing;
-    if (!readEntries(fd, listing)) {
+    if (!readEntries(fd, folder, listing)) {
         const int error = errno;
         ::close(fd);
         return FailureOfErrno(error);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -87,9 +88,14 @@ private:
     };
 
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
-    // Adds the entries of the folder open as `fd` to `listing`; false with
-    // errno set when the folder could not be read.
-    bool readEntries(int fd, Listing& listing);
+    // Adds the entries of the folder open as `fd` (at `folder`) to
+    // `listing`; false with errno set when the folder could not be read. A
+    // holding folder a killed run left there has its files put back first
+    // (see HoldingFolder), and one that stays is listed as a file.
+    bool readEntries(int fd, const std::string& folder, Listing& listing);
+    // One reading of the entries, with `putBack` (when set) asked about each
+    // holding folder met: true when it put its files back and went.
+    bool readEntriesOnce(int fd, Listing& listing, const std::function<bool(const char*)>& putBack);
     // A descriptor for the folder, owned by the chain; -1 with errno set on failure.
     int open(const std::string& folder, bool followFinalLink, bool reuseSame);
     // The descriptor of an open folder on the chain whose path is `folder`, or -1.

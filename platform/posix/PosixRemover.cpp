@@ -21,20 +21,13 @@
 #include <unistd.h>
 
 #include "platform/posix/CheckedFolders.h"
-#include "platform/posix/FreshName.h"
+#include "platform/posix/HoldingFolder.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixIo.h"
 
 namespace vacantix {
 
 namespace {
-
-// A holding folder of a fresh, unguessable name, made inside `folder`.
-std::string MakeHoldingFolder(int folder)
-{
-    return CreateUnderFreshName(".vacantix-removing-",
-                                [folder](const char* name) { return ::mkdirat(folder, name, 0700) == 0; });
-}
 
 // Takes a write lease on `file`, which the kernel grants only while no other
 // descriptor anywhere is open on it, and holds it until `file` is closed:
@@ -85,11 +78,12 @@ FsResult<std::pair<Descriptor, std::string>> OpenHolder(const std::string& path)
 FsResult<Done> RemoveThroughHoldingFolder(int folder, const std::string& name, const std::string& path,
                                           const struct stat& first, bool onlyEmpty)
 {
-    const std::string holding = MakeHoldingFolder(folder);
-    if (holding.empty())
-        return FailureOfErrno(errno);
-    const Descriptor held(::openat(folder, holding.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    const int moveError = held ? RenameWithoutReplacing(folder, name.c_str(), held.get(), name.c_str()) : errno;
+    const FsResult<HoldingFolder> holder = HoldingFolder::Make(folder);
+    if (!holder)
+        return holder.failure();
+    const int held = holder.value().fd();
+    const std::string& holding = holder.value().name();
+    const int moveError = RenameWithoutReplacing(folder, name.c_str(), held, name.c_str());
     if (moveError != 0) {
         ::unlinkat(folder, holding.c_str(), AT_REMOVEDIR);
         return FailureOfErrno(moveError);
@@ -97,25 +91,25 @@ FsResult<Done> RemoveThroughHoldingFolder(int folder, const std::string& name, c
 
     // The file is out of reach by its old path now; look at what was moved.
     // A link or a device is not opened, only a regular file.
-    const std::optional<struct stat> moved = LookAt(held.get(), name.c_str());
+    const std::optional<struct stat> moved = LookAt(held, name.c_str());
     bool unchanged = moved && S_ISREG(moved->st_mode) && SameFile(*moved, first);
     bool inUse = false;
     int unlinkError = 0;
     if (unchanged) {
         const Descriptor file(
-            ::openat(held.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+            ::openat(held, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         inUse = file && !LeaseAlone(file.get());
         const std::optional<struct stat> opened = file ? LookAt(file.get(), "") : std::nullopt;
         unchanged = !inUse && opened && S_ISREG(opened->st_mode) && SameFile(*opened, first) &&
                     (!onlyEmpty || opened->st_size == 0);
-        if (unchanged && ::unlinkat(held.get(), name.c_str(), 0) == 0) {
+        if (unchanged && ::unlinkat(held, name.c_str(), 0) == 0) {
             ::unlinkat(folder, holding.c_str(), AT_REMOVEDIR);
             return Done{};
         }
         unlinkError = unchanged ? errno : 0;
     }
 
-    if (RenameWithoutReplacing(held.get(), name.c_str(), folder, name.c_str()) != 0) {
+    if (RenameWithoutReplacing(held, name.c_str(), folder, name.c_str()) != 0) {
         // Another file took the name meanwhile: this one stays where it is
         // now, and the failure says where that is.
         const std::string parent = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));

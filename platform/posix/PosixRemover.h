@@ -18,8 +18,7 @@ namespace vacantix {
 // at, still a regular file of 0 bytes) and only then unlinked. A file that
 // changed is moved back under its own name. Should the program die midway,
 // the file is either in its place or in that holding folder, under its own
-// name; an empty holding folder may stay behind, and is itself an empty
-// folder the next scan finds.
+// name, and the next listing of its folder puts it back (see HoldingFolder).
 class PosixRemover final : public DirectRemover {
 public:
     PosixRemover() = default;
