@@ -304,7 +304,7 @@ bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& ser
 {
     std::optional<DryRunDisk> dry;
     if (dryRun)
-        dry.emplace(services.fs);
+        dry.emplace(services.fs, services.trash);
     FileSystem& fs = dry ? static_cast<FileSystem&>(*dry) : services.fs;
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.

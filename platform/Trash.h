@@ -32,6 +32,16 @@ public:
         (void)checked;
         return moveToTrash(path);
     }
+
+    // Asks the trash what moveToTrash(path) would ask it (where the trash of
+    // the file system of `path` is, whether it can be used, whether the move
+    // would stay on one file system) and changes nothing. Done when nothing
+    // it can foresee stands in the way; a trash that cannot tell says Done.
+    virtual FsResult<Done> checkMoveToTrash(const std::string& path)
+    {
+        (void)path;
+        return Done{};
+    }
 };
 
 // A folder's tree as a fresh look found it: its folders, each with the

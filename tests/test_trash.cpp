@@ -8,7 +8,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 #include <functional>
 #include <optional>
 #include <unistd.h>
@@ -197,6 +200,91 @@ TEST(Trash, AParentSwappedForALinkWhileAFolderIsSentMovesNothingElse)
         EXPECT_TRUE(emptyFolder(base / "root/p.old/e"));
         EXPECT_TRUE(trashedAs(PrivateTrash(), path).empty());
         EXPECT_TRUE(trashedAs(PrivateTrash(), (base / "elsewhere/e").string()).empty());
+    }
+}
+
+// What a run said of each folder it was to send, and its counts, with the
+// dry run's wording made the real run's.
+std::string Outcomes(const CliOutcome& run)
+{
+    std::vector<std::string> lines;
+    std::istringstream err(run.err);
+    for (std::string line; std::getline(err, line);) {
+        if (line.find(": would be sent to the trash") != std::string::npos ||
+            line.find(": already gone by then") != std::string::npos)
+            continue;
+        for (const std::string_view said : {"dry run, nothing changed: ", "would be "})
+            if (const auto at = line.find(said); at != std::string::npos)
+                line.erase(at, said.size());
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text = "exit " + std::to_string(run.status) + "\n";
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// A dry run asks the trash what the real run will ask it, so it foretells
+// the real run's outcome for each folder: a relative HOME, a tree on a
+// tmpfs or in a bind mount, a trash that is a file or a link.
+TEST(Trash, ADryRunForetellsWhatTheTrashWillDo)
+{
+    struct Row {
+        const char* what;
+        std::function<std::optional<std::string>(const fs::path& account, const fs::path& tree)> prepare; // why not
+        bool relativeHome = false;
+    };
+    std::optional<TmpfsMount> tmpfs;
+    std::optional<BindMount> bind;
+    const std::vector<Row> rows{
+        {"a relative HOME", [](const fs::path&, const fs::path&) { return std::optional<std::string>(); }, true},
+        {"a tree on a tmpfs",
+         [&](const fs::path&, const fs::path& tree) -> std::optional<std::string> {
+             tmpfs.emplace((tree / "mnt").string());
+             fs::create_directories(tree / "mnt/empty");
+             return tmpfs->mounted() ? std::nullopt : std::optional(tmpfs->why());
+         }},
+        {"a bind mount",
+         [&](const fs::path& account, const fs::path& tree) -> std::optional<std::string> {
+             fs::create_directories(account / "source/empty");
+             std::ofstream(account / "source/keep") << "content";
+             bind.emplace((account / "source").string(), (tree / "bound").string());
+             return bind->mounted() ? std::nullopt : std::optional(bind->why());
+         }},
+        {"a trash that is a file",
+         [](const fs::path& account, const fs::path&) {
+             fs::create_directories(account / ".local/share");
+             std::ofstream(account / ".local/share/Trash") << "not a folder";
+             return std::optional<std::string>();
+         }},
+        {"a trash that is a link",
+         [](const fs::path& account, const fs::path&) {
+             fs::create_directories(account / "elsewhere");
+             fs::create_directories(account / ".local/share");
+             fs::create_directory_symlink(account / "elsewhere", account / ".local/share/Trash");
+             return std::optional<std::string>();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const fs::path account = FreshFolder("account");
+        const fs::path tree = FreshFolder("tree");
+        std::ofstream(tree / "keep.txt") << "content";
+        fs::create_directories(tree / "a/b");
+        if (const std::optional<std::string> skip = row.prepare(account, tree)) {
+            std::cout << "[ SKIPPED ] " << row.what << ": " << *skip << "\n";
+            continue;
+        }
+        InEmptyFolder cwd;
+        ScopedVariable homeVariable("HOME", row.relativeHome ? "relative/home" : account.string());
+        ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
+        const CliOutcome dry = RunCli({"--dry-run", "--trash", tree.string()}, {}, cwd.folder.string());
+        EXPECT_TRUE(fs::is_directory(tree / "a/b"));
+        const CliOutcome real = RunCli({"--trash", tree.string()}, {}, cwd.folder.string());
+        EXPECT_EQ(Outcomes(dry), Outcomes(real));
+        bind.reset();
+        tmpfs.reset();
     }
 }
 

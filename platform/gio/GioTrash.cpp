@@ -223,6 +223,18 @@ FsResult<Done> GioTrash::moveCheckedToTrash(const std::string& path, const FileI
     return move(path, checked);
 }
 
+FsResult<Done> GioTrash::checkMoveToTrash(const std::string& path)
+{
+    const FsResult<Entry> entry = Reach(path, std::nullopt);
+    if (!entry)
+        return entry.failure();
+    const FsResult<TrashFolder> trash =
+        TrashFolder::For(entry.value().folder.get(), entry.value().folderPath, TrashFolder::Missing::Check);
+    if (!trash)
+        return trash.failure();
+    return Done{};
+}
+
 FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileIdentity>& checked)
 {
     FsResult<Entry> entry = Reach(path, checked);

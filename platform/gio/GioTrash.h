@@ -38,6 +38,7 @@ public:
     // Moves what is at `path` now.
     FsResult<Done> moveToTrash(const std::string& path) override;
     FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked) override;
+    FsResult<Done> checkMoveToTrash(const std::string& path) override;
 
 private:
     FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked);
