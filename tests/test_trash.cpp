@@ -288,6 +288,33 @@ TEST(Trash, ADryRunForetellsWhatTheTrashWillDo)
     }
 }
 
+// A run killed between writing a record and moving its folder leaves a
+// record without its folder. The next run that uses that trash removes
+// such records of its own, and leaves another program's alone.
+TEST(Trash, TheNextRunRemovesItsRecordsLeftWithoutTheirFolder)
+{
+    const fs::path account = FreshFolder("account");
+    const fs::path trash = account / ".local/share/Trash";
+    const fs::path tree = FreshFolder("tree");
+    std::ofstream(tree / "keep.txt") << "content";
+    fs::create_directories(tree / "a");
+    fs::create_directories(tree / "b");
+    ScopedVariable homeVariable("HOME", account.string());
+    ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
+    ASSERT_EQ(RunCli({"--trash", tree.string()}).status, 0);
+    ASSERT_EQ(trashedAs(trash, (tree / "a").string()), std::vector<fs::path>{trash / "files/a"});
+    fs::remove(trash / "files/a"); // as if the run was killed before the move
+    std::ofstream(trash / "info/other.trashinfo") << "[Trash Info]\nPath=/gone\nDeletionDate=2024-01-01T00:00:00\n";
+
+    fs::create_directories(tree / "c");
+    const CliOutcome run = RunCli({"--trash", tree.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(fs::exists(trash / "info/a.trashinfo"));
+    EXPECT_TRUE(fs::exists(trash / "info/other.trashinfo"));
+    EXPECT_EQ(trashedAs(trash, (tree / "b").string()), std::vector<fs::path>{trash / "files/b"});
+    EXPECT_EQ(trashedAs(trash, (tree / "c").string()), std::vector<fs::path>{trash / "files/c"});
+}
+
 // Names up to the file system's limit, twice each: the second needs a new
 // trash name, and the record's name ("NAME.trashinfo") would pass the limit.
 TEST(Trash, NamesUpToTheLimitGoTwiceEachWithTheirRecords)

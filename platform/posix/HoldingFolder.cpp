@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -23,26 +22,6 @@ namespace {
 
 constexpr std::string_view kPrefix = ".vacantix-removing-";
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// The names in the folder open as `folder`, "." and ".." left out.
-std::vector<std::string> NamesIn(int folder)
-{
-    std::vector<std::string> names;
-    const int own = ::dup(folder);
-    DIR* dir = own >= 0 ? ::fdopendir(own) : nullptr;
-    if (!dir) {
-        if (own >= 0)
-            ::close(own);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name != "." && name != "..")
-            names.emplace_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -118,6 +119,23 @@ Descriptor OpenFolderWithoutLinks(std::string_view path)
         folder = Descriptor(::openat(folder.get(), part.c_str(), kPathFlags));
     }
     return folder;
+}
+
+std::vector<std::string> NamesIn(int folder)
+{
+    std::vector<std::string> names;
+    Descriptor own(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = own ? ::fdopendir(own.get()) : nullptr;
+    if (!dir)
+        return names;
+    (void)own.release(); // the listing owns it now
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 std::optional<struct stat> LookAt(int folder, const char* name)

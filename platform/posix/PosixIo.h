@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -50,6 +51,10 @@ struct Replacement {
 // link or file on the way fails (ENOTDIR); "." parts are skipped and ".."
 // is refused (EINVAL). An invalid descriptor with errno set on failure.
 [[nodiscard]] Descriptor OpenFolderWithoutLinks(std::string_view path);
+
+// The names of the entries of the folder open as `folder`, "." and ".."
+// left out, as many as could be read.
+[[nodiscard]] std::vector<std::string> NamesIn(int folder);
 
 // What `name` in `folder` is (the folder itself for ""), without following
 // a final link; nullopt with errno set when it cannot be looked at.
