@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     store.set(kCombo1, text);
     const Settings settings(store);
     try {
-        (void)settings.combo1();
+        (void)settings.deleteModePosition();
     } catch (const Failure& failure) {
         FUZZ_EXPECT(failure.number() == TypeMismatch || failure.number() == Overflow);
     }

@@ -241,6 +241,10 @@ private:
 // The last component of a path ("" for a root).
 [[nodiscard]] std::string_view BaseName(std::string_view path);
 
+// True when `path` is `folder` or lies below it; both are compared as they
+// are spelled.
+[[nodiscard]] bool IsWithin(std::string_view path, std::string_view folder);
+
 // A path without its trailing separators; a root keeps the separator that
 // ends it ("/" stays "/", "C:/" stays "C:/").
 [[nodiscard]] std::string WithoutTrailingSeparator(std::string_view path);

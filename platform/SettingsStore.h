@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,7 +32,24 @@ public:
         auto value = get(key);
         return value ? std::make_shared<const std::string>(std::move(*value)) : nullptr;
     }
+
+    // A count that moves on whenever a value get() answers may have
+    // changed, so that a reader may keep what it made of the values for as
+    // long as the count stays the same: one compare instead of a read. Unset
+    // for a store that cannot tell (one other programs may change under
+    // it): its readers read every time.
+    [[nodiscard]] virtual std::optional<std::uint64_t> changeCount() const { return std::nullopt; }
 };
+
+// Two change counts as one, unset when either is: it moves on whenever
+// either moves on, since both only ever grow.
+[[nodiscard]] inline std::optional<std::uint64_t> CombinedChangeCount(std::optional<std::uint64_t> a,
+                                                                      std::optional<std::uint64_t> b)
+{
+    if (!a || !b)
+        return std::nullopt;
+    return *a + *b;
+}
 
 // A store that lives in memory only: for tests and for one-off runs.
 class MemorySettingsStore final : public SettingsStore {
@@ -47,6 +65,7 @@ public:
     void set(std::string_view key, std::string_view value) override
     {
         values_.insert_or_assign(std::string(key), std::make_shared<const std::string>(value));
+        ++writes_;
     }
 
     std::shared_ptr<const std::string> getShared(std::string_view key) const override
@@ -55,8 +74,11 @@ public:
         return it == values_.end() ? nullptr : it->second;
     }
 
+    [[nodiscard]] std::optional<std::uint64_t> changeCount() const override { return writes_; }
+
 private:
     std::map<std::string, std::shared_ptr<const std::string>, std::less<>> values_;
+    std::uint64_t writes_ = 0;
 };
 
 // Reads from a base store but answers some keys from fixed values instead;
@@ -68,6 +90,7 @@ public:
     void override(std::string_view key, std::string_view value)
     {
         overrides_.insert_or_assign(std::string(key), std::make_shared<const std::string>(value));
+        ++overridesWritten_;
     }
 
     std::optional<std::string> get(std::string_view key) const override
@@ -86,9 +109,15 @@ public:
         return it != overrides_.end() ? it->second : base_.getShared(key);
     }
 
+    [[nodiscard]] std::optional<std::uint64_t> changeCount() const override
+    {
+        return CombinedChangeCount(base_.changeCount(), overridesWritten_);
+    }
+
 private:
     SettingsStore& base_;
     std::map<std::string, std::shared_ptr<const std::string>, std::less<>> overrides_;
+    std::uint64_t overridesWritten_ = 0;
 };
 
 } // namespace vacantix

@@ -9,8 +9,10 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
-#include "scan/TimeSlice.h"
+#include "scan/FinalPass.h"
+#include "scan/TreeWalk.h"
 
 namespace vacantix {
 
@@ -64,111 +66,149 @@ std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
     return listing ? listing.value().identity : std::nullopt;
 }
 
-// A fresh walk of a tree: the tree when it holds nothing but folders (and
-// zero-byte files, when they are allowed), otherwise how its deletion ends,
-// decided by the first thing met that is content or cannot be read.
-struct TreeLook {
-    std::optional<CheckedTree> tree;
+// A fresh walk of a tree, as the visitor of that walk: the tree's folders
+// in pre-order, each with its identity, and the files a removal takes, when
+// it holds nothing but folders (and zero-byte files, when they are allowed,
+// and litter the run names); otherwise how its deletion ends, decided by
+// the first thing met that is content or cannot be read.
+class TreeLook final : public TreeVisitor {
+public:
+    TreeLook(FileSystem& fs, std::string top, bool zeroByteFilesAllowed, const ScanExtras* extras)
+        : fs_(fs), top_(std::move(top)), zeroByteFilesAllowed_(zeroByteFilesAllowed), extras_(extras)
+    {
+    }
+
+    // Walks the tree; true when it may be removed.
+    [[nodiscard]] bool empty(TimeSlice* slice = nullptr)
+    {
+        WalkScope walk(fs_);
+        return WalkTree(fs_, top_, *this, slice);
+    }
+
+    WalkStep listed(const std::string& folder, const FsResult<Listing>& listing) override;
+
+    CheckedTree tree;
     FolderDeletion notEmpty;
+
+private:
+    WalkStep stop(FolderDeletion why)
+    {
+        notEmpty = std::move(why);
+        return WalkStep::Stop;
+    }
+    WalkStep stopAt(const std::string& path, const FsFailure& failure);
+
+    FileSystem& fs_;
+    std::string top_;
+    bool zeroByteFilesAllowed_;
+    const ScanExtras* extras_;
+    std::vector<std::size_t> above_;
 };
 
-TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed, const ScanExtras* extras,
-                    TimeSlice* slice = nullptr)
+WalkStep TreeLook::listed(const std::string& folder, const FsResult<Listing>& listing)
 {
-    auto stopAt = [&](const std::string& path, const FsFailure& failure) {
-        if (failure.error != FsError::PathNotFound)
-            return TreeLook{std::nullopt, cannotBeRead(top, path, failure)};
-        // Something vanished while the tree was looked at: the folder itself,
-        // or a part of its tree, which has then changed.
-        if (path == top) {
-            const Presence presence = presenceOf(fs, top);
-            if (!presence.present && !presence.unreadable)
-                return TreeLook{std::nullopt, gone(top)};
-        }
-        return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-    };
+    if (!listing)
+        return stopAt(folder, listing.failure());
+    const Listing& entries = listing.value();
+    if (const auto& failed = entries.subfoldersFailure ? entries.subfoldersFailure : entries.filesFailure)
+        return stopAt(folder, *failed);
+    if (IsTooYoung(extras_, folder, entries))
+        return stop(outcome(DeletionOutcome::Kept, "kept, '" + folder + "' changed too recently"));
+    const FolderFiles files = ListFilesInFolder(fs_, folder, entries, !zeroByteFilesAllowed_, extras_);
+    if (files.counted && files.unsized)
+        return stopAt(ChildPath(folder, *files.counted), *files.unsized);
+    if (files.counted)
+        return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
+    // The folders above this one on the way from the top: its parent is the
+    // last of them, pre-order being depth first.
+    while (!above_.empty() && tree.folders[above_.back()].path != ParentPath(folder))
+        above_.pop_back();
+    const std::size_t index = tree.folders.size();
+    tree.folders.push_back({folder, above_.empty() ? 0 : above_.back(), entries.identity});
+    above_.push_back(index);
+    for (const std::string& name : files.litter)
+        tree.files.push_back({index, name, true});
+    for (const std::string& name : files.zeroBytes)
+        tree.files.push_back({index, name, false});
+    return WalkStep::Continue;
+}
 
-    WalkScope walk(fs);
-    CheckedTree tree;
-    std::vector<std::pair<std::string, std::size_t>> pending{{top, 0}}; // a folder and the index of its parent
-    while (!pending.empty()) {
-        auto [folder, parent] = std::move(pending.back());
-        pending.pop_back();
-        if (slice)
-            slice->tick();
-        auto listing = fs.list(folder);
-        if (!listing)
-            return stopAt(folder, listing.failure());
-        if (const auto& failed = listing.value().subfoldersFailure)
-            return stopAt(folder, *failed);
-        if (const auto& failed = listing.value().filesFailure)
-            return stopAt(folder, *failed);
-        if (IsTooYoung(extras, listing.value()))
-            return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
-                                                                            "' changed too recently")};
-        const std::size_t index = tree.folders.size();
-        for (const FileEntry& file : listing.value().files) {
-            if (file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name)) {
-                tree.files.push_back({index, file.name, true});
-                continue;
-            }
-            if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
-                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-            auto bytes = fs.fileSize(folder, file.name);
-            if (!bytes)
-                return stopAt(ChildPath(folder, file.name), bytes.failure());
-            if (bytes.value() != 0)
-                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-            tree.files.push_back({index, file.name, false});
-        }
-        for (const std::string& name : listing.value().subfolders)
-            pending.emplace_back(ChildPath(folder, name), index);
-        tree.folders.push_back({std::move(folder), parent, listing.value().identity});
+WalkStep TreeLook::stopAt(const std::string& path, const FsFailure& failure)
+{
+    if (failure.error != FsError::PathNotFound)
+        return stop(cannotBeRead(top_, path, failure));
+    // Something vanished while the tree was looked at: the folder itself, or
+    // a part of its tree, which has then changed.
+    if (path == top_) {
+        const Presence presence = presenceOf(fs_, top_);
+        if (!presence.present && !presence.unreadable)
+            return stop(gone(top_));
     }
-    return TreeLook{std::move(tree), {}};
+    return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
 }
 
 // Why a folder that holds content by the final pass's rules is kept: the
 // first part of its tree that cannot be read, or else its content.
 FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtras* extras)
 {
-    TreeLook look = lookAtTree(fs, folder, true, extras);
-    if (look.tree)
+    TreeLook look(fs, folder, true, extras);
+    if (look.empty())
         return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
     return look.notEmpty;
 }
 
+// The entries of the list that are not checked, sorted, to tell whether a
+// checked folder would take one of them along.
+class UncheckedEntries {
+public:
+    void add(std::string path) { paths_.push_back(WithoutTrailingSeparator(path)); }
+    void sort() { std::sort(paths_.begin(), paths_.end()); }
+
+    // The first of them, in byte order, that lies below `folder`. The same
+    // folder listed again is no other folder.
+    [[nodiscard]] const std::string* below(const std::string& folder) const
+    {
+        const std::string below = ChildPath(WithoutTrailingSeparator(folder), "");
+        const auto next = std::lower_bound(paths_.begin(), paths_.end(), below);
+        return next != paths_.end() && next->starts_with(below) ? &*next : nullptr;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
-    const bool zeroByteFilesAllowed = context.settings.check1() == 1;
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
-    auto tick = [&] {
-        if (slice)
-            slice->tick();
-    };
-    TreeLook look =
-        lookAtTree(context.fs, path, zeroByteFilesAllowed, context.settings.extras(), slice ? &*slice : nullptr);
-    if (!look.tree)
+    TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
+    if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
-    const CheckedTree& tree = *look.tree;
-    const bool zeroByteFiles = std::any_of(tree.files.begin(), tree.files.end(),
+    const bool zeroByteFiles = std::any_of(look.tree.files.begin(), look.tree.files.end(),
                                            [](const CheckedTree::File& file) { return !file.litter; });
     if (zeroByteFiles && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
-    // Litter goes because the user named it for this run.
-    if (auto failed = context.remover.removeTree(tree, tick))
+    // Litter goes too, because the user named it for this run.
+    const auto tick = [&] {
+        if (slice)
+            slice->tick();
+    };
+    if (auto failed = context.remover.removeTree(look.tree, tick))
         return outcome(DeletionOutcome::Failed, "could not delete '" + failed->path + "': " + failed->failure.detail);
     return outcome(DeletionOutcome::Sent);
 }
 
-} // namespace
-
-DeleteMode ReadDeleteMode(const Settings& settings)
+// Notes that the run changed the folder holding `folder` from `from` until
+// now, by taking `folder` out of it.
+void noteOwnChange(const DeletionContext& context, const std::string& folder, std::int64_t from)
 {
-    return settings.combo1() == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+    const ScanExtras* extras = context.settings.extras();
+    if (extras && extras->ownChanges)
+        extras->ownChanges->note(ParentPath(folder), from, SecondsSinceEpoch());
 }
+
+} // namespace
 
 FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& path)
 {
@@ -186,7 +226,7 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
-    const DeleteMode mode = context.mode ? *context.mode : ReadDeleteMode(context.settings);
+    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
     // Only the folder the fresh look is about may go to the trash: the one
     // at the path now, before the look. (Direct removal checks every folder
     // of the tree against its own look.)
@@ -194,12 +234,19 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         mode == DeleteMode::Trash ? identityOf(context.fs, folder) : std::nullopt;
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
-    if (mode == DeleteMode::Directly)
-        return removeDirectly(context, folder);
+    const std::int64_t started = SecondsSinceEpoch();
+    if (mode == DeleteMode::Directly) {
+        FolderDeletion removed = removeDirectly(context, folder);
+        if (removed.outcome == DeletionOutcome::Sent)
+            noteOwnChange(context, folder, started);
+        return removed;
+    }
 
     auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
-    if (sent)
+    if (sent) {
+        noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);
+    }
     const Presence after = presenceOf(context.fs, folder);
     if (!after.present && !after.unreadable)
         return gone(path);
@@ -240,11 +287,10 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     return text;
 }
 
-std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs)
 {
     const std::size_t sent = summary.count(DeletionOutcome::Sent);
-    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
-           (directly ? "deleted" : "sent to the trash") + ", " +
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") + std::string(sentAs) + ", " +
            std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
            std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
            std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
@@ -279,19 +325,26 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     } modeOfCommand{context, context.mode, context.progress};
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
     trap.step(100, [&] {
-        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : ReadDeleteMode(context.settings);
+        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
     });
 
     DeletionSummary summary;
     // The entries to act on are chosen before the first yield: a check mark
     // changed while folders go neither adds an entry nor drops one.
     std::vector<std::size_t> chosen;
+    UncheckedEntries unchecked;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {
-        if (trap.test(104, [&] { return results.checked(i); }))
-            chosen.push_back(i);
+        trap.step(104, [&] {
+            if (results.checked(i))
+                chosen.push_back(i);
+            else
+                unchecked.add(results.text(i));
+        });
     }
+    unchecked.sort();
     summary.chosen = chosen.size();
 
     TimeSlice slice(progress);
@@ -314,6 +367,11 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
         trap.step(106, [&] {
             record.path = results.text(i);
+            // What the user left unchecked is not to go along with its parent.
+            if (const std::string* held = unchecked.below(record.path)) {
+                record.result = outcome(DeletionOutcome::Kept, "holds '" + *held + "', which is not checked");
+                return;
+            }
             try {
                 record.result = DeleteToRecycleBin(context, record.path);
             } catch (const std::exception& failure) {

@@ -22,9 +22,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/TimeSlice.h"
+#include "scan/SystemTreesBelow.h"
 
 namespace vacantix {
 
@@ -68,15 +69,18 @@ bool optionHolds(Read&& read)
 
 // The ignore test of a folder, by its name and by its whole path: its real
 // path, and the path as given where that differs. A folder the run's
-// patterns exclude is ignored alike. Permission denied counts as "not
-// ignored".
+// patterns exclude, and one of the trash's own, are ignored alike.
+// Permission denied counts as "not ignored".
 bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
     return readForTest(
         [&] {
-            return IsIgnoredName(settings, name) || IsIgnoredName(settings, real.of(path)) ||
-                   (!real.givenIsReal() && IsIgnoredName(settings, path)) ||
-                   IsExcludedPath(settings.extras(), real, path);
+            const IgnoreList& list = settings.ignoreList();
+            // Only an entry holding a "/" can equal a whole path, so the real
+            // path is made only where the list holds one.
+            const bool byPath =
+                !list.paths.empty() && (list.matches(real.of(path)) || (!real.givenIsReal() && list.matches(path)));
+            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
         },
         false);
 }
@@ -93,7 +97,8 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), results_(results), hooks_(hooks),
+        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs, real_, folder), results_(results),
+          hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -159,6 +164,7 @@ private:
     FileSystem& fs_;
     const Settings& settings_;
     RealRoot real_;
+    SystemTreesBelow systemTrees_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -173,7 +179,7 @@ void Searcher::run(const std::string& folder)
     // Every folder below such a root is skipped, so the run would find
     // nothing without saying why.
     try {
-        if (settings_.check2() != 0 && inSystemFolder())
+        if (settings_.skipSystemFolders() && inSystemFolder())
             hooks_.rootInSystemTree(path_);
     } catch (const std::exception&) {
         // An option that cannot be read is the judging's to deal with.
@@ -232,19 +238,19 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::inSystemFolder() const
 {
-    return IsInSystemFolder(fs_, real_.of(path_)) || (!real_.givenIsReal() && IsInSystemFolder(fs_, path_));
+    return systemTrees_.contain(path_);
 }
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
-    if (optionHolds([&] { return settings_.check2() != 0; }) && inSystemFolder())
+    if (optionHolds([&] { return settings_.skipSystemFolders(); }) && inSystemFolder())
         return false;
     child.ignored = ignoredFolder(settings_, real_, name, path_);
     if (*child.ignored)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -257,7 +263,7 @@ bool Searcher::judge(Child& child, std::string_view name)
     }
 
     if (files == 0) {
-        if (!optionHolds([&] { return settings_.check3() == 1; }))
+        if (!optionHolds([&] { return settings_.ignoreHiddenFolders(); }))
             return true;
         const auto attributes = fs_.attributes(path_);
         if (!attributes)
@@ -265,7 +271,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return (attributes.value() & Hidden) == 0;
     }
 
-    if (!optionHolds([&] { return settings_.check1() == 1; }))
+    if (!optionHolds([&] { return settings_.zeroByteFilesCountAsEmpty(); }))
         return false;
     bool zero = false;
     if (const auto failure = sizeIsZero(child, listing.value(), zero))
@@ -407,7 +413,7 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
 {
     // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;

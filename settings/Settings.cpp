@@ -46,12 +46,59 @@ std::int16_t ToInt16(std::string_view text)
     return static_cast<std::int16_t>(value);
 }
 
-std::int16_t Settings::readNumber(std::string_view key, std::int16_t fallback) const
+std::string_view KeyOf(Option option)
 {
-    const auto stored = store_.get(key);
-    if (!stored)
-        return fallback;
-    return ToInt16(*stored);
+    switch (option) {
+    case Option::ZeroByteFilesCountAsEmpty: return kCheck1;
+    case Option::SkipSystemFolders: return kCheck2;
+    case Option::IgnoreHiddenFolders: return kCheck3;
+    }
+    return kCheck1;
+}
+
+std::int16_t Settings::checkBoxState(Option option) const
+{
+    switch (option) {
+    case Option::ZeroByteFilesCountAsEmpty: return readNumber(Check1);
+    case Option::SkipSystemFolders: return readNumber(Check2);
+    case Option::IgnoreHiddenFolders: return readNumber(Check3);
+    }
+    return 0;
+}
+
+bool Settings::keptReadsCurrent() const
+{
+    const std::optional<std::uint64_t> now = store_.changeCount();
+    if (now && readsAt_ == now)
+        return true;
+    numbers_ = {};
+    ignoreListCurrent_ = false;
+    readsAt_ = now;
+    return false;
+}
+
+std::int16_t Settings::readNumber(Number number) const
+{
+    struct Stored {
+        std::string_view key;
+        std::int16_t fallback;
+    };
+    static constexpr Stored stored[NumberCount] = {{kCheck1, 1}, {kCheck2, 1}, {kCheck3, 0}, {kCombo1, 0}};
+
+    std::optional<Read>& kept = numbers_[number];
+    if (!keptReadsCurrent() || !kept) {
+        Read read;
+        try {
+            const auto text = store_.get(stored[number].key);
+            read.value = text ? ToInt16(*text) : stored[number].fallback;
+        } catch (...) {
+            read.failure = std::current_exception();
+        }
+        kept = std::move(read);
+    }
+    if (kept->failure)
+        std::rethrow_exception(kept->failure);
+    return kept->value;
 }
 
 std::shared_ptr<const std::string> Settings::defaultIgnoreList()
@@ -68,18 +115,20 @@ std::string Settings::text1() const
 
 const IgnoreList& Settings::ignoreList() const
 {
+    if (keptReadsCurrent() && ignoreListCurrent_)
+        return ignoreList_;
+    // Kept from here on only once it is known: a failure leaves it unknown.
     auto stored = store_.getShared(kText1);
     if (!stored)
         stored = defaultIgnoreList();
     // The same object is the same text; another object is compared, which
     // is cheap next to parsing it again.
-    if (stored == parsedFrom_)
-        return ignoreList_;
-    const std::string_view text = *stored;
-    if (parsedFrom_ && text == *parsedFrom_) {
+    if (stored == parsedFrom_ || (parsedFrom_ && *stored == *parsedFrom_)) {
         parsedFrom_ = std::move(stored);
+        ignoreListCurrent_ = readsAt_.has_value();
         return ignoreList_;
     }
+    const std::string_view text = *stored;
 
     IgnoreList parsed;
     std::size_t start = 0;
@@ -93,6 +142,7 @@ const IgnoreList& Settings::ignoreList() const
             if (lower.find('/') != std::string::npos)
                 parsed.paths.push_back(lower);
             parsed.names.insert(lower);
+            parsed.lengths.set(std::min(lower.size(), parsed.lengths.size() - 1));
             parsed.entries.push_back(std::move(lower));
         }
         if (end == std::string_view::npos)
@@ -102,13 +152,31 @@ const IgnoreList& Settings::ignoreList() const
     ignoreList_ = std::move(parsed);
     parsedFrom_ = std::move(stored);
     ++parses_;
+    ignoreListCurrent_ = readsAt_.has_value();
     return ignoreList_;
+}
+
+namespace {
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+bool IgnoreList::matches(std::string_view text) const
+{
+    if (names.empty())
+        return false;
+    if (!lengths.test(std::min(text.size(), lengths.size() - 1)) && isAscii(text))
+        return false;
+    return names.contains(LowerCase(text));
 }
 
 std::string LowerCase(std::string_view text)
 {
-    const auto isAscii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-    if (std::all_of(text.begin(), text.end(), isAscii)) {
+    if (isAscii(text)) {
         std::string lower(text);
         for (char& c : lower) {
             if (c >= 'A' && c <= 'Z')

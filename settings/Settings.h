@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
+#include <functional>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -20,6 +25,18 @@ inline constexpr std::string_view kCheck3 = "Check3"; // ignore hidden folders
 inline constexpr std::string_view kCombo1 = "Combo1"; // delete mode: 0 trash, 1 directly
 inline constexpr std::string_view kText1 = "Text1";   // names to ignore, CR LF separated
 
+// Where deleted folders go.
+enum class DeleteMode : std::uint8_t {
+    Trash,    // the user's trash
+    Directly, // removed for good, and only what is empty
+};
+
+// The three check boxes of the settings window, by what they mean.
+enum class Option : std::uint8_t { ZeroByteFilesCountAsEmpty, SkipSystemFolders, IgnoreHiddenFolders };
+
+// The key an option is stored under: "Check1", "Check2", "Check3".
+[[nodiscard]] std::string_view KeyOf(Option option);
+
 // The ignore list when "Text1" has never been written.
 inline constexpr std::string_view kDefaultIgnoreList =
     "System Volume Information\r\nRECYCLER\r\nRecycled\r\nNtUninstall\r\n$RECYCLE.BIN";
@@ -30,33 +47,68 @@ inline constexpr std::string_view kDefaultIgnoreList =
 // outside -32768..32767.
 [[nodiscard]] std::int16_t ToInt16(std::string_view text);
 
+// Hashes text of any string type alike, so that a set of strings can be
+// asked about a string_view without making a string of it.
+struct TextHash {
+    using is_transparent = void;
+    [[nodiscard]] std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 // The ignore list in the form it is matched in, parsed from one stored text.
 struct IgnoreList {
     // The non-empty entries, lower-cased, in list order.
     std::vector<std::string> entries;
     // The same entries as a set, so that matching a name is one lookup
     // however long the list is.
-    std::unordered_set<std::string> names;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> names;
     // The entries that hold a "/", which only a whole path can equal, in
     // list order.
     std::vector<std::string> paths;
+    // The byte lengths of the entries; the last bit stands for every length
+    // beyond the others.
+    std::bitset<257> lengths;
+
+    // True when `text` (a name, or a whole path) equals an entry, ignoring
+    // case. Text of ASCII only keeps its length when lower-cased, so it is
+    // lower-cased only when an entry is as long.
+    [[nodiscard]] bool matches(std::string_view text) const;
 };
 
-// Reads the five options from a store at the moment they are needed. Nothing
-// is cached but the parsed form of the ignore list: its stored text is read
-// at every use and compared with the text the cached form was parsed from,
-// and only a different text is parsed again.
+// Reads the five options from a store at the moment they are needed. What a
+// read made of a value (its number, or why it is none; the parsed ignore
+// list) is kept for as long as the store's change count stays the same, so
+// a walk asking at every folder pays one compare while nothing changes and
+// sees a change from its next read on. With a store that keeps no count,
+// every read asks the store, and the ignore list is parsed again only when
+// its text differs from the one the kept form was parsed from.
 
 class Settings {
 public:
     explicit Settings(SettingsStore& store) : store_(store) {}
 
-    // Each read converts the stored text (or the default) and throws the
-    // conversion's Failure when it does not convert.
-    [[nodiscard]] std::int16_t check1() const { return readNumber(kCheck1, 1); }
-    [[nodiscard]] std::int16_t check2() const { return readNumber(kCheck2, 1); }
-    [[nodiscard]] std::int16_t check3() const { return readNumber(kCheck3, 0); }
-    [[nodiscard]] std::int16_t combo1() const { return readNumber(kCombo1, 0); }
+    // What the options mean, each by its own rule. Every read converts the
+    // stored text (or the default) and throws the conversion's Failure when
+    // it is no 16-bit number.
+    //
+    // "Check1" is 1: a folder whose regular files hold 0 bytes in all counts
+    // as empty.
+    [[nodiscard]] bool zeroByteFilesCountAsEmpty() const { return readNumber(Check1) == 1; }
+    // "Check2" is not 0: folders inside the system trees are not offered.
+    [[nodiscard]] bool skipSystemFolders() const { return readNumber(Check2) != 0; }
+    // "Check3" is 1: a hidden folder without files is not offered.
+    [[nodiscard]] bool ignoreHiddenFolders() const { return readNumber(Check3) == 1; }
+    // "Combo1" is 1: Directly; any other number: the trash.
+    [[nodiscard]] DeleteMode deleteMode() const
+    {
+        return readNumber(Combo1) == 1 ? DeleteMode::Directly : DeleteMode::Trash;
+    }
+
+    // The options as the settings window shows them, converted alike: the
+    // stored state of an option's check box (0 unchecked, 1 checked, 2
+    // grayed; the window refuses any other number), and the list position of
+    // the delete mode (0 the trash, 1 directly, -1 none).
+    [[nodiscard]] std::int16_t checkBoxState(Option option) const;
+    [[nodiscard]] std::int16_t deleteModePosition() const { return readNumber(Combo1); }
 
     // The ignore list as stored; the default only while the key is absent.
     [[nodiscard]] std::string text1() const;
@@ -84,12 +136,26 @@ public:
     void setExtras(const ScanExtras* extras) { extras_ = extras; }
 
 private:
-    [[nodiscard]] std::int16_t readNumber(std::string_view key, std::int16_t fallback) const;
+    // The four numeric options, by where they are kept.
+    enum Number : std::uint8_t { Check1, Check2, Check3, Combo1, NumberCount };
+    // What one read of a number gave: its value, or what it threw.
+    struct Read {
+        std::int16_t value = 0;
+        std::exception_ptr failure;
+    };
+
+    [[nodiscard]] std::int16_t readNumber(Number number) const;
+    // True when the store's change count is the one the kept reads were
+    // made at; otherwise forgets them and answers whether new ones may be kept.
+    [[nodiscard]] bool keptReadsCurrent() const;
+    [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
     SettingsStore& store_;
     const ScanExtras* extras_ = nullptr;
-    [[nodiscard]] static std::shared_ptr<const std::string> defaultIgnoreList();
 
+    mutable std::optional<std::uint64_t> readsAt_; // the change count the kept reads were made at
+    mutable std::array<std::optional<Read>, NumberCount> numbers_;
+    mutable bool ignoreListCurrent_ = false;
     mutable std::shared_ptr<const std::string> parsedFrom_; // the text ignoreList_ was parsed from
     mutable std::size_t parses_ = 0;
     mutable IgnoreList ignoreList_;

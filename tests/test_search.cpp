@@ -121,11 +121,14 @@ TEST(Search, HiddenFoldersAreLeftOutOnlyWhileCheck3IsOne)
 TEST(Search, SystemTreesAreSearchedButNotReportedWhileCheck2IsOn)
 {
     FakeFileSystem fake;
-    fake.add("/", "usr/share/empty/\nusrlocal/\nhome/x/");
+    fake.add("/", "usr/share/empty/\nusrlocal/\nhome/x/\nup->/");
     fake.setSystemFolders({"/usr"});
     Scan on;
     EXPECT_EQ(on.run(fake, "/"), (Names{"/usrlocal", "/home", "/home/x"}));
     EXPECT_EQ(fake.listings("/usr/share/empty"), 1); // searched all the same
+    // A root named through a link holds the system tree by its real path.
+    Scan throughLink;
+    EXPECT_EQ(throughLink.run(fake, "/up"), (Names{"usrlocal", "home", "home/x"}));
 
     Scan anyNumber;
     anyNumber.store.set("Check2", "2");

@@ -24,6 +24,7 @@
 #include "settings/Settings.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedCurrentFolder.h"
 #include "support/ScopedVariable.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
@@ -76,14 +77,9 @@ bool emptyFolder(const fs::path& folder)
 
 // Runs the test in a fresh, empty current folder, and returns to the former
 // one at its end.
-class InEmptyFolder {
-public:
-    InEmptyFolder() : former_(fs::current_path()) { fs::current_path(folder); }
-    ~InEmptyFolder() { fs::current_path(former_); }
+struct InEmptyFolder {
     const fs::path folder = FreshFolder("cwd");
-
-private:
-    fs::path former_;
+    const test::ScopedCurrentFolder inside{folder};
 };
 
 const std::vector<std::string> kOddNames = {"100%", "%41 b", "two words", "line\nbreak", "bad\xFF\xFE"};

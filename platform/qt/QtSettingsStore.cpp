@@ -57,6 +57,7 @@ void QtSettingsStore::set(std::string_view key, std::string_view value)
 {
     settings_->setValue(groupKey(key), QString::fromUtf8(value.data(), qsizetype(value.size())));
     settings_->sync();
+    ++writes_;
 }
 
 QString QtSettingsStore::location() const

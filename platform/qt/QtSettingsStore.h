@@ -27,6 +27,10 @@ public:
     // text, so a long value is converted once, not at every read.
     std::shared_ptr<const std::string> getShared(std::string_view key) const override;
 
+    // Moves on with every write. QSettings reads the file again only when
+    // it writes (sync), so nothing else changes what it answers.
+    [[nodiscard]] std::optional<std::uint64_t> changeCount() const override { return writes_; }
+
     // Where the values live, for messages and tests.
     [[nodiscard]] QString location() const;
 
@@ -39,6 +43,7 @@ private:
 
     std::unique_ptr<QSettings> settings_;
     mutable std::map<std::string, Converted, std::less<>> converted_;
+    std::uint64_t writes_ = 0;
 };
 
 } // namespace vacantix
