@@ -106,6 +106,8 @@ void MainWindow::PushButton5_Click()
     DeletionContext context{fileSystem(), settings(), *trash_, services_.remover, [&](const std::string& path) {
                                 return HoldsContent(fileSystem(), settings(), path, hooks);
                             }};
+    for (std::size_t i = 1; i <= folders_.count(); ++i)
+        context.roots.push_back(folders_.text(i));
     (void)SendCheckedToTrash(results_, context, prompter(), hooks);
 }
 

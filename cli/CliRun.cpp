@@ -371,7 +371,7 @@ void Run::printFound()
 void Run::dispose()
 {
     options_.override(kCombo1, line_.deleteDirectly ? "1" : "0");
-    const Disposal disposal{line_.deleteDirectly, line_.check1 == "1", line_.dryRun};
+    const Disposal disposal{line_.deleteDirectly, line_.check1 == "1", line_.dryRun, roots_.entries()};
     deletion_ = DisposeOfResults(results_, settings_, services_, disposal);
     ReportDisposal(*deletion_, disposal, services_);
     if (line_.json)

@@ -25,11 +25,15 @@ public:
 
     // The same for the file or folder a look found at `path` as `checked`,
     // and only for it: when what is at `path` now is another one, nothing
-    // moves and the call fails with that reason. A trash that cannot tell
-    // them apart moves what is at `path`.
-    virtual FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked)
+    // moves and the call fails with that reason. `root` is the folder above
+    // it that the user named ("" for none): the links of the path are
+    // followed up to there, and a link that appears below it leads nowhere.
+    // A trash that cannot tell them apart moves what is at `path`.
+    virtual FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked,
+                                              const std::string& root)
     {
         (void)checked;
+        (void)root;
         return moveToTrash(path);
     }
 
@@ -59,6 +63,9 @@ struct CheckedTree {
     };
     std::vector<Folder> folders; // the top first, every folder before the folders inside it
     std::vector<File> files;
+    // The folder above it that the user named ("" for none): the links of
+    // the top's path are followed up to there and no further.
+    std::string root;
 };
 
 // Where a removal stopped, and why.

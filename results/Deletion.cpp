@@ -59,11 +59,17 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
     return Presence{false, entry.failure()};
 }
 
-// The identity of the folder at `path`, where the file system tells it.
-std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
+// The longest of `roots` above `folder`, without a trailing separator; ""
+// when none is.
+std::string rootAbove(const std::vector<std::string>& roots, const std::string& folder)
 {
-    auto listing = fs.list(path);
-    return listing ? listing.value().identity : std::nullopt;
+    std::string found;
+    for (const std::string& entry : roots) {
+        const std::string root = WithoutTrailingSeparator(entry);
+        if (root.size() > found.size() && folder.starts_with(ChildPath(root, "")))
+            found = root;
+    }
+    return found;
 }
 
 // A fresh walk of a tree, as the visitor of that walk: the tree's folders
@@ -194,6 +200,7 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
         if (slice)
             slice->tick();
     };
+    look.tree.root = rootAbove(context.roots, path);
     if (auto failed = context.remover.removeTree(look.tree, tick))
         return outcome(DeletionOutcome::Failed, "could not delete '" + failed->path + "': " + failed->failure.detail);
     return outcome(DeletionOutcome::Sent);
@@ -230,8 +237,15 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     // Only the folder the fresh look is about may go to the trash: the one
     // at the path now, before the look. (Direct removal checks every folder
     // of the tree against its own look.)
-    const std::optional<FileIdentity> checked =
-        mode == DeleteMode::Trash ? identityOf(context.fs, folder) : std::nullopt;
+    std::optional<FileIdentity> checked;
+    if (mode == DeleteMode::Trash) {
+        // A folder that cannot be listed now is not one to send, whatever
+        // the look finds at its path a moment later.
+        auto listing = context.fs.list(folder);
+        if (!listing)
+            return whyKept(context.fs, folder, context.settings.extras());
+        checked = listing.value().identity;
+    }
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
     const std::int64_t started = SecondsSinceEpoch();
@@ -242,7 +256,8 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         return removed;
     }
 
-    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
+    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked, rootAbove(context.roots, folder))
+                        : context.trash.moveToTrash(folder);
     if (sent) {
         noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);

@@ -79,40 +79,33 @@ struct Entry {
     FileIdentity identity; // the entry that was checked
 };
 
-// The real path of the folder that holds what `path` names, and its name.
-FsResult<std::pair<std::string, std::string>> RealPlace(std::string path)
+// The folder holding what `path` names, reached without following a link
+// below `root` (see ReachFolder), and the entry in it, which must be the
+// one checked. "." and ".." are resolved by the system.
+FsResult<Entry> Reach(std::string path, const std::optional<FileIdentity>& checked, const std::string& root)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    const std::string name = NameOf(path);
-    const bool dots = name == "." || name == "..";
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath((dots ? path : ParentOf(path)).c_str(), nullptr),
-                                                           &std::free);
-    if (!real)
-        return FailureOfErrno(errno);
-    const std::string whole = dots ? std::string(real.get()) : Joined(real.get(), name);
-    if (whole == "/" || NameOf(whole).empty())
+    if (const std::string last = NameOf(path); last == "." || last == "..") {
+        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+        if (!real)
+            return FailureOfErrno(errno);
+        path = real.get();
+    }
+    std::string name = NameOf(path);
+    if (name.empty())
         return FsFailure{FsError::Other, "the root folder cannot go to the trash"};
-    return std::pair(ParentOf(whole), NameOf(whole));
-}
-
-FsResult<Entry> Reach(const std::string& path, const std::optional<FileIdentity>& checked)
-{
-    FsResult<std::pair<std::string, std::string>> place = RealPlace(path);
-    if (!place)
-        return place.failure();
-    auto& [folderPath, name] = place.value();
-    Descriptor folder = OpenFolderWithoutLinks(folderPath);
-    if (!folder && errno == ENOTDIR)
+    ReachedFolder folder = ReachFolder(ParentOf(path), root);
+    if (!folder.fd && errno == ENOTDIR)
         return FsFailure{FsError::PathNotFound, std::string(kNotChecked)};
-    if (!folder)
+    if (!folder.fd)
         return FailureOfErrno(errno);
-    const std::optional<struct stat> seen = LookAt(folder.get(), name.c_str());
+    const std::optional<struct stat> seen = LookAt(folder.fd.get(), name.c_str());
     if (!seen)
         return FailureOfErrno(errno);
     if (checked && IdentityOf(*seen) != *checked)
         return FsFailure{FsError::PathNotFound, std::string(kNotChecked)};
-    return Entry{std::move(folder), std::move(folderPath), std::move(name), IdentityOf(*seen)};
+    return Entry{std::move(folder.fd), std::move(folder.realPath), std::move(name), IdentityOf(*seen)};
 }
 
 // The bytes of a path as a record's Path= holds them: every byte but the
@@ -253,17 +246,18 @@ FsResult<Done> CheckArrived(const Entry& entry, const TrashFolder& trash, const 
 
 FsResult<Done> GioTrash::moveToTrash(const std::string& path)
 {
-    return move(path, std::nullopt);
+    return move(path, std::nullopt, {});
 }
 
-FsResult<Done> GioTrash::moveCheckedToTrash(const std::string& path, const FileIdentity& checked)
+FsResult<Done> GioTrash::moveCheckedToTrash(const std::string& path, const FileIdentity& checked,
+                                            const std::string& root)
 {
-    return move(path, checked);
+    return move(path, checked, root);
 }
 
 FsResult<Done> GioTrash::checkMoveToTrash(const std::string& path)
 {
-    const FsResult<Entry> entry = Reach(path, std::nullopt);
+    const FsResult<Entry> entry = Reach(path, std::nullopt, {});
     if (!entry)
         return entry.failure();
     const FsResult<TrashFolder> trash =
@@ -273,9 +267,10 @@ FsResult<Done> GioTrash::checkMoveToTrash(const std::string& path)
     return Done{};
 }
 
-FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileIdentity>& checked)
+FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileIdentity>& checked,
+                              const std::string& root)
 {
-    FsResult<Entry> entry = Reach(path, checked);
+    FsResult<Entry> entry = Reach(path, checked, root);
     if (!entry)
         return entry.failure();
     if (betweenCheckAndMove_)

@@ -44,11 +44,12 @@ public:
 
     // Moves what is at `path` now.
     FsResult<Done> moveToTrash(const std::string& path) override;
-    FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked) override;
+    FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked,
+                                      const std::string& root) override;
     FsResult<Done> checkMoveToTrash(const std::string& path) override;
 
 private:
-    FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked);
+    FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked, const std::string& root);
 
     std::function<void(const std::string&)> betweenCheckAndMove_;
     std::set<std::string> tidied_; // the trash folders rid of orphan records of ours

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,11 +42,8 @@ FsResult<Done> CheckedFolders::openTop()
     if (!path_.empty() && path_.front().second)
         return Done{};
     const std::string& top = tree_.folders.front().path;
-    const std::string parent = top.substr(0, std::max<std::size_t>(top.rfind('/'), 1));
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(parent.c_str(), nullptr), &std::free);
-    if (!real)
-        return FailureOfErrno(errno);
-    aboveTop_ = OpenFolderWithoutLinks(real.get());
+    ReachedFolder above = ReachFolder(top.substr(0, std::max<std::size_t>(top.rfind('/'), 1)), tree_.root);
+    aboveTop_ = std::move(above.fd);
     if (!aboveTop_)
         return errno == ENOTDIR ? NotChecked() : FailureOfErrno(errno);
     const std::string name = NameOf(top);

@@ -52,6 +52,19 @@ struct Replacement {
 // is refused (EINVAL). An invalid descriptor with errno set on failure.
 [[nodiscard]] Descriptor OpenFolderWithoutLinks(std::string_view path);
 
+// A folder opened by ReachFolder, and the real path it was opened at.
+struct ReachedFolder {
+    Descriptor fd;
+    std::string realPath;
+};
+
+// Opens the folder at `path` as OpenFolderWithoutLinks does, after the
+// system has resolved the part of it that may hold links: `root` (a folder
+// above it, as the user named it) when given, else the whole path. So a link
+// that appears below the root never leads anywhere. An invalid descriptor
+// with errno set on failure.
+[[nodiscard]] ReachedFolder ReachFolder(const std::string& path, const std::string& root);
+
 // The names of the entries of the folder open as `folder`, "." and ".."
 // left out, as many as could be read.
 [[nodiscard]] std::vector<std::string> NamesIn(int folder);

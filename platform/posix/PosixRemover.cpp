@@ -62,14 +62,10 @@ FsResult<std::pair<Descriptor, std::string>> OpenHolder(const std::string& path)
     std::string name = path.substr(slash + 1);
     if (name == "." || name == "..")
         return FsFailure{FsError::BadFileName, "not a file name"};
-    const std::unique_ptr<char, decltype(&std::free)> real(
-        ::realpath(slash == 0 ? "/" : path.substr(0, slash).c_str(), nullptr), &std::free);
-    if (!real)
+    ReachedFolder folder = ReachFolder(slash == 0 ? "/" : path.substr(0, slash), {});
+    if (!folder.fd)
         return FailureOfErrno(errno);
-    Descriptor folder = OpenFolderWithoutLinks(real.get());
-    if (!folder)
-        return FailureOfErrno(errno);
-    return std::pair(std::move(folder), std::move(name));
+    return std::pair(std::move(folder.fd), std::move(name));
 }
 
 // Moves the regular file `name` of `folder`, first looked at as `first`,
