@@ -38,6 +38,7 @@
 #include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
+#include "support/TrashListing.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -118,33 +119,6 @@ void growTree(const fs::path& folder, std::mt19937& random, int depth)
         const std::string name = (percent(random) < 10 ? ".d" : "d") + std::to_string(i);
         growTree(folder / name, random, depth - 1);
     }
-}
-
-// The original path of each folder in the trash, from its .trashinfo file.
-std::map<std::string, fs::path> trashedFolders(const fs::path& trash)
-{
-    std::map<std::string, fs::path> originals;
-    if (!fs::exists(trash / "info"))
-        return originals;
-    for (const auto& info : fs::directory_iterator(trash / "info")) {
-        std::ifstream in(info.path());
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("Path=", 0) != 0)
-                continue;
-            std::string decoded;
-            for (std::size_t i = 5; i < line.size(); ++i) {
-                if (line[i] == '%' && i + 2 < line.size()) {
-                    decoded += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                } else {
-                    decoded += line[i];
-                }
-            }
-            originals[decoded] = trash / "files" / info.path().stem();
-        }
-    }
-    return originals;
 }
 
 bool below(const std::string& path, const std::string& folder)
@@ -323,9 +297,9 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
     if (variation.check)
         variation.check(root, reported);
 
-    const std::map<std::string, fs::path> inTrash = trashedFolders(trash);
+    const TrashListing inTrash = ReadTrash(trash);
     auto trashedCopy = [&](const std::string& path) -> std::optional<fs::path> {
-        for (const auto& [trashedFrom, copy] : inTrash) {
+        for (const auto& [trashedFrom, copy] : inTrash.byOrigin) {
             std::string original = trashedFrom;
             if (original.starts_with(spelled + "/"))
                 original = root.string() + original.substr(spelled.size());

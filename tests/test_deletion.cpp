@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "platform/FakeFileSystem.h"
+#include "platform/posix/CheckedFolders.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
@@ -15,6 +16,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "support/CliProcess.h"
 #include "support/ListTexts.h"
+#include "support/OpenDescriptors.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -420,6 +422,38 @@ TEST(DirectRemoval, AFileSwappedForALinkStays)
     EXPECT_TRUE(fs::is_symlink(base / "zero"));
     EXPECT_TRUE(fs::exists(base / "target"));
     EXPECT_EQ(std::distance(fs::directory_iterator(base), fs::directory_iterator()), 2);
+}
+
+// A tree deeper than the descriptors a removal keeps open goes whole, with
+// few descriptors open while it goes and none left after.
+TEST(DirectRemoval, ADeepTreeGoesWithFewDescriptorsOpen)
+{
+    const TempTree tree("top/");
+    ASSERT_EQ(tree.makeChain("top", "n", 400), 400);
+    std::string deep = tree.path("top");
+    for (int level = 1; level <= 400; ++level) {
+        deep += "/n";
+        if (level % 100 == 0)
+            std::ofstream(deep + "/zero");
+    }
+    const std::size_t before = OpenDescriptorCount();
+    std::size_t most = 0;
+    PosixRemover remover([&](const std::string&) { most = std::max(most, OpenDescriptorCount()); });
+    PosixFileSystem files;
+    MemorySettingsStore store;
+    store.set("Combo1", "1");
+    store.set("Check1", "1");
+    Settings settings(store);
+    FakeTrash bin(tree.root() + ".bin");
+    ScanHooks still;
+    DeletionContext context{files, settings, bin, remover,
+                            [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+
+    EXPECT_EQ(DeleteToRecycleBin(context, tree.path("top")).outcome, DeletionOutcome::Sent);
+    EXPECT_FALSE(fs::exists(tree.path("top")));
+    EXPECT_GT(most, before);
+    EXPECT_LE(most, before + CheckedFolders::kMaxHeld + 8);
+    EXPECT_EQ(OpenDescriptorCount(), before);
 }
 
 // A parent swapped for a link to another tree after the look at a folder

@@ -171,17 +171,16 @@ TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
     TempTree tree("locked/inner/\nopen/");
     std::filesystem::permissions(tree.root(), std::filesystem::perms(0755));
     std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::none);
-    const int failed = vacantix::test::RunUnprivileged([&] {
+    const std::string failed = vacantix::test::RunUnprivileged([&]() -> std::string {
         PosixFileSystem fs;
-        if (fs.list(tree.path("locked")).error() != FsError::PermissionDenied)
-            return 1;
-        if (fs.list(tree.path("locked/inner")).error() != FsError::PermissionDenied)
-            return 2;
+        for (const char* folder : {"locked", "locked/inner"})
+            if (fs.list(tree.path(folder)).error() != FsError::PermissionDenied)
+                return std::string(folder) + " was not refused as permission denied";
         if ((fs.attributes(tree.path("open")).value() & ReadOnly) != ReadOnly)
-            return 3;
-        return fs.list(tree.path("open")) ? 0 : 4;
+            return "open is not read-only";
+        return fs.list(tree.path("open")) ? "" : "open cannot be listed";
     });
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(failed, "");
 }
 
 TEST(PosixFileSystem, AttributesOfAFolder)

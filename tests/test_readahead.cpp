@@ -27,6 +27,7 @@
 #include "support/LockedFileSystem.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
+#include "support/OpenDescriptors.h"
 #include "support/TmpfsMount.h"
 
 using namespace vacantix;
@@ -220,14 +221,10 @@ TEST(ReadAhead, GivesWhatTheDiskGivesOnRandomTrees)
 // entries, and where the folder lies.
 Names WalkListings(FileSystem& fs, const std::string& root, std::size_t& mostOpen)
 {
-    auto openNow = [] {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                      std::filesystem::directory_iterator{}));
-    };
     Names out;
     std::function<void(const std::string&)> walk = [&](const std::string& folder) {
         const FsResult<Listing> listing = fs.list(folder);
-        mostOpen = std::max(mostOpen, openNow());
+        mostOpen = std::max(mostOpen, vacantix::test::OpenDescriptorCount());
         std::string line = folder.substr(root.size()) + ":";
         if (!listing.ok()) {
             out.push_back(line + " failed " + std::to_string(static_cast<int>(listing.error())));
@@ -274,8 +271,7 @@ TEST(ReadAhead, PlacesFoldersAsTheDiskDoesAndHoldsFewDescriptorsOpen)
         EXPECT_NE(std::find(expected.begin(), expected.end(), "/parent/mnt/lost+found: protected"), expected.end());
     }
     for (const Mode& mode : kModes) {
-        const std::size_t openBefore = static_cast<std::size_t>(std::distance(
-            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        const std::size_t openBefore = vacantix::test::OpenDescriptorCount();
         std::size_t mostOpen = 0;
         {
             PosixFileSystem disk;
@@ -287,8 +283,7 @@ TEST(ReadAhead, PlacesFoldersAsTheDiskDoesAndHoldsFewDescriptorsOpen)
         // open for the helpers.
         const std::size_t bound = (mode.readers + 1) * PosixFileSystem::kMaxOpenFolders + 256 + 16;
         EXPECT_LE(mostOpen, openBefore + bound) << mode.readers << " readers";
-        const std::size_t openAfter = static_cast<std::size_t>(std::distance(
-            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        const std::size_t openAfter = vacantix::test::OpenDescriptorCount();
         EXPECT_EQ(openAfter, openBefore) << mode.readers << " readers";
     }
     if (!mounted)
