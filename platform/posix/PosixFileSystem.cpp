@@ -141,6 +141,84 @@ EntryKind kindOfMode(mode_t mode)
     return EntryKind::OtherFile;
 }
 
+bool IsDots(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The kind of `name` in the folder open as `fd`, looked at; false when it
+// is gone since it was listed (it is then not there at all), true with the
+// kind set otherwise (OtherFile when it cannot be looked at).
+bool KindOfUnknown(int fd, const char* name, EntryKind& kind)
+{
+    struct stat st {};
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno != ENOENT;
+    kind = kindOfMode(st.st_mode);
+    return true;
+}
+
+#if defined(__linux__)
+// Shows `visit` each entry of the folder open as `fd` but "." and "..",
+// with its kind, reading through `buffer`; false with errno set when the
+// folder could not be read.
+template <class Visit>
+bool ForEachEntry(int fd, std::vector<char>& buffer, Visit&& visit)
+{
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got <= 0)
+            return got == 0;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (IsDots(name))
+                continue;
+            EntryKind kind = EntryKind::OtherFile;
+            switch (entry->d_type) {
+            case DT_DIR: kind = EntryKind::Folder; break;
+            case DT_REG: kind = EntryKind::RegularFile; break;
+            case DT_LNK: kind = EntryKind::Symlink; break;
+            case DT_UNKNOWN:
+                if (!KindOfUnknown(fd, name, kind))
+                    continue;
+                break;
+            default: kind = EntryKind::OtherFile; break;
+            }
+            visit(name, kind);
+        }
+    }
+}
+#else
+template <class Visit>
+bool ForEachEntry(int fd, std::vector<char>&, Visit&& visit)
+{
+    const int own = ::dup(fd);
+    DIR* dir = own >= 0 ? ::fdopendir(own) : nullptr;
+    if (!dir) {
+        const int error = errno;
+        if (own >= 0)
+            ::close(own);
+        errno = error;
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir);
+        if (!entry) {
+            const int error = errno;
+            ::closedir(dir);
+            errno = error;
+            return error == 0;
+        }
+        EntryKind kind = EntryKind::OtherFile;
+        if (!IsDots(entry->d_name) && KindOfUnknown(fd, entry->d_name, kind))
+            visit(entry->d_name, kind);
+    }
+}
+#endif
+
 } // namespace
 
 PosixFileSystem::PosixFileSystem() : buffer_(64 * 1024) {}
@@ -292,7 +370,7 @@ bool PosixFileSystem::readEntries(int fd, const std::string& folder, Listing& li
 
 bool PosixFileSystem::readEntriesOnce(int fd, Listing& listing, const std::function<bool(const char*)>& putBack)
 {
-    auto add = [&](const char* name, EntryKind kind) {
+    return ForEachEntry(fd, buffer_, [&](const char* name, EntryKind kind) {
         // A holding folder of the direct remover holds a file out of its
         // place: content of its folder, never a folder to search.
         if (kind == EntryKind::Folder && HoldingFolder::IsHoldingName(name)) {
@@ -304,78 +382,7 @@ bool PosixFileSystem::readEntriesOnce(int fd, Listing& listing, const std::funct
             listing.subfolders.emplace_back(name);
         else
             listing.files.push_back({name, kind});
-    };
-    auto isDots = [](const char* name) {
-        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-    };
-    auto kindOfUnknown = [&](const char* name, EntryKind& kind) {
-        struct stat st {};
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return errno != ENOENT; // gone since it was listed: not there at all
-        kind = kindOfMode(st.st_mode);
-        return true;
-    };
-
-#if defined(__linux__)
-    for (;;) {
-        const ssize_t got = ::getdents64(fd, buffer_.data(), buffer_.size());
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        for (ssize_t at = 0; at < got;) {
-            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_.data() + at);
-            at += entry->d_reclen;
-            const char* name = entry->d_name;
-            if (isDots(name))
-                continue;
-            EntryKind kind = EntryKind::OtherFile;
-            switch (entry->d_type) {
-            case DT_DIR: kind = EntryKind::Folder; break;
-            case DT_REG: kind = EntryKind::RegularFile; break;
-            case DT_LNK: kind = EntryKind::Symlink; break;
-            case DT_UNKNOWN:
-                if (!kindOfUnknown(name, kind))
-                    continue;
-                break;
-            default: kind = EntryKind::OtherFile; break;
-            }
-            add(name, kind);
-        }
-    }
-#else
-    const int own = ::dup(fd);
-    if (own < 0)
-        return false;
-    DIR* dir = ::fdopendir(own);
-    if (!dir) {
-        const int error = errno;
-        ::close(own);
-        errno = error;
-        return false;
-    }
-    for (;;) {
-        errno = 0;
-        const struct dirent* entry = ::readdir(dir);
-        if (!entry) {
-            const int error = errno;
-            ::closedir(dir);
-            if (error != 0) {
-                errno = error;
-                return false;
-            }
-            break;
-        }
-        const char* name = entry->d_name;
-        if (isDots(name))
-            continue;
-        EntryKind kind = EntryKind::OtherFile;
-        if (!kindOfUnknown(name, kind))
-            continue;
-        add(name, kind);
-    }
-#endif
-    return true;
+    });
 }
 
 PosixFileSystem::HeldDescriptor::~HeldDescriptor()
