@@ -54,7 +54,8 @@ private:
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;
-    std::vector<std::string> homeTrashes_; // the real paths of those that exist
+    bool rootInTrash_ = false;
+    std::vector<std::string> homeTrashesBelow_; // those that exist, as spelled below the root
 };
 
 // True when the folder is not the root folder and either the platform keeps

@@ -370,6 +370,8 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
         return;
     }
     if (*child.ignored) {
+        if (stack_.empty())
+            hooks_.rootIgnored(path_);
         // A folder on the ignore list is kept whatever it holds, and so is
         // every folder around it.
         skip(TreeVerdict::content());
