@@ -44,9 +44,11 @@ protected:
         return (root / relative).string();
     }
 
-    DeletionContext context(Trash& trash)
+    // The look before a deletion goes through `disk` (the fixture's own
+    // unless given), the fresh look through the fixture's.
+    DeletionContext context(Trash& trash, FileSystem* disk = nullptr, DirectRemover* by = nullptr)
     {
-        return DeletionContext{files, settings, trash, remover,
+        return DeletionContext{disk ? *disk : files, settings, trash, by ? *by : remover,
                                [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
@@ -426,31 +428,24 @@ TEST(DirectRemoval, AFileSwappedForALinkStays)
 
 // A tree deeper than the descriptors a removal keeps open goes whole, with
 // few descriptors open while it goes and none left after.
-TEST(DirectRemoval, ADeepTreeGoesWithFewDescriptorsOpen)
+TEST_F(Deletion, ADeepTreeDeletedDirectlyGoesWithFewDescriptorsOpen)
 {
-    const TempTree tree("top/");
-    ASSERT_EQ(tree.makeChain("top", "n", 400), 400);
-    std::string deep = tree.path("top");
+    std::string deep = "top";
     for (int level = 1; level <= 400; ++level) {
         deep += "/n";
+        mkdir(deep);
         if (level % 100 == 0)
-            std::ofstream(deep + "/zero");
+            write(deep + "/zero");
     }
-    const std::size_t before = OpenDescriptorCount();
-    std::size_t most = 0;
-    PosixRemover remover([&](const std::string&) { most = std::max(most, OpenDescriptorCount()); });
-    PosixFileSystem files;
-    MemorySettingsStore store;
     store.set("Combo1", "1");
     store.set("Check1", "1");
-    Settings settings(store);
-    FakeTrash bin(tree.root() + ".bin");
-    ScanHooks still;
-    DeletionContext context{files, settings, bin, remover,
-                            [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+    const std::size_t before = OpenDescriptorCount();
+    std::size_t most = 0;
+    PosixRemover counting([&](const std::string&) { most = std::max(most, OpenDescriptorCount()); });
+    auto ctx = context(bin, nullptr, &counting);
 
-    EXPECT_EQ(DeleteToRecycleBin(context, tree.path("top")).outcome, DeletionOutcome::Sent);
-    EXPECT_FALSE(fs::exists(tree.path("top")));
+    EXPECT_EQ(DeleteToRecycleBin(ctx, mkdir("top")).outcome, DeletionOutcome::Sent);
+    EXPECT_FALSE(fs::exists(root / "top"));
     EXPECT_GT(most, before);
     EXPECT_LE(most, before + CheckedFolders::kMaxHeld + 8);
     EXPECT_EQ(OpenDescriptorCount(), before);
@@ -459,43 +454,34 @@ TEST(DirectRemoval, ADeepTreeGoesWithFewDescriptorsOpen)
 // A parent swapped for a link to another tree after the look at a folder
 // and before its removal: nothing of the other tree goes (its litter and
 // zero-byte files neither), and the folder looked at keeps what it held.
-TEST(DirectRemoval, AParentSwappedForALinkAfterTheLookRemovesNothingElse)
+TEST_F(Deletion, AParentSwappedForALinkAfterTheLookRemovesNothingElse)
 {
-    const fs::path base = FreshFolder("swapped-parent");
     for (const char* folder : {"root/p/e", "elsewhere/e"}) {
-        fs::create_directories(base / folder);
-        std::ofstream(base / folder / ".DS_Store") << "litter";
-        std::ofstream(base / folder / "zero");
+        write(std::string(folder) + "/.DS_Store", "litter");
+        write(std::string(folder) + "/zero");
     }
-    std::ofstream(base / "elsewhere/e/real.txt") << "content";
-    PosixFileSystem files;
+    write("elsewhere/e/real.txt", "content");
     SlowFileSystem swapping(files, std::chrono::microseconds(0));
-    const std::string folder = (base / "root/p/e").string();
+    const std::string folder = (root / "root/p/e").string();
     swapping.afterList = [&](const std::string& listed) {
-        if (listed != folder || fs::is_symlink(base / "root/p"))
+        if (listed != folder || fs::is_symlink(root / "root/p"))
             return;
-        fs::rename(base / "root/p", base / "root/p.old");
-        fs::create_directory_symlink(base / "elsewhere", base / "root/p");
+        fs::rename(root / "root/p", root / "root/p.old");
+        fs::create_directory_symlink(root / "elsewhere", root / "root/p");
     };
-    MemorySettingsStore store;
     store.set("Combo1", "1");
     store.set("Check1", "1");
-    Settings settings(store);
     ScanExtras extras;
     extras.junkNames = ScanExtras::defaultJunkNames();
     settings.setExtras(&extras);
-    FakeTrash bin(base.string() + ".bin");
-    PosixRemover remover;
-    ScanHooks still;
-    DeletionContext context{swapping, settings, bin, remover,
-                            [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+    auto ctx = context(bin, &swapping);
 
-    const FolderDeletion result = DeleteToRecycleBin(context, folder);
+    const FolderDeletion result = DeleteToRecycleBin(ctx, folder);
     EXPECT_EQ(result.outcome, DeletionOutcome::Failed);
     EXPECT_NE(result.reason.find("not the folder that was checked"), std::string::npos) << result.reason;
     for (const char* left : {"elsewhere/e/.DS_Store", "elsewhere/e/zero", "elsewhere/e/real.txt",
                              "root/p.old/e/.DS_Store", "root/p.old/e/zero"})
-        EXPECT_TRUE(fs::is_regular_file(base / left)) << left;
+        EXPECT_TRUE(fs::is_regular_file(root / left)) << left;
 }
 
 // Holding folders a killed --delete left behind: the next run puts their
