@@ -4,6 +4,7 @@
 // exports.
 #include "app/MainWindow.h"
 #include "base/ProcedurePaths.h"
+#include "platform/Notices.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
@@ -164,7 +165,7 @@ void MainWindow::PushButton5_Click()
     const DeletionSummary summary = DeleteCheckedEntries(results_, context, trap, hooks);
     // Once the window is closed, nothing more is said.
     if (!closing_)
-        trap.step(124, [&] { prompter().message(SendingDoneText(summary)); });
+        trap.step(124, [&] { prompter().message(WithNotices(SendingDoneText(summary), TakeNotices())); });
 }
 
 void MainWindow::exportWith(void (*command)(ExportContext&))
