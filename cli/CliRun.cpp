@@ -274,8 +274,9 @@ bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
     const char end = print0 ? '\0' : '\n';
     for (std::size_t i = 1; i <= results.count(); ++i) {
         // A line break inside a name would make one folder read as two.
-        const std::string native = ToNativePath(results.text(i));
-        const std::string path = print0 ? native : ShellQuoted(native);
+        std::string path = ToNativePath(results.text(i));
+        if (!print0 && NeedsShellQuoting(path))
+            path = ShellQuoted(path);
         std::fwrite(path.data(), 1, path.size(), out);
         std::fputc(end, out);
     }

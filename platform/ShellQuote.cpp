@@ -50,21 +50,32 @@ void AppendEscaped(std::string& out, unsigned char byte)
 
 } // namespace
 
-std::string ShellQuoted(std::string_view path)
+bool NeedsShellQuoting(std::string_view path)
 {
-    bool hasQuote = false;
-    bool hasUnprintable = false;
     for (std::size_t i = 0; i < path.size();) {
-        const std::size_t length = PrintableLength(path, i);
-        if (length == 0) {
-            hasUnprintable = true;
-            break;
+        const auto byte = static_cast<unsigned char>(path[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\'') {
+            ++i;
+            continue;
         }
-        hasQuote = hasQuote || path[i] == '\'';
+        const std::size_t length = PrintableLength(path, i);
+        if (length == 0 || byte == '\'')
+            return true;
         i += length;
     }
-    if (!hasQuote && !hasUnprintable)
+    return false;
+}
+
+std::string ShellQuoted(std::string_view path)
+{
+    if (!NeedsShellQuoting(path))
         return std::string(path);
+    bool hasUnprintable = false;
+    for (std::size_t i = 0; i < path.size() && !hasUnprintable;) {
+        const std::size_t length = PrintableLength(path, i);
+        hasUnprintable = length == 0;
+        i += length;
+    }
 
     std::string out;
     if (!hasUnprintable) {
