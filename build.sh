@@ -16,9 +16,9 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           libglib2.0-dev libicu-dev clang libclang-rt-14-dev e2fsprogs
           xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
           desktop-file-utils appstream dpkg-dev file)
-# The Windows cross build and wine, for the tests only.
+# The Windows cross build and wine, and lintian for the package, for the tests only.
 if [ "$mode" = test ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 lintian)
 fi
 
 missing=()
@@ -36,7 +36,12 @@ build=${VACANTIX_BUILD_DIR:-build}
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+if [ "$mode" = test ]; then
+  cmake --build "$build" --parallel "$(nproc)"
+else
+  # Only the two programs and their samples: the test suites wait for the test command.
+  cmake --build "$build" --parallel "$(nproc)" --target vacantix vacantix-cli vacantix_samples
+fi
 
 if [ "$mode" = test ]; then
   (cd "$build" && ctest --output-on-failure --parallel "$(nproc)")

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/qt/Form1.h"
 #include "platform/PlatformServices.h"
@@ -149,10 +150,37 @@ void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
     std::printf("  %zu chosen, %zu results left\n", chosen, form.results().count());
 }
 
+// Answers --help and --version as every program does, before any window
+// system is asked for; every other argument is left to Qt, which takes its
+// own options (-platform, -style) and ignores the rest. Returns the exit
+// status when the program is to end at once.
+std::optional<int> AnswerCommandLine(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::printf("Usage: vacantix [Qt option]...\n"
+                        "Finds the empty folders below the folders you choose, lists them with check\n"
+                        "boxes, and sends the checked ones to the trash.\n\n"
+                        "  -h, --help     show this help and exit\n"
+                        "  -V, --version  show the version and exit\n\n"
+                        "The same search for scripts and servers: vacantix-cli --help.\n");
+            return 0;
+        }
+        if (arg == "--version" || arg == "-V") {
+            std::printf("vacantix %s\n", VACANTIX_VERSION);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     // Names the desktop entry, so the desktop matches the window to its menu
     // entry and icon (the Wayland app id; X11 matches StartupWMClass).

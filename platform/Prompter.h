@@ -27,12 +27,13 @@ public:
     // warning icon.
     virtual void errorReport(std::string_view text) = 0;
 
-    // An open dialog that lets several files be chosen. Returns their full
-    // paths in the order the dialog gives them; empty when cancelled.
+    // An open dialog that lets several files be chosen, starting in the
+    // user's home folder. Returns their full paths in the order the dialog
+    // gives them; empty when cancelled.
     virtual std::vector<std::string> openFiles(std::string_view title, std::string_view filter) = 0;
 
-    // A save dialog that does not ask about overwriting. Returns the full
-    // path, or nothing when cancelled.
+    // A save dialog that does not ask about overwriting, starting in the
+    // user's home folder. Returns the full path, or nothing when cancelled.
     virtual std::optional<std::string> saveFile(std::string_view title, std::string_view filter) = 0;
 
     // A folder chooser starting at the top of the file system, offering only

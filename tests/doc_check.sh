@@ -27,6 +27,13 @@ for page in "$doc"/vacantix.1 "$doc"/vacantix-cli.1; do
   fi
 done
 
+# The JSON examples keep their quotes once formatted (groff takes a quote in
+# a macro's arguments for its own).
+rendered=$(groff -man -Tutf8 -rHY=0 -rLL=200n "$doc/vacantix-cli.1" 2>/dev/null | col -bx)
+for key in path depth outcome reason summary duration_seconds path_b64; do
+  grep -qF "\"$key\"" <<<"$rendered" || fail "vacantix-cli.1 shows the JSON key $key without its quotes"
+done
+
 # The options of the help's option lines, as "--name" and "-c".
 help=$("$cli" --help)
 mapfile -t options < <(sed -nE 's/^ +(-[^ ], )?(--[a-z0-9-]+).*/\2/p' <<<"$help" | sort -u)

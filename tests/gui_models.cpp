@@ -3,6 +3,7 @@
 // the application title and the cursor-file reader.
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -528,10 +529,12 @@ TEST(QtPrompter, DialogsAskForWhatTheCommandsNeed)
     EXPECT_EQ(mode, QFileDialog::ExistingFiles);
     EXPECT_EQ(title, QStringLiteral("Load List(s)"));
     EXPECT_EQ(filters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
+    EXPECT_EQ(directory, QDir::homePath()) << "not wherever the program was started from";
 
     look();
     EXPECT_FALSE(prompter.saveFile("Save", "Text Files (*.txt)|*.txt|").has_value());
     EXPECT_TRUE(options & QFileDialog::DontConfirmOverwrite) << "the program asks about overwriting itself";
+    EXPECT_EQ(directory, QDir::homePath());
 
     look();
     EXPECT_FALSE(prompter.chooseFolder("Select Folder").has_value());

@@ -93,6 +93,14 @@ if [ "$mode" = tree ]; then
 
   check_cli "$root" "$version"
 
+  # The window answers --help and --version without a display.
+  if [ "$gui" = 1 ]; then
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vacantix" --version) &&
+      [ "$out" = "vacantix $version" ] || fail "vacantix --version says '$out'"
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vacantix" --help) &&
+      [[ $out == "Usage: vacantix "* ]] || fail "vacantix --help says '$out'"
+  fi
+
   # The installed window finds its samples under share: it makes again the
   # empty sample that is missing there, then scans the samples and ends.
   if [ "$gui" = 1 ]; then
@@ -130,6 +138,18 @@ if [ "$mode" = deb ]; then
     grep -qxF "$file" "$work/contents" || fail "the package lacks $file"
   done
   [ "$gui" = 1 ] && { grep -qx './usr/bin/vacantix' "$work/contents" || fail "the package lacks ./usr/bin/vacantix"; }
+
+  for file in ./usr/share/doc/vacantix/copyright ./usr/share/doc/vacantix/changelog.gz \
+              ./usr/share/man/man1/vacantix-cli.1.gz ./usr/share/lintian/overrides/vacantix; do
+    grep -qxF "$file" "$work/contents" || fail "the package lacks $file"
+  done
+  # What Debian's own check finds, but for what the overrides file means.
+  if have lintian; then
+    lintian -I --fail-on error,warning,info --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 ||
+      fail "lintian finds: $(grep -v 'root privileges' "$work/lintian.log")"
+  else
+    skip "lintian is missing (Debian package lintian)"
+  fi
 
   dpkg-deb -x "$deb" "$work/unpacked" || fail "dpkg-deb -x failed"
   check_cli "$work/unpacked" "$version"

@@ -247,6 +247,18 @@ TEST_F(SampleLocation, InstalledProgramFindsItsSamplesUnderShare)
     EXPECT_EQ(Root(ShippedSampleFolder(bin)), prefix.path("bin/Samples"));
 }
 
+TEST_F(SampleLocation, SamplesInASystemTreeAreUsedThroughTheUsersCopy)
+{
+    // Root may write where a package put the samples, but a scan skips
+    // that tree by default: the samples would find nothing there.
+    const QString shipped = QFile::decodeName(program.path("Samples").c_str());
+    EXPECT_TRUE(SamplesUsableInPlace(shipped, {"/proc", "/nowhere"}));
+    EXPECT_FALSE(SamplesUsableInPlace(shipped, {"/proc", program.root()}));
+    EXPECT_FALSE(SamplesUsableInPlace(shipped, {program.path("Samples")}));
+    EXPECT_TRUE(SamplesUsableInPlace(shipped, {program.path("Sam")}));
+    EXPECT_FALSE(SamplesUsableInPlace(QFile::decodeName(program.path("missing").c_str()), {}));
+}
+
 TEST_F(SampleLocation, ProgramWithoutSamplesGetsAnEmptyUserFolder)
 {
     test::TempTree bare("bin/");

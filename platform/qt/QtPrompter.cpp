@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtPrompter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -86,7 +87,7 @@ void QtPrompter::errorReport(std::string_view text)
 std::vector<std::string> QtPrompter::openFiles(std::string_view title, std::string_view filter)
 {
     const QStringList chosen =
-        QFileDialog::getOpenFileNames(parent_, ToQString(title), QString(), QtFileFilter(filter));
+        QFileDialog::getOpenFileNames(parent_, ToQString(title), QDir::homePath(), QtFileFilter(filter));
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(chosen.size()));
     for (const QString& path : chosen)
@@ -96,7 +97,7 @@ std::vector<std::string> QtPrompter::openFiles(std::string_view title, std::stri
 
 std::optional<std::string> QtPrompter::saveFile(std::string_view title, std::string_view filter)
 {
-    const QString chosen = QFileDialog::getSaveFileName(parent_, ToQString(title), QString(),
+    const QString chosen = QFileDialog::getSaveFileName(parent_, ToQString(title), QDir::homePath(),
                                                         QtFileFilter(filter), nullptr,
                                                         QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())

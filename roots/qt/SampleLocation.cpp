@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "platform/PlatformServices.h"
+
 namespace vacantix {
 
 namespace {
@@ -41,10 +43,22 @@ QString ShippedSampleFolder(const QString& programFolder)
     return QDir::cleanPath(beside);
 }
 
+bool SamplesUsableInPlace(const QString& shipped, const std::vector<std::string>& systemFolders)
+{
+    const QFileInfo info(shipped);
+    if (!info.isDir() || !info.isWritable())
+        return false;
+    const std::string real = QFile::encodeName(info.canonicalFilePath()).toStdString();
+    for (const std::string& system : systemFolders)
+        if (real == system || (real.starts_with(system) && real[system.size()] == '/'))
+            return false;
+    return true;
+}
+
 QString PrepareSampleRoot(const QString& programFolder)
 {
-    const QFileInfo shipped(ShippedSampleFolder(programFolder));
-    return PrepareSampleRoot(programFolder, shipped.isDir() && shipped.isWritable());
+    return PrepareSampleRoot(programFolder,
+                             SamplesUsableInPlace(ShippedSampleFolder(programFolder), MakeFileSystem()->systemFolders()));
 }
 
 QString PrepareSampleRoot(const QString& programFolder, bool shippedWritable)
