@@ -142,6 +142,21 @@ public:
     // Bytes of one regular file of a folder, as listed by list().
     virtual FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) = 0;
 
+    // The same for a folder `held` holds open (as listBelow handed it back;
+    // null for none), without looking the folder up again where it is held.
+    virtual FsResult<std::uint64_t> fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                                  const std::string& name)
+    {
+        (void)held;
+        return fileSize(folder, name);
+    }
+
+    // Says whether the walk at hand will ask the sizes of the regular files
+    // of the folders it lists, so that a file system reading ahead may read
+    // them while it has a folder open. A hint only: sizes are answered
+    // either way. It holds until the next endWalk().
+    virtual void expectSizeQuestions(bool expected) { (void)expected; }
+
     // Total bytes of the regular files in the folder and every folder below
     // it. Stops early and answers a value above `stopAbove` as soon as the
     // total passes it, so size(path, 0) reads no more than it must to tell

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace vacantix {
@@ -25,13 +26,31 @@ void PutBit(std::vector<std::uint64_t>& words, std::size_t i, bool on)
         words[i / WordBits] &= ~mask;
 }
 
+// How many leading bytes `a` and `b` have in common, eight at a time.
+std::size_t commonPrefix(std::string_view a, std::string_view b)
+{
+    const std::size_t length = std::min(a.size(), b.size());
+    std::size_t at = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; at + 8 <= length; at += 8) {
+            std::uint64_t x = 0;
+            std::uint64_t y = 0;
+            std::memcpy(&x, a.data() + at, 8);
+            std::memcpy(&y, b.data() + at, 8);
+            if (x != y)
+                return at + static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+        }
+    }
+    while (at < length && a[at] == b[at])
+        ++at;
+    return at;
+}
+
 } // namespace
 
 std::size_t PathStore::Spelled::sharedNames(std::string_view path) const
 {
-    const std::size_t length = std::min(text.size(), path.size());
-    const std::size_t common =
-        static_cast<std::size_t>(std::mismatch(path.begin(), path.begin() + length, text.begin()).first - path.begin());
+    const std::size_t common = commonPrefix(path, text);
     // A name is shared when its bytes are and it ends where it ends here.
     std::size_t names = 0;
     while (names < ends.size() && ends[names] <= common && (ends[names] == path.size() || path[ends[names]] == '/'))

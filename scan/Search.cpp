@@ -170,6 +170,7 @@ private:
     ScanRecord* record_;
     TimeSlice slice_;
     std::string path_;
+    std::string status_; // kept, so that showing it takes no allocation
     std::vector<Frame> stack_;
 };
 
@@ -376,9 +377,8 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
         return;
     }
 
-    std::string status = "Searching ";
-    status += path_;
-    hooks_.setStatusText(status);
+    status_.assign("Searching ").append(path_);
+    hooks_.setStatusText(status_);
     hooks_.folderExamined(path_);
 
     FsResult<Listing>& listing = listingOf(child, named);
@@ -451,6 +451,11 @@ void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const 
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
     WalkScope walk(fs);
+    try {
+        fs.expectSizeQuestions(settings.zeroByteFilesCountAsEmpty());
+    } catch (const std::exception&) {
+        // Only a hint; the judging reads the option again and deals with it.
+    }
     const std::string root = WithoutTrailingSeparator(folder);
     Searcher(fs, settings, root, results, hooks, record).run(root);
 }

@@ -168,6 +168,7 @@ struct Mode {
 };
 
 const Mode kModes[] = {
+    {0, {}}, // every folder opened from its parent held open, on the calling thread
     {2, {}},
     {1, {}},
     {2, {2, 1}},  // a window of two listings and hardly any bytes

@@ -468,6 +468,18 @@ FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, con
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+FsResult<std::uint64_t> PosixFileSystem::fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                                       const std::string& name)
+{
+    const auto* const open = dynamic_cast<const HeldDescriptor*>(held);
+    if (!open)
+        return fileSize(folder, name);
+    struct stat st {};
+    if (::fstatat(open->fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failureOf(errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool PosixFileSystem::fileExists(const std::string& path)
 {
     struct stat st {};

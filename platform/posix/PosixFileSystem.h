@@ -37,6 +37,8 @@ public:
     FsResult<Listing> listNamed(const std::string& folder) override;
     FsResult<int> attributes(const std::string& folder) override;
     FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override;
+    FsResult<std::uint64_t> fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                          const std::string& name) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
     bool isProtected(const std::string& folder) override;
