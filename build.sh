@@ -16,9 +16,10 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           libglib2.0-dev libicu-dev clang libclang-rt-14-dev e2fsprogs
           xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
           desktop-file-utils appstream dpkg-dev file)
-# The Windows cross build and wine, and lintian for the package, for the tests only.
+# The Windows cross build and wine, lintian for the package, and strace for
+# counting the system calls of a scan, for the tests only.
 if [ "$mode" = test ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64 lintian)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 lintian strace)
 fi
 
 missing=()
