@@ -22,8 +22,6 @@
 #include "platform/ReadAheadFileSystem.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
-#include "results/ResultsList.h"
-#include "roots/FolderList.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -119,20 +117,21 @@ private:
 // trash (which takes them from the disk: only for a tree made to be used up).
 void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
 {
+    MainWindow& window = form.core();
     TurnGauge gauge;
-    form.roots().append(root.ends_with('/') ? root : root + "/");
-    const TurnGauge::Took scan = gauge.run([&] { form.PushButton4_Click(); });
+    window.folderList().append(root.ends_with('/') ? root : root + "/");
+    const TurnGauge::Took scan = gauge.run([&] { window.PushButton4_Click(); });
     // The first line keeps its form: bench/run.sh reads it.
     std::printf("window scan: %zu results in %.3f s; longest gap between event-loop turns %.1f ms "
                 "(between yields %.1f ms)\n"
                 "  most processor time within a gap %.1f ms\n",
-                form.results().count(), scan.seconds, scan.longestGapMs, form.longestYieldGapMs(),
+                window.results().count(), scan.seconds, scan.longestGapMs, window.longestYieldGapMs(),
                 scan.mostCpuInGapMs);
     std::fflush(stdout);
     if (trash == 0)
         return;
-    gauge.measure("Uncheck All", [&] { form.PushButton3_Click(); });
-    gauge.measure("Check All", [&] { form.PushButton2_Click(); });
+    gauge.measure("Uncheck All", [&] { window.PushButton3_Click(); });
+    gauge.measure("Check All", [&] { window.PushButton2_Click(); });
     QTreeView* view = form.listView2();
     gauge.measure("scroll in twenty steps", [&] {
         for (int step = 0; step <= 20; ++step) {
@@ -141,13 +140,13 @@ void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
             QCoreApplication::processEvents();
         }
     });
-    form.PushButton3_Click();
-    const std::size_t chosen = std::min(trash, form.results().count());
+    window.PushButton3_Click();
+    const std::size_t chosen = std::min(trash, window.results().count());
     for (std::size_t position = 1; position <= chosen; ++position)
-        form.results().setChecked(position, true);
+        window.results().setChecked(position, true);
     QCoreApplication::processEvents();
-    gauge.measure("sending the first entries to the trash", [&] { form.PushButton5_Click(); });
-    std::printf("  %zu chosen, %zu results left\n", chosen, form.results().count());
+    gauge.measure("sending the first entries to the trash", [&] { window.PushButton5_Click(); });
+    std::printf("  %zu chosen, %zu results left\n", chosen, window.results().count());
 }
 
 // Answers --help and --version as every program does, before any window
@@ -197,7 +196,7 @@ int main(int argc, char** argv)
 
     Form1 form(fs, settings, prompter, NativePath(QCoreApplication::applicationDirPath()));
     windowPrompter.setParent(&form);
-    form.Form_Load();
+    form.core().Form_Load();
     form.show();
 
     if (!autoScan.isEmpty()) {

@@ -26,7 +26,7 @@ void ShowErrorReport(Prompter& prompter, std::string_view errorText, std::string
 // step runs through the trap; a failure in it shows the error report with
 // the step's number, and the procedure goes on with its next step:
 //
-//     Trap trap(prompter, "in Vacantix2021/08/31.Form1.PushButton9_Click ");
+//     Trap trap(prompter, kClearResultsPath);
 //     trap.step(100, [&] { results.clear(); });
 //     if (trap.test(102, [&] { return results.count() > 0; })) { ... }
 //

@@ -8,8 +8,8 @@ namespace vacantix::cli {
 void CliHooks::yield()
 {
     // Results of a stopped run are not printed, so nothing the run still
-    // does after Ctrl-C (its final pass) is worth waiting for.
-    if (interrupted_())
+    // does after a stop signal (its final pass) is worth waiting for.
+    if (stopSignal_() != 0)
         quit_();
 }
 

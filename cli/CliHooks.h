@@ -12,19 +12,22 @@
 
 namespace vacantix::cli {
 
-// What a scan run asks of the command line: the stop request is Ctrl-C, and
-// the progress line counts the folders examined and names the latest.
+// What a scan run asks of the command line: the stop request is a signal
+// (Ctrl-C, SIGTERM, SIGHUP), and the progress line counts the folders
+// examined and names the latest.
 class CliHooks final : public ScanHooks {
 public:
-    // `interrupted` tells whether Ctrl-C was pressed; `quit` is called at
-    // the first yield after that and does not return.
-    CliHooks(Console& console, std::function<bool()> interrupted, std::function<void()> quit)
-        : console_(console), interrupted_(std::move(interrupted)), quit_(std::move(quit)) {}
+    // `stopSignal` tells which signal asked the run to stop (0 for none);
+    // `quit` is called at the first yield after that and does not return.
+    CliHooks(Console& console, std::function<int()> stopSignal, std::function<void()> quit)
+        : console_(console), stopSignal_(std::move(stopSignal)), quit_(std::move(quit)) {}
 
     void yield() override;
-    // A yield here runs no event loop: it only ends the program after Ctrl-C.
+    // A yield here runs no event loop: it only ends the program after a stop
+    // signal.
     [[nodiscard]] bool yieldMayChangeDisk() const override { return false; }
-    [[nodiscard]] bool stopRequested() override { return interrupted_(); }
+    [[nodiscard]] bool stopRequested() override { return stopSignal_() != 0; }
+    [[nodiscard]] int stopSignal() const { return stopSignal_(); }
     void setStatusText(std::string_view text) override;
     void folderExamined(std::string_view path) override;
     void folderUnreadable(std::string_view path, std::string_view reason) override;
@@ -44,7 +47,7 @@ private:
     void showProgress(std::string_view where);
 
     Console& console_;
-    std::function<bool()> interrupted_;
+    std::function<int()> stopSignal_;
     std::function<void()> quit_;
     std::uint64_t examined_ = 0;
     std::unordered_set<std::string> unreadable_;

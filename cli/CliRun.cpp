@@ -6,19 +6,18 @@
 // with one by one, each looked at afresh right before it goes.
 #include "cli/CliRun.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "base/ErrorReport.h"
-#include "cli/DryRun.h"
+#include "base/ProcedurePaths.h"
+#include "cli/Disposal.h"
+#include "cli/DistinctResults.h"
 #include "cli/JsonLines.h"
+#include "cli/OutputWriter.h"
 #include "platform/Failure.h"
 #include "platform/PathRoot.h"
 #include "platform/ShellQuote.h"
-#include "results/Deletion.h"
 #include "roots/ListFile.h"
-#include "scan/FinalPass.h"
 #include "scan/ExcludedPaths.h"
 #include "scan/ScanRun.h"
 #include "settings/Settings.h"
@@ -29,7 +28,6 @@ namespace {
 
 // The scan run reports its failures under the scan command's name, so that
 // a report reads the same in the window and on the command line.
-constexpr std::string_view kScanProcedure = "in Vacantix2021/08/31.Form1.PushButton4_Click ";
 
 std::string WithTrailingSeparator(std::string path)
 {
@@ -188,172 +186,40 @@ std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
         if (!IsAbsolutePath(root) && !services.currentFolder.path)
             return UsageError{"cannot tell which folder '" + root + "' names: the current folder cannot be determined (" +
                               services.currentFolder.whyUnknown + ")"};
-        roots.append(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())));
+        roots.append(WithoutParentSteps(AbsoluteRoot(root, services.currentFolder.path.value_or(std::string())),
+                                        services.fs));
     }
     return roots;
 }
 
-namespace {
-
-bool WriteLine(std::FILE* out, const std::string& line)
+std::string WithoutParentSteps(const std::string& root, FileSystem& fs)
 {
-    std::fwrite(line.data(), 1, line.size(), out);
-    std::fputc('\n', out);
-    return !std::ferror(out);
+    const std::size_t last = root.rfind("/../");
+    if (last == std::string::npos)
+        return root;
+    const auto real = fs.realPath(root.substr(0, last + 3));
+    return real ? ChildPath(real.value(), std::string_view(root).substr(last + 4)) : root;
 }
 
-// "path" (and "path_b64") and "depth" of one folder, without braces.
-std::string FolderMembers(const std::string& path, const std::vector<std::string>& roots)
+void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop)
 {
-    std::string members = JsonPathMembers(ToNativePath(path));
-    if (const auto depth = DepthBelow(path, roots))
-        members += ", \"depth\": " + std::to_string(*depth);
-    return members;
-}
-
-std::string_view OutcomeName(DeletionOutcome outcome, bool directly)
-{
-    switch (outcome) {
-    case DeletionOutcome::Sent: return directly ? "deleted" : "sent";
-    case DeletionOutcome::AlreadyGone: return "already gone";
-    case DeletionOutcome::Kept: return "kept";
-    case DeletionOutcome::Failed: break;
-    }
-    return "failed";
-}
-
-} // namespace
-
-bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots)
-{
-    for (std::size_t i = 1; i <= results.count(); ++i)
-        WriteLine(out, "{" + FolderMembers(results.text(i), roots) + "}");
-    return std::fflush(out) == 0 && !std::ferror(out);
-}
-
-bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out, const std::vector<std::string>& roots,
-                       bool directly, bool dryRun)
-{
-    for (const DeletionRecord& record : summary.records) {
-        std::string line = "{" + FolderMembers(record.path, roots) + ", \"outcome\": " +
-                           JsonString(OutcomeName(record.result.outcome, directly));
-        if (!record.result.reason.empty())
-            line += ", \"reason\": " + JsonString(record.result.reason);
-        if (dryRun)
-            line += ", \"dry_run\": true";
-        WriteLine(out, line + "}");
-    }
-    return std::fflush(out) == 0 && !std::ferror(out);
-}
-
-bool PrintJsonSummary(const JsonSummary& run, std::FILE* out)
-{
-    std::string line = "{\"summary\": {\"found\": " + std::to_string(run.found);
-    if (run.deletion) {
-        for (DeletionOutcome outcome : {DeletionOutcome::Sent, DeletionOutcome::AlreadyGone, DeletionOutcome::Kept,
-                                        DeletionOutcome::Failed})
-            line += ", " + JsonString(OutcomeName(outcome, run.directly)) + ": " +
-                    std::to_string(run.deletion->count(outcome));
-        if (run.deletion->stopped)
-            line += ", \"stopped\": true";
-        if (run.dryRun)
-            line += ", \"dry_run\": true";
-    }
-    line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
-    for (std::size_t i = 0; i < run.unreadable.size(); ++i)
-        line += (i == 0 ? "{" : ", {") + JsonPathMembers(ToNativePath(run.unreadable[i])) + "}";
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
-    line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
-    WriteLine(out, line);
-    return std::fflush(out) == 0 && !std::ferror(out);
-}
-
-bool PrintResults(const ResultsList& results, std::FILE* out, bool print0)
-{
-    const char end = print0 ? '\0' : '\n';
-    for (std::size_t i = 1; i <= results.count(); ++i) {
+    const std::string_view end = print0 ? std::string_view("\0", 1) : "\n";
+    for (std::size_t i = 1; i <= results.count() && !stop(); ++i) {
         // A line break inside a name would make one folder read as two.
-        std::string path = ToNativePath(results.text(i));
-        if (!print0 && NeedsShellQuoting(path))
-            path = ShellQuoted(path);
-        std::fwrite(path.data(), 1, path.size(), out);
-        std::fputc(end, out);
+        const std::string native = ToNativePath(results.text(i));
+        if (print0 || !NeedsShellQuoting(native))
+            out.write(native);
+        else
+            out.write(ShellQuoted(native));
+        out.write(end);
     }
-    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
 namespace {
 
-// The run's hooks as deletion sees them: Ctrl-C asks it to stop between two
-// folders, but nothing in it yields to the run's hooks, whose yield ends the
-// program at once after Ctrl-C, in the middle of a folder.
-class BetweenFolders final : public ScanHooks {
-public:
-    explicit BetweenFolders(ScanHooks& run) : run_(run) {}
-    bool stopRequested() override { return run_.stopRequested(); }
-
-private:
-    ScanHooks& run_;
-};
-
-} // namespace
-
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked, DeletionSummary* outcomes, bool dryRun)
+// The extra choices of the command line, none of which the window knows.
+ScanExtras ExtrasOf(const CommandLine& line)
 {
-    std::optional<DryRunDisk> dry;
-    if (dryRun)
-        dry.emplace(services.fs);
-    FileSystem& fs = dry ? static_cast<FileSystem&>(*dry) : services.fs;
-    // The fresh look gets hooks that never stop: a folder at hand is always
-    // finished.
-    ScanHooks still;
-    DeletionContext context{fs, settings, dry ? static_cast<Trash&>(*dry) : *services.trash,
-                            dry ? static_cast<DirectRemover&>(*dry) : *services.remover,
-                            [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
-    if (!zeroByteFilesAsked)
-        context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
-    Trap trap(services.prompter, kSendCheckedPath);
-    BetweenFolders progress(services.hooks);
-    const DeletionSummary summary = DeleteCheckedEntries(results, context, trap, progress);
-    if (outcomes)
-        *outcomes = summary;
-    DeletionSummary shown = summary;
-    for (DeletionRecord& record : shown.records)
-        record.path = ShellQuoted(ToNativePath(record.path));
-    if (dryRun) {
-        for (const DeletionRecord& record : shown.records) {
-            if (record.result.outcome == DeletionOutcome::Sent)
-                services.prompter.note(record.path + (directly ? ": would be deleted" : ": would be sent to the trash"));
-            else if (record.result.outcome == DeletionOutcome::AlreadyGone)
-                services.prompter.note(record.path + ": already gone by then");
-        }
-    }
-    for (const std::string& line : NotDeletedLines(shown))
-        services.prompter.message(line);
-    std::string counts = DeletionCountsLine(summary, directly);
-    if (dryRun) {
-        const std::string_view done = directly ? " deleted" : " sent to the trash";
-        counts.insert(counts.find(done) + 1, "would be ");
-        counts = "dry run, nothing changed: " + counts;
-    }
-    services.prompter.note(counts);
-    if (summary.stopped) {
-        const std::size_t left = summary.chosen - summary.records.size();
-        services.prompter.note("stopped by Ctrl-C; " + std::to_string(left) + (left == 1 ? " folder" : " folders") +
-                               " left as " + (left == 1 ? "it was" : "they were"));
-    }
-    return !summary.stopped && !summary.anyLeft() && trap.reports() == 0;
-}
-
-ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
-{
-    const auto started = std::chrono::steady_clock::now();
-    RunSettingsStore stored(services.store);
-    OverlaySettingsStore options(stored);
-    ApplyOptions(line, options);
-    Settings settings(options);
     ScanExtras extras;
     extras.oneFileSystem = line.oneFileSystem;
     extras.excludes = line.excludes;
@@ -361,80 +227,181 @@ ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
         extras.junkNames = ScanExtras::defaultJunkNames();
     extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
     extras.minAge = line.minAge;
-    if (!extras.junkNames.empty() || extras.minAge || extras.oneFileSystem || !extras.excludes.empty())
-        settings.setExtras(&extras);
-    if (!CheckOptions(settings, services.prompter))
-        return ExitStatus::Failure;
+    return extras;
+}
 
-    auto collected = CollectRoots(line, services);
-    if (services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
-    if (const auto* error = std::get_if<UsageError>(&collected)) {
-        services.prompter.message(error->message);
-        return ExitStatus::Usage;
+[[nodiscard]] bool AnyAskedFor(const ScanExtras& extras)
+{
+    return !extras.junkNames.empty() || extras.minAge || extras.oneFileSystem || !extras.excludes.empty();
+}
+
+// One run of the command line, step by step; each step works on what the
+// steps before it left in the members.
+class Run {
+public:
+    Run(const CommandLine& line, CliServices& services)
+        : line_(line), services_(services), stored_(services.store), options_(stored_), settings_(options_),
+          extras_(ExtrasOf(line)), out_(services.out)
+    {
+        ApplyOptions(line, options_);
+        if (AnyAskedFor(extras_))
+            settings_.setExtras(&extras_);
     }
-    MemoryFolderList& roots = std::get<MemoryFolderList>(collected);
-    if (roots.count() == 0) {
-        services.prompter.message("No folders added.");
-        return ExitStatus::Failure;
-    }
 
-    MemoryResultsList results;
-    ScanEnvironment env{services.fs, settings, roots, results, services.hooks, services.prompter};
-    Trap trap(services.prompter, kScanProcedure);
-    const ScanSummary summary = RunScan(env, trap);
-    if (services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
-    for (const std::string& root : services.hooks.systemRoots())
-        services.prompter.message(ShellQuoted(ToNativePath(root)) +
-                                  " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
-                                  "to search it");
+    [[nodiscard]] ExitStatus go();
 
-    // Depths count below the root as given and below its real path, which
+private:
+    // Collects the roots; the status the run ends with when it cannot go on.
+    [[nodiscard]] std::optional<ExitStatus> collectRoots();
+    void scan();
+    void printFound();
+    void dispose();
+    void printJsonSummary();
+    // Depths count below each root as given and below its real path, which
     // results below a root reached through a link may start with.
-    std::vector<std::string> depthRoots;
-    if (line.json) {
-        for (const std::string& root : roots.entries()) {
-            depthRoots.push_back(root);
-            if (auto real = services.fs.realPath(WithoutTrailingSeparator(root)))
-                depthRoots.push_back(real.value());
-        }
-    }
-    const bool acting = line.trash || line.deleteDirectly;
-    const bool printed = !line.json ? PrintResults(results, services.out, line.print0)
-                                    : acting || PrintJsonResults(results, services.out, depthRoots);
-    if (!printed) {
-        services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
+    [[nodiscard]] std::vector<std::string> depthRoots() const;
+    [[nodiscard]] bool acting() const { return line_.trash || line_.deleteDirectly; }
+    [[nodiscard]] bool stopRequested() const { return services_.hooks.stopRequested(); }
+    [[nodiscard]] ExitStatus stopped() const { return StoppedBy(services_.hooks.stopSignal()); }
+    // False, after saying so, when the output could not be written.
+    bool flushOutput();
+
+    const CommandLine& line_;
+    CliServices& services_;
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    RunSettingsStore stored_;
+    OverlaySettingsStore options_;
+    Settings settings_;
+    ScanExtras extras_;
+    MemoryFolderList roots_;
+    MemoryResultsList results_;
+    ScanSummary scan_;
+    std::size_t found_ = 0; // the results of the scan, before any went
+    std::vector<std::string> depthRoots_;
+    OutputWriter out_;
+    std::optional<DeletionSummary> deletion_;
+};
+
+ExitStatus Run::go()
+{
+    if (!CheckOptions(settings_, services_.prompter))
         return ExitStatus::Failure;
-    }
-
-    JsonSummary jsonSummary;
-    jsonSummary.found = results.count();
-    jsonSummary.directly = line.deleteDirectly;
-    jsonSummary.dryRun = line.dryRun;
-    bool allDeleted = true;
-    if (acting) {
-        options.override(kCombo1, line.deleteDirectly ? "1" : "0");
-        DeletionSummary outcomes;
-        allDeleted = DisposeOfResults(results, settings, services, line.deleteDirectly, line.check1 == "1",
-                                      &outcomes, line.dryRun);
-        if (line.json && !PrintJsonOutcomes(outcomes, services.out, depthRoots, line.deleteDirectly, line.dryRun))
-            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
-        jsonSummary.deletion = std::move(outcomes);
-    }
-    if (line.json) {
-        jsonSummary.unreadable = services.hooks.allUnreadable();
-        jsonSummary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (!PrintJsonSummary(jsonSummary, services.out))
-            services.prompter.message(std::string("cannot write the results: ") + std::strerror(errno));
-    }
-    if (acting && services.hooks.stopRequested())
-        return ExitStatus::Interrupted;
-
-    ReportUnreadable(services.hooks, services.prompter);
-    if (summary.missingRoots > 0 || services.prompter.problems() > 0 || !allDeleted)
+    if (const auto ended = collectRoots())
+        return *ended;
+    scan();
+    if (stopRequested())
+        return stopped();
+    if (line_.json)
+        depthRoots_ = depthRoots();
+    printFound();
+    if (!flushOutput())
+        return ExitStatus::Failure;
+    if (acting())
+        dispose();
+    if (line_.json)
+        printJsonSummary();
+    flushOutput();
+    if (stopRequested())
+        return stopped();
+    ReportUnreadable(services_.hooks, services_.prompter);
+    const bool allDeleted = !deletion_ || !deletion_->anyLeft();
+    if (scan_.missingRoots > 0 || services_.prompter.problems() > 0 || !allDeleted)
         return ExitStatus::Failure;
     return ExitStatus::Success;
+}
+
+std::optional<ExitStatus> Run::collectRoots()
+{
+    auto collected = CollectRoots(line_, services_);
+    if (stopRequested())
+        return stopped();
+    if (const auto* error = std::get_if<UsageError>(&collected)) {
+        services_.prompter.message(error->message);
+        return ExitStatus::Usage;
+    }
+    roots_ = std::move(std::get<MemoryFolderList>(collected));
+    if (roots_.count() == 0) {
+        services_.prompter.message("No folders added.");
+        return ExitStatus::Failure;
+    }
+    return std::nullopt;
+}
+
+void Run::scan()
+{
+    // Each folder once, though roots repeat or overlap.
+    DistinctResults distinct(results_, DropRepeatedRoots(roots_, services_.fs));
+    ScanEnvironment env{services_.fs, settings_, roots_, distinct, services_.hooks, services_.prompter};
+    // The scan reports under the scan command's name, so that a report
+    // reads the same in the window and on the command line; the numbers are
+    // the error report's line numbers.
+    Trap trap(services_.prompter, kScanPath);
+    scan_ = RunScan(env, trap);
+    found_ = results_.count();
+    if (stopRequested())
+        return;
+    for (const std::string& root : services_.hooks.systemRoots())
+        services_.prompter.message(ShellQuoted(ToNativePath(root)) +
+                                   " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
+                                   "to search it");
+}
+
+std::vector<std::string> Run::depthRoots() const
+{
+    std::vector<std::string> roots;
+    for (const std::string& root : roots_.entries()) {
+        roots.push_back(root);
+        if (auto real = services_.fs.realPath(WithoutTrailingSeparator(root)))
+            roots.push_back(real.value());
+    }
+    return roots;
+}
+
+void Run::printFound()
+{
+    const auto stop = [this] { return stopRequested(); };
+    if (!line_.json)
+        PrintResults(results_, out_, line_.print0, stop);
+    else if (!acting()) // the outcomes name the folders instead
+        PrintJsonResults(results_, out_, depthRoots_, stop);
+}
+
+void Run::dispose()
+{
+    options_.override(kCombo1, line_.deleteDirectly ? "1" : "0");
+    const Disposal disposal{line_.deleteDirectly, line_.check1 == "1", line_.dryRun};
+    deletion_ = DisposeOfResults(results_, settings_, services_, disposal);
+    ReportDisposal(*deletion_, disposal, services_);
+    if (line_.json)
+        PrintJsonOutcomes(*deletion_, out_, depthRoots_, line_.deleteDirectly, line_.dryRun);
+}
+
+void Run::printJsonSummary()
+{
+    JsonSummary summary;
+    summary.found = found_;
+    summary.directly = line_.deleteDirectly;
+    summary.dryRun = line_.dryRun;
+    summary.deletion = deletion_;
+    summary.unreadable = services_.hooks.allUnreadable();
+    summary.stopped = stopRequested();
+    summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    PrintJsonSummary(summary, out_);
+}
+
+bool Run::flushOutput()
+{
+    if (out_.flush())
+        return true;
+    services_.prompter.message("cannot write the results: " + out_.failure());
+    return false;
+}
+
+} // namespace
+
+ExitStatus RunCommandLine(const CommandLine& line, CliServices& services)
+{
+    return Run(line, services).go();
 }
 
 } // namespace vacantix::cli

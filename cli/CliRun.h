@@ -11,6 +11,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trash.h"
@@ -34,7 +35,7 @@ struct CliServices {
     const SettingsStore& store;     // the user's stored options; never written
     CliPrompter& prompter;
     CliHooks& hooks;
-    std::FILE* out;                 // where the results go
+    std::FILE* out;                 // where the results go, written through WriteAll alone
     CurrentFolder currentFolder;    // resolves relative roots
     ListSource readStandardInput;   // for "--from -"
     Trash* trash = nullptr;         // for --trash
@@ -68,14 +69,22 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 [[nodiscard]] bool CheckOptions(const Settings& settings, CliPrompter& prompter);
 
 // The roots of the run in order: the folders of each list file, then the
-// folder arguments, each ending in "/" and made absolute against
-// `services.currentFolder`. A missing or unreadable list file is reported
+// folder arguments, each ending in "/", made absolute against
+// `services.currentFolder` and without "..", which the disk resolves (see
+// WithoutParentSteps). A missing or unreadable list file is reported
 // through the prompter and adds nothing. Every path of a list is kept, so
 // the scan names the ones that do not exist as it names missing arguments. A relative root while the current
 // folder cannot be told gives the reason instead of any roots: no other
 // folder may stand in for the one the user meant.
 [[nodiscard]] std::variant<MemoryFolderList, UsageError> CollectRoots(const CommandLine& line,
                                                                       CliServices& services);
+
+// A root (absolute, ending in "/") whose part up to its last ".." is replaced
+// by that folder's real path, as the disk resolves it: "/data/../data/t/" is
+// "/data/t/", and "/data/link/../t/" names the "t" beside the link's target.
+// The rest stays as written; a root whose part cannot be resolved (it does
+// not exist) is kept as it is, for the scan to name.
+[[nodiscard]] std::string WithoutParentSteps(const std::string& root, FileSystem& fs);
 
 // A path without a root (see IsAbsolutePath) is put below `currentFolder`; on
 // Windows one that starts with a lone "/" gets the current folder's drive. Its "."
@@ -84,47 +93,16 @@ void ApplyOptions(const CommandLine& line, OverlaySettingsStore& options);
 
 // Writes each result, followed by a line feed (shell-quoted when its name
 // holds a control character, a byte that is no UTF-8 or a single quote) or
-// by NUL (raw bytes). False when the output could not be written.
-[[nodiscard]] bool PrintResults(const ResultsList& results, std::FILE* out, bool print0);
+// by NUL (raw bytes). Once `stop` says so, no further result is written.
+void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, const std::function<bool()>& stop);
 
-// --json: one object per line, paths written without losing a byte (see
-// JsonPathMembers), depths counted below the longest of `roots` holding them.
-// Each is false when the output could not be written.
-[[nodiscard]] bool PrintJsonResults(const ResultsList& results, std::FILE* out, const std::vector<std::string>& roots);
-// One object per folder acted on: its path, depth, "outcome" and "reason".
-[[nodiscard]] bool PrintJsonOutcomes(const DeletionSummary& summary, std::FILE* out,
-                                     const std::vector<std::string>& roots, bool directly, bool dryRun = false);
-
-// What the closing {"summary": ...} object of --json counts.
-struct JsonSummary {
-    std::size_t found = 0;
-    bool directly = false;                    // "deleted" rather than "sent"
-    bool dryRun = false;
-    std::optional<DeletionSummary> deletion;  // with --trash or --delete
-    std::vector<std::string> unreadable;      // the folders that could not be read
-    double seconds = 0;
-};
-[[nodiscard]] bool PrintJsonSummary(const JsonSummary& run, std::FILE* out);
-
-// Acts on every result as the window's "Send Checked To Recycle Bin" does on
-// checked entries: each folder is looked at afresh and goes to the trash (or,
-// with `directly`, is deleted if still empty). Deleting directly removes
-// zero-byte files only when `zeroByteFilesAsked` (--zero-byte-empty 1 on this
-// command line): otherwise a folder holding them is kept, with a reason that
-// says how to have them deleted. Names each folder not deleted with the
-// reason (shell-quoted as results are) and ends with a line of counts, all on
-// standard error. Ctrl-C stops it once the folder at hand is done; a line then
-// says how many were left as they were. True when every folder was deleted or already gone. The summary goes to `outcomes` when given. With `dryRun` nothing is moved or removed: each folder
-// ends as it would (see DryRunDisk), and the lines say what would happen.
-bool DisposeOfResults(ResultsList& results, Settings& settings, CliServices& services, bool directly,
-                      bool zeroByteFilesAsked = false, DeletionSummary* outcomes = nullptr, bool dryRun = false);
 
 // The whole run: options, roots, the scan, the results printed, and with
 // --trash or --delete the results deleted. A root skipped as a system
 // folder is named with the option that skips it, and the run ends with a
 // line on the folders that could not be read (both exit 1). Returns the exit
-// status (Interrupted after Ctrl-C); Usage
-// only for a root that cannot be made absolute (reported, nothing scanned).
+// status: StoppedBy the signal after a stop signal; Usage only for a root
+// that cannot be made absolute (reported, nothing scanned).
 [[nodiscard]] ExitStatus RunCommandLine(const CommandLine& line, CliServices& services);
 
 } // namespace vacantix::cli

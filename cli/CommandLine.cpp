@@ -106,78 +106,77 @@ const OptionSpec* FindShort(char name)
 
 } // namespace
 
-std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::string> args)
+namespace {
+
+// The value of the option at `args[i]`: attached to it, or the next
+// argument (which `i` then moves to).
+std::variant<std::string, UsageError> TakeValue(std::span<const std::string> args, std::size_t& i,
+                                                std::optional<std::string> attached, const std::string& shownAs)
 {
-    CommandLine line;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
-            // An empty argument (an unset shell variable) would name the
-            // root of the disk once it gets its trailing separator.
-            if (arg.empty())
-                return UsageError{"an empty folder name was given"};
-            line.folders.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+    if (attached)
+        return *attached;
+    if (i + 1 >= args.size())
+        return UsageError{"option '" + shownAs + "' needs a value"};
+    return args[++i];
+}
 
-        auto takeValue = [&](std::optional<std::string> attached,
-                             const std::string& shownAs) -> std::variant<std::string, UsageError> {
-            if (attached)
-                return *attached;
-            if (i + 1 >= args.size())
-                return UsageError{"option '" + shownAs + "' needs a value"};
-            return args[++i];
-        };
-
-        if (arg.starts_with("--")) {
-            const std::string_view body = std::string_view(arg).substr(2);
-            const auto equals = body.find('=');
-            const std::string_view name = body.substr(0, equals);
-            const OptionSpec* option = FindLong(name);
-            if (!option)
-                return UsageError{"unknown option '--" + std::string(name) + "'"};
-            std::optional<std::string> attached;
-            if (equals != std::string_view::npos) {
-                if (!option->takesValue)
-                    return UsageError{"option '--" + std::string(name) + "' takes no value"};
-                attached = std::string(body.substr(equals + 1));
-            }
-            std::string value;
-            if (option->takesValue) {
-                auto taken = takeValue(attached, "--" + std::string(name));
-                if (auto* error = std::get_if<UsageError>(&taken))
-                    return *error;
-                value = std::get<std::string>(taken);
-            }
-            if (auto error = option->apply(line, value))
-                return UsageError{*error};
-            continue;
-        }
-
-        for (std::size_t k = 1; k < arg.size(); ++k) {
-            const OptionSpec* option = FindShort(arg[k]);
-            if (!option)
-                return UsageError{"unknown option '-" + std::string(1, arg[k]) + "'"};
-            std::string value;
-            if (option->takesValue) {
-                std::optional<std::string> attached;
-                if (k + 1 < arg.size())
-                    attached = arg.substr(k + 1);
-                auto taken = takeValue(attached, "-" + std::string(1, arg[k]));
-                if (auto* error = std::get_if<UsageError>(&taken))
-                    return *error;
-                value = std::get<std::string>(taken);
-                k = arg.size();
-            }
-            if (auto error = option->apply(line, value))
-                return UsageError{*error};
-        }
+// Applies `option` with the value it takes, if any.
+std::optional<UsageError> Apply(CommandLine& line, const OptionSpec& option, std::span<const std::string> args,
+                                std::size_t& i, std::optional<std::string> attached, const std::string& shownAs)
+{
+    std::string value;
+    if (option.takesValue) {
+        auto taken = TakeValue(args, i, std::move(attached), shownAs);
+        if (auto* error = std::get_if<UsageError>(&taken))
+            return *error;
+        value = std::get<std::string>(taken);
     }
+    if (auto error = option.apply(line, value))
+        return UsageError{*error};
+    return std::nullopt;
+}
+
+// Applies the long option "--name" or "--name=value" at `args[i]`.
+std::optional<UsageError> ApplyLong(CommandLine& line, std::span<const std::string> args, std::size_t& i)
+{
+    const std::string_view body = std::string_view(args[i]).substr(2);
+    const auto equals = body.find('=');
+    const std::string name(body.substr(0, equals));
+    const OptionSpec* option = FindLong(name);
+    if (!option)
+        return UsageError{"unknown option '--" + name + "'"};
+    std::optional<std::string> attached;
+    if (equals != std::string_view::npos) {
+        if (!option->takesValue)
+            return UsageError{"option '--" + name + "' takes no value"};
+        attached = std::string(body.substr(equals + 1));
+    }
+    return Apply(line, *option, args, i, std::move(attached), "--" + name);
+}
+
+// Applies the group of short options at `args[i]` ("-0f list", "-flist").
+std::optional<UsageError> ApplyShort(CommandLine& line, std::span<const std::string> args, std::size_t& i)
+{
+    const std::string arg = args[i];
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+        const OptionSpec* option = FindShort(arg[k]);
+        const std::string shownAs = "-" + std::string(1, arg[k]);
+        if (!option)
+            return UsageError{"unknown option '" + shownAs + "'"};
+        std::optional<std::string> attached;
+        if (option->takesValue && k + 1 < arg.size())
+            attached = arg.substr(k + 1);
+        if (auto error = Apply(line, *option, args, i, std::move(attached), shownAs))
+            return error;
+        if (option->takesValue)
+            break;
+    }
+    return std::nullopt;
+}
+
+// Refuses options that do not go together, and a run with nothing to scan.
+std::optional<UsageError> CheckCombination(const CommandLine& line)
+{
     if (line.trash && line.deleteDirectly)
         return UsageError{"--trash and --delete cannot be given together"};
     if (line.dryRun && !line.trash && !line.deleteDirectly)
@@ -186,13 +185,42 @@ std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::stri
         return UsageError{"--json and --print0 cannot be given together"};
     if (!line.help && !line.version && line.folders.empty() && line.listFiles.empty())
         return UsageError{"no folder to scan"};
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<CommandLine, UsageError> ParseCommandLine(std::span<const std::string> args)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::optional<UsageError> error;
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            // An empty argument (an unset shell variable) would name the
+            // root of the disk once it gets its trailing separator.
+            if (arg.empty())
+                return UsageError{"an empty folder name was given"};
+            line.folders.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else {
+            error = arg.starts_with("--") ? ApplyLong(line, args, i) : ApplyShort(line, args, i);
+        }
+        if (error)
+            return *error;
+    }
+    if (auto error = CheckCombination(line))
+        return *error;
     return line;
 }
 
 std::string HelpText()
 {
     return R"(Usage: vacantix-cli [OPTION]... FOLDER...
-Finds the empty folders below each FOLDER and prints them, one per line.
+Finds the empty folders below each FOLDER and prints them, one per line, each
+once (also when FOLDERs repeat or lie inside one another).
 A folder counts as empty when nothing but empty folders lies below it (and,
 with --zero-byte-empty 1, the default, files of 0 bytes); a folder that
 could not be read completely, a folder another file system is mounted on,
@@ -295,8 +323,11 @@ missing, a folder could not be read (a closing line counts them), a FOLDER lay
 in a system folder while --skip-system is 1, an error was reported or a folder
 was not deleted; 2 for a command-line error or a relative FOLDER while the
 current folder cannot be determined (nothing is scanned then); 130 after
-Ctrl-C: during the scan nothing is printed; during --trash or --delete the
-folder at hand is finished and the counts are printed.
+Ctrl-C, 143 after SIGTERM, 129 after SIGHUP (a second one of a kind ends the
+program at once): during the scan nothing is printed; while the results are
+printed, the line at hand is finished and no further one follows (--trash or
+--delete then acts on no folder); during --trash or --delete the folder at
+hand is finished; with --trash or --delete the counts are printed.
 )";
 }
 

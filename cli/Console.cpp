@@ -2,6 +2,7 @@
 #include "cli/Console.h"
 
 #include "cli/CommandLine.h"
+#include "cli/OutputWriter.h"
 #include "cli/Program.h"
 #include "platform/Utf8.h"
 
@@ -52,15 +53,16 @@ Console::~Console()
 void Console::diagnostic(std::string_view text)
 {
     clearProgress();
+    std::string lines;
     while (!text.empty()) {
         const std::size_t end = text.find_first_of("\r\n");
         const std::string_view line = text.substr(0, end);
         if (!line.empty())
-            std::fprintf(stream_, "%.*s: %.*s\n", int(kProgramName.size()), kProgramName.data(), int(line.size()),
-                         line.data());
+            lines.append(kProgramName).append(": ").append(line).append("\n");
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
     }
-    std::fflush(stream_);
+    // Standard error that cannot be written leaves nobody to tell.
+    static_cast<void>(WriteAll(stream_, lines));
 }
 
 void Console::progress(std::string_view lead, std::string_view detail)
@@ -72,8 +74,7 @@ void Console::progress(std::string_view lead, std::string_view detail)
     const std::size_t columns = width() - 1;
     const std::string line = lead.size() >= columns ? TerminalText(lead, columns)
                                                     : std::string(lead) + TerminalText(detail, columns - lead.size());
-    std::fprintf(stream_, "\r%s\x1b[K", line.c_str());
-    std::fflush(stream_);
+    static_cast<void>(WriteAll(stream_, "\r" + line + "\x1b[K"));
     progressShown_ = true;
 }
 
@@ -86,8 +87,7 @@ void Console::clearProgress()
 {
     if (!progressShown_)
         return;
-    std::fputs("\r\x1b[K", stream_);
-    std::fflush(stream_);
+    static_cast<void>(WriteAll(stream_, "\r\x1b[K"));
     progressShown_ = false;
 }
 

@@ -9,8 +9,14 @@ enum class ExitStatus : int {
     Failure = 1,     // a root or list file was missing, or an error was reported
     Usage = 2,       // the command line could not be understood, or a relative
                      // root could not be made absolute
-    Interrupted = 130, // stopped by Ctrl-C: before the results were printed, or between two deletions
 };
+
+// Stopped by a signal (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP):
+// 128 + its number, as a shell reports a program that the signal ended.
+[[nodiscard]] constexpr ExitStatus StoppedBy(int signal)
+{
+    return static_cast<ExitStatus>(128 + signal);
+}
 
 [[nodiscard]] constexpr int ToInt(ExitStatus status)
 {

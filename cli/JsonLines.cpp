@@ -2,26 +2,12 @@
 #include "cli/JsonLines.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/PathRoot.h"
 #include "platform/Utf8.h"
 
 namespace vacantix::cli {
-
-namespace {
-
-bool IsUtf8(std::string_view bytes)
-{
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = Utf8SequenceLength(bytes, at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
-} // namespace
 
 std::string JsonString(std::string_view bytes)
 {
@@ -80,7 +66,7 @@ std::string Base64(std::string_view bytes)
 std::string JsonPathMembers(std::string_view path)
 {
     std::string members = "\"path\": " + JsonString(path);
-    if (!IsUtf8(path))
+    if (!IsValidUtf8(path))
         members += ", \"path_b64\": \"" + Base64(path) + "\"";
     return members;
 }
@@ -108,6 +94,79 @@ std::optional<std::size_t> DepthBelow(std::string_view path, const std::vector<s
         depth = rest.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '/'));
     }
     return depth;
+}
+
+namespace {
+
+void WriteLine(OutputWriter& out, const std::string& line)
+{
+    out.write(line);
+    out.write("\n");
+}
+
+// "path" (and "path_b64") and "depth" of one folder, without braces.
+std::string FolderMembers(const std::string& path, const std::vector<std::string>& roots)
+{
+    std::string members = JsonPathMembers(ToNativePath(path));
+    if (const auto depth = DepthBelow(path, roots))
+        members += ", \"depth\": " + std::to_string(*depth);
+    return members;
+}
+
+std::string_view OutcomeName(DeletionOutcome outcome, bool directly)
+{
+    switch (outcome) {
+    case DeletionOutcome::Sent: return directly ? "deleted" : "sent";
+    case DeletionOutcome::AlreadyGone: return "already gone";
+    case DeletionOutcome::Kept: return "kept";
+    case DeletionOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+} // namespace
+
+void PrintJsonResults(const ResultsList& results, OutputWriter& out, const std::vector<std::string>& roots,
+                      const std::function<bool()>& stop)
+{
+    for (std::size_t i = 1; i <= results.count() && !stop(); ++i)
+        WriteLine(out, "{" + FolderMembers(results.text(i), roots) + "}");
+}
+
+void PrintJsonOutcomes(const DeletionSummary& summary, OutputWriter& out, const std::vector<std::string>& roots,
+                       bool directly, bool dryRun)
+{
+    for (const DeletionRecord& record : summary.records) {
+        std::string line = "{" + FolderMembers(record.path, roots) + ", \"outcome\": " +
+                           JsonString(OutcomeName(record.result.outcome, directly));
+        if (!record.result.reason.empty())
+            line += ", \"reason\": " + JsonString(record.result.reason);
+        if (dryRun)
+            line += ", \"dry_run\": true";
+        WriteLine(out, line + "}");
+    }
+}
+
+void PrintJsonSummary(const JsonSummary& run, OutputWriter& out)
+{
+    std::string line = "{\"summary\": {\"found\": " + std::to_string(run.found);
+    if (run.deletion) {
+        for (DeletionOutcome outcome : {DeletionOutcome::Sent, DeletionOutcome::AlreadyGone, DeletionOutcome::Kept,
+                                        DeletionOutcome::Failed})
+            line += ", " + JsonString(OutcomeName(outcome, run.directly)) + ": " +
+                    std::to_string(run.deletion->count(outcome));
+    }
+    if (run.stopped)
+        line += ", \"stopped\": true";
+    if (run.deletion && run.dryRun)
+        line += ", \"dry_run\": true";
+    line += ", \"unreadable\": {\"count\": " + std::to_string(run.unreadable.size()) + ", \"folders\": [";
+    for (std::size_t i = 0; i < run.unreadable.size(); ++i)
+        line += (i == 0 ? "{" : ", {") + JsonPathMembers(ToNativePath(run.unreadable[i])) + "}";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
+    line += std::string("]}, \"duration_seconds\": ") + seconds + "}}";
+    WriteLine(out, line);
 }
 
 } // namespace vacantix::cli

@@ -31,15 +31,13 @@ int ProgramMain(const std::vector<std::string>& args, ProgramPlatform& platform)
         return ToInt(ExitStatus::Success);
     }
 
-    CatchInterrupt();
-    static char outputBuffer[1 << 16];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    CatchStopSignals();
 
     Console console(stderr, platform.errorsToTerminal);
     CliPrompter prompter(console);
-    CliHooks hooks(console, Interrupted, [&console] {
+    CliHooks hooks(console, StopSignal, [&console] {
         console.clearProgress();
-        std::_Exit(ToInt(ExitStatus::Interrupted));
+        std::_Exit(ToInt(StoppedBy(StopSignal())));
     });
     CliServices services{platform.fs,
                          platform.store,

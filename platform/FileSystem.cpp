@@ -83,6 +83,12 @@ std::string_view BaseName(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool IsWithin(std::string_view path, std::string_view folder)
+{
+    return path.starts_with(folder) &&
+           (path.size() == folder.size() || folder.ends_with('/') || path[folder.size()] == '/');
+}
+
 std::string WithoutTrailingSeparator(std::string_view path)
 {
     const std::size_t root = std::max<std::size_t>(RootLength(path), 1);

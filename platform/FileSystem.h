@@ -71,6 +71,14 @@ struct FileEntry {
     EntryKind kind = EntryKind::RegularFile;
 };
 
+// Which file or folder a look found: on POSIX its device and inode number.
+// Two looks that give the same identity saw the same file or folder.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // One folder, read once: its direct subfolders and its other entries, each in
 // listing order. "." and ".." are never listed. The two failure fields let a
 // test double fail one part of a listing alone; a real listing fails whole.
@@ -85,6 +93,8 @@ struct Listing {
     // When the listed folder was last modified, in seconds since 1970, as
     // read right after its entries; unset where the file system does not say.
     std::optional<std::int64_t> modified;
+    // The listed folder's identity, where the platform tells it.
+    std::optional<FileIdentity> identity;
 };
 
 // A folder a file system keeps open for a reader, so that the folders inside
@@ -245,6 +255,10 @@ private:
 
 // The last component of a path ("" for a root).
 [[nodiscard]] std::string_view BaseName(std::string_view path);
+
+// True when `path` is `folder` or lies below it; both are compared as they
+// are spelled.
+[[nodiscard]] bool IsWithin(std::string_view path, std::string_view folder);
 
 // A path without its trailing separators; a root keeps the separator that
 // ends it ("/" stays "/", "C:/" stays "C:/").

@@ -11,24 +11,15 @@ namespace vacantix {
 namespace {
 
 // The length of the printable UTF-8 character at `at`, or 0 for a control
-// character (C0, DEL, C1), an overlong or surrogate form, or a byte that
-// starts no character.
+// character (C0, DEL, C1) or a byte that starts no UTF-8 character.
 std::size_t PrintableLength(std::string_view text, std::size_t at)
 {
     const std::size_t length = Utf8SequenceLength(text, at);
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
-    if (length == 0)
-        return 0;
     if (length == 1)
         return byte(0) < 0x20 || byte(0) == 0x7F ? 0 : 1;
-    const unsigned lead = byte(0);
-    const unsigned second = byte(1);
-    const bool bad = (lead == 0xC2 && second < 0xA0) || // C1 controls
-                     (lead == 0xE0 && second < 0xA0) || // overlong
-                     (lead == 0xED && second >= 0xA0) || // surrogates
-                     (lead == 0xF0 && second < 0x90) || // overlong
-                     (lead == 0xF4 && second >= 0x90); // beyond U+10FFFF
-    return bad ? 0 : length;
+    const bool c1 = length == 2 && byte(0) == 0xC2 && byte(1) < 0xA0;
+    return c1 ? 0 : length;
 }
 
 void AppendEscaped(std::string& out, unsigned char byte)

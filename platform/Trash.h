@@ -18,6 +18,16 @@ public:
     // asking nothing. On failure the path stays where it was: nothing is ever
     // deleted permanently instead, and the failure says why.
     virtual FsResult<Done> moveToTrash(const std::string& path) = 0;
+
+    // The same for the file or folder a look found at `path` as `checked`,
+    // and only for it: when what is at `path` now is another one, nothing
+    // moves and the call fails with that reason. A trash that cannot tell
+    // them apart moves what is at `path`.
+    virtual FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked)
+    {
+        (void)checked;
+        return moveToTrash(path);
+    }
 };
 
 // Deletion without the trash, limited to what is empty. Never throws across

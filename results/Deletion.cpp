@@ -9,8 +9,10 @@
 #include <optional>
 #include <utility>
 
+#include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
-#include "scan/TimeSlice.h"
+#include "scan/FinalPass.h"
+#include "scan/TreeWalk.h"
 
 namespace vacantix {
 
@@ -57,125 +59,157 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
     return Presence{false, entry.failure()};
 }
 
-// The folders of a tree in pre-order and its zero-byte files.
-struct EmptyTree {
+// The identity of the folder at `path`, where the file system tells it.
+std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
+{
+    auto listing = fs.list(path);
+    return listing ? listing.value().identity : std::nullopt;
+}
+
+// A fresh walk of a tree, as the visitor of that walk: the tree's folders
+// in pre-order with the files a removal takes, when it holds nothing but
+// folders (and zero-byte files, when they are allowed, and litter the run
+// names); otherwise how its deletion ends, decided by the first thing met
+// that is content or cannot be read.
+class TreeLook final : public TreeVisitor {
+public:
+    TreeLook(FileSystem& fs, std::string top, bool zeroByteFilesAllowed, const ScanExtras* extras)
+        : fs_(fs), top_(std::move(top)), zeroByteFilesAllowed_(zeroByteFilesAllowed), extras_(extras)
+    {
+    }
+
+    // Walks the tree; true when it may be removed.
+    [[nodiscard]] bool empty(TimeSlice* slice = nullptr)
+    {
+        WalkScope walk(fs_);
+        return WalkTree(fs_, top_, *this, slice);
+    }
+
+    WalkStep listed(const std::string& folder, const FsResult<Listing>& listing) override;
+
     std::vector<std::string> folders;
     std::vector<std::string> emptyFiles;
     std::vector<std::string> junkFiles; // regular files the run names as litter, of any size
-};
-
-// A fresh walk of a tree: the tree when it holds nothing but folders (and
-// zero-byte files, when they are allowed), otherwise how its deletion ends,
-// decided by the first thing met that is content or cannot be read.
-struct TreeLook {
-    std::optional<EmptyTree> tree;
     FolderDeletion notEmpty;
+
+private:
+    WalkStep stop(FolderDeletion why)
+    {
+        notEmpty = std::move(why);
+        return WalkStep::Stop;
+    }
+    WalkStep stopAt(const std::string& path, const FsFailure& failure);
+
+    FileSystem& fs_;
+    std::string top_;
+    bool zeroByteFilesAllowed_;
+    const ScanExtras* extras_;
 };
 
-TreeLook lookAtTree(FileSystem& fs, const std::string& top, bool zeroByteFilesAllowed, const ScanExtras* extras,
-                    TimeSlice* slice = nullptr)
+WalkStep TreeLook::listed(const std::string& folder, const FsResult<Listing>& listing)
 {
-    auto stopAt = [&](const std::string& path, const FsFailure& failure) {
-        if (failure.error != FsError::PathNotFound)
-            return TreeLook{std::nullopt, cannotBeRead(top, path, failure)};
-        // Something vanished while the tree was looked at: the folder itself,
-        // or a part of its tree, which has then changed.
-        if (path == top) {
-            const Presence presence = presenceOf(fs, top);
-            if (!presence.present && !presence.unreadable)
-                return TreeLook{std::nullopt, gone(top)};
-        }
-        return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-    };
+    if (!listing)
+        return stopAt(folder, listing.failure());
+    const Listing& entries = listing.value();
+    if (const auto& failed = entries.subfoldersFailure ? entries.subfoldersFailure : entries.filesFailure)
+        return stopAt(folder, *failed);
+    if (IsTooYoung(extras_, folder, entries))
+        return stop(outcome(DeletionOutcome::Kept, "kept, '" + folder + "' changed too recently"));
+    const FolderFiles files = ListFilesInFolder(fs_, folder, entries, !zeroByteFilesAllowed_, extras_);
+    if (files.counted && files.unsized)
+        return stopAt(ChildPath(folder, *files.counted), *files.unsized);
+    if (files.counted)
+        return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
+    for (const std::string& name : files.litter)
+        junkFiles.push_back(ChildPath(folder, name));
+    for (const std::string& name : files.zeroBytes)
+        emptyFiles.push_back(ChildPath(folder, name));
+    folders.push_back(folder);
+    return WalkStep::Continue;
+}
 
-    WalkScope walk(fs);
-    EmptyTree tree;
-    std::vector<std::string> pending{top};
-    while (!pending.empty()) {
-        std::string folder = std::move(pending.back());
-        pending.pop_back();
-        if (slice)
-            slice->tick();
-        auto listing = fs.list(folder);
-        if (!listing)
-            return stopAt(folder, listing.failure());
-        if (const auto& failed = listing.value().subfoldersFailure)
-            return stopAt(folder, *failed);
-        if (const auto& failed = listing.value().filesFailure)
-            return stopAt(folder, *failed);
-        if (IsTooYoung(extras, listing.value()))
-            return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, "kept, '" + folder +
-                                                                            "' changed too recently")};
-        for (const FileEntry& file : listing.value().files) {
-            if (file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name)) {
-                tree.junkFiles.push_back(ChildPath(folder, file.name));
-                continue;
-            }
-            if (!zeroByteFilesAllowed || file.kind != EntryKind::RegularFile)
-                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-            auto bytes = fs.fileSize(folder, file.name);
-            if (!bytes)
-                return stopAt(ChildPath(folder, file.name), bytes.failure());
-            if (bytes.value() != 0)
-                return TreeLook{std::nullopt, outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty))};
-            tree.emptyFiles.push_back(ChildPath(folder, file.name));
-        }
-        for (const std::string& name : listing.value().subfolders)
-            pending.push_back(ChildPath(folder, name));
-        tree.folders.push_back(std::move(folder));
+WalkStep TreeLook::stopAt(const std::string& path, const FsFailure& failure)
+{
+    if (failure.error != FsError::PathNotFound)
+        return stop(cannotBeRead(top_, path, failure));
+    // Something vanished while the tree was looked at: the folder itself, or
+    // a part of its tree, which has then changed.
+    if (path == top_) {
+        const Presence presence = presenceOf(fs_, top_);
+        if (!presence.present && !presence.unreadable)
+            return stop(gone(top_));
     }
-    return TreeLook{std::move(tree), {}};
+    return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
 }
 
 // Why a folder that holds content by the final pass's rules is kept: the
 // first part of its tree that cannot be read, or else its content.
 FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtras* extras)
 {
-    TreeLook look = lookAtTree(fs, folder, true, extras);
-    if (look.tree)
+    TreeLook look(fs, folder, true, extras);
+    if (look.empty())
         return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
     return look.notEmpty;
 }
 
+// The entries of the list that are not checked, sorted, to tell whether a
+// checked folder would take one of them along.
+class UncheckedEntries {
+public:
+    void add(std::string path) { paths_.push_back(WithoutTrailingSeparator(path)); }
+    void sort() { std::sort(paths_.begin(), paths_.end()); }
+
+    // The first of them, in byte order, that lies below `folder`. The same
+    // folder listed again is no other folder.
+    [[nodiscard]] const std::string* below(const std::string& folder) const
+    {
+        const std::string below = ChildPath(WithoutTrailingSeparator(folder), "");
+        const auto next = std::lower_bound(paths_.begin(), paths_.end(), below);
+        return next != paths_.end() && next->starts_with(below) ? &*next : nullptr;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
 FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
 {
-    const bool zeroByteFilesAllowed = context.settings.zeroByteFilesCountAsEmpty();
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
-    auto tick = [&] {
-        if (slice)
-            slice->tick();
-    };
-    TreeLook look =
-        lookAtTree(context.fs, path, zeroByteFilesAllowed, context.settings.extras(), slice ? &*slice : nullptr);
-    if (!look.tree)
+    TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
+    if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
-    const EmptyTree& tree = *look.tree;
-    if (!tree.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
+    if (!look.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
-    // Litter goes because the user named it for this run.
-    for (const std::string& file : tree.junkFiles) {
-        tick();
-        if (auto removed = context.remover.removeJunkFile(file); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + file + "': " + removed.failure().detail);
-    }
-    for (const std::string& file : tree.emptyFiles) {
-        tick();
-        if (auto removed = context.remover.removeEmptyFile(file); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + file + "': " + removed.failure().detail);
-    }
-    // Pre-order puts every folder before its subfolders, so the reverse
-    // removes the deepest first.
-    for (auto it = tree.folders.rbegin(); it != tree.folders.rend(); ++it) {
-        tick();
-        if (auto removed = context.remover.removeEmptyFolder(*it); !removed)
-            return outcome(DeletionOutcome::Failed,
-                           "could not delete '" + *it + "': " + removed.failure().detail);
+    // Litter goes because the user named it for this run. Pre-order puts
+    // every folder before its subfolders, so the reverse removes the deepest
+    // first.
+    std::reverse(look.folders.begin(), look.folders.end());
+    using Removal = FsResult<Done> (DirectRemover::*)(const std::string&);
+    const std::pair<const std::vector<std::string>&, Removal> steps[]{
+        {look.junkFiles, &DirectRemover::removeJunkFile},
+        {look.emptyFiles, &DirectRemover::removeEmptyFile},
+        {look.folders, &DirectRemover::removeEmptyFolder},
+    };
+    for (const auto& [paths, remove] : steps) {
+        for (const std::string& each : paths) {
+            if (slice)
+                slice->tick();
+            if (auto removed = (context.remover.*remove)(each); !removed)
+                return outcome(DeletionOutcome::Failed, "could not delete '" + each + "': " + removed.failure().detail);
+        }
     }
     return outcome(DeletionOutcome::Sent);
+}
+
+// Notes that the run changed the folder holding `folder` from `from` until
+// now, by taking `folder` out of it.
+void noteOwnChange(const DeletionContext& context, const std::string& folder, std::int64_t from)
+{
+    const ScanExtras* extras = context.settings.extras();
+    if (extras && extras->ownChanges)
+        extras->ownChanges->note(ParentPath(folder), from, SecondsSinceEpoch());
 }
 
 } // namespace
@@ -196,16 +230,26 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
+    // Only the folder the fresh look is about may go: the one at the path
+    // now, before the look.
+    const std::optional<FileIdentity> checked = identityOf(context.fs, folder);
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
 
     const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
-    if (mode == DeleteMode::Directly)
-        return removeDirectly(context, folder);
+    const std::int64_t started = SecondsSinceEpoch();
+    if (mode == DeleteMode::Directly) {
+        FolderDeletion removed = removeDirectly(context, folder);
+        if (removed.outcome == DeletionOutcome::Sent)
+            noteOwnChange(context, folder, started);
+        return removed;
+    }
 
-    auto sent = context.trash.moveToTrash(folder);
-    if (sent)
+    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
+    if (sent) {
+        noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);
+    }
     const Presence after = presenceOf(context.fs, folder);
     if (!after.present && !after.unreadable)
         return gone(path);
@@ -246,11 +290,10 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     return text;
 }
 
-std::string DeletionCountsLine(const DeletionSummary& summary, bool directly)
+std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs)
 {
     const std::size_t sent = summary.count(DeletionOutcome::Sent);
-    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") +
-           (directly ? "deleted" : "sent to the trash") + ", " +
+    return std::to_string(sent) + (sent == 1 ? " folder " : " folders ") + std::string(sentAs) + ", " +
            std::to_string(summary.count(DeletionOutcome::AlreadyGone)) + " already gone, " +
            std::to_string(summary.count(DeletionOutcome::Kept)) + " kept, " +
            std::to_string(summary.count(DeletionOutcome::Failed)) + " failed";
@@ -285,6 +328,7 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     } modeOfCommand{context, context.mode, context.progress};
     context.progress = &progress;
     context.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
     trap.step(100, [&] {
         context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
     });
@@ -293,11 +337,17 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
     // The entries to act on are chosen before the first yield: a check mark
     // changed while folders go neither adds an entry nor drops one.
     std::vector<std::size_t> chosen;
+    UncheckedEntries unchecked;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {
-        if (trap.test(104, [&] { return results.checked(i); }))
-            chosen.push_back(i);
+        trap.step(104, [&] {
+            if (results.checked(i))
+                chosen.push_back(i);
+            else
+                unchecked.add(results.text(i));
+        });
     }
+    unchecked.sort();
     summary.chosen = chosen.size();
 
     TimeSlice slice(progress);
@@ -320,6 +370,11 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
         trap.step(106, [&] {
             record.path = results.text(i);
+            // What the user left unchecked is not to go along with its parent.
+            if (const std::string* held = unchecked.below(record.path)) {
+                record.result = outcome(DeletionOutcome::Kept, "holds '" + *held + "', which is not checked");
+                return;
+            }
             try {
                 record.result = DeleteToRecycleBin(context, record.path);
             } catch (const std::exception& failure) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
@@ -17,8 +18,6 @@
 #include "settings/Settings.h"
 
 namespace vacantix {
-
-inline constexpr std::string_view kSendCheckedPath = "in Vacantix2021/08/31.Form1.PushButton5_Click ";
 
 // What deleting a folder works with. `holdsContent` answers, looking at the
 // disk afresh, whether a folder's tree now holds anything the scan would not
@@ -90,10 +89,11 @@ struct DeletionSummary {
 // failed, an empty line and the NotDeletedLines.
 [[nodiscard]] std::string DeletionDoneText(const DeletionSummary& summary);
 
-// One line that counts the outcomes, for the command line:
-// "3 folders sent to the trash, 1 already gone, 1 kept, 0 failed" (or
-// "deleted" for direct deletion).
-[[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, bool directly);
+// One line that counts the outcomes, for the command line, with `sentAs`
+// saying what happened to the folders that went ("sent to the trash",
+// "deleted", "would be deleted"): "3 folders sent to the trash, 1 already
+// gone, 1 kept, 0 failed".
+[[nodiscard]] std::string DeletionCountsLine(const DeletionSummary& summary, std::string_view sentAs);
 
 // The text DeleteCheckedEntries shows while it works on the n-th of the
 // `total` entries: "Sending 3 of 40".
@@ -102,6 +102,8 @@ struct DeletionSummary {
 // Deletes the folder of every checked entry, in list order, with
 // DeleteToRecycleBin, then removes from the list exactly the entries whose
 // folder was sent or was already gone; kept and failed entries stay, checked.
+// A folder that holds the folder of an entry that is not checked is kept
+// ("holds '<entry>', which is not checked") without a look at the disk.
 // The delete mode is read once, first (unless the context already holds
 // one): a stored mode that cannot be read is reported once, and the folders
 // then go to the trash. Failures are reported under `trap`; an entry whose

@@ -4,6 +4,8 @@
 #include <optional>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
+#include "base/WindowDesign.h"
 #include "results/ClipboardText.h"
 
 namespace vacantix {
@@ -22,6 +24,7 @@ std::string ExportFileText(const ResultsList& results, const std::function<void(
 
 void SaveAsTextFile(ExportContext& context)
 {
+    // The numbers are the error report's line numbers.
     Trap trap(context.prompter, kSaveAsTextFilePath);
     std::optional<std::string> chosen;
     trap.step(106, [&] { chosen = context.prompter.saveFile(kSaveDialogTitle, kSaveDialogFilter); });
@@ -39,7 +42,7 @@ void SaveAsTextFile(ExportContext& context)
     if (!answer)
         return;
 
-    trap.step(120, [&] { context.setMousePointer(kBusyPointer); });
+    trap.step(120, [&] { context.setMousePointer(BusyPointer); });
     // The whole text is gathered first and the file replaced in one go, so a
     // failure anywhere leaves the old file whole and is reported once.
     std::optional<std::string> text;
@@ -50,16 +53,16 @@ void SaveAsTextFile(ExportContext& context)
                 throw written.failure().toFailure();
         });
     }
-    trap.step(134, [&] { context.setMousePointer(kArrowPointer); });
+    trap.step(134, [&] { context.setMousePointer(ArrowPointer); });
 }
 
 void CopyToClipboard(ExportContext& context)
 {
     Trap trap(context.prompter, kCopyToClipboardPath);
-    trap.step(100, [&] { context.setMousePointer(kBusyPointer); });
+    trap.step(100, [&] { context.setMousePointer(BusyPointer); });
     trap.step(102, [&] { CopyListToClipboard(ResultsColumns(context.results), context.clipboard, context.yield); });
     trap.step(104, [&] { context.prompter.message(kCopiedMessage); });
-    trap.step(106, [&] { context.setMousePointer(kDefaultPointer); });
+    trap.step(106, [&] { context.setMousePointer(DefaultPointer); });
 }
 
 } // namespace vacantix

@@ -13,18 +13,11 @@
 
 namespace vacantix {
 
-inline constexpr std::string_view kSaveAsTextFilePath = "in Vacantix2021/08/31.Form1.PushButton11_Click ";
-inline constexpr std::string_view kCopyToClipboardPath = "in Vacantix2021/08/31.Form1.PushButton12_Click ";
 inline constexpr std::string_view kSaveDialogTitle = "Save";
 inline constexpr std::string_view kSaveDialogFilter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|";
 inline constexpr std::string_view kCopiedMessage =
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type and press "
     "Ctrl+V to paste the clipboard.";
-
-// Mouse pointer values of the main window.
-inline constexpr int kDefaultPointer = 0;
-inline constexpr int kArrowPointer = 1;
-inline constexpr int kBusyPointer = 11;
 
 // What the two exports work with; the window binds its own parts.
 struct ExportContext {
@@ -33,7 +26,7 @@ struct ExportContext {
     FileSystem& fs; // for whether the chosen file exists
     FileWriter& writer;
     Clipboard& clipboard;
-    std::function<void(int)> setMousePointer;
+    std::function<void(int)> setMousePointer; // a MousePointerValue
     std::function<void()> yield; // lets the event loop run once
 };
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 
 namespace vacantix {
 
@@ -11,6 +12,7 @@ namespace {
 
 void setAll(ResultsList& results, Prompter& prompter, std::string_view procedurePath, bool checked)
 {
+    // The numbers are the error report's line numbers.
     Trap trap(prompter, procedurePath);
     const std::size_t count = trap.value<std::size_t>(100, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i)
@@ -21,17 +23,17 @@ void setAll(ResultsList& results, Prompter& prompter, std::string_view procedure
 
 void CheckAll(ResultsList& results, Prompter& prompter)
 {
-    setAll(results, prompter, "in Vacantix2021/08/31.Form1.PushButton2_Click ", true);
+    setAll(results, prompter, kCheckAllPath, true);
 }
 
 void UncheckAll(ResultsList& results, Prompter& prompter)
 {
-    setAll(results, prompter, "in Vacantix2021/08/31.Form1.PushButton3_Click ", false);
+    setAll(results, prompter, kUncheckAllPath, false);
 }
 
 void ClearResults(ResultsList& results, Prompter& prompter)
 {
-    Trap trap(prompter, "in Vacantix2021/08/31.Form1.PushButton9_Click ");
+    Trap trap(prompter, kClearResultsPath);
     trap.step(100, [&] { results.clear(); });
 }
 

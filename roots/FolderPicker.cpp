@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
 #include "platform/PathRoot.h"
 #include "roots/ListFile.h"
 
@@ -11,6 +12,7 @@ namespace vacantix {
 
 void AddOneFolder(FolderList& roots, Prompter& prompter)
 {
+    // The numbers are the error report's line numbers.
     Trap trap(prompter, kAddOneFolderPath);
     std::string path;
     trap.step(100, [&] { path = prompter.chooseFolder("Select Folder").value_or(std::string()) + "/"; });

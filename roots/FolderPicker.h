@@ -8,8 +8,6 @@
 
 namespace vacantix {
 
-inline constexpr std::string_view kAddOneFolderPath = "in Vacantix2021/08/31.Form1.PushButton6_Click ";
-
 // "Add One Folder": lets the user pick one folder in the prompter's folder
 // chooser ("Select Folder") and appends it with one trailing "/" to `roots`
 // ("/" for the root folder itself). A cancelled or empty choice adds nothing;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "roots/SampleFolders.h"
 
+#include "base/ProcedurePaths.h"
+
 namespace vacantix {
 
 namespace {
@@ -17,6 +19,7 @@ std::span<const std::string_view> EmptySampleFolders()
 
 void EnsureEmptySampleFolders(FileSystem& fs, std::string_view sampleRoot, Trap& trap)
 {
+    // The numbers are the error report's line numbers (of the start-up).
     int line = 136;
     for (const std::string_view relative : EmptySampleFolders()) {
         const std::string folder = std::string(sampleRoot) + "/" + std::string(relative);

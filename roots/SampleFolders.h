@@ -13,8 +13,6 @@
 
 namespace vacantix {
 
-inline constexpr std::string_view kLoadSamplesPath = "in Vacantix2021/08/31.Form1.PushButton10_Click ";
-
 inline constexpr std::string_view kOpenSamplesQuestion =
     "Would you like this software to open the folder where these sample folders are stored (so that "
     "you can view them before working with them)?";

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "platform/TrashPlaces.h"
+#include "platform/Utf8.h"
+
 namespace vacantix {
 
 bool IsIgnoredName(const Settings& settings, std::string_view text)
@@ -28,6 +31,10 @@ RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
         real_ = std::move(real.value());
     else
         failure_ = real.failure();
+    // A trash that is not there yet holds nothing to keep.
+    for (const std::string& place : HomeTrashFolders())
+        if (auto trash = fs.realPath(place))
+            homeTrashes_.push_back(std::move(trash.value()));
 }
 
 std::string RealRoot::of(std::string_view path) const
@@ -38,6 +45,30 @@ std::string RealRoot::of(std::string_view path) const
     while (rest.starts_with('/'))
         rest.remove_prefix(1);
     return rest.empty() ? real_ : ChildPath(real_, rest);
+}
+
+namespace {
+
+// True when a part of `path` is named as a top-directory trash.
+bool hasTrashFolderName(std::string_view path)
+{
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        if (IsTrashFolderName(path.substr(0, slash)))
+            return true;
+        path = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
+    }
+    return false;
+}
+
+} // namespace
+
+bool RealRoot::inTrash(std::string_view path) const
+{
+    const std::string real = of(path);
+    const auto within = [&](const std::string& trash) { return IsWithin(real, trash); };
+    return std::any_of(homeTrashes_.begin(), homeTrashes_.end(), within) || hasTrashFolderName(real) ||
+           hasTrashFolderName(path);
 }
 
 namespace {
@@ -68,39 +99,14 @@ bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing&
 
 bool HasUnsafeCharacters(std::string_view name)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
-    const std::size_t size = name.size();
-    for (std::size_t i = 0; i < size;) {
-        const unsigned char lead = bytes[i];
-        if (lead < 0x80) {
-            if (lead < 32 || lead == 127 || lead == '?')
-                return true;
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t code = 0;
-        char32_t least = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, code = lead & 0x1F, least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, code = lead & 0x0F, least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, code = lead & 0x07, least = 0x10000;
-        } else {
-            return true; // a continuation byte or an overlong/out-of-range lead
-        }
-        if (i + length > size)
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = Utf8SequenceLength(name, i);
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[i + k]); };
+        if (length == 0)
             return true;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = bytes[i + k];
-            if ((next & 0xC0) != 0x80)
-                return true;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        if (length == 1 && (byte(0) < 32 || byte(0) == 127 || byte(0) == '?'))
             return true;
-        if (code >= 127 && code <= 159)
+        if (length == 2 && byte(0) == 0xC2 && byte(1) < 0xA0) // U+0080 to U+009F
             return true;
         i += length;
     }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "settings/Settings.h"
@@ -21,10 +22,12 @@ namespace vacantix {
 [[nodiscard]] bool IsInSystemFolder(const FileSystem& fs, std::string_view path);
 
 // The real paths of the folders at and below one root, for the rules that go
-// by whole paths (system trees, whole paths on the ignore list). The root's
-// real path is asked of the file system once; a folder below the root has
-// it followed by the rest of its own path, as it stands, since links below a
-// root are never followed. The paths shown and deleted stay as given.
+// by whole paths (system trees, whole paths on the ignore list, the trash's
+// own folders). The root's real path is asked of the file system once, and
+// so are those of the home trash's places (see HomeTrashFolders); a folder
+// below the root has the root's real path followed by the rest of its own
+// path, as it stands, since links below a root are never followed. The paths
+// shown and deleted stay as given.
 class RealRoot {
 public:
     // `root`: the root as given, absolute, without a trailing separator.
@@ -40,10 +43,18 @@ public:
     // The path as given while the root's real path is unknown.
     [[nodiscard]] std::string of(std::string_view path) const;
 
+    // True when `path` (the root or a folder below it, as given) is one of
+    // the trash's own folders or lies in one: the user's home trash, found
+    // by its real path, or a folder named as a top-directory trash (see
+    // IsTrashFolderName), wherever it lies, in the real path or the path as
+    // given.
+    [[nodiscard]] bool inTrash(std::string_view path) const;
+
 private:
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;
+    std::vector<std::string> homeTrashes_; // the real paths of those that exist
 };
 
 // True when the folder is not the root folder and either the platform keeps

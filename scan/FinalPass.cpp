@@ -14,22 +14,20 @@
 // without any reading at all.
 #include "scan/FinalPass.h"
 
-#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "base/ErrorReport.h"
+#include "base/ProcedurePaths.h"
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/TimeSlice.h"
+#include "scan/TreeWalk.h"
 
 namespace vacantix {
 
 namespace {
-
-constexpr std::string_view kEmptinessTestPath = "in Vacantix2021/08/31.modSearch.Brannock_HasAnyFilesInSubfolders ";
-constexpr std::string_view kEnumerationPath = "in TovrinTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
 // Whether a regular file of 0 bytes counts as content: unless such files
 // count as empty. An option that cannot be read leaves every file counting.
@@ -42,20 +40,10 @@ bool zeroByteFilesCount(const Settings& settings)
     }
 }
 
-// The listing without the regular files the run's extras name as litter,
-// which count as nothing.
-const Listing& filesWithoutLitter(const Listing& listing, const ScanExtras* extras, Listing& scratch)
-{
-    if (!extras || extras->junkNames.empty())
-        return listing;
-    scratch.files.clear();
-    for (const FileEntry& file : listing.files)
-        if (file.kind != EntryKind::RegularFile || !extras->isJunk(file.name))
-            scratch.files.push_back(file);
-    return scratch;
-}
-
-class ContentCheck {
+// The emptiness test of one tree, as a visitor of its walk: it ends the walk
+// at the first thing that makes the tree hold content. Answers of trees read
+// before, when remembered, stand for those trees.
+class ContentCheck final : public TreeVisitor {
 public:
     ContentCheck(FileSystem& fs, const Settings& settings, ScanHooks& hooks, Prompter* prompter,
                  bool zeroByteFilesCount)
@@ -71,12 +59,14 @@ public:
     void rememberAnswers() { remember_ = true; }
     TimeSlice& slice() { return slice_; }
 
+    WalkStep before(const std::string& folder) override;
+    WalkStep listed(const std::string& folder, const FsResult<Listing>& listing) override;
+
 private:
     [[nodiscard]] bool treeHoldsContent(const std::string& top);
-    [[nodiscard]] const Listing& withoutLitter(const Listing& listing)
-    {
-        return filesWithoutLitter(listing, settings_.extras(), scratch_);
-    }
+    // Looks at the tested folder before it is listed; false when it cannot
+    // be vouched for. Only its failure is reported; below it, silence.
+    [[nodiscard]] bool canLookAtTop(const std::string& top);
 
     FileSystem& fs_;
     const Settings& settings_;
@@ -85,7 +75,9 @@ private:
     bool remember_ = false;
     std::unordered_map<std::string, bool> answers_;
     TimeSlice slice_;
-    Listing scratch_;
+    // The tree being walked: its top, and the real paths below it.
+    std::string top_;
+    std::optional<RealRoot> real_;
 };
 
 bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std::optional<Verdict> known)
@@ -94,6 +86,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
     // content, and so does a path the ignore list cannot be read for.
     bool ignored = true;
     if (prompter_) {
+        // The numbers are the error report's line numbers.
         Trap trap(*prompter_, kEmptinessTestPath);
         ignored = trap.test(104, [&] { return IsIgnoredName(settings_, path); });
     } else {
@@ -124,100 +117,93 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
 
 bool ContentCheck::treeHoldsContent(const std::string& top)
 {
-    std::vector<std::string> pending{top};
-    std::optional<RealRoot> real;
-    bool first = true;
-    while (!pending.empty()) {
-        const std::string folder = std::move(pending.back());
-        pending.pop_back();
-        if (!first && remember_) {
-            if (const auto answer = answers_.find(folder); answer != answers_.end()) {
-                if (answer->second)
-                    return true;
-                continue;
-            }
-        }
-        slice_.tick();
+    top_ = top;
+    real_.reset();
+    if (!canLookAtTop(top))
+        return true;
+    return !WalkTree(fs_, top, *this, &slice_);
+}
 
-        if (folder.size() + 1 >= fs_.maxPathLength())
-            return true;
-        if (first) {
-            // Only the tested folder is looked at before it is listed, and
-            // only its failure is reported; below it, silence.
-            try {
-                if (IsProtectedFolder(fs_, folder))
-                    return true;
-            } catch (const Failure& failure) {
-                if (prompter_)
-                    ShowErrorReport(*prompter_, failure.description(), kEnumerationPath, 116);
-                return true;
-            }
-            // Whole paths are judged on the real path, which a tree of
-            // unknown place cannot have.
-            real.emplace(fs_, top);
-            if (real->failure())
-                return true;
-        }
-        first = false;
-        if (IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real->of(folder)) ||
-            (!real->givenIsReal() && IsIgnoredName(settings_, folder)) ||
-            IsExcludedPath(settings_.extras(), *real, folder))
-            return true;
-
-        const auto listing = fs_.list(folder);
-        if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
-            return true;
-        if (IsProtectedFolder(fs_, folder, listing.value()) || IsTooYoung(settings_.extras(), listing.value()))
-            return true;
-        if (!ListFilesInFolder(fs_, folder, withoutLitter(listing.value()), zeroByteFilesCount_, 1).empty())
-            return true;
-        // Depth first: the subfolders go on the stack last first, so they are
-        // visited in listing order.
-        const std::size_t below = pending.size();
-        if (!GetSubDirectories2016(fs_, folder, listing.value(), pending))
-            return true;
-        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(below), pending.end());
+bool ContentCheck::canLookAtTop(const std::string& top)
+{
+    if (top.size() + 1 >= fs_.maxPathLength())
+        return false;
+    try {
+        if (IsProtectedFolder(fs_, top))
+            return false;
+    } catch (const Failure& failure) {
+        if (prompter_)
+            ShowErrorReport(*prompter_, failure.description(), kEnumerationPath, 116);
+        return false;
     }
-    return false;
+    // Whole paths are judged on the real path, which a tree of unknown place
+    // cannot have.
+    real_.emplace(fs_, top);
+    return !real_->failure();
+}
+
+WalkStep ContentCheck::before(const std::string& folder)
+{
+    if (folder != top_ && remember_) {
+        if (const auto answer = answers_.find(folder); answer != answers_.end())
+            return answer->second ? WalkStep::Stop : WalkStep::Prune;
+    }
+    if (folder.size() + 1 >= fs_.maxPathLength())
+        return WalkStep::Stop;
+    const bool keptOut = IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real_->of(folder)) ||
+                         (!real_->givenIsReal() && IsIgnoredName(settings_, folder)) ||
+                         IsExcludedPath(settings_.extras(), *real_, folder) || real_->inTrash(folder);
+    return keptOut ? WalkStep::Stop : WalkStep::Continue;
+}
+
+WalkStep ContentCheck::listed(const std::string& folder, const FsResult<Listing>& listing)
+{
+    if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
+        return WalkStep::Stop;
+    const Listing& entries = listing.value();
+    if (IsProtectedFolder(fs_, folder, entries) || IsTooYoung(settings_.extras(), folder, entries))
+        return WalkStep::Stop;
+    if (ListFilesInFolder(fs_, folder, entries, zeroByteFilesCount_, settings_.extras()).counted)
+        return WalkStep::Stop;
+    // What lies below a name the walk refuses cannot be vouched for.
+    for (const std::string& name : entries.subfolders)
+        if (IsRefusedSubfolderName(fs_, name))
+            return WalkStep::Stop;
+    return WalkStep::Continue;
 }
 
 } // namespace
 
-bool GetSubDirectories2016(const FileSystem& fs, const std::string& folder, const Listing& listing,
-                           std::vector<std::string>& walk)
+FolderFiles ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
+                              bool zeroByteFilesCount, const ScanExtras* extras)
 {
-    for (const std::string& name : listing.subfolders) {
-        if (IsRefusedSubfolderName(fs, name))
-            return false;
-        walk.push_back(ChildPath(folder, name));
-    }
-    return true;
-}
-
-std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
-                                           bool zeroByteFilesCount, std::size_t atMost)
-{
-    std::vector<std::string> found;
-    auto add = [&](const std::string& name) {
-        found.push_back(name);
-        return found.size() >= atMost;
+    FolderFiles files;
+    const auto litter = [&](const FileEntry& file) {
+        return file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name);
     };
     // Entries that need no look at their size first: they answer soonest.
     for (const FileEntry& file : listing.files) {
-        if ((file.kind != EntryKind::RegularFile || zeroByteFilesCount) && add(file.name))
-            return found;
+        if (litter(file)) {
+            files.litter.push_back(file.name);
+        } else if (file.kind != EntryKind::RegularFile || zeroByteFilesCount) {
+            files.counted = file.name;
+            return files;
+        }
     }
-    if (zeroByteFilesCount)
-        return found;
     for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile)
+        if (file.kind != EntryKind::RegularFile || litter(file))
             continue;
-        const auto bytes = fs.fileSize(folder, file.name);
+        auto bytes = fs.fileSize(folder, file.name);
         // A file whose size cannot be read may well hold bytes.
-        if ((!bytes || bytes.value() > 0) && add(file.name))
-            return found;
+        if (!bytes || bytes.value() > 0) {
+            files.counted = file.name;
+            if (!bytes)
+                files.unsized = bytes.failure();
+            return files;
+        }
+        files.zeroBytes.push_back(file.name);
     }
-    return found;
+    return files;
 }
 
 bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path, ScanHooks& hooks)

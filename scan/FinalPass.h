@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,11 @@ namespace vacantix {
 // "Check1" is 1), any folder of the tree that could not be listed or is
 // not entered (a refused name, a path too long, permission denied, vanished,
 // any listing error, a folder the platform keeps for itself such as a mount
-// point or lost+found at the top of a file system), or any folder of the tree on the ignore list, by name
-// or by whole path, or matching an exclude pattern of the run's extras
-// (see Settings::extras): a folder on the list is kept, and so is every folder
-// that would take it along. Whole paths are matched on the real path (the
+// point or lost+found at the top of a file system), or any folder of the
+// tree on the ignore list, by name or by whole path, matching an exclude
+// pattern of the run's extras (see Settings::extras), or of the trash's own
+// (see RealRoot::inTrash): a folder on the list is kept, and so is every
+// folder that would take it along. Whole paths are matched on the real path (the
 // tested folder's, resolved once, see RealRoot) and on the path as given; a
 // folder whose real path cannot be found holds content. A path on the
 // ignore list holds content without looking. Used before a folder is deleted; yields to `hooks` as it walks.
@@ -43,21 +45,20 @@ namespace vacantix {
 void RemoveFoldersWithFiles(FileSystem& fs, const Settings& settings, ResultsList& results, ScanHooks& hooks,
                             Prompter& prompter, const ScanRecord* record = nullptr);
 
-// The enumeration step of the emptiness test: appends to `walk` the path of
-// every direct subfolder of `folder` (as read in `listing`), in listing
-// order. False as soon as a subfolder has a name the walk refuses to follow
-// (see IsRefusedSubfolderName): what lies below it cannot be vouched for, so
-// the tree holds content.
-[[nodiscard]] bool GetSubDirectories2016(const FileSystem& fs, const std::string& folder, const Listing& listing,
-                                         std::vector<std::string>& walk);
-
-// The entries of `folder` (as read in `listing`) that count as files, at most
-// `atMost` of them: every entry that is not a folder, whether it can be
-// opened or not (links, sockets and devices too), except regular files of 0
-// bytes while `zeroByteFilesCount` is false. Entries that need no size look
-// come first. Empty when the folder holds no file that counts.
-[[nodiscard]] std::vector<std::string> ListFilesInFolder(FileSystem& fs, const std::string& folder,
-                                                         const Listing& listing, bool zeroByteFilesCount,
-                                                         std::size_t atMost = SIZE_MAX);
+// The entries of `folder` (as read in `listing`) that are not folders, as
+// the emptiness test and a direct removal see them. Any such entry counts as
+// a file, whether it can be opened or not (links, sockets and devices too),
+// except the regular files `extras` name as litter (of any size) and, while
+// `zeroByteFilesCount` is false, regular files of 0 bytes. Entries that need
+// no look at their size come first, and the first that counts ends the look.
+struct FolderFiles {
+    std::optional<std::string> counted; // the name of a file that counts, if any
+    std::optional<FsFailure> unsized;   // why its size could not be read, when that made it count
+    // Until a file counts: the regular files of 0 bytes that do not, and the litter.
+    std::vector<std::string> zeroBytes;
+    std::vector<std::string> litter;
+};
+[[nodiscard]] FolderFiles ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
+                                            bool zeroByteFilesCount, const ScanExtras* extras);
 
 } // namespace vacantix

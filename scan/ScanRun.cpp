@@ -13,6 +13,7 @@ ScanSummary RunScan(ScanEnvironment& env, Trap& trap)
     ScanSummary summary;
     ScanRecord record;
 
+    // The numbers are the error report's line numbers.
     trap.step(110, [&] { env.results.clear(); });
     const std::size_t roots = trap.value(114, [&] { return env.roots.count(); }, std::size_t{0});
     for (std::size_t position = 1; position <= roots; ++position) {

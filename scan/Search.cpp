@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
 #include "scan/SystemTreesBelow.h"
-#include "scan/TimeSlice.h"
 
 namespace vacantix {
 
@@ -69,8 +69,8 @@ bool optionHolds(Read&& read)
 
 // The ignore test of a folder, by its name and by its whole path: its real
 // path, and the path as given where that differs. A folder the run's
-// patterns exclude is ignored alike. Permission denied counts as "not
-// ignored".
+// patterns exclude, and one of the trash's own, are ignored alike.
+// Permission denied counts as "not ignored".
 bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
 {
     return readForTest(
@@ -80,7 +80,7 @@ bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_v
             // path is made only where the list holds one.
             const bool byPath =
                 !list.paths.empty() && (list.matches(real.of(path)) || (!real.givenIsReal() && list.matches(path)));
-            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path);
+            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
         },
         false);
 }
@@ -251,7 +251,7 @@ bool Searcher::judge(Child& child, std::string_view name)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value())))
+    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value())))
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -413,7 +413,7 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
 {
     // A folder changed too recently may still be at work: content too.
     if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder || IsTooYoung(settings_.extras(), listing.value()))
+        listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value()))
         return TreeVerdict::content();
     TreeVerdict verdict;
     bool regular = false;

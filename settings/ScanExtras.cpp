@@ -23,15 +23,15 @@ const std::vector<std::string>& ScanExtras::defaultJunkNames()
     return names;
 }
 
-bool ScanExtras::tooYoung(const Listing& listing) const
+bool ScanExtras::tooYoung(std::string_view folder, const Listing& listing) const
 {
     if (!minAge)
         return false;
     if (!listing.modified)
         return true;
-    const std::int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    return *listing.modified > now - minAge->count();
+    if (ownChanges && ownChanges->madeAt(folder, *listing.modified))
+        return false;
+    return *listing.modified > SecondsSinceEpoch() - minAge->count();
 }
 
 std::optional<std::chrono::seconds> ParseDuration(std::string_view text)

@@ -3,12 +3,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "settings/OwnChanges.h"
 
 namespace vacantix {
 
@@ -30,9 +32,15 @@ struct ScanExtras {
     // so does every folder above it: something may still be at work in it.
     std::optional<std::chrono::seconds> minAge;
 
-    // True when the folder read in `listing` was modified within minAge of
-    // now, or cannot tell when it was modified.
-    [[nodiscard]] bool tooYoung(const Listing& listing) const;
+    // The folders the run changed itself while deleting, which deletion
+    // notes: their change is not something at work in them. Shared by the
+    // copies of one run's extras.
+    std::shared_ptr<OwnChanges> ownChanges = std::make_shared<OwnChanges>();
+
+    // True when `folder`, read in `listing`, was modified within minAge of
+    // now, or cannot tell when it was modified; a modification that is the
+    // run's own (see ownChanges) does not count.
+    [[nodiscard]] bool tooYoung(std::string_view folder, const Listing& listing) const;
 
     // The search does not enter a folder another file system is mounted on,
     // bind mounts included (see FileSystem::isProtected; lost+found at the
@@ -45,10 +53,10 @@ struct ScanExtras {
     std::vector<std::string> excludes;
 };
 
-// True when `extras` is given and finds the folder of `listing` too young.
-[[nodiscard]] inline bool IsTooYoung(const ScanExtras* extras, const Listing& listing)
+// True when `extras` is given and finds `folder`, read in `listing`, too young.
+[[nodiscard]] inline bool IsTooYoung(const ScanExtras* extras, std::string_view folder, const Listing& listing)
 {
-    return extras && extras->tooYoung(listing);
+    return extras && extras->tooYoung(folder, listing);
 }
 
 // The seconds a duration such as "30m", "12h", "7d" or "90s" stands for;

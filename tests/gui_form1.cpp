@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window on real folders: start-up, pointer reactions, the folder
-// list commands and the scan button, driven through a scripted prompter.
+// The main window on real widgets: its look at start-up, layout, fonts,
+// palettes and accessible names of both windows, pointers, keys, and the
+// turns of the event loop. Its commands are tested against its core.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QAccessible>
@@ -26,21 +27,15 @@
 #include <functional>
 #include <thread>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "app/qt/Form1.h"
-#include "settings/qt/Form2.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtPrompter.h"
-#include "results/ResultsList.h"
-#include "results/qt/ResultsModel.h"
-#include "roots/FolderList.h"
-#include "roots/qt/FolderListModel.h"
+#include "roots/qt/FolderItemModel.h"
 #include "settings/Settings.h"
 #include "support/ListTexts.h"
+#include "support/QtSettingsWindow.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SlowFileSystem.h"
 
@@ -50,22 +45,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Kind = ScriptedPrompter::Kind;
-
 void WriteFile(const fs::path& path, std::string_view bytes)
 {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Runs `check` at every turn of the event loop while `run` runs.
-void AtEveryTurn(const std::function<void()>& check, const std::function<void()>& run)
-{
-    QTimer turn;
-    turn.setInterval(0);
-    QObject::connect(&turn, &QTimer::timeout, check);
-    turn.start();
-    run();
 }
 
 class Form1Test : public ::testing::Test {
@@ -74,33 +57,20 @@ protected:
     {
         base_ = fs::path(dir_.path().toStdString());
         program_ = base_ / "program";
-        data_ = base_ / "data";
         fs::create_directories(program_ / "Samples");
-        fs::create_directories(data_);
     }
 
     Form1& open()
     {
         form_ = std::make_unique<Form1>(slow_, settings_, prompter_, program_.string());
-        form_->Form_Load();
+        form_->core().Form_Load();
         return *form_;
     }
 
-    // A folder below the data folder, with its parents.
-    std::string folder(const std::string& relative)
-    {
-        fs::create_directories(data_ / relative);
-        return (data_ / relative).string();
-    }
-
-    std::vector<std::string> roots() const { return test::Texts(form_->roots()); }
-    std::vector<std::string> results() const { return test::Texts(form_->results()); }
-
-    QPushButton& button(int number) const { return *form_->pushButton(number); }
-    QString scanCaption() const { return button(4).text(); }
+    QPushButton& button(Button which) const { return *form_->button(which); }
 
     QTemporaryDir dir_;
-    fs::path base_, program_, data_;
+    fs::path base_, program_;
     PosixFileSystem disk_;
     test::SlowFileSystem slow_{disk_, std::chrono::milliseconds(2), "/nowhere-slow"};
     MemorySettingsStore store_;
@@ -124,8 +94,8 @@ TEST_F(Form1Test, StartsWithItsDesignedLookWhenNoSkinOrCursorFileIsThere)
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    EXPECT_EQ(form.roots().count(), 0u);
-    EXPECT_EQ(form.results().count(), 0u);
+    EXPECT_EQ(form.core().folderList().count(), 0u);
+    EXPECT_EQ(form.core().results().count(), 0u);
     EXPECT_EQ(form.listView1()->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("Folders To Scan For Empty Folders"));
     EXPECT_EQ(form.listView2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Empty Folders"));
@@ -134,7 +104,7 @@ TEST_F(Form1Test, StartsWithItsDesignedLookWhenNoSkinOrCursorFileIsThere)
     EXPECT_TRUE(form.listView1()->header()->isVisibleTo(&form));
     EXPECT_TRUE(form.listView2()->header()->isVisibleTo(&form));
 
-    EXPECT_FALSE(form.customPointerLoaded());
+    EXPECT_FALSE(form.core().customPointerLoaded());
     EXPECT_EQ(form.customPointer().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(form.mousePointer(), DefaultPointer);
 
@@ -160,35 +130,8 @@ TEST_F(Form1Test, SkinAndCursorFilesChangeTheLook)
     EXPECT_TRUE(prompter_.shown().empty());
     EXPECT_EQ(form.styleSheet(), QStringLiteral("QPushButton { color: #102030; }"));
     EXPECT_NE(form.palette().color(QPalette::Window), QColor(Qt::white));
-    ASSERT_TRUE(form.customPointerLoaded());
+    ASSERT_TRUE(form.core().customPointerLoaded());
     EXPECT_EQ(form.customPointer().hotSpot(), QPoint(3, 4));
-}
-
-TEST_F(Form1Test, AFailingStartUpStepIsReportedAndStartUpGoesOn)
-{
-    // A skin "file" that cannot be opened (a socket) and a cursor file that
-    // holds no cursor.
-    fs::create_directories(program_ / "x");
-    const std::string socketPath = (program_ / "x/o.cjs").string();
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
-    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    WriteFile(program_ / "HAND-M.CUR", "this is no cursor");
-
-    Form1& form = open();
-    ::close(sock);
-    const auto reports = prompter_.errorReports();
-    ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NE(reports[0].find("\r\nin Vacantix2021/08/31.Form1.Form_Load at line 100\r\r"), std::string::npos);
-    EXPECT_NE(reports[1].find("\r\nin Vacantix2021/08/31.Form1.Form_Load at line 106\r\r"), std::string::npos);
-    EXPECT_TRUE(form.styleSheet().isEmpty());
-    EXPECT_FALSE(form.customPointerLoaded());
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Vacantix")) << "the steps after a failure still run";
-    EXPECT_EQ(form.listView2()->columnWidth(0), form.twips(7000));
-    EXPECT_TRUE(fs::is_directory(program_ / "Samples/This one is empty 2"));
 }
 
 TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
@@ -227,17 +170,17 @@ TEST_F(Form1Test, ControlsFollowTheirTabOrderWithTheirCaptions)
         EXPECT_DOUBLE_EQ(part->font().pointSizeF(), 9.0);
         EXPECT_TRUE(part->font().bold());
     }
-    for (int number = 1; number <= 12; ++number) {
+    for (const Button number : kButtons) {
         EXPECT_EQ(button(number).font().family(), QStringLiteral("Arial"));
         EXPECT_DOUBLE_EQ(button(number).font().pointSizeF(), 11.25);
         EXPECT_TRUE(button(number).font().bold());
     }
     // Side by side, and "Send Checked To Recycle Bin" a little lower than its neighbour.
-    EXPECT_EQ(button(6).y(), button(1).y());
-    EXPECT_LT(button(6).x() + button(6).width(), button(1).x());
-    EXPECT_GT(button(5).y(), button(9).y());
-    EXPECT_GT(form.listView2()->y(), button(4).y());
-    EXPECT_LE(button(12).geometry().bottom(), form.height());
+    EXPECT_EQ(button(Button::AddOneFolder).y(), button(Button::LoadListFiles).y());
+    EXPECT_LT(button(Button::AddOneFolder).x() + button(Button::AddOneFolder).width(), button(Button::LoadListFiles).x());
+    EXPECT_GT(button(Button::SendChecked).y(), button(Button::ClearResults).y());
+    EXPECT_GT(form.listView2()->y(), button(Button::Scan).y());
+    EXPECT_LE(button(Button::CopyToClipboard).geometry().bottom(), form.height());
 }
 
 // A report during the start-up comes before the window is shown; it stands
@@ -259,7 +202,7 @@ TEST_F(Form1Test, AStartUpErrorReportIsCentredOverTheWindow)
         }
     });
     poll.start();
-    form.Form_Load();
+    form.core().Form_Load();
     ASSERT_FALSE(report.isNull()) << "the unreadable cursor file is reported";
     const QPoint screenCentre = form.screen()->availableGeometry().center();
     EXPECT_LE((form.frameGeometry().center() - screenCentre).manhattanLength(), 4);
@@ -273,7 +216,8 @@ TEST_F(Form1Test, AStartUpErrorReportIsCentredOverTheWindow)
 TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
 {
     Form1& form = open();
-    Form2 settings(settings_, prompter_, program_.string(), &form);
+    test::QtSettingsWindow settingsWindow(settings_, prompter_, program_.string(), &form, form.designScale());
+    Form2& settings = settingsWindow.form;
     EXPECT_EQ(settings.width(), form.width());
 
     const QString face = QFontInfo(WindowFont()).family();
@@ -289,10 +233,10 @@ TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
     const std::pair<QWidget*, QRect> places[] = {
         {&form, {0, 0, 8040, 7935}},
         {form.listView1(), {120, 120, 7800, 1440}},
-        {form.pushButton(1), {4080, 1650, 3840, 405}},
+        {form.button(Button::LoadListFiles), {4080, 1650, 3840, 405}},
         {form.listView2(), {120, 3675, 7800, 2640}},
-        {form.pushButton(5), {4080, 6930, 3840, 405}},
-        {form.pushButton(12), {4080, 7425, 3840, 405}},
+        {form.button(Button::SendChecked), {4080, 6930, 3840, 405}},
+        {form.button(Button::CopyToClipboard), {4080, 7425, 3840, 405}},
         {&settings, {0, 0, 8040, 5085}},
         {settings.frame1(), {120, 120, 7800, 1935}},
         {settings.label1(), {240, 360, 1095, 225}},
@@ -345,8 +289,9 @@ TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setPalette(palette);
         Form1 form(slow_, settings_, prompter_, program_.string());
-        form.Form_Load();
-        Form2 settings(settings_, prompter_, program_.string(), &form);
+        form.core().Form_Load();
+        test::QtSettingsWindow settingsWindow(settings_, prompter_, program_.string(), &form, form.designScale());
+    Form2& settings = settingsWindow.form;
         const std::string which = isDark ? "dark: " : "light: ";
 
         const auto check = [&](QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole ground) {
@@ -381,7 +326,8 @@ TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
 TEST_F(Form1Test, EveryControlOfBothWindowsIsNamedByItsCaption)
 {
     Form1& form = open();
-    Form2 settings(settings_, prompter_, program_.string(), &form);
+    test::QtSettingsWindow settingsWindow(settings_, prompter_, program_.string(), &form, form.designScale());
+    Form2& settings = settingsWindow.form;
     const auto name = [](QWidget* control) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
         return accessible ? accessible->text(QAccessible::Name).toStdString() : std::string("(none)");
@@ -389,9 +335,9 @@ TEST_F(Form1Test, EveryControlOfBothWindowsIsNamedByItsCaption)
     const std::pair<QWidget*, std::string> named[] = {
         {form.listView1(), "Folders To Scan For Empty Folders"},
         {form.listView2(), "Empty Folders"},
-        {form.pushButton(1), "Load List Of Folders From File"},
-        {form.pushButton(4), kScanCaption},
-        {form.pushButton(10), "Load Sample/Example Folders"},
+        {form.button(Button::LoadListFiles), "Load List Of Folders From File"},
+        {form.button(Button::Scan), std::string(kScanCaption)},
+        {form.button(Button::LoadSamples), "Load Sample/Example Folders"},
         {settings.frame1(), "General Options"},
         {settings.check1(), "Directories with files that are 0 KB count as empty"},
         {settings.check3(), "Ignore hidden folders"},
@@ -423,320 +369,40 @@ TEST_F(Form1Test, PointerFollowsTheMouseButNeverReplacesTheBusyPointer)
                          Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(widget, &move);
     };
-    moveOver(&button(9));
+    moveOver(&button(Button::ClearResults));
     EXPECT_EQ(form.mousePointer(), CustomPointer);
     EXPECT_EQ(form.cursor().shape(), Qt::PointingHandCursor);
     moveOver(form.listView2()->viewport());
     EXPECT_EQ(form.mousePointer(), DefaultPointer);
-    moveOver(&button(4));
+    moveOver(&button(Button::Scan));
     moveOver(&form);
     EXPECT_EQ(form.mousePointer(), DefaultPointer);
-    moveOver(&button(4));
+    moveOver(&button(Button::Scan));
     moveOver(form.listView1()->viewport());
     EXPECT_EQ(form.mousePointer(), DefaultPointer);
 
-    form.setMousePointer(BusyPointer);
+    form.core().setMousePointer(BusyPointer);
     EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
-    for (QWidget* place : {static_cast<QWidget*>(&button(1)), form.listView1()->viewport(),
+    for (QWidget* place : {static_cast<QWidget*>(&button(Button::LoadListFiles)), form.listView1()->viewport(),
                            form.listView2()->viewport(), static_cast<QWidget*>(&form)}) {
         moveOver(place);
         EXPECT_EQ(form.mousePointer(), BusyPointer);
     }
     EXPECT_EQ(form.property("MousePointer").toInt(), BusyPointer);
+
+    // The Delete key reaches the folder list's handler, whatever modifier
+    // keys are held.
+    form.core().setMousePointer(DefaultPointer);
+    for (const char* root : {"/r1/", "/r2/"})
+        form.core().folderList().append(root);
+    form.core().folderList().flush();
+    form.listView1()->setCurrentIndex(form.listView1()->model()->index(0, 0));
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+    QCoreApplication::sendEvent(form.listView1(), &key);
+    EXPECT_EQ(test::Texts(form.core().folderList()), std::vector<std::string>{"/r2/"});
 }
 
-// ------------------------------------------------------------- list files
-
-TEST_F(Form1Test, ListFilesLoadAlikeWhateverTheirLineEnds)
-{
-    const std::string a = folder("a"), b = folder("b b");
-    const std::string gone = (data_ / "gone").string();
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"crlf.txt", a + "\r\n" + gone + "\r\n" + b + "/\r\n"},
-        {"lf.txt", a + "\n" + gone + "\n" + b + "/\n"},
-        {"cr.txt", a + "\r" + gone + "\r" + b + "/"},
-        {"blank-and-bom.txt", "\xEF\xBB\xBF" + a + "\r\n\r\n" + gone + "\n\n" + b + "/\n\n"},
-    };
-    Form1& form = open();
-    for (const auto& [name, content] : files) {
-        SCOPED_TRACE(name);
-        WriteFile(data_ / name, content);
-        form.roots().clear();
-        prompter_.forget();
-        prompter_.answerOpenFiles({(data_ / name).string()});
-        button(1).click();
-        EXPECT_EQ(roots(), (std::vector<std::string>{a + "/", b + "/"}));
-        ASSERT_EQ(prompter_.shown().size(), 2u) << "a missing folder is skipped without a word";
-        EXPECT_EQ(prompter_.shown()[0].kind, Kind::Message);
-        EXPECT_EQ(prompter_.shown()[0].text, "File should look like:\r/test/\r/test2/\retc.");
-        EXPECT_EQ(prompter_.shown()[1].text, "Load List(s) - Hold Ctrl to select multiple list files");
-        EXPECT_EQ(prompter_.shown()[1].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-        EXPECT_EQ(form.mousePointer(), DefaultPointer);
-    }
-}
-
-TEST_F(Form1Test, SeveralListFilesLoadInOrderAndAMissingOneIsNamed)
-{
-    const std::string a = folder("a"), b = folder("b"), c = folder("c");
-    WriteFile(data_ / "one.txt", a + "\n" + c);
-    WriteFile(data_ / "two.txt", b + "\n");
-    Form1& form = open();
-    std::vector<int> pointers;
-    prompter_.onShow = [&](const ScriptedPrompter::Shown& box) {
-        if (box.text == "File not found")
-            pointers.push_back(form.mousePointer());
-    };
-    prompter_.answerOpenFiles({(data_ / "one.txt").string(), (data_ / "none.txt").string(),
-                               (data_ / "two.txt").string()});
-    button(1).click();
-    EXPECT_EQ(roots(), (std::vector<std::string>{a + "/", c + "/", b + "/"}));
-    EXPECT_EQ(prompter_.messages().back(), "File not found");
-    EXPECT_EQ(pointers, std::vector<int>{BusyPointer}) << "the load shows the busy pointer";
-    EXPECT_EQ(form.mousePointer(), DefaultPointer);
-    EXPECT_TRUE(prompter_.errorReports().empty());
-
-    prompter_.forget();
-    button(1).click(); // the dialog is cancelled
-    EXPECT_EQ(roots().size(), 3u);
-    EXPECT_EQ(prompter_.shown().size(), 2u) << "the help box comes before the dialog all the same";
-}
-
-TEST_F(Form1Test, DeleteKeyAndClearListLeaveTheListAloneWhileBusy)
-{
-    Form1& form = open();
-    const auto pressDelete = [&](Qt::KeyboardModifiers modifiers) {
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, modifiers);
-        QCoreApplication::sendEvent(form.listView1(), &key);
-    };
-    pressDelete(Qt::NoModifier); // an empty list
-    for (const char* root : {"/r1/", "/r2/", "/r3/"})
-        form.roots().append(root);
-    form.folderListModel().flush();
-    pressDelete(Qt::NoModifier); // nothing selected
-    EXPECT_EQ(roots().size(), 3u);
-
-    form.listView1()->setCurrentIndex(form.listView1()->model()->index(1, 0));
-    form.setMousePointer(BusyPointer);
-    pressDelete(Qt::NoModifier);
-    button(7).click();
-    EXPECT_EQ(roots().size(), 3u);
-
-    form.setMousePointer(DefaultPointer);
-    pressDelete(Qt::ShiftModifier | Qt::ControlModifier);
-    EXPECT_EQ(roots(), (std::vector<std::string>{"/r1/", "/r3/"}));
-    button(7).click();
-    EXPECT_TRUE(roots().empty());
-    EXPECT_TRUE(prompter_.shown().empty());
-}
-
-// ------------------------------------------------------------- scan button
-
-TEST_F(Form1Test, ARunWithoutRootsKeepsTheResultsAndSaysSo)
-{
-    Form1& form = open();
-    form.results().append("/earlier");
-    QString captionWhileOpen;
-    prompter_.onShow = [&](const ScriptedPrompter::Shown&) { captionWhileOpen = scanCaption(); };
-    button(4).click();
-    EXPECT_EQ(prompter_.messages(), std::vector<std::string>{"No folders added."});
-    EXPECT_EQ(captionWhileOpen, QStringLiteral("Stop"));
-    EXPECT_EQ(scanCaption(), QStringLiteral("Start Scanning For Empty Folders "));
-    EXPECT_EQ(results(), std::vector<std::string>{"/earlier"});
-    EXPECT_FALSE(form.scanActive());
-}
-
-TEST_F(Form1Test, AMissingRootIsNamedAndTheOthersAreSearched)
-{
-    const std::string data = folder("data/e1/e2");
-    folder("data/full");
-    WriteFile(data_ / "data/full/f.txt", "x");
-    const std::string gone = (data_ / "gone").string() + "/";
-    Form1& form = open();
-    form.results().append("/earlier");
-    form.roots().append(gone);
-    form.roots().append((data_ / "data").string() + "/");
-    form.roots().append(gone);
-    button(4).click();
-
-    const std::string e1 = (data_ / "data/e1").string();
-    EXPECT_EQ(prompter_.messages(), (std::vector<std::string>{gone + " folder does not exist.",
-                                                              gone + " folder does not exist.", "Done."}));
-    EXPECT_EQ(results(), (std::vector<std::string>{e1, e1 + "/e2"}));
-    EXPECT_EQ(form.roots().headerText(), std::string(kFolderListHeader));
-    EXPECT_EQ(form.listView1()->model()->headerData(0, Qt::Horizontal).toString(),
-              QStringLiteral("Folders To Scan For Empty Folders"));
-    EXPECT_EQ(form.listView2()->model()->rowCount(), 2) << "every result is shown once the run is done";
-    EXPECT_EQ(scanCaption(), QStringLiteral("Start Scanning For Empty Folders "));
-    EXPECT_TRUE(form.stopFlag());
-    EXPECT_TRUE(prompter_.errorReports().empty());
-}
-
-TEST_F(Form1Test, StopDuringTheFirstOfThreeRootsSkipsTheOthers)
-{
-    for (int i = 0; i < 60; ++i)
-        folder("one/e" + std::to_string(i));
-    folder("two/e");
-    folder("three/e");
-    slow_.slowBelow = (data_ / "one").string();
-    Form1& form = open();
-    for (const char* root : {"one/", "two/", "three/"})
-        form.roots().append((data_ / root).string());
-
-    // The press is queued while the first root is searched, as a click is,
-    // and handled at the run's next turn of the event loop.
-    bool pressed = false;
-    QString captionAfterPress;
-    AtEveryTurn(
-        [&] {
-            if (pressed && captionAfterPress.isEmpty() && form.stopFlag())
-                captionAfterPress = scanCaption();
-            if (!pressed && form.roots().headerText().starts_with("Searching " + (data_ / "one").string())) {
-                pressed = true;
-                QMetaObject::invokeMethod(&button(4), &QPushButton::click, Qt::QueuedConnection);
-            }
-        },
-        [&] { button(4).click(); });
-
-    ASSERT_TRUE(pressed);
-    EXPECT_EQ(prompter_.messages(), std::vector<std::string>{"Done."});
-    const auto found = results();
-    EXPECT_FALSE(found.empty());
-    EXPECT_LT(found.size(), 60u) << "the search of the first root ended early";
-    for (const std::string& path : found)
-        EXPECT_TRUE(path.starts_with((data_ / "one").string())) << path;
-    EXPECT_EQ(form.roots().headerText(), std::string(kFolderListHeader));
-    EXPECT_EQ(scanCaption(), QStringLiteral("Start Scanning For Empty Folders "));
-    EXPECT_TRUE(button(4).isEnabled());
-    EXPECT_EQ(captionAfterPress, QStringLiteral("Start Scanning For Empty Folders ")) << "the caption is back at once";
-}
-
-TEST_F(Form1Test, StopDuringTheFinalPassLetsItFinish)
-{
-    for (int i = 0; i < 40; ++i)
-        folder("one/e" + std::to_string(i) + "/inner");
-    WriteFile(data_ / "one/e7/inner/file", "x");
-    slow_.slowBelow = (data_ / "one").string();
-    Form1& form = open();
-    form.roots().append((data_ / "one").string() + "/");
-
-    bool searched = false, pressed = false;
-    bool disabledAfterStop = false;
-    AtEveryTurn(
-        [&] {
-            const std::string header = form.roots().headerText();
-            searched = searched || header.starts_with("Searching");
-            if (searched && !pressed && header == kFolderListHeader && form.scanActive()) {
-                pressed = true;
-                button(4).click();
-                disabledAfterStop = !button(4).isEnabled();
-                EXPECT_EQ(scanCaption(), QStringLiteral("Start Scanning For Empty Folders "));
-            }
-        },
-        [&] { button(4).click(); });
-
-    ASSERT_TRUE(pressed);
-    EXPECT_TRUE(disabledAfterStop) << "no second run starts inside the first";
-    EXPECT_EQ(prompter_.messages(), std::vector<std::string>{"Done."});
-    const auto found = results();
-    EXPECT_EQ(found.size(), 78u) << "the final pass ran to its end";
-    for (const std::string& path : found)
-        EXPECT_FALSE(path.starts_with((data_ / "one/e7").string())) << path;
-    EXPECT_TRUE(button(4).isEnabled());
-}
-
-TEST_F(Form1Test, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
-{
-    for (int i = 0; i < 40; ++i)
-        folder("one/e" + std::to_string(i));
-    slow_.slowBelow = (data_ / "one").string();
-    slow_.delay = std::chrono::milliseconds(8); // a search long enough to show entries on its way
-    Form1& form = open();
-    form.roots().append((data_ / "one").string() + "/");
-    form.folderListModel().flush();
-    WriteFile(data_ / "list.txt", folder("more") + "\n");
-    prompter_.answerOpenFiles({(data_ / "list.txt").string()});
-
-    const std::vector<int> refused = {1, 5, 6, 7, 9, 10};
-    const std::vector<int> allowed = {2, 3, 4, 8, 11, 12};
-    bool looked = false;
-    bool disabledAtDone = false;
-    int entriesSeenDuringSearch = 0;
-    prompter_.onShow = [&](const ScriptedPrompter::Shown& box) {
-        if (box.text == "Done.")
-            disabledAtDone = !button(7).isEnabled() && !button(5).isEnabled();
-    };
-    AtEveryTurn(
-        [&] {
-            if (!form.roots().headerText().starts_with("Searching"))
-                return;
-            entriesSeenDuringSearch = std::max(entriesSeenDuringSearch, form.listView2()->model()->rowCount());
-            if (looked)
-                return;
-            looked = true;
-            for (int number : refused)
-                EXPECT_FALSE(button(number).isEnabled()) << "PushButton" << number;
-            for (int number : allowed)
-                EXPECT_TRUE(button(number).isEnabled()) << "PushButton" << number;
-            // Even called directly, the folder list stays as it is.
-            form.listView1()->setCurrentIndex(form.listView1()->model()->index(0, 0));
-            EXPECT_TRUE(form.listView1()->currentIndex().isValid());
-            form.ListView1_KeyDown(46);
-            form.PushButton7_Click();
-            form.PushButton1_Click();
-            EXPECT_EQ(form.roots().count(), 1u);
-        },
-        [&] { button(4).click(); });
-
-    ASSERT_TRUE(looked);
-    EXPECT_EQ(prompter_.messages(), std::vector<std::string>{"Done."}) << "no list file was loaded";
-    EXPECT_EQ(form.roots().count(), 1u);
-    EXPECT_TRUE(disabledAtDone) << "until \"Done.\" is closed";
-    EXPECT_GT(entriesSeenDuringSearch, 0) << "entries appear while the search runs";
-    for (int number : refused)
-        EXPECT_TRUE(button(number).isEnabled()) << "PushButton" << number;
-    EXPECT_EQ(results().size(), 40u);
-}
-
-TEST_F(Form1Test, ANewRunClearsTheResultsEvenWhenNoRootExists)
-{
-    Form1& form = open();
-    form.results().append("/earlier");
-    form.roots().append((data_ / "gone").string() + "/");
-    button(4).click();
-    EXPECT_TRUE(results().empty());
-    EXPECT_EQ(prompter_.messages().back(), "Done.");
-}
-
-TEST_F(Form1Test, ClosingTheWindowMidScanEndsTheRunWithoutAnotherWord)
-{
-    for (int i = 0; i < 200; ++i)
-        folder("one/e" + std::to_string(i));
-    slow_.slowBelow = (data_ / "one").string();
-    Form1& form = open();
-    form.show();
-    form.roots().append((data_ / "one").string() + "/");
-    form.roots().append((data_ / "one").string() + "/");
-
-    bool closed = false;
-    const auto started = std::chrono::steady_clock::now();
-    AtEveryTurn(
-        [&] {
-            if (!closed && form.roots().headerText().starts_with("Searching")) {
-                closed = true;
-                form.close();
-            }
-        },
-        [&] { button(4).click(); });
-    const auto took = std::chrono::steady_clock::now() - started;
-
-    ASSERT_TRUE(closed);
-    EXPECT_TRUE(form.closing());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(prompter_.shown().empty()) << "no \"Done.\" and no error report";
-    EXPECT_FALSE(form.scanActive());
-    EXPECT_LT(results().size(), 400u) << "the second root is not searched";
-    (void)took;
-}
+// -------------------------------------------------------------- event loop
 
 TEST_F(Form1Test, EventsThatArriveDuringALongTurnAreServedBeforeTheWorkGoesOn)
 {
@@ -757,7 +423,7 @@ TEST_F(Form1Test, EventsThatArriveDuringALongTurnAreServedBeforeTheWorkGoesOn)
             },
             Qt::QueuedConnection);
         std::this_thread::sleep_for(std::chrono::milliseconds(5)); // out of any burst of yields
-        form.yieldToEventLoop();
+        form.core().yieldToEventLoop();
         EXPECT_EQ(served, c.servedAtOnce) << "busy " << c.busyMs << " ms";
         QCoreApplication::processEvents();
         EXPECT_TRUE(served);

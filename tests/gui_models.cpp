@@ -15,18 +15,15 @@
 #include <QtEndian>
 #include <functional>
 #include <gtest/gtest.h>
-#include <random>
 
-#include "app/qt/Appearance.h"
+#include "base/qt/Appearance.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/Failure.h"
 #include "platform/qt/QtPrompter.h"
-#include "results/qt/ResultsModel.h"
-#include "roots/qt/FolderListModel.h"
-#include "support/ListTexts.h"
+#include "results/qt/ResultsItemModel.h"
+#include "roots/qt/FolderItemModel.h"
 
 using namespace vacantix;
-using vacantix::test::Texts;
 
 namespace {
 
@@ -41,306 +38,52 @@ bool RunEventsUntil(Condition done)
     return done();
 }
 
-std::vector<std::string> ShownTexts(const QAbstractItemModel& model)
-{
-    std::vector<std::string> texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts.push_back(model.data(model.index(row, 0), Qt::DisplayRole).toString().toStdString());
-    return texts;
-}
-
 } // namespace
 
-TEST(ResultsModel, AppendedEntriesReachViewsInBatchesWhileCountsStayExact)
+// The Qt models show the window's lists: rows, marks and headers as the
+// lists tell them, the lists' deliveries run by the event loop's timers, and
+// a click on a check box goes to whoever decides it.
+TEST(ListItemModels, ShowTheListsAndFollowThemByThemselves)
 {
-    ResultsModel model;
-    int insertions = 0;
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    ResultsModel results;
+    ResultsItemModel resultItems(results);
     for (int i = 0; i < 1000; ++i) {
-        model.append("/t/" + std::to_string(i));
-        model.refresh();
+        results.append("/t/" + std::to_string(i));
+        results.refresh();
     }
-    EXPECT_EQ(model.count(), 1000u);
-    EXPECT_EQ(model.text(1000), "/t/999");
-    EXPECT_LE(insertions, 2) << "views must not hear of every entry alone";
-    EXPECT_TRUE(RunEventsUntil([&] { return model.rowCount() == 1000; })) << "the rest follow by themselves";
-    EXPECT_EQ(model.data(model.index(999), Qt::DisplayRole).toString(), QStringLiteral("/t/999"));
-}
+    EXPECT_TRUE(RunEventsUntil([&] { return resultItems.rowCount() == 1000; })) << "the rest follow by themselves";
+    EXPECT_EQ(resultItems.data(resultItems.index(999), Qt::DisplayRole).toString(), QStringLiteral("/t/999"));
+    EXPECT_TRUE(resultItems.flags(resultItems.index(0)) & Qt::ItemIsUserCheckable);
 
-TEST(ResultsModel, RemovingShownAndPendingEntriesKeepsRowsAndPositionsInStep)
-{
-    ResultsModel model;
-    model.append("/a");
-    model.append("/b");
-    model.flush();
-    model.append("/c");
-    model.append("/d"); // not shown yet
-    model.remove(4);    // pending
-    model.remove(1);    // shown
-    EXPECT_EQ(Texts(model), (std::vector<std::string>{"/b", "/c"}));
-    EXPECT_EQ(model.text(2), "/c");
-    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/a", "/b"})) << "views see the last flush";
-    EXPECT_FALSE(model.setData(model.index(0), Qt::Unchecked, Qt::CheckStateRole)) << "a removed row";
-    model.flush();
-    EXPECT_EQ(ShownTexts(model), (std::vector<std::string>{"/b", "/c"}));
-}
-
-TEST(ResultsModel, CheckBoxesFollowTheEntriesAndNewEntriesStartChecked)
-{
-    ResultsModel model;
-    model.append("/same");
-    model.append("/same");
-    model.flush();
-    EXPECT_TRUE(model.flags(model.index(0)) & Qt::ItemIsUserCheckable);
-    ASSERT_TRUE(model.setData(model.index(0), Qt::Unchecked, Qt::CheckStateRole));
-    EXPECT_FALSE(model.checked(1));
-    EXPECT_TRUE(model.checked(2));
-    model.setAllChecked(false);
-    model.append("/new");
-    EXPECT_FALSE(model.checked(2));
-    EXPECT_TRUE(model.checked(3));
-    model.remove(1);
-    model.flush();
-    EXPECT_EQ(Texts(model), (std::vector<std::string>{"/same", "/new"}));
-    EXPECT_EQ(model.data(model.index(0), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-}
-
-TEST(ResultsModel, PositionsOutsideTheListAreSubscriptErrors)
-{
-    ResultsModel model;
-    model.append("/a");
-    for (std::size_t bad : {std::size_t{0}, std::size_t{2}}) {
-        try {
-            (void)model.text(bad);
-            FAIL() << "position " << bad;
-        } catch (const Failure& failure) {
-            EXPECT_EQ(failure.number(), SubscriptOutOfRange);
-        }
-    }
-    EXPECT_THROW(model.remove(2), Failure);
-    model.clear();
-    EXPECT_EQ(model.count(), 0u);
-    EXPECT_EQ(model.rowCount(), 0);
-}
-
-TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
-{
-    ResultsModel model;
-    MemoryResultsList plain;
-    std::mt19937 random(7);
-    int next = 0;
-    for (int round = 0; round < 4000; ++round) {
-        const auto pick = [&](std::size_t count) { return std::size_t(random() % count) + 1; };
-        switch (random() % 10) {
-        case 0:
-        case 1:
-        case 2:
-        case 3: {
-            const std::string path = "/p" + std::to_string(next++);
-            model.append(path);
-            plain.append(path);
-            break;
-        }
-        case 4:
-        case 5:
-        case 6:
-            if (plain.count() > 0) {
-                const std::size_t at = pick(plain.count());
-                model.remove(at);
-                plain.remove(at);
-            }
-            break;
-        case 7:
-            if (plain.count() > 0) {
-                const std::size_t at = pick(plain.count());
-                const bool mark = random() % 2;
-                model.setChecked(at, mark);
-                plain.setChecked(at, mark);
-            }
-            break;
-        case 8:
-            if (random() % 8 == 0)
-                model.flush();
-            break;
-        default:
-            if (random() % 50 == 0) {
-                model.clear();
-                plain.clear();
-            }
-            break;
-        }
-        ASSERT_EQ(model.count(), plain.count());
-        if (plain.count() > 0) {
-            const std::size_t at = pick(plain.count());
-            ASSERT_EQ(model.text(at), plain.text(at)) << "round " << round;
-            ASSERT_EQ(model.checked(at), plain.checked(at)) << "round " << round;
-        }
-    }
-    model.flush();
-    EXPECT_EQ(ShownTexts(model), plain.texts());
-    for (int row = 0; row < model.rowCount(); ++row)
-        EXPECT_EQ(model.data(model.index(row), Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked,
-                  plain.checked(std::size_t(row) + 1));
-}
-
-TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)
-{
-    // Each case: entries, then which 1-based positions go (from the last),
-    // with a flush before the removals or not.
-    const struct {
-        std::size_t entries;
-        std::function<bool(std::size_t)> goes;
-        bool flushFirst;
-    } cases[] = {
-        {3000, [](std::size_t p) { return p % 3 != 0; }, true},           // scattered: a reset
-        {3000, [](std::size_t p) { return p > 64 && p <= 200; }, true},    // one run across words
-        {3000, [](std::size_t p) { return p % 640 < 64; }, false},         // whole words, none shown
-        {130, [](std::size_t p) { return p == 1 || p == 64 || p == 65 || p == 130; }, true},
-    };
-    for (const auto& c : cases) {
-        ResultsModel model;
-        MemoryResultsList plain;
-        for (std::size_t i = 0; i < c.entries; ++i) {
-            model.append("/e" + std::to_string(i));
-            plain.append("/e" + std::to_string(i));
-            if (i % 7 == 0) {
-                model.setChecked(i + 1, false);
-                plain.setChecked(i + 1, false);
-            }
-        }
-        if (c.flushFirst)
-            model.flush();
-        for (std::size_t position = c.entries; position >= 1; --position) {
-            if (!c.goes(position))
-                continue;
-            model.remove(position);
-            plain.remove(position);
-        }
-        for (int round = 0; round < 2; ++round) {
-            ASSERT_EQ(model.count(), plain.count());
-            for (std::size_t position = 1; position <= plain.count(); ++position) {
-                ASSERT_EQ(model.text(position), plain.text(position)) << c.entries << " at " << position;
-                ASSERT_EQ(model.checked(position), plain.checked(position)) << c.entries << " at " << position;
-            }
-            model.flush();
-        }
-        EXPECT_EQ(ShownTexts(model), plain.texts());
-        model.append("/after");
-        EXPECT_EQ(model.text(model.count()), "/after");
-    }
-}
-
-TEST(ResultsModel, LongListsAreLaidOutAnewLessOftenButAtLeastOnceASecond)
-{
-    const struct {
-        std::size_t rows;
-        qint64 ms;
-    } cases[] = {{0, 100}, {1, 100}, {199'999, 100}, {200'000, 200}, {589'223, 500}, {1'000'000, 1000},
-                 {50'000'000, 1000}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FlushInterval(c.rows), c.ms) << c.rows << " rows";
-}
-
-TEST(ResultsModel, ManyScatteredRemovalsReachViewsInOneChange)
-{
-    ResultsModel model;
-    for (int i = 0; i < 1000; ++i)
-        model.append("/p" + std::to_string(i));
-    model.flush();
-    int structuralChanges = 0;
-    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&] { ++structuralChanges; });
-    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++structuralChanges; });
-    for (std::size_t position = 1000; position >= 2; position -= 2)
-        model.remove(position); // every second entry, from the last, as a final pass does
-    EXPECT_EQ(model.rowCount(), 1000);
-    model.flush();
-    EXPECT_EQ(structuralChanges, 1);
-    ASSERT_EQ(model.rowCount(), 500);
-    EXPECT_EQ(model.text(500), "/p998");
-    EXPECT_EQ(model.data(model.index(499), Qt::DisplayRole).toString(), QStringLiteral("/p998"));
-}
-
-TEST(ResultsModel, CheckMarksSetOneByOneReachViewsAsOneChangeBeforeAnyRowMoves)
-{
-    ResultsModel model;
-    for (int i = 0; i < 100; ++i)
-        model.append("/p" + std::to_string(i));
-    model.flush();
-    std::vector<std::string> heard;
-    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& first, const QModelIndex& last) {
-        heard.push_back("checks " + std::to_string(first.row()) + "-" + std::to_string(last.row()));
+    ASSERT_TRUE(resultItems.setData(resultItems.index(1), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(results.checked(2));
+    std::vector<std::size_t> asked;
+    resultItems.setCheckHandler([&](std::size_t row, bool) {
+        asked.push_back(row);
+        return false;
     });
-    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex&, int first, int last) {
-        heard.push_back("removed " + std::to_string(first) + "-" + std::to_string(last));
-    });
-    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { heard.push_back("reset"); });
+    EXPECT_FALSE(resultItems.setData(resultItems.index(2), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(asked, std::vector<std::size_t>{2});
+    EXPECT_TRUE(results.checked(3)) << "a refused click changes nothing";
+    results.setChecked(1, false);
+    EXPECT_TRUE(RunEventsUntil([&] {
+        return resultItems.data(resultItems.index(0), Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Unchecked;
+    }));
 
-    // Each case: check marks to clear (1-based), entries to remove, and
-    // what views hear after a turn of the event loop, or after a flush.
-    const struct {
-        std::vector<std::size_t> uncheck;
-        std::vector<std::size_t> remove;
-        bool flush;
-        std::vector<std::string> heard;
-    } cases[] = {
-        {{50, 10, 30}, {}, false, {"checks 9-49"}},
-        {{60, 70}, {}, true, {"checks 59-69"}},
-        {{5}, {2}, true, {"checks 4-4", "removed 1-1"}}, // row 4 as it was before the removal
-        {{}, {}, false, {}},
-    };
-    for (const auto& c : cases) {
-        heard.clear();
-        for (const std::size_t position : c.uncheck) {
-            model.setChecked(position, false);
-            EXPECT_FALSE(model.checked(position)) << "the list knows at once";
-        }
-        for (const std::size_t position : c.remove)
-            model.remove(position);
-        EXPECT_TRUE(heard.empty()) << "views hear later";
-        if (c.flush)
-            model.flush();
-        else
-            QCoreApplication::processEvents();
-        EXPECT_EQ(heard, c.heard);
-    }
-    EXPECT_EQ(model.data(model.index(3), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    EXPECT_EQ(model.data(model.index(8), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    EXPECT_EQ(model.data(model.index(9), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-
-    heard.clear();
-    model.setChecked(1, false);
-    model.clear();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(heard, std::vector<std::string>{"reset"}) << "a cleared list forgets its pending marks";
-}
-
-TEST(FolderListModel, HeaderTextAndNewEntriesReachViewsInBatches)
-{
-    FolderListModel model;
-    int headerChanges = 0, insertions = 0;
-    QObject::connect(&model, &QAbstractItemModel::headerDataChanged, [&] { ++headerChanges; });
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    FolderListModel folders;
+    FolderItemModel folderItems(folders);
+    int headerChanges = 0;
+    QObject::connect(&folderItems, &QAbstractItemModel::headerDataChanged, [&] { ++headerChanges; });
     for (int i = 0; i < 500; ++i) {
-        model.setHeaderText("Searching /x/" + std::to_string(i));
-        model.append("/x/" + std::to_string(i) + "/");
+        folders.setHeaderText("Searching /x/" + std::to_string(i));
+        folders.append("/x/" + std::to_string(i) + "/");
     }
-    EXPECT_EQ(model.headerText(), "Searching /x/499");
-    EXPECT_EQ(model.count(), 500u);
     EXPECT_TRUE(RunEventsUntil([&] { return headerChanges > 0; }));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(headerChanges, 1);
-    EXPECT_EQ(insertions, 1);
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Searching /x/499"));
-    EXPECT_EQ(model.rowCount(), 500);
-
-    model.append("/a/"); // not shown yet
-    model.remove(501);
-    model.remove(1);
-    EXPECT_EQ(model.text(1), "/x/1/");
-    EXPECT_EQ(model.rowCount(), 499);
-    EXPECT_THROW(model.remove(500), Failure);
-    model.flush();
-    EXPECT_EQ(ShownTexts(model).back(), "/x/499/");
+    EXPECT_EQ(folderItems.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Searching /x/499"));
+    EXPECT_EQ(folderItems.rowCount(), 500);
+    folders.remove(1);
+    EXPECT_EQ(folderItems.data(folderItems.index(0), Qt::DisplayRole).toString(), QStringLiteral("/x/1/"));
 }
 
 TEST(QtPrompterText, FiltersAndLineEndsInQtForm)

@@ -12,7 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/qt/Appearance.h"
+#include "base/qt/Appearance.h"
 #include "app/qt/Form1.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "results/ResultsList.h"
@@ -54,13 +54,13 @@ private:
 struct Window {
     explicit Window(const std::string& programFolder) : form(fs, settings, prompter, programFolder)
     {
-        form.setFolderOpener(opener);
-        form.Form_Load();
+        form.core().setFolderOpener(opener);
+        form.core().Form_Load();
     }
 
-    [[nodiscard]] std::vector<std::string> results() const
+    [[nodiscard]] std::vector<std::string> results()
     {
-        auto found = test::Texts(form.results());
+        auto found = test::Texts(form.core().results());
         std::sort(found.begin(), found.end());
         return found;
     }
@@ -100,7 +100,7 @@ TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
         settings.check2()->click();
         settings.close();
     });
-    w.form.pushButton(8)->click();
+    w.form.button(Button::OpenSettings)->click();
     EXPECT_TRUE(opened);
     EXPECT_EQ(w.store.get(kCheck2), "0");
 
@@ -108,7 +108,7 @@ TEST(MainWindowRoots, SettingsOpensModallyAndAChangeStaysAfterClosing)
         EXPECT_EQ(settings.check2()->checkState(), Qt::Unchecked);
         settings.pushButton7()->click();
     });
-    w.form.pushButton(8)->click();
+    w.form.button(Button::OpenSettings)->click();
     EXPECT_EQ(w.store.get(kCheck2), "0");
     EXPECT_THAT(w.prompter.errorReports(), IsEmpty());
 }
@@ -126,50 +126,8 @@ TEST(MainWindowRoots, SettingsWindowKeepsTheButtonFaceUnderTheMainWindowsSkin)
         background = settings.grab().toImage().pixelColor(2, 2);
         settings.close();
     });
-    w.form.pushButton(8)->click();
+    w.form.button(Button::OpenSettings)->click();
     EXPECT_EQ(background, ButtonFaceColor());
-}
-
-TEST(MainWindowRoots, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
-{
-    test::TempTree first("plain/\n.hidden/\n");
-    test::TempTree second("plain/\n.hidden/\n");
-    ProgramFolder program;
-    Window w(program.root());
-    w.form.roots().append(first.root() + "/");
-    w.form.roots().append(first.root() + "/missing/");
-    w.form.roots().append(second.root() + "/");
-
-    // The missing root's message pauses the run between the two trees; the
-    // user opens the settings there and turns "Ignore hidden folders" on.
-    w.prompter.onShow = [&](const test::ScriptedPrompter::Shown& box) {
-        if (box.kind != Kind::Message || box.text.find("folder does not exist.") == std::string::npos)
-            return;
-        WhenSettingsOpen([](Form2& settings) {
-            settings.check3()->click();
-            settings.close();
-        });
-        w.form.pushButton(8)->click();
-        // The commands that change the folder list wait for the run's end.
-        w.prompter.answerChooseFolder("/");
-        w.form.PushButton6_Click();
-        w.form.PushButton10_Click();
-    };
-    w.form.pushButton(4)->click();
-
-    EXPECT_THAT(w.results(),
-                ::testing::UnorderedElementsAre(first.path(".hidden"), first.path("plain"), second.path("plain")));
-    EXPECT_EQ(w.store.get(kCheck3), "1");
-    EXPECT_EQ(w.form.roots().count(), 3u);
-    EXPECT_THAT(w.prompter.texts(Kind::ChooseFolder), IsEmpty());
-    EXPECT_THAT(w.prompter.texts(Kind::Ask), IsEmpty());
-
-    // Once the run is over, they work again.
-    w.prompter.onShow = nullptr;
-    w.prompter.answerChooseFolder("/");
-    w.form.pushButton(6)->click();
-    ASSERT_EQ(w.form.roots().count(), 4u);
-    EXPECT_EQ(w.form.roots().text(4), "/");
 }
 
 TEST(MainWindowSamples, StartUpMakesTheEmptySamplesAgainAfterTheyWereDeleted)
@@ -188,7 +146,7 @@ TEST(MainWindowSamples, StartUpMakesTheEmptySamplesAgainAfterTheyWereDeleted)
     EXPECT_THAT(again.prompter.shown(), IsEmpty());
     EXPECT_TRUE(std::filesystem::is_empty(program.samples("This one is empty 1")));
     EXPECT_TRUE(std::filesystem::is_directory(program.samples("A nest of empty folders/Level 1/Level 2/Level 3")));
-    EXPECT_EQ(again.form.sampleRoot(), program.samples());
+    EXPECT_EQ(again.form.core().sampleRoot(), program.samples());
 }
 
 TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
@@ -197,13 +155,13 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     Window w(program.root());
     w.prompter.answerAsk(false);
     w.prompter.answerAsk(true);
-    w.form.pushButton(10)->click();
+    w.form.button(Button::LoadSamples)->click();
     EXPECT_THAT(w.opener.opened, IsEmpty());
-    w.form.pushButton(10)->click(); // the same root twice finds each folder twice
+    w.form.button(Button::LoadSamples)->click(); // the same root twice finds each folder twice
     EXPECT_THAT(w.opener.opened, ElementsAre(program.samples() + "/"));
-    ASSERT_EQ(w.form.roots().count(), 2u);
-    EXPECT_EQ(w.form.roots().text(2), program.samples() + "/");
-    w.form.pushButton(4)->click();
+    ASSERT_EQ(w.form.core().folderList().count(), 2u);
+    EXPECT_EQ(w.form.core().folderList().text(2), program.samples() + "/");
+    w.form.button(Button::Scan)->click();
 
     std::vector<std::string> expected;
     for (const char* folder :
@@ -222,12 +180,23 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     // Without the zero-byte option, and ignoring hidden folders, two fewer.
     w.store.set(kCheck1, "0");
     w.store.set(kCheck3, "1");
-    w.form.roots().remove(2);
-    w.form.pushButton(4)->click();
+    w.form.core().folderList().remove(2);
+    w.form.button(Button::Scan)->click();
     const auto found = w.results();
     EXPECT_EQ(found.size(), 6u);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples("Only a zero-byte file")), 0);
     EXPECT_EQ(std::count(found.begin(), found.end(), program.samples(".A hidden empty folder")), 0);
+
+    // A level left unchecked stays in place, and so do the levels holding it.
+    const std::string level2 = program.samples("A nest of empty folders/Level 1/Level 2");
+    ResultsModel& results = w.form.core().results();
+    for (std::size_t i = 1; i <= results.count(); ++i)
+        results.setChecked(i, results.text(i) != level2);
+    w.form.button(Button::SendChecked)->click();
+    EXPECT_TRUE(std::filesystem::is_directory(level2));
+    EXPECT_FALSE(std::filesystem::exists(level2 + "/Level 3"));
+    EXPECT_THAT(w.results(), ElementsAre(program.samples("A nest of empty folders"),
+                                         program.samples("A nest of empty folders/Level 1"), level2));
 }
 
 TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)
@@ -235,7 +204,7 @@ TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)
     test::TempTree bare("bin/");
     Window w(bare.path("bin"));
     EXPECT_THAT(w.prompter.shown(), IsEmpty());
-    const std::string root = w.form.sampleRoot();
+    const std::string root = w.form.core().sampleRoot();
     EXPECT_TRUE(root.starts_with(test::privateHome()));
     EXPECT_TRUE(std::filesystem::is_directory(root + "/This one is empty 1"));
     EXPECT_FALSE(std::filesystem::exists(bare.path("bin/Samples")));

@@ -11,7 +11,9 @@
 #include "platform/ShellQuote.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedCurrentFolder.h"
 #include "support/TempTree.h"
 #include "support/Unprivileged.h"
 
@@ -19,22 +21,12 @@ using namespace vacantix;
 using vacantix::test::CliOutcome;
 using vacantix::test::CliProcess;
 using vacantix::test::ErrorStream;
+using vacantix::test::OutputLines;
+using vacantix::test::ScopedCurrentFolder;
 using vacantix::test::RunCli;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char end)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, start)) {
-        parts.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    EXPECT_EQ(start, text.size()) << "the output does not end with its separator";
-    return parts;
-}
 
 std::vector<std::string> Sorted(std::vector<std::string> items)
 {
@@ -66,7 +58,7 @@ TEST(CliResults, EveryEmptyFolderOnALineOfItsOwnAndNothingOnStandardError)
     const CliOutcome run = RunCli({tree.root()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const auto lines = Split(run.out, '\n');
+    const auto lines = OutputLines(run.out);
     EXPECT_EQ(Sorted(lines), Paths(tree, kMixedDefaults));
     // A folder comes before the folders inside it.
     const auto parent = std::find(lines.begin(), lines.end(), tree.path("c"));
@@ -81,7 +73,7 @@ TEST(CliResults, Print0EndsEachFolderWithNul)
         const CliOutcome run = RunCli({flag, tree.root()});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out.find('\n'), std::string::npos);
-        EXPECT_EQ(Sorted(Split(run.out, '\0')), Paths(tree, kMixedDefaults));
+        EXPECT_EQ(Sorted(OutputLines(run.out, '\0')), Paths(tree, kMixedDefaults));
     }
 }
 
@@ -91,18 +83,29 @@ TEST(CliResults, RootsAreScannedInOrderAndRelativeOnesPrintAbsolutePaths)
     const test::TempTree second("two/\ntwo/three/");
     const CliOutcome run = RunCli({second.root(), first.root() + "/"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Split(run.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three"),
+    EXPECT_EQ(OutputLines(run.out), (std::vector<std::string>{second.path("two"), second.path("two/three"),
                                                               first.path("one")}));
 
+    // Written below the current folder, as an argument or in a list, with
+    // ".." resolved on the disk (a link before it leads elsewhere).
     const fs::path parent = fs::path(second.root()).parent_path();
     const std::string name = fs::path(second.root()).filename();
-    for (const std::string& written : {name, "./" + name + "/", name + "//two"}) {
-        const CliOutcome relative = RunCli({written}, {}, parent);
-        EXPECT_EQ(relative.status, 0) << written << ": " << relative.err;
-        EXPECT_EQ(Sorted(Split(relative.out, '\n')).back(), second.path("two/three")) << written;
+    const std::string up = "../" + parent.filename().string() + "/" + name;
+    const std::vector<std::string> both{second.path("two"), second.path("two/three")};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> rows{
+        {name, both},     {"./" + name + "/", both},       {name + "//two", {second.path("two/three")}},
+        {up, both},       {up + "/two/..", both},          {second.path("two/.."), both},
+    };
+    for (const auto& [written, printed] : rows) {
+        for (const bool listed : {false, true}) {
+            SCOPED_TRACE(written + (listed ? " in a list" : ""));
+            const CliOutcome run = listed ? RunCli({"-f", "-"}, written + "\n", parent) : RunCli({written}, {}, parent);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(OutputLines(run.out), printed);
+        }
     }
     const CliOutcome here = RunCli({"."}, {}, second.root());
-    EXPECT_EQ(Split(here.out, '\n'), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
+    EXPECT_EQ(OutputLines(here.out), (std::vector<std::string>{second.path("two"), second.path("two/three")}));
 }
 
 // What bash makes of `word`, run as the argument of printf.
@@ -133,6 +136,9 @@ TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
         {"/srv/\x1b[31m", "'/srv/'$'\\x1B''[31m'"},
         {"/srv/bad\xFF\xC3", "'/srv/bad'$'\\xFF\\xC3'"},
         {"/srv/c1\xC2\x85", "'/srv/c1'$'\\xC2\\x85'"},
+        {"/srv/sur\xED\xA0\x80", "'/srv/sur'$'\\xED\\xA0\\x80'"},
+        {"/srv/big\xF4\x90\x80\x80", "'/srv/big'$'\\xF4\\x90\\x80\\x80'"},
+        {"/srv/smile\xF0\x9F\x98\x80", "/srv/smile\xF0\x9F\x98\x80"},
         {"/srv/it's\n", "'/srv/it'$'\\'''s'$'\\n'"},
         {"/srv/\x7F\\", "'/srv/'$'\\x7F''\\'"},
     };
@@ -156,7 +162,7 @@ TEST(CliResults, ANameWithALineBreakIsPrintedQuotedAndRawWithPrint0)
     const CliOutcome lines = RunCli({tree.root()});
     EXPECT_EQ(lines.status, 0) << lines.err;
     EXPECT_EQ(lines.out, "'" + tree.path("photos") + "'$'\\n''old'\n");
-    EXPECT_EQ(ReadBackByBash(Split(lines.out, '\n').at(0)), odd);
+    EXPECT_EQ(ReadBackByBash(OutputLines(lines.out).at(0)), odd);
 
     const CliOutcome raw = RunCli({"-0", tree.root()});
     EXPECT_EQ(raw.out, odd + std::string(1, '\0'));
@@ -171,9 +177,6 @@ TEST(CliRoots, ARelativeRootIsRefusedWhileTheCurrentFolderIsDeleted)
     const test::TempTree tree("D/E/\nD/empty/\nD/list.txt");
     const std::string list = tree.path("D/list.txt");
     std::ofstream(list, std::ios::binary) << "..\n";
-    const fs::path before = fs::current_path();
-    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
-    fs::remove(tree.path("D/E"));
     struct Cases {
         std::vector<std::string> args;
         std::string input;
@@ -182,24 +185,23 @@ TEST(CliRoots, ARelativeRootIsRefusedWhileTheCurrentFolderIsDeleted)
                                    {{"."}, {}},
                                    {{"-f", "-"}, "..\n"},
                                    {{"-f", list}, {}},
-                                   {{tree.path("D"), "sub"}, {}}};
+                                   {{tree.path("D"), "sub"}, {}},
+                                   // Absolute roots need no current folder.
+                                   {{tree.path("D")}, {}}};
     std::vector<CliOutcome> runs;
-    for (const Cases& c : cases)
-        runs.push_back(RunCli(c.args, c.input));
-    fs::current_path(before);
-
+    {
+        const ScopedCurrentFolder deleted(tree.path("D/E"));
+        fs::remove(tree.path("D/E"));
+        for (const Cases& c : cases)
+            runs.push_back(RunCli(c.args, c.input));
+    }
+    const CliOutcome absolute = runs.back();
+    runs.pop_back();
     for (std::size_t i = 0; i < runs.size(); ++i) {
         EXPECT_EQ(runs[i].status, 2) << i << ": " << runs[i].err;
         EXPECT_EQ(runs[i].out, "") << i;
         EXPECT_NE(runs[i].err.find("the current folder cannot be determined"), std::string::npos) << runs[i].err;
     }
-    // Absolute roots need no current folder.
-    ASSERT_EQ(chdir(tree.root().c_str()), 0);
-    fs::create_directory(tree.path("D/E"));
-    ASSERT_EQ(chdir(tree.path("D/E").c_str()), 0);
-    fs::remove(tree.path("D/E"));
-    const CliOutcome absolute = RunCli({tree.path("D")});
-    fs::current_path(before);
     EXPECT_EQ(absolute.status, 0) << absolute.err;
     EXPECT_EQ(absolute.out, tree.path("D/empty") + "\n");
 }
@@ -211,26 +213,57 @@ TEST(CliRoots, ListFilesComeFirstInOrderAndMayArriveOnStandardInput)
     std::ofstream(list, std::ios::binary) << tree.path("r2") << "\r\n\r\n" << tree.path("gone") << "\r\n";
 
     const CliOutcome run = RunCli({tree.path("r3"), "-f", list, "--from=-", "-f" + list}, tree.path("r1") + "\n");
-    // A listed folder that does not exist is named as a missing argument is.
+    // A listed folder that does not exist is named as a missing argument is;
+    // a folder listed twice is scanned once.
     EXPECT_EQ(run.status, 1) << run.err;
-    const std::string missing = "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n";
-    EXPECT_EQ(run.err, missing + missing);
-    EXPECT_EQ(Split(run.out, '\n'),
-              (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r2/e"), tree.path("r3/e")}));
+    EXPECT_EQ(run.err, "vacantix-cli: " + tree.path("gone") + "/ folder does not exist.\n");
+    EXPECT_EQ(OutputLines(run.out), (std::vector<std::string>{tree.path("r2/e"), tree.path("r1/e"), tree.path("r3/e")}));
 }
 
 TEST(CliRoots, ARelativeListFileIsReadBelowTheCurrentFolderAndNamedAsGiven)
 {
     const test::TempTree tree("r/e/\nlists/");
     std::ofstream(tree.path("lists/list.txt"), std::ios::binary) << tree.path("r") << "\r\n";
-    const auto before = fs::current_path();
-    ASSERT_EQ(chdir(tree.path("lists").c_str()), 0);
+    const ScopedCurrentFolder inLists(tree.path("lists"));
     const CliOutcome found = RunCli({"-f", "list.txt", "--from", "./list.txt"});
     const CliOutcome missing = RunCli({"-f", "none.txt"});
-    fs::current_path(before);
     EXPECT_EQ(found.status, 0) << found.err;
-    EXPECT_EQ(found.out, tree.path("r/e") + "\n" + tree.path("r/e") + "\n");
+    EXPECT_EQ(found.out, tree.path("r/e") + "\n");
     EXPECT_EQ(missing.err, "vacantix-cli: none.txt: File not found\nvacantix-cli: No folders added.\n");
+}
+
+TEST(CliRoots, EachFolderIsPrintedAndCountedOnceInTheOrderOfItsFirstFinding)
+{
+    const test::TempTree tree("p/a/b/");
+    fs::create_directory_symlink(tree.path("p/a"), tree.path("link"));
+    struct Row {
+        std::vector<std::string> roots;
+        std::vector<std::string> printed;
+    };
+    const std::vector<Row> rows{
+        {{"p", "p"}, {"p/a", "p/a/b"}},
+        {{"p", "p/"}, {"p/a", "p/a/b"}},
+        {{"p/a", "p"}, {"p/a/b", "p/a"}},
+        {{"p", "p/a"}, {"p/a", "p/a/b"}},
+        {{"link", "p"}, {"link/b", "p/a"}},
+        {{"p", "link"}, {"p/a", "p/a/b"}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args{"--json"};
+        for (const std::string& root : row.roots)
+            args.push_back(tree.path(root));
+        SCOPED_TRACE(row.roots.front() + " " + row.roots.back());
+        std::vector<std::string> printed;
+        for (const std::string& path : row.printed)
+            printed.push_back(tree.path(path));
+        const CliOutcome text = RunCli({args.begin() + 1, args.end()});
+        EXPECT_EQ(text.status, 0) << text.err;
+        EXPECT_EQ(OutputLines(text.out), printed);
+        const CliOutcome json = RunCli(args);
+        EXPECT_NE(json.out.find("{\"summary\": {\"found\": " + std::to_string(printed.size()) + ","),
+                  std::string::npos)
+            << json.out;
+    }
 }
 
 TEST(CliRoots, AMissingRootOrListFileIsReportedAndTheOthersStillScanned)
@@ -294,17 +327,7 @@ TEST(CliInterrupt, CtrlCWhileAFifoListWaitsForItsWriterPrintsNothing)
     CliProcess process({"-f", tree.path("list"), tree.root()});
     ASSERT_TRUE(process.waitUntilCatching(SIGINT));
     // Ctrl-C must come while the program waits in the FIFO's open.
-    const std::string wchan = "/proc/" + std::to_string(process.pid()) + "/wchan";
-    bool waiting = false;
-    for (int attempt = 0; attempt < 500 && !waiting; ++attempt) {
-        std::ifstream file(wchan);
-        std::string where;
-        std::getline(file, where);
-        waiting = where == "wait_for_partner";
-        if (!waiting)
-            usleep(10000);
-    }
-    ASSERT_TRUE(waiting) << "the program never waited for the FIFO's writer";
+    ASSERT_TRUE(process.waitUntilSleepingIn("wait_for_partner")) << "the program never waited for the FIFO's writer";
     kill(process.pid(), SIGINT);
     const CliOutcome run = process.finish();
     EXPECT_EQ(run.status, 130);
@@ -395,7 +418,7 @@ TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)
             shown += arg + " ";
         EXPECT_EQ(run.status, 2) << shown;
         EXPECT_EQ(run.out, "") << shown;
-        const auto lines = Split(run.err, '\n');
+        const auto lines = OutputLines(run.err);
         ASSERT_EQ(lines.size(), 2u) << shown << run.err;
         EXPECT_TRUE(lines[0].starts_with("vacantix-cli: ")) << shown;
         EXPECT_EQ(lines[1], "Try 'vacantix-cli --help' for more information.");
@@ -440,12 +463,12 @@ TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
 
     const CliOutcome fromStore = RunCli({tree.root()});
     EXPECT_EQ(fromStore.status, 0) << fromStore.err;
-    EXPECT_EQ(Sorted(Split(fromStore.out, '\n')), Paths(tree, {"c", "c/d", "RECYCLER", "with space", "ünï"}));
+    EXPECT_EQ(Sorted(OutputLines(fromStore.out)), Paths(tree, {"c", "c/d", "RECYCLER", "with space", "ünï"}));
 
     const CliOutcome overridden =
         RunCli({"--zero-byte-empty", "1", "--ignore-hidden=0", "--ignore", "RECYCLER", "--ignore", "C", tree.root()});
     EXPECT_EQ(overridden.status, 0) << overridden.err;
-    EXPECT_EQ(Sorted(Split(overridden.out, '\n')),
+    EXPECT_EQ(Sorted(OutputLines(overridden.out)),
               Paths(tree, {"a", "z", ".h", "keep/e", "with space", "ünï"}));
 
     const CliOutcome nothingIgnored = RunCli({"--ignore", "", tree.root()});
@@ -454,17 +477,20 @@ TEST_F(CliSettings, StoredOptionsApplyCommandLineOptionsWinAndNothingIsWritten)
     EXPECT_EQ(test::ReadWholeFile(settingsFile()), stored);
 }
 
-TEST(CliInterrupt, CtrlCEndsTheRunWith130AndPrintsNothing)
+TEST(CliInterrupt, AStopSignalEndsTheRunWith128PlusItsNumberAndPrintsNothing)
 {
     const test::TempTree tree("e/");
-    CliProcess process({tree.root(), "-f", "-"});
-    // The run waits for its list on standard input; Ctrl-C comes once the
-    // program is ready to catch it.
-    ASSERT_TRUE(process.waitUntilCatching(SIGINT));
-    kill(process.pid(), SIGINT);
-    const CliOutcome run = process.finish();
-    EXPECT_EQ(run.status, 130) << run.err;
-    EXPECT_EQ(run.out, "");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        CliProcess process({tree.root(), "-f", "-"});
+        // The run waits for its list on standard input; the signal comes
+        // once the program is ready to catch it.
+        ASSERT_TRUE(process.waitUntilCatching(signal));
+        kill(process.pid(), signal);
+        const CliOutcome run = process.finish();
+        EXPECT_EQ(run.status, 128 + signal) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
@@ -485,7 +511,7 @@ TEST(CliProgress, ATerminalSeesTheCountWhichIsWipedBeforeTheEnd)
     for (const std::string& path : Paths(tree, {"odd\x1b[31mname/a", "odd\x1b[31mname/a/b",
                                                 "odd\x1b[31mname/a/b/c", "odd\x1b[31mname/d"}))
         quoted.push_back(ShellQuoted(path));
-    EXPECT_EQ(Sorted(Split(run.out, '\n')), quoted);
+    EXPECT_EQ(Sorted(OutputLines(run.out)), quoted);
 }
 
 TEST_F(CliSettings, AStoredOptionThatIsNoNumberStopsTheRunUnlessOverridden)

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <ctime>
@@ -17,6 +16,7 @@
 #include "scan/FinalPass.h"
 #include "settings/Settings.h"
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/TempTree.h"
 
 using namespace vacantix;
@@ -34,11 +34,8 @@ constexpr std::string_view kLitter = "photos/2019/.DS_Store:6148\nphotos/2019/Th
 
 std::set<std::string> Lines(const std::string& text)
 {
-    std::set<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.insert(line);
-    return lines;
+    const std::vector<std::string> lines = test::OutputLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 // The engine as the command line binds it for deletion, with the given
@@ -222,6 +219,21 @@ TEST(CliMinAge, DurationsNeedANumberAndAUnit)
     for (const auto& [text, seconds] : cases) {
         const auto parsed = ParseDuration(text);
         EXPECT_EQ(parsed ? std::optional<long>(parsed->count()) : std::nullopt, seconds) << text;
+    }
+}
+
+// What the run took out of a folder itself does not make the folder young:
+// a subfolder listed first (from a root of its own) goes, then its parents.
+TEST(CliMinAge, TheRunsOwnChangesDoNotCount)
+{
+    for (const char* how : {"--trash", "--delete"}) {
+        const test::TempTree tree("a/b/c/");
+        for (const char* folder : {"a/b/c", "a/b", "a"})
+            Age(tree.path(folder), hours(48));
+        const CliOutcome run = RunCli({"--min-age", "1d", how, tree.path("a/b"), tree.root()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("0 kept, 0 failed"), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(tree.path("a")));
     }
 }
 

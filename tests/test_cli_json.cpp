@@ -11,6 +11,7 @@
 #include <map>
 
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
 #include "support/TempTree.h"
 
@@ -25,17 +26,13 @@ namespace {
 std::vector<QJsonObject> Objects(const std::string& out)
 {
     std::vector<QJsonObject> objects;
-    std::size_t start = 0;
-    for (std::size_t end = out.find('\n'); end != std::string::npos; end = out.find('\n', start)) {
-        const QByteArray line = QByteArray::fromStdString(out.substr(start, end - start));
+    for (const std::string& line : vacantix::test::OutputLines(out)) {
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-        EXPECT_TRUE(document.isObject()) << line.toStdString();
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+        EXPECT_TRUE(document.isObject()) << line;
         objects.push_back(document.object());
-        start = end + 1;
     }
-    EXPECT_EQ(start, out.size()) << "the output does not end with a line feed";
     return objects;
 }
 
@@ -61,9 +58,23 @@ std::pair<std::map<std::string, std::string>, QJsonObject> Outcomes(const std::s
 
 TEST(CliJson, ScanWritesEachFolderWithItsDepthAndPathsByteForByte)
 {
-    TempTree tree("a/b/c/\nfull/x.txt\nctl\x01\"\\/\nplain/");
-    const std::string odd = tree.path("caf\xE9\xFF");
-    fs::create_directory(odd);
+    // Names that are no UTF-8 (RFC 3629): a Latin-1 byte, a surrogate, two
+    // overlong forms, a code point above U+10FFFF; beside a 4-byte character.
+    const std::map<std::string, std::string> notUtf8{
+        {"caf\xE9\xFF", "caf\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"sur\xED\xA0\x80", "sur\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"over\xE0\x80\xAF", "over\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"over4\xF0\x80\x80\xAF", "over4\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"big\xF4\x90\x80\x80", "big\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    TempTree tree("a/b/c/\nfull/x.txt\nctl\x01\"\\/\nplain/\nsmile\xF0\x9F\x98\x80/");
+    std::map<std::string, int> expected{{tree.path("a"), 1},     {tree.path("a/b"), 2},
+                                        {tree.path("a/b/c"), 3}, {tree.path("ctl\x01\"\\"), 1},
+                                        {tree.path("plain"), 1}, {tree.path("smile\xF0\x9F\x98\x80"), 1}};
+    for (const auto& [name, shown] : notUtf8) {
+        fs::create_directory(tree.path(name));
+        expected[tree.path(name)] = 1;
+    }
     const CliOutcome run = RunCli({"--json", tree.root()});
     EXPECT_EQ(run.status, 0) << run.err;
     const std::vector<QJsonObject> objects = Objects(run.out);
@@ -71,20 +82,20 @@ TEST(CliJson, ScanWritesEachFolderWithItsDepthAndPathsByteForByte)
 
     std::map<std::string, int> depths;
     for (std::size_t i = 0; i + 1 < objects.size(); ++i) {
-        depths[PathOf(objects[i])] = objects[i]["depth"].toInt(-1);
-        // Only a path that is no UTF-8 carries its bytes beside.
-        EXPECT_EQ(objects[i].contains("path_b64"), PathOf(objects[i]) == odd) << PathOf(objects[i]);
+        const std::string path = PathOf(objects[i]);
+        depths[path] = objects[i]["depth"].toInt(-1);
+        // Only a path that is no UTF-8 carries its bytes beside, and its
+        // "path" has U+FFFD for each byte that is no UTF-8.
+        const auto odd = notUtf8.find(path.substr(tree.root().size() + 1));
+        EXPECT_EQ(objects[i].contains("path_b64"), odd != notUtf8.end()) << path;
+        if (odd != notUtf8.end()) {
+            EXPECT_EQ(objects[i]["path"].toString().toStdString(), tree.path(odd->second));
+        }
     }
-    const std::map<std::string, int> expected{{tree.path("a"), 1},          {tree.path("a/b"), 2},
-                                              {tree.path("a/b/c"), 3},      {tree.path("ctl\x01\"\\"), 1},
-                                              {tree.path("plain"), 1},      {odd, 1}};
     EXPECT_EQ(depths, expected);
-    for (std::size_t i = 0; i + 1 < objects.size(); ++i)
-        if (PathOf(objects[i]) == odd)
-            EXPECT_EQ(objects[i]["path"].toString().toStdString(), tree.path("caf\xEF\xBF\xBD\xEF\xBF\xBD"));
 
     const QJsonObject summary = objects.back()["summary"].toObject();
-    EXPECT_EQ(summary["found"].toInt(), 6);
+    EXPECT_EQ(summary["found"].toInt(), static_cast<int>(expected.size()));
     EXPECT_EQ(summary["unreadable"].toObject()["count"].toInt(), 0);
     EXPECT_TRUE(summary["duration_seconds"].isDouble());
 }

@@ -28,6 +28,7 @@
 #include "scan/FinalPass.h"
 #include "scan/ScanRun.h"
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
 #include "support/ScriptedPrompter.h"
@@ -183,8 +184,8 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         args.push_back(spelled);
         const test::CliOutcome run = RunCli(args);
         EXPECT_EQ(run.status, 0) << run.err;
-        for (std::size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
-            reported.push_back(run.out.substr(start, end - start));
+        for (std::string& line : test::OutputLines(run.out))
+            reported.push_back(std::move(line));
         sent = reported.size();
     } else {
         PosixFileSystem files;

@@ -101,6 +101,29 @@ TEST_F(Deletion, TheEntryActedOnLeavesNotTheFirstWithTheSameText)
     EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{"[ ] " + x, "[ ] " + p, "[ ] " + x, "[ ] " + x}));
 }
 
+// A checked folder that would take along the folder of an entry left
+// unchecked stays, checked, and names that entry; other checked folders go.
+TEST_F(Deletion, AFolderHoldingAnUncheckedEntryIsKept)
+{
+    const std::vector<std::pair<std::string, bool>> entries{
+        {"n", true}, {"n/1", true}, {"n/1/2", false}, {"n/1/2/3", true}, {"a", true}, {"a-b", false}, {"ab", false},
+    };
+    for (const auto& [relative, checked] : entries) {
+        results.append(mkdir(relative));
+        results.setChecked(results.count(), checked);
+    }
+    auto ctx = context(bin);
+    SendCheckedToTrash(results, ctx, prompter);
+
+    const auto at = [&](const char* relative) { return (root / relative).string(); };
+    EXPECT_EQ(bin.calls, (std::vector<std::string>{at("n/1/2/3"), at("a")}));
+    EXPECT_TRUE(fs::is_directory(at("n/1/2")) && fs::is_directory(at("a-b")));
+    const std::string why = ": holds '" + at("n/1/2") + "', which is not checked";
+    EXPECT_EQ(prompter.messages(), (std::vector<std::string>{"Done.\n\n" + at("n") + why + "\n" + at("n/1") + why}));
+    EXPECT_EQ(MarkedTexts(results), (std::vector<std::string>{at("n"), at("n/1"), "[ ] " + at("n/1/2"), "[ ] " + at("a-b"),
+                                                              "[ ] " + at("ab")}));
+}
+
 TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
 {
     const std::string grown = mkdir("grown");
@@ -124,7 +147,7 @@ TEST_F(Deletion, FoldersThatAreNoLongerEmptyOrRefusedStayCheckedAndAreListed)
     ASSERT_EQ(prompter.messages().size(), 1u);
     EXPECT_EQ(prompter.messages()[0], "Done.\n\n" + grown + ": kept, it is no longer empty\n" + refusedFolder +
                                         ": the trash refused it: the trash is full");
-    EXPECT_EQ(DeletionCountsLine(summary, false), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
+    EXPECT_EQ(DeletionCountsLine(summary, "sent to the trash"), "1 folder sent to the trash, 1 already gone, 1 kept, 1 failed");
 }
 
 TEST_F(Deletion, NothingCheckedDeletesNothingAndStillSaysDone)

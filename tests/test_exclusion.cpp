@@ -74,7 +74,8 @@ TEST(UnsafeNames, ControlCharactersQuestionMarkAndBrokenUtf8)
 {
     for (const char* name : {"tab\there", "what?", "del\x7f",
                              "c1\xc2\x80", "c1\xc2\x9f", // U+0080, U+009F
-                             "latin1 \xe9t\xe9", "cut \xe2\x80", "overlong \xc0\xaf", "surrogate \xed\xa0\x80", "\x80"})
+                             "latin1 \xe9t\xe9", "cut \xe2\x80", "overlong \xc0\xaf", "surrogate \xed\xa0\x80", "\x80",
+                             "overlong \xe0\x80\xaf", "overlong \xf0\x80\x80\xaf", "beyond \xf4\x90\x80\x80"})
         EXPECT_TRUE(HasUnsafeCharacters(name)) << name;
     for (const char* name : {"", "Photos \xe2\x80\x93 2019", "\xc2\xa0nbsp \xc3\xa9t\xc3\xa9", "emoji \xf0\x9f\x93\x81",
                              "~$!#%&'()+,-.;=@[]^_`{}"})

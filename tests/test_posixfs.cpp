@@ -2,14 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-
+#include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFileWriter.h"
+#include "platform/posix/PosixIo.h"
+#include "platform/posix/PosixRemover.h"
 #include "scan/ExclusionRules.h"
+#include "support/ChildProcess.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
 #include "support/Unprivileged.h"
@@ -83,26 +89,81 @@ TEST(PosixFileSystem, ALinkIsListedOnlyWhenTheUserNamedIt)
     EXPECT_EQ(fs.attributes(tree.path("link")).value() & Alias, Alias);
 }
 
-TEST(PosixFileSystem, FailuresAreClassified)
+// Every errno the POSIX classes meet is one failure class, whichever class
+// meets it: each row is met for real where the machine lets the test make it
+// (a read-only or full file system needs root).
+TEST(PosixFailures, EachErrnoIsOneClassInEveryPosixClass)
 {
-    TempTree tree("file\nfolder/");
+    TempTree tree("file\nfull-folder/child/\nloop->loop");
+    vacantix::test::TmpfsMount readOnly(tree.path("ro"));
+    vacantix::test::TmpfsMount full(tree.path("full"));
+    const bool mounted = readOnly.mounted() && full.mounted();
+    if (mounted) {
+        std::filesystem::create_directory(tree.path("ro/gone"));
+        ASSERT_TRUE(readOnly.makeReadOnly());
+        ASSERT_TRUE(full.fill());
+    }
     PosixFileSystem fs;
-    EXPECT_EQ(fs.list(tree.path("missing")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list(tree.path("file")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list(tree.path("folder/missing")).error(), FsError::PathNotFound);
-    EXPECT_EQ(fs.list("/" + std::string(fs.maxPathLength(), 'x')).error(), FsError::TooLong);
-    EXPECT_FALSE(fs.isDirectory(tree.path("file")));
-    EXPECT_TRUE(fs.fileExists(tree.path("file")));
-    EXPECT_FALSE(fs.fileExists(tree.path("missing")));
-    EXPECT_FALSE(fs.isDirectory(""));
-    EXPECT_EQ(fs.createFolder(tree.path("missing/child")).error(), FsError::PathNotFound);
-    EXPECT_TRUE(fs.createFolder(tree.path("made")));
-    EXPECT_TRUE(fs.isDirectory(tree.path("made")));
-
-    EXPECT_EQ(FsErrorOfErrno(EACCES), FsError::PermissionDenied);
-    EXPECT_EQ(FsErrorOfErrno(ELOOP), FsError::PathNotFound);
-    EXPECT_EQ(FsErrorOfErrno(EILSEQ), FsError::BadFileName);
-    EXPECT_EQ(FsErrorOfErrno(EIO), FsError::Other);
+    PosixRemover remover;
+    PosixFileWriter writer;
+    const std::string longName = tree.path(std::string(300, 'x'));
+    using Meeting = std::function<FsError()>;
+    auto kind = [](const auto& result) { return result.error(); };
+    struct Row {
+        const char* name;
+        int error;
+        FsError kind;
+        std::vector<Meeting> meetings; // real calls that meet the error
+        bool needsMounts = false;
+    };
+    const std::vector<Row> rows{
+        {"ENOENT", ENOENT, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("missing"))); },
+          [&] { return kind(fs.createFolder(tree.path("missing/child"))); },
+          [&] { return kind(remover.removeEmptyFile(tree.path("missing"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("missing"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("missing/file"), "x")); }}},
+        {"ENOTDIR", ENOTDIR, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("file"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("file"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("file/inner"), "x")); }}},
+        {"ELOOP", ELOOP, FsError::PathNotFound,
+         {[&] { return kind(fs.list(tree.path("loop"))); },
+          [&] { return kind(remover.removeEmptyFile(tree.path("loop/inner"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("loop/inner"), "x")); }}},
+        {"EROFS", EROFS, FsError::PermissionDenied,
+         {[&] { return kind(fs.createFolder(tree.path("ro/new"))); },
+          [&] { return kind(remover.removeEmptyFolder(tree.path("ro/gone"))); },
+          [&] { return kind(writer.replaceWhole(tree.path("ro/new.txt"), "x")); }},
+         true},
+        {"ENAMETOOLONG", ENAMETOOLONG, FsError::TooLong,
+         {[&] { return kind(fs.list("/" + std::string(fs.maxPathLength(), 'x'))); },
+          [&] { return kind(remover.removeEmptyFile(longName)); },
+          [&] { return kind(writer.replaceWhole(longName, "x")); }}},
+        {"ENOSPC", ENOSPC, FsError::Other,
+         {[&] { return kind(writer.replaceWhole(tree.path("full/more"), std::string(1 << 16, 'x'))); }},
+         true},
+        {"ENOTEMPTY", ENOTEMPTY, FsError::Other,
+         {[&] { return kind(remover.removeEmptyFolder(tree.path("full-folder"))); }}},
+        {"EACCES", EACCES, FsError::PermissionDenied, {}},
+        {"EPERM", EPERM, FsError::PermissionDenied, {}},
+        {"EILSEQ", EILSEQ, FsError::BadFileName, {}},
+        {"EINVAL", EINVAL, FsError::BadFileName, {}},
+        {"EXDEV", EXDEV, FsError::Other, {}},
+        {"EEXIST", EEXIST, FsError::Other, {}},
+        {"EIO", EIO, FsError::Other, {}},
+        {"EMFILE", EMFILE, FsError::Other, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FsErrorOfErrno(row.error), row.kind);
+        if (row.needsMounts && !mounted)
+            continue;
+        for (std::size_t i = 0; i < row.meetings.size(); ++i)
+            EXPECT_EQ(row.meetings[i](), row.kind) << "meeting " << i;
+    }
+    if (!mounted)
+        GTEST_SKIP() << "read-only and full file systems not met: " << readOnly.why();
 }
 
 TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
@@ -130,6 +191,10 @@ TEST(PosixFileSystem, AttributesOfAFolder)
     EXPECT_EQ(fs.attributes(tree.path(".dot")).value(), Directory | Hidden);
     EXPECT_EQ(fs.attributes(tree.path("plain")).value(), Directory);
     EXPECT_EQ(fs.attributes(tree.path("none")).error(), FsError::PathNotFound);
+    EXPECT_FALSE(fs.isDirectory(""));
+    EXPECT_FALSE(fs.fileExists(tree.path("none")));
+    EXPECT_TRUE(fs.createFolder(tree.path("made")));
+    EXPECT_TRUE(fs.isDirectory(tree.path("made")));
 }
 
 TEST(PosixFileSystem, AWalkDeeperThanTheOpenFolderCacheStillReadsTheRightFolders)
@@ -278,4 +343,58 @@ TEST(SystemFolders, WholeTreesOnlyWithExactCase)
     for (const char* path : {"/usrlocal", "/home/usr", "/USR/share", "/tmp/x", "/"})
         EXPECT_FALSE(IsInSystemFolder(posix, path)) << path;
     EXPECT_FALSE(IsProtectedFolder(posix, "/no/such/folder")); // nothing to read on POSIX
+}
+
+// A rename into a taken name fails and leaves both entries as they were,
+// whatever each is, with RENAME_NOREPLACE and without it (a file system
+// that lacks it; a plain rename would replace the file or the empty folder).
+TEST(PosixIo, ARenameNeverReplacesWhatIsAtItsTarget)
+{
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"from:3", "to:5"}, {"from/", "to/"}, {"from/", "to:5"}, {"from:3", "to/"}, {"from:3", ""}, {"from/in/", ""}};
+    for (const bool flags : {true, false}) {
+        for (const auto& [from, to] : rows) {
+            SCOPED_TRACE(std::string(flags ? "" : "without flags, ") + from + " onto " + to);
+            TempTree tree(from + "\n" + to);
+            auto describe = [&](const char* name) -> std::string {
+                const std::string path = tree.path(name);
+                if (std::filesystem::is_directory(path))
+                    return "folder of " + std::to_string(std::distance(std::filesystem::directory_iterator(path),
+                                                                       std::filesystem::directory_iterator()));
+                return std::filesystem::exists(path) ? "file:" + std::to_string(std::filesystem::file_size(path))
+                                                     : "none";
+            };
+            const bool taken = !to.empty();
+            const std::pair<std::string, std::string> expected =
+                taken ? std::pair(describe("from"), describe("to")) : std::pair("none", describe("from"));
+            const std::string message = vacantix::test::RunInChild([&]() -> std::string {
+                const Descriptor folder(::open(tree.root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!flags && (!vacantix::test::RefuseRenameFlags() ||
+                               ::renameat2(folder.get(), "none", folder.get(), "x", RENAME_NOREPLACE) != -1 ||
+                               errno != EINVAL))
+                    return "renameat2 cannot be refused here";
+                const int error = RenameWithoutReplacing(folder.get(), "from", folder.get(), "to");
+                return error == (taken ? EEXIST : 0) ? "" : std::string("the rename answered ") + std::strerror(error);
+            });
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(std::pair(describe("from"), describe("to")), expected);
+        }
+    }
+}
+
+// The walk reaches a folder only where no link leads to it.
+TEST(PosixIo, AFolderIsOpenedOnlyWhereNoLinkLeadsToIt)
+{
+    TempTree tree("real/inner/\nlink->real\nfile");
+    struct stat inner {};
+    ASSERT_EQ(::stat(tree.path("real/inner").c_str(), &inner), 0);
+    for (const std::string& path : {tree.path("real/inner"), tree.path("real/./inner/"), tree.root() + "//real/inner"}) {
+        const Descriptor folder = OpenFolderWithoutLinks(path);
+        ASSERT_TRUE(folder) << path;
+        const std::optional<struct stat> opened = LookAt(folder.get(), "");
+        EXPECT_TRUE(opened && opened->st_ino == inner.st_ino && opened->st_dev == inner.st_dev) << path;
+    }
+    for (const std::string& path : {tree.path("link/inner"), tree.path("link"), tree.path("file"),
+                                    tree.path("real/inner/../inner"), std::string("real/inner"), tree.path("none")})
+        EXPECT_FALSE(OpenFolderWithoutLinks(path)) << path;
 }

@@ -9,12 +9,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <unistd.h>
 
 #include "platform/gio/GioTrash.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixRemover.h"
+#include "results/Deletion.h"
+#include "scan/FinalPass.h"
+#include "settings/Settings.h"
 #include "support/CliProcess.h"
 #include "support/PrivateHome.h"
+#include "support/ScopedCurrentFolder.h"
 #include "support/ScopedVariable.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
@@ -67,14 +74,9 @@ bool emptyFolder(const fs::path& folder)
 
 // Runs the test in a fresh, empty current folder, and returns to the former
 // one at its end.
-class InEmptyFolder {
-public:
-    InEmptyFolder() : former_(fs::current_path()) { fs::current_path(folder); }
-    ~InEmptyFolder() { fs::current_path(former_); }
+struct InEmptyFolder {
     const fs::path folder = FreshFolder("cwd");
-
-private:
-    fs::path former_;
+    const test::ScopedCurrentFolder inside{folder};
 };
 
 const std::vector<std::string> kOddNames = {"100%", "%41 b", "two words", "line\nbreak", "bad\xFF\xFE"};
@@ -146,6 +148,52 @@ TEST(Trash, APathThroughALinkSendsTheFolderItNames)
     ASSERT_EQ(trashed.size(), 1u);
     EXPECT_TRUE(fs::is_directory(trashed[0] / "target"));
     EXPECT_TRUE(emptyFolder(cwd.folder));
+}
+
+// A parent swapped for a link to another tree while a folder is being sent
+// (right after the deletion's fresh look, or inside the trash between its
+// check and its move): the folder at the path now is not the one checked.
+// Nothing of the other tree moves, no record names the path, and the
+// folder that was checked stays, or comes back, where it was.
+TEST(Trash, AParentSwappedForALinkWhileAFolderIsSentMovesNothingElse)
+{
+    enum class Moment { AfterTheLook, InsideTheTrash };
+    for (const Moment moment : {Moment::AfterTheLook, Moment::InsideTheTrash}) {
+        SCOPED_TRACE(moment == Moment::AfterTheLook ? "after the look" : "inside the trash");
+        const fs::path base = FreshFolder("swap");
+        fs::create_directories(base / "root/p/e");
+        fs::create_directories(base / "elsewhere/e");
+        std::ofstream(base / "elsewhere/e/real.txt") << "content";
+        auto swap = [&] {
+            fs::rename(base / "root/p", base / "root/p.old");
+            fs::create_directory_symlink(base / "elsewhere", base / "root/p");
+        };
+        PosixFileSystem files;
+        MemorySettingsStore store;
+        Settings settings(store);
+        GioTrash trash(moment == Moment::InsideTheTrash ? std::function<void(const std::string&)>([&](const std::string&) { swap(); })
+                                                        : nullptr);
+        PosixRemover remover;
+        ScanHooks still;
+        DeletionContext context{files, settings, trash, remover, [&](const std::string& path) {
+                                    const bool holds = HoldsContent(files, settings, path, still);
+                                    if (moment == Moment::AfterTheLook)
+                                        swap();
+                                    return holds;
+                                }};
+
+        const std::string path = (base / "root/p/e").string();
+        const FolderDeletion result = DeleteToRecycleBin(context, path);
+        EXPECT_EQ(result.outcome, DeletionOutcome::Failed);
+        EXPECT_NE(result.reason.find(moment == Moment::AfterTheLook ? "not the folder that was checked"
+                                                                      : "its folder was moved"),
+                  std::string::npos)
+            << result.reason;
+        EXPECT_EQ(ReadWholeFile(base / "elsewhere/e/real.txt"), "content");
+        EXPECT_TRUE(emptyFolder(base / "root/p.old/e"));
+        EXPECT_TRUE(trashedAs(PrivateTrash(), path).empty());
+        EXPECT_TRUE(trashedAs(PrivateTrash(), (base / "elsewhere/e").string()).empty());
+    }
 }
 
 // Names up to the file system's limit, twice each: the second needs a new

@@ -49,7 +49,7 @@ std::optional<std::size_t> ReadStandardInput(std::span<char> buffer)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)
             throw Failure(OtherError, std::strerror(errno));
-        if (Interrupted())
+        if (StopSignal() != 0)
             return std::nullopt;
     }
 }

@@ -2,6 +2,7 @@
 #include "cli/Interrupt.h"
 
 #include <atomic>
+#include <csignal>
 
 #include <windows.h>
 
@@ -22,14 +23,19 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 
 } // namespace
 
-void CatchInterrupt()
+void CatchStopSignals()
 {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-bool Interrupted()
+int StopSignal()
 {
-    return interrupted.load();
+    return interrupted.load() ? SIGINT : 0;
+}
+
+std::string_view StopSignalName(int)
+{
+    return "Ctrl-C";
 }
 
 } // namespace vacantix::cli

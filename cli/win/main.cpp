@@ -92,7 +92,7 @@ std::optional<std::size_t> ReadStandardInput(std::span<char> buffer)
     const DWORD error = GetLastError();
     if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF)
         return 0;
-    if (Interrupted())
+    if (StopSignal() != 0)
         return std::nullopt;
     throw Failure(OtherError, "cannot read standard input (error " + std::to_string(error) + ")");
 }

@@ -1,27 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "platform/Trash.h"
 
 namespace vacantix {
 
-// The freedesktop.org trash through GIO (g_file_trash): the user's trash
-// ($XDG_DATA_HOME/Trash, made when missing) for what lies on the home file
-// system, the top-directory trash ($topdir/.Trash/$uid, else
-// $topdir/.Trash-$uid) of any other file system. Nothing is ever copied
-// across file systems, deleted instead, or written relative to the current
-// folder: what cannot be moved whole into its trash stays in its place and
-// the failure carries the system's reason.
+// The freedesktop.org trash (see TrashFolder for which trash an entry goes
+// to; GIO tells which mounts are the system's own). The entry is moved by
+// this class, from a descriptor of its folder reached without following a
+// link, into the trash's files/ folder on the same mount, after its record
+// in info/ was reserved under a free name and written whole: nothing is
+// ever copied across file systems, deleted instead, or written relative to
+// the current folder.
 //
-// A "yes" from GIO is checked: the entry must have left its place, and the
-// .trashinfo record GIO wrote must name that place (GIO writes an empty one
-// on a full disk and says yes). A bad record is written again; when that
-// fails too, the entry is put back and the call fails. Names too long for
-// GIO's record (a name plus ".trashinfo" beyond the file system's limit) are
-// moved by this class itself, under a shortened trash name.
+// Only the entry that was checked moves, and its record names the place it
+// came from: when what is at the path is not the entry checked (a folder of
+// the path was swapped for a link, or the entry for another), nothing moves;
+// when, after the move, the trash does not hold the checked entry or its
+// folder is no longer at the path recorded, the entry goes back and the
+// call fails. Names too long for their record's name are kept in the trash
+// under their first bytes.
 class GioTrash final : public Trash {
 public:
+    GioTrash() = default;
+    // `betweenCheckAndMove` runs after the entry was found to be the one
+    // checked and before it moves, with its path: tests change the disk
+    // there.
+    explicit GioTrash(std::function<void(const std::string&)> betweenCheckAndMove)
+        : betweenCheckAndMove_(std::move(betweenCheckAndMove))
+    {
+    }
+
+    // Moves what is at `path` now.
     FsResult<Done> moveToTrash(const std::string& path) override;
+    FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked) override;
+
+private:
+    FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked);
+
+    std::function<void(const std::string&)> betweenCheckAndMove_;
 };
 
 } // namespace vacantix

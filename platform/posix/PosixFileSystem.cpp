@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/posix/PosixFailure.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -20,11 +22,6 @@ namespace vacantix {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-
-FsFailure failureOf(int error)
-{
-    return FsFailure{FsErrorOfErrno(error), std::strerror(error)};
-}
 
 // True when `folder` is `ancestor` itself or lies below it.
 bool isWithin(const std::string& folder, const std::string& ancestor)
@@ -55,6 +52,7 @@ struct Place {
     dev_t device = 0;
     bool top = false;
     bool root = false; // the root folder: its ".." is itself
+    ino_t inode = 0;
 };
 
 // What one look at a folder tells: its device and inode, whether the
@@ -105,6 +103,7 @@ bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool&
     if (modified)
         *modified = own.modified;
     self.device = own.device;
+    self.inode = own.inode;
     if (parent) {
         self.top = own.mountRoot || self.device != parent->device;
         parentTop = parent->top;
@@ -142,26 +141,6 @@ EntryKind kindOfMode(mode_t mode)
 }
 
 } // namespace
-
-FsError FsErrorOfErrno(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return FsError::PermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP: // O_NOFOLLOW met a link where a folder was expected
-        return FsError::PathNotFound;
-    case EILSEQ:
-    case EINVAL:
-        return FsError::BadFileName;
-    case ENAMETOOLONG:
-        return FsError::TooLong;
-    default:
-        return FsError::Other;
-    }
-}
 
 PosixFileSystem::PosixFileSystem() : buffer_(64 * 1024) {}
 
@@ -228,8 +207,7 @@ int PosixFileSystem::open(const std::string& folder, bool followFinalLink, bool 
     return fd;
 }
 
-bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink,
-                                      std::optional<std::int64_t>& modified)
+bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLink, Listing& listing)
 {
     OpenFolder& self = chain_.back();
     Place known;
@@ -245,8 +223,9 @@ bool PosixFileSystem::placeOpenFolder(const std::string& folder, bool throughLin
     const std::string_view name = BaseName(folder);
     Place place;
     bool parentTop = false;
-    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop, &modified))
+    if (!placeOf(self.fd, parent, name == "lost+found", place, parentTop, &listing.modified))
         return false;
+    listing.identity = FileIdentity{place.device, place.inode};
     self.placed = true;
     self.device = place.device;
     self.top = place.top;
@@ -284,15 +263,15 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
     const int fd = open(folder, followFinalLink, false);
     if (fd < 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
 
     Listing listing;
     if (!readEntries(fd, listing))
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     // One look after the entries places the folder and reads when it was
     // modified, so that a change made while they were read shows; the
     // folder is still open.
-    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing.modified);
+    listing.protectedFolder = placeOpenFolder(folder, followFinalLink, listing);
     return listing;
 }
 
@@ -395,12 +374,12 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
     const int fd = parent ? ::openat(parent->fd_, std::string(name).c_str(), kFolderFlags | O_NOFOLLOW)
                           : ::open(folder.c_str(), kFolderFlags | O_NOFOLLOW);
     if (fd < 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     Listing listing;
     if (!readEntries(fd, listing)) {
         const int error = errno;
         ::close(fd);
-        return failureOf(error);
+        return FailureOfErrno(error);
     }
     // Placed as read() places a folder whose parent is open on the chain,
     // or else one whose parent is not.
@@ -411,6 +390,7 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
     bool parentTop = false;
     if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
         listing.protectedFolder = isProtectedPlace(place, parentTop, name);
+        listing.identity = FileIdentity{place.device, place.inode};
         if (hold) {
             *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top);
             return listing;
@@ -426,7 +406,7 @@ FsResult<int> PosixFileSystem::attributes(const std::string& folder)
         return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     int value = 0;
     if (S_ISLNK(st.st_mode)) {
         struct stat target {};
@@ -457,14 +437,14 @@ FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, con
         // answer does not depend on which folder was listed last.
         const int own = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (own < 0)
-            return failureOf(errno);
+            return FailureOfErrno(errno);
         rc = ::fstatat(own, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
         const int error = errno;
         ::close(own);
         errno = error;
     }
     if (rc != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -476,7 +456,7 @@ FsResult<std::uint64_t> PosixFileSystem::fileSizeBelow(const HeldFolder* held, c
         return fileSize(folder, name);
     struct stat st {};
     if (::fstatat(open->fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -495,14 +475,14 @@ bool PosixFileSystem::isDirectory(const std::string& path)
 FsResult<std::string> PosixFileSystem::realPath(const std::string& path)
 {
     if (path.empty())
-        return failureOf(ENOENT);
+        return FailureOfErrno(ENOENT);
 #if defined(__linux__)
     // realpath(3) looks up every prefix of the path again, which costs the
     // square of its depth; the kernel names what it opened in one look-up.
     // Its name is taken only when it leads back to the same folder.
     const int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
     if (fd < 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     std::vector<char> name(maxPathLength());
     const std::string link = "/proc/self/fd/" + std::to_string(fd);
     const ssize_t length = ::readlink(link.c_str(), name.data(), name.size());
@@ -521,7 +501,7 @@ FsResult<std::string> PosixFileSystem::realPath(const std::string& path)
 #endif
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     std::string resolvedPath(resolved);
     std::free(resolved);
     return resolvedPath;
@@ -530,7 +510,7 @@ FsResult<std::string> PosixFileSystem::realPath(const std::string& path)
 FsResult<Done> PosixFileSystem::createFolder(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0777) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     return Done{};
 }
 

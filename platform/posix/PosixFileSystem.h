@@ -99,15 +99,12 @@ private:
     void trimChainTo(const std::string& folder);
     // Notes where the folder open as chain_.back() lies and answers whether
     // it is protected, taking what is known of its parent from the chain
-    // unless the folder was reached through a final link. Sets `modified`
-    // to the folder's modification time where the disk tells it.
-    bool placeOpenFolder(const std::string& folder, bool throughLink, std::optional<std::int64_t>& modified);
+    // unless the folder was reached through a final link. Sets the
+    // listing's modification time and identity where the disk tells them.
+    bool placeOpenFolder(const std::string& folder, bool throughLink, Listing& listing);
 
     std::deque<OpenFolder> chain_;
     std::vector<char> buffer_;
 };
-
-// The failure class of an errno value.
-[[nodiscard]] FsError FsErrorOfErrno(int error);
 
 } // namespace vacantix

@@ -18,59 +18,12 @@
 #include <unistd.h>
 
 #include "platform/posix/FreshName.h"
+#include "platform/posix/PosixFailure.h"
+#include "platform/posix/PosixIo.h"
 
 namespace vacantix {
 
 namespace {
-
-FsFailure failureOf(int error)
-{
-    FsError kind = FsError::Other;
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS: kind = FsError::PermissionDenied; break;
-    case ENOENT:
-    case ENOTDIR: kind = FsError::PathNotFound; break;
-    case EINVAL:
-    case EILSEQ: kind = FsError::BadFileName; break;
-    case ENAMETOOLONG: kind = FsError::TooLong; break;
-    default: break;
-    }
-    return FsFailure{kind, std::strerror(error)};
-}
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    [[nodiscard]] int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
-// Renames without ever replacing a file at the target: renameat2 with
-// RENAME_NOREPLACE, or, on a file system without it, a hard link followed
-// by the removal of the old name. Sets errno and returns false on failure;
-// the file then still has its old name (or, should the unlink fail, both).
-bool RenameNoReplace(int fromFolder, const char* from, int toFolder, const char* to)
-{
-    if (::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return false;
-    if (::linkat(fromFolder, from, toFolder, to, 0) != 0)
-        return false;
-    return ::unlinkat(fromFolder, from, 0) == 0;
-}
 
 // A holding folder of a fresh, unguessable name, made inside `folder`.
 std::string MakeHoldingFolder(int folder)
@@ -126,10 +79,10 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
 
     const Descriptor folder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     struct stat first {};
     if (::fstatat(folder.get(), name.c_str(), &first, AT_SYMLINK_NOFOLLOW) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     if (!S_ISREG(first.st_mode))
         return FsFailure{FsError::Other, "not a regular file"};
     if (onlyEmpty && first.st_size != 0)
@@ -140,12 +93,12 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
 
     const std::string holding = MakeHoldingFolder(folder.get());
     if (holding.empty())
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     const Descriptor held(::openat(folder.get(), holding.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!held || !RenameNoReplace(folder.get(), name.c_str(), held.get(), name.c_str())) {
-        const int error = errno;
+    const int moveError = held ? RenameWithoutReplacing(folder.get(), name.c_str(), held.get(), name.c_str()) : errno;
+    if (moveError != 0) {
         ::unlinkat(folder.get(), holding.c_str(), AT_REMOVEDIR);
-        return failureOf(error);
+        return FailureOfErrno(moveError);
     }
 
     // The file is out of reach by its old path now; look at what was moved.
@@ -169,7 +122,7 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
         unlinkError = unchanged ? errno : 0;
     }
 
-    if (!RenameNoReplace(held.get(), name.c_str(), folder.get(), name.c_str())) {
+    if (RenameWithoutReplacing(held.get(), name.c_str(), folder.get(), name.c_str()) != 0) {
         // Another file took the name meanwhile: this one stays where it is
         // now, and the failure says where that is.
         return FsFailure{FsError::Other, "the file changed while it was being removed and is kept as '" + parent +
@@ -180,14 +133,14 @@ FsResult<Done> PosixRemover::removeRegularFile(const std::string& path, bool onl
     if (inUse)
         return FsFailure{FsError::Other, "the file is open in another program, so it stays"};
     if (unlinkError != 0)
-        return failureOf(unlinkError);
+        return FailureOfErrno(unlinkError);
     return FsFailure{FsError::Other, "the file changed while it was being removed, so it stays"};
 }
 
 FsResult<Done> PosixRemover::removeEmptyFolder(const std::string& path)
 {
     if (::rmdir(path.c_str()) != 0)
-        return failureOf(errno);
+        return FailureOfErrno(errno);
     return Done{};
 }
 

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/posix/PosixFailure.h"
+
 namespace vacantix {
 
 namespace {
@@ -31,19 +33,13 @@ private:
     int fd_ = -1;
 };
 
+// A list file that is not there is "File not found", as opening a missing
+// file always was; any other failure is the file system's.
 [[nodiscard]] Failure ReadFailure(int error)
 {
-    int number = OtherError;
-    switch (error) {
-    case EACCES:
-    case EPERM: number = PermissionDenied; break;
-    case ENOENT: number = FileNotFound; break;
-    case ENOTDIR: number = PathNotFound; break;
-    case ENAMETOOLONG:
-    case EILSEQ: number = BadFileName; break;
-    default: break;
-    }
-    return Failure(number, std::strerror(error));
+    if (error == ENOENT)
+        return Failure(FileNotFound, std::strerror(error));
+    return FailureOfErrno(error).toFailure();
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/Prompter.h"
-#include "settings/Settings.h"
+#include "settings/SettingsWindow.h"
+#include "settings/SettingsWindowView.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,27 +18,21 @@ class QPushButton;
 
 namespace vacantix {
 
-// The settings window: shows the five options of the store and writes each
-// change back the moment it is made. There is no apply or cancel step; "OK"
-// and the title-bar close both just close it, and whatever was changed stays
-// stored. Nothing is cached, so a scan paused behind the window sees a change
-// at the next folder it examines.
-class Form2 final : public QDialog {
+// The settings window in Qt: a view of the settings window's core. It
+// builds the controls of the design at the scale both windows share, and
+// forwards each change, mouse move and "OK" to the core. The window blocks
+// the whole program while it is shown and stays above `owner`, but takes
+// none of the owner's style (the main window's skin).
+class Form2 final : public QDialog, public SettingsWindowView {
     Q_OBJECT
 
 public:
-    // Builds the window and runs its load sequence: the stored values (or
-    // their defaults) go into the controls, and a value that does not fit its
-    // control shows an error report through `prompter` and leaves that control
-    // as designed. The cursor file is looked for in `programFolder`. The
-    // window blocks the whole program while it is shown and stays above
-    // `owner`, but takes none of the owner's style (the main window's skin).
-    Form2(Settings& settings, Prompter& prompter, std::string programFolder, QWidget* owner = nullptr);
+    // A window for `core` (which must outlive it); the core's Form_Load
+    // fills it once the core is attached to it.
+    Form2(SettingsWindow& core, double scale, QWidget* owner = nullptr);
     ~Form2() override;
 
-    // The window's pointer: 0 default, 1 arrow, 11 busy, 99 the custom hand.
-    [[nodiscard]] int mousePointer() const { return mousePointer_; }
-    void setMousePointer(int value);
+    [[nodiscard]] SettingsWindow& core() const { return core_; }
 
     // The controls, named as the window names them, for the window's tests.
     [[nodiscard]] QGroupBox* frame1() const { return frame1_; }
@@ -51,40 +45,30 @@ public:
     [[nodiscard]] QPlainTextEdit* text1() const { return text1_; }
     [[nodiscard]] QPushButton* pushButton7() const { return pushButton7_; }
 
-    // The text of Text1 in its stored form: lines joined by CR LF.
-    [[nodiscard]] std::string text1Value() const;
-
-    // A check state read from the store as the check box shows it: 0, 1 or 2
-    // (grayed). Throws Failure for any other number or for text that is no
-    // number.
-    [[nodiscard]] static int CheckStateFromStored(std::int16_t value);
-
-public slots:
-    void PushButton7_Click();
+    // SettingsWindowView
+    void setFormBackColors() override;
+    void showProgramIcon() override;
+    void addDeleteModeItem(std::string_view text) override;
+    void setDeleteMode(int position) override;
+    void setOption(OptionBox box, int state) override;
+    void setIgnoreList(std::string_view text) override;
+    void loadCustomPointer(const std::string& cursorFile) override;
+    void showMousePointer(int value) override;
+    void centreOnScreen() override;
+    void showModal() override;
+    void unload() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
-    void Form_Load();
-    void setCheckValue(QCheckBox* box, int value);
-    void storeCheckState(QCheckBox* box, std::string_view key);
+    void buildControls(double scale);
+    void connectControls();
+    [[nodiscard]] QCheckBox* optionBox(OptionBox box) const;
+    void optionChanged(OptionBox box);
 
-    void Check1_Click();
-    void Check2_Click();
-    void Check3_Click();
-    void Combo1_Click();
-    void Text1_Change();
-
-    Settings& settings_;
-    Prompter& prompter_;
-    std::string programFolder_;
-    int mousePointer_ = 0;
+    SettingsWindow& core_;
     std::optional<QCursor> customCursor_;
-    // The stored text Text1 was loaded from, and what the box showed then.
-    std::string loadedText1_;
-    std::optional<QString> loadedText1Shown_;
 
     QGroupBox* frame1_ = nullptr;
     QLabel* label1_ = nullptr;

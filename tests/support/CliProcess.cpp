@@ -90,6 +90,20 @@ bool CliProcess::waitUntilCatching(int signal) const
     return false;
 }
 
+bool CliProcess::waitUntilSleepingIn(std::string_view function) const
+{
+    const std::string wchan = "/proc/" + std::to_string(pid_) + "/wchan";
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        std::ifstream file(wchan);
+        std::string where;
+        std::getline(file, where);
+        if (where.ends_with(function))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 CliOutcome CliProcess::finish()
 {
     if (in_ >= 0) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     // True once the program catches the signal, so that sending it tests the
     // program's handling rather than its start-up. Waits up to five seconds.
     [[nodiscard]] bool waitUntilCatching(int signal) const;
+
+    // True once the program sleeps in the kernel function whose name ends
+    // with `function` (as /proc tells: "wait_for_partner" for a FIFO's open,
+    // "pipe_write" for a write to a full pipe). Waits up to five seconds.
+    [[nodiscard]] bool waitUntilSleepingIn(std::string_view function) const;
 
     // Closes its standard input, reads both outputs to their end and waits
     // for the exit.

@@ -3,8 +3,10 @@
 // a clipboard and a file writer that can fail, a folder opener that records.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "platform/Clipboard.h"
+#include "platform/FakeFileSystem.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
 #include "platform/FolderOpener.h"
@@ -45,6 +48,30 @@ public:
 
 private:
     std::filesystem::path bin_;
+};
+
+// Takes what it is given out of a file system in memory. `whileHolding`
+// runs while it holds the n-th folder (1-based), before it goes.
+class FakeDiskTrash final : public Trash {
+public:
+    explicit FakeDiskTrash(FakeFileSystem& fs) : fs_(fs) {}
+
+    std::vector<std::string> calls;
+    std::function<void(std::size_t)> whileHolding;
+
+    FsResult<Done> moveToTrash(const std::string& path) override
+    {
+        calls.push_back(path);
+        if (whileHolding)
+            whileHolding(calls.size());
+        if (!fs_.exists(path))
+            return FsFailure{FsError::PathNotFound, "gone"};
+        fs_.remove(path);
+        return Done{};
+    }
+
+private:
+    FakeFileSystem& fs_;
 };
 
 class FakeClipboard final : public Clipboard {

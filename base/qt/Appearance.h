@@ -9,15 +9,9 @@
 #include <optional>
 #include <string>
 
-namespace vacantix {
+#include "base/WindowDesign.h"
 
-// The mouse pointer values of a window.
-enum MousePointerValue : int {
-    DefaultPointer = 0,
-    ArrowPointer = 1,
-    BusyPointer = 11,
-    CustomPointer = 99,
-};
+namespace vacantix {
 
 // Shows the pointer of a mouse pointer value over a window: the arrow, the
 // busy pointer, `custom` for the custom pointer, and the default pointer of
@@ -38,25 +32,26 @@ void SetFormBackColors(QWidget& window);
 // least 4.5 to 1), else black or white, whichever stands out more.
 [[nodiscard]] QColor TextColorOn(const QColor& background, const QColor& preferred);
 
+// A designed colour (0x00BBGGRR) as Qt names it.
+[[nodiscard]] QColor QtColor(std::uint32_t bgr);
+
 // Fills a widget's background with a colour, and gives its text a colour
 // that stays readable on it.
 void SetBackColor(QWidget& widget, const QColor& colour);
 
+// A designed font as Qt names it.
+[[nodiscard]] QFont QtFont(const FontDesign& design);
 // Arial 9 point bold: the font of both windows, their lists, labels and boxes.
 [[nodiscard]] QFont WindowFont();
 // Arial 11.25 point bold: the font of every push button.
 [[nodiscard]] QFont ButtonFont();
 
-// The one factor that turns the twips of both windows into pixels (15 twips
-// to a pixel at 96 dpi), so the two windows keep the proportions and the
-// equal width they were designed with. It is the screen's density over 96
-// dpi, enlarged only when some caption of either window would not fit its
-// place in the face that stands in for Arial; with Arial's metrics it is 1
-// on a 96-dpi screen. Never more than twice the density factor.
-[[nodiscard]] double DesignScale(const QWidget& window);
+// The density of the screen a window is on over 96 dpi, at least 1.
+[[nodiscard]] double DpiScale(const QWidget& window);
 
-// Pixels for a length in twips at `scale`.
-[[nodiscard]] int TwipsToPixels(int twips, double scale);
+// How wide captions are in the designed fonts on a window's screen, for
+// DesignScale.
+[[nodiscard]] CaptionMetrics QtCaptionMetrics(const QWidget& window);
 
 // The sizes in pixels the program icon is drawn in, the same PNGs the
 // install puts into the hicolor icon theme.

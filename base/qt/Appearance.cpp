@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Colours, the program icon and the reader of Windows cursor files.
-#include "app/qt/Appearance.h"
+#include "base/qt/Appearance.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -78,6 +78,12 @@ QColor TextColorOn(const QColor& background, const QColor& preferred)
     return Contrast(black, background) >= Contrast(white, background) ? black : white;
 }
 
+QColor QtColor(std::uint32_t bgr)
+{
+    return QColor::fromRgb(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                           static_cast<int>((bgr >> 16) & 0xFF));
+}
+
 void SetBackColor(QWidget& widget, const QColor& colour)
 {
     QPalette palette = widget.palette();
@@ -111,76 +117,39 @@ void SetFormBackColors(QWidget& window)
     }
 }
 
+QFont QtFont(const FontDesign& design)
+{
+    QFont font(QString::fromUtf8(design.face.data(), static_cast<qsizetype>(design.face.size())));
+    font.setPointSizeF(design.points);
+    font.setBold(design.bold);
+    return font;
+}
+
 QFont WindowFont()
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
+    return QtFont(kWindowFont);
 }
 
 QFont ButtonFont()
 {
-    QFont font = WindowFont();
-    font.setPointSizeF(11.25);
-    return font;
+    return QtFont(kButtonFont);
 }
 
-namespace {
-
-struct CaptionRoom {
-    const char* text;
-    bool button;        // in the button font, else in the window font
-    int roomTwips;      // the width the caption has to fit in
-    double extraPixels; // a button's margins, a check box's indicator, a frame's border
-};
-
-// Every caption of the main window and of the settings window with the room
-// its place gives it. Keep in step with the windows' own tables. A label
-// may use the gap up to the control beside it.
-constexpr CaptionRoom kCaptionRooms[] = {
-    {"Add One Folder", true, 3840, 12},
-    {"Load List Of Folders From File", true, 3840, 12},
-    {"Clear List", true, 3840, 12},
-    {"Start Scanning For Empty Folders ", true, 7800, 12},
-    {"Check All", true, 3840, 12},
-    {"Uncheck All", true, 3840, 12},
-    {"Send Checked To Recycle Bin", true, 3840, 12},
-    {"Settings", true, 7800, 12},
-    {"Load Sample/Example Folders", true, 3840, 12},
-    {"Save As Text File", true, 3840, 12},
-    {"Copy To Clipboard", true, 3840, 12},
-    {"OK", true, 7800, 12},
-    {"General Options", false, 7800, 24},
-    {"Delete Mode:", false, 1440 - 240, 0},
-    {"Directories with files that are 0 KB count as empty", false, 4695, 24},
-    {"Skip system directories (recommended)", false, 4695, 24},
-    {"Ignore hidden folders", false, 4695, 24},
-    {"Ignore these directory names when searching", false, 7800, 24},
-};
-
-constexpr int kButtonHeightTwips = 405;
-constexpr double kTwipsPerPixel = 15.0;
-
-} // namespace
-
-double DesignScale(const QWidget& window)
+double DpiScale(const QWidget& window)
 {
-    const double dpiScale = std::max(1.0, window.logicalDpiY() / 96.0);
+    return std::max(1.0, window.logicalDpiY() / 96.0);
+}
+
+CaptionMetrics QtCaptionMetrics(const QWidget& window)
+{
     const QFontMetricsF windowMetrics(WindowFont(), &window);
     const QFontMetricsF buttonMetrics(ButtonFont(), &window);
-    double fit = std::max(1.0, (buttonMetrics.height() + 6.0) / (kButtonHeightTwips / kTwipsPerPixel * dpiScale));
-    for (const CaptionRoom& room : kCaptionRooms) {
-        const QFontMetricsF& metrics = room.button ? buttonMetrics : windowMetrics;
-        const double needed = metrics.horizontalAdvance(QString::fromLatin1(room.text)) + room.extraPixels;
-        fit = std::max(fit, needed / (room.roomTwips / kTwipsPerPixel * dpiScale));
-    }
-    return dpiScale * std::min(fit, 2.0);
-}
-
-int TwipsToPixels(int twips, double scale)
-{
-    return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
+    return CaptionMetrics{[windowMetrics, buttonMetrics](std::string_view caption, bool buttonFont) {
+                              const QString text =
+                                  QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+                              return (buttonFont ? buttonMetrics : windowMetrics).horizontalAdvance(text);
+                          },
+                          buttonMetrics.height()};
 }
 
 namespace {
