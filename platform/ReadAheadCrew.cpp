@@ -170,7 +170,7 @@ std::optional<Crew::Task> Crew::claimNext(std::vector<FolderPtr>& dropped)
 std::optional<Crew::Task> Crew::awaitTask(std::unique_lock<std::mutex>& lock)
 {
     for (;;) {
-        std::vector<FolderPtr> dropped; // let go without the lock, see uncount()
+        std::vector<FolderPtr> dropped; // let go without the lock: it may close folders
         std::optional<Task> task = claimNext(dropped);
         if (!dropped.empty()) {
             lock.unlock();
@@ -357,9 +357,11 @@ void Crew::uncount(const Read& read)
 {
     readyListings_.fetch_sub(1, std::memory_order_relaxed);
     readyBytes_.fetch_sub(read.bytes, std::memory_order_relaxed);
+    // Without the lock: a read may go while its thread holds it (a folder
+    // let go off the stack). A wake-up lost to that costs the helpers the
+    // rest of their bounded sleep.
     if (sleepingForRoom_.load(std::memory_order_seq_cst) &&
         readyListings_.load(std::memory_order_relaxed) <= limits_.listings / 2) {
-        const std::lock_guard lock(mutex_);
         sleepingForRoom_.store(false, std::memory_order_relaxed);
         work_.notify_all();
     }
