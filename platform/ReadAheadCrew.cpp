@@ -279,7 +279,8 @@ void Crew::finish(FileSystem& fs, Read& read, std::string path, std::unique_ptr<
     if (!read.listing.ok())
         return;
     const Listing& listing = read.listing.value();
-    if (own && sizes_.load(std::memory_order_relaxed)) {
+    // From the folder held open, or as its file system gives them.
+    if (sizes_.load(std::memory_order_relaxed)) {
         for (const FileEntry& file : listing.files) {
             if (file.kind != EntryKind::RegularFile)
                 continue;
