@@ -104,6 +104,14 @@ public:
     virtual ~HeldFolder() = default;
 };
 
+// What a walk looks at beyond the entries of the folders it lists (see
+// FileSystem::expectWalk).
+struct WalkNeeds {
+    bool fileSizes = true;         // the sizes of regular files (the zero-byte rule)
+    bool modificationTimes = true; // Listing::modified (a minimum age)
+    bool operator==(const WalkNeeds&) const = default;
+};
+
 // Folder attribute bits, as the engine's exclusion rules read them.
 enum FolderAttribute : int {
     ReadOnly = 1,
@@ -145,6 +153,15 @@ public:
     // chose it. Nothing below it is ever followed.
     virtual FsResult<Listing> listNamed(const std::string& folder) { return list(folder); }
 
+    // listNamed(folder), handing the folder back held open too where `hold`
+    // is given and the file system can hold it (see listBelow).
+    virtual FsResult<Listing> listNamedHeld(const std::string& folder, std::unique_ptr<HeldFolder>* hold)
+    {
+        if (hold)
+            hold->reset();
+        return listNamed(folder);
+    }
+
     // The attribute value of a folder: Directory, plus Hidden for a name
     // starting with ".", ReadOnly when it is not writable, Alias for a link.
     virtual FsResult<int> attributes(const std::string& folder) = 0;
@@ -161,11 +178,13 @@ public:
         return fileSize(folder, name);
     }
 
-    // Says whether the walk at hand will ask the sizes of the regular files
-    // of the folders it lists, so that a file system reading ahead may read
-    // them while it has a folder open. A hint only: sizes are answered
-    // either way. It holds until the next endWalk().
-    virtual void expectSizeQuestions(bool expected) { (void)expected; }
+    // Says what the walk at hand will look at beyond the entries of the
+    // folders it lists, so that a file system may read it while it has a
+    // folder open, and leave out what nobody looks at: sizes are answered
+    // either way, but listings below a walk's top may leave `modified` unset
+    // while modification times are not needed. It holds until the next
+    // endWalk(), which asks for everything again.
+    virtual void expectWalk(WalkNeeds needs) { (void)needs; }
 
     // Total bytes of the regular files in the folder and every folder below
     // it. Stops early and answers a value above `stopAbove` as soon as the

@@ -210,11 +210,28 @@ void Crew::perform(FileSystem& fs, Task task)
     }
 }
 
+void Crew::expectWalk(WalkNeeds needs)
+{
+    needs_.store(static_cast<std::uint8_t>((needs.fileSizes ? kSizes : 0) | (needs.modificationTimes ? kModified : 0)),
+                 std::memory_order_relaxed);
+}
+
+void Crew::passNeedsOn(FileSystem& fs, std::uint8_t& told) const
+{
+    const std::uint8_t needs = needs_.load(std::memory_order_relaxed);
+    if (needs == told)
+        return;
+    fs.expectWalk(WalkNeeds{(needs & kSizes) != 0, (needs & kModified) != 0});
+    told = needs;
+}
+
 void Crew::run(std::unique_ptr<FileSystem> fs)
 {
+    std::uint8_t told = kSizes | kModified; // what a new file system expects
     std::unique_lock lock(mutex_);
     while (std::optional<Task> task = awaitTask(lock)) {
         lock.unlock();
+        passNeedsOn(*fs, told);
         perform(*fs, std::move(*task));
         lock.lock();
     }
@@ -269,7 +286,7 @@ std::unique_ptr<Read> Crew::readTop(FileSystem& fs, const std::string& path, boo
     auto read = std::make_unique<Read>();
     read->epoch = epoch();
     std::unique_ptr<HeldFolder> own;
-    read->listing = named ? fs.listNamed(path) : fs.listBelow(nullptr, path, &own);
+    read->listing = named ? fs.listNamedHeld(path, &own) : fs.listBelow(nullptr, path, &own);
     finish(fs, *read, path, std::move(own));
     return read;
 }
@@ -280,7 +297,7 @@ void Crew::finish(FileSystem& fs, Read& read, std::string path, std::unique_ptr<
         return;
     const Listing& listing = read.listing.value();
     // From the folder held open, or as its file system gives them.
-    if (sizes_.load(std::memory_order_relaxed)) {
+    if (needs_.load(std::memory_order_relaxed) & kSizes) {
         for (const FileEntry& file : listing.files) {
             if (file.kind != EntryKind::RegularFile)
                 continue;

@@ -120,7 +120,10 @@ public:
     // no longer handed out.
     void restart();
     [[nodiscard]] std::uint64_t epoch() const { return epoch_.load(std::memory_order_acquire); }
-    void expectSizes(bool expected) { sizes_.store(expected, std::memory_order_relaxed); }
+    // What the walk looks at (see FileSystem::expectWalk): the helpers read
+    // sizes with the listings while it asks for them, and pass it on to
+    // their own file systems.
+    void expectWalk(WalkNeeds needs);
 
     // Reads one slot from the helpers' stack through `fs`, as a helper
     // would, for a walk that would otherwise wait; false when none is left.
@@ -137,7 +140,7 @@ public:
     // while they are expected.
     std::unique_ptr<Read> read(FileSystem& fs, const FolderPtr& folder, std::uint32_t index, bool firstClaim);
     // Reads the top of a walk the same way: the folder the user named
-    // (following a final link, and then not held), or any other by its path.
+    // (following a final link), or any other by its path.
     std::unique_ptr<Read> readTop(FileSystem& fs, const std::string& path, bool named);
 
     // Called when a Read counted in the window goes.
@@ -160,6 +163,9 @@ private:
     std::optional<Task> awaitTask(std::unique_lock<std::mutex>& lock);
     // Reads a claimed slot, fills it in and offers what lies below it.
     void perform(FileSystem& fs, Task task);
+    // Tells a helper's own file system what the walk looks at, when that
+    // changed since `told`.
+    void passNeedsOn(FileSystem& fs, std::uint8_t& told) const;
     [[nodiscard]] bool room() const;
     // Adds the sizes and the folder to read below to a read just listed.
     void finish(FileSystem& fs, Read& read, std::string path, std::unique_ptr<HeldFolder> own);
@@ -178,7 +184,9 @@ private:
     bool stopping_ = false;        // under mutex_
 
     std::atomic<std::uint64_t> epoch_{1};
-    std::atomic<bool> sizes_{false};
+    std::atomic<std::uint8_t> needs_{kSizes | kModified}; // WalkNeeds as bits
+    static constexpr std::uint8_t kSizes = 1;
+    static constexpr std::uint8_t kModified = 2;
     std::atomic<std::size_t> readyListings_{0}; // ready and being read
     std::atomic<std::size_t> readyBytes_{0};
     std::atomic<bool> sleepingForRoom_{false};

@@ -109,7 +109,7 @@ FsResult<Listing> ReadAheadFileSystem::startAt(const std::string& folder, bool n
     top.length = folder.size();
     if (!crew_) {
         std::unique_ptr<HeldFolder> hold;
-        FsResult<Listing> listing = named ? fs_.listNamed(folder) : fs_.listBelow(nullptr, folder, &hold);
+        FsResult<Listing> listing = named ? fs_.listNamedHeld(folder, &hold) : fs_.listBelow(nullptr, folder, &hold);
         top.held = std::move(hold);
         lastSizes_.clear();
         descend(0, std::move(top), folder);
@@ -319,7 +319,7 @@ void ReadAheadFileSystem::endWalk()
     lastSizes_.clear();
     if (crew_) {
         crew_->restart();
-        crew_->expectSizes(false);
+        crew_->expectWalk(WalkNeeds{});
     }
     fs_.endWalk();
 }
@@ -331,11 +331,11 @@ void ReadAheadFileSystem::callerYielded()
     fs_.callerYielded();
 }
 
-void ReadAheadFileSystem::expectSizeQuestions(bool expected)
+void ReadAheadFileSystem::expectWalk(WalkNeeds needs)
 {
     if (crew_)
-        crew_->expectSizes(expected);
-    fs_.expectSizeQuestions(expected);
+        crew_->expectWalk(needs);
+    fs_.expectWalk(needs);
 }
 
 ReaderCount ReadAheadReaders()

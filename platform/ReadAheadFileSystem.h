@@ -109,7 +109,7 @@ public:
     FsResult<Done> createFolder(const std::string& path) override;
     void endWalk() override;
     void callerYielded() override;
-    void expectSizeQuestions(bool expected) override;
+    void expectWalk(WalkNeeds needs) override;
     const std::vector<std::string>& systemFolders() const override { return fs_.systemFolders(); }
     std::size_t maxNameLength() const override { return fs_.maxNameLength(); }
     std::size_t maxPathLength() const override { return fs_.maxPathLength(); }

@@ -451,11 +451,14 @@ void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const 
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
     WalkScope walk(fs);
+    WalkNeeds needs;
     try {
-        fs.expectSizeQuestions(settings.zeroByteFilesCountAsEmpty());
+        needs.fileSizes = settings.zeroByteFilesCountAsEmpty();
     } catch (const std::exception&) {
         // Only a hint; the judging reads the option again and deals with it.
     }
+    needs.modificationTimes = settings.extras() && settings.extras()->minAge;
+    fs.expectWalk(needs);
     const std::string root = WithoutTrailingSeparator(folder);
     Searcher(fs, settings, root, results, hooks, record).run(root);
 }
