@@ -50,6 +50,9 @@ public:
     // given.
     [[nodiscard]] bool inTrash(std::string_view path) const;
 
+    // The real paths of the user's home trashes that exist.
+    [[nodiscard]] const std::vector<std::string>& homeTrashes() const { return homeTrashes_; }
+
 private:
     std::string root_;
     std::string real_;

@@ -23,9 +23,10 @@
 #include <vector>
 
 #include "base/TimeSlice.h"
+#include "platform/TrashPlaces.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/SystemTreesBelow.h"
+#include "scan/TreesBelow.h"
 
 namespace vacantix {
 
@@ -67,24 +68,6 @@ bool optionHolds(Read&& read)
     return readForTest(std::forward<Read>(read), true);
 }
 
-// The ignore test of a folder, by its name and by its whole path: its real
-// path, and the path as given where that differs. A folder the run's
-// patterns exclude, and one of the trash's own, are ignored alike.
-// Permission denied counts as "not ignored".
-bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
-{
-    return readForTest(
-        [&] {
-            const IgnoreList& list = settings.ignoreList();
-            // Only an entry holding a "/" can equal a whole path, so the real
-            // path is made only where the list holds one.
-            const bool byPath =
-                !list.paths.empty() && (list.matches(real.of(path)) || (!real.givenIsReal() && list.matches(path)));
-            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
-        },
-        false);
-}
-
 // True when the run keeps to one file system and the listed folder is one
 // the search must not go into (a mount point).
 bool beyondOneFileSystem(const Settings& settings, const Listing& listing)
@@ -97,8 +80,9 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs, real_, folder), results_(results),
-          hooks_(hooks),
+        : fs_(fs), settings_(settings), real_(fs, folder), root_(folder),
+          systemTrees_(fs.systemFolders(), real_, folder, true), homeTrashes_(real_.homeTrashes(), real_, folder, false),
+          rootInTrash_(real_.inTrash(folder)), results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -154,6 +138,8 @@ private:
 
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
+    [[nodiscard]] bool ignored(std::string_view name) const;
+    [[nodiscard]] bool inTrash(std::string_view name) const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
     [[nodiscard]] std::optional<FsFailure> sizeIsZero(Child& child, const Listing& listing, bool& zero);
     void enter(Child& child, std::string_view name, bool named);
@@ -164,7 +150,10 @@ private:
     FileSystem& fs_;
     const Settings& settings_;
     RealRoot real_;
-    SystemTreesBelow systemTrees_;
+    const std::string root_;
+    TreesBelow systemTrees_;
+    TreesBelow homeTrashes_;
+    const bool rootInTrash_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -242,11 +231,39 @@ bool Searcher::inSystemFolder() const
     return systemTrees_.contain(path_);
 }
 
+// The ignore test of the folder at `path_`, by its name and by its whole
+// path: its real path, and the path as given where that differs. A folder
+// the run's patterns exclude, and one of the trash's own, are ignored
+// alike. Permission denied counts as "not ignored".
+bool Searcher::ignored(std::string_view name) const
+{
+    return readForTest(
+        [&] {
+            const IgnoreList& list = settings_.ignoreList();
+            // Only an entry holding a "/" can equal a whole path, so the real
+            // path is made only where the list holds one.
+            const bool byPath = !list.paths.empty() &&
+                                (list.matches(real_.of(path_)) || (!real_.givenIsReal() && list.matches(path_)));
+            return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) || inTrash(name);
+        },
+        false);
+}
+
+// RealRoot::inTrash for the folder at `path_`, named `name`. Below the root
+// only its own name is new: the search enters no folder that lies in a
+// trash, so the names above it were all looked at.
+bool Searcher::inTrash(std::string_view name) const
+{
+    if (rootInTrash_ || path_ == root_)
+        return rootInTrash_;
+    return IsTrashFolderName(name) || homeTrashes_.contain(path_);
+}
+
 bool Searcher::judge(Child& child, std::string_view name)
 {
     if (optionHolds([&] { return settings_.skipSystemFolders(); }) && inSystemFolder())
         return false;
-    child.ignored = ignoredFolder(settings_, real_, name, path_);
+    child.ignored = ignored(name);
     if (*child.ignored)
         return false;
 
@@ -364,7 +381,7 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignoredFolder(settings_, real_, name, path_);
+            child.ignored = ignored(name);
     } catch (const EndOfFolder&) {
         skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
