@@ -141,7 +141,14 @@ private:
     [[nodiscard]] bool ignored(std::string_view name) const;
     [[nodiscard]] bool inTrash(std::string_view name) const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
-    [[nodiscard]] std::optional<FsFailure> sizeIsZero(Child& child, const Listing& listing, bool& zero);
+    // True when the regular files of `folder` (as read in `listing`),
+    // litter aside, hold no byte; stops at the first that holds some.
+    [[nodiscard]] FsResult<bool> ownFilesEmpty(const std::string& folder, const Listing& listing);
+    // True when the regular files in and below the folder at `path_` (as
+    // read in `listing`) hold no byte; notes in `child` what it found.
+    [[nodiscard]] FsResult<bool> treeEmpty(Child& child, const Listing& listing);
+    // The same for the folders below it alone.
+    [[nodiscard]] FsResult<bool> subtreesEmpty(const Listing& listing);
     void enter(Child& child, std::string_view name, bool named);
     void leave();
     [[nodiscard]] TreeVerdict ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const;
@@ -291,38 +298,49 @@ bool Searcher::judge(Child& child, std::string_view name)
 
     if (!optionHolds([&] { return settings_.zeroByteFilesCountAsEmpty(); }))
         return false;
-    bool zero = false;
-    if (const auto failure = sizeIsZero(child, listing.value(), zero))
-        return isPermissionDenied(*failure);
-    return zero;
+    const FsResult<bool> empty = treeEmpty(child, listing.value());
+    return empty ? empty.value() : isPermissionDenied(empty.failure());
 }
 
-std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listing, bool& zero)
+FsResult<bool> Searcher::ownFilesEmpty(const std::string& folder, const Listing& listing)
 {
-    if (child.zeroBelow) {
-        child.ownBytes = OwnBytes::AllZero;
-        zero = true;
-        return std::nullopt;
-    }
-    // The folder's own files first: the first one with bytes answers.
     for (const FileEntry& file : listing.files) {
         if (file.kind != EntryKind::RegularFile || litter(file))
             continue;
-        auto bytes = fs_.fileSize(path_, file.name);
+        auto bytes = fs_.fileSize(folder, file.name);
         if (!bytes)
             return bytes.failure();
-        if (bytes.value() > 0) {
+        if (bytes.value() > 0)
+            return false;
+    }
+    return true;
+}
+
+FsResult<bool> Searcher::treeEmpty(Child& child, const Listing& listing)
+{
+    if (child.zeroBelow) {
+        child.ownBytes = OwnBytes::AllZero;
+        return true;
+    }
+    // The folder's own files first: the first one with bytes answers.
+    FsResult<bool> own = ownFilesEmpty(path_, listing);
+    if (!own || !own.value()) {
+        if (own)
             child.ownBytes = OwnBytes::SomeBytes;
-            zero = false;
-            return std::nullopt;
-        }
+        return own;
     }
     child.ownBytes = OwnBytes::AllZero;
     if (listing.subfoldersFailure)
         return *listing.subfoldersFailure;
+    FsResult<bool> below = subtreesEmpty(listing);
+    child.zeroBelow = below && below.value();
+    return below;
+}
 
-    // Then the trees below, on a stack of their own. A tree of zero-byte
-    // files can be large, so this walk yields and listens for a stop too.
+FsResult<bool> Searcher::subtreesEmpty(const Listing& listing)
+{
+    // A stack of its own: a tree of zero-byte files can be large, so this
+    // walk yields and listens for a stop too.
     std::vector<std::string> pending;
     for (auto sub = listing.subfolders.rbegin(); sub != listing.subfolders.rend(); ++sub)
         pending.push_back(ChildPath(path_, *sub));
@@ -333,39 +351,25 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
         if (hooks_.stopRequested())
             throw EndOfFolder{};
         // What the run keeps out holds content, whatever it holds.
-        if (IsExcludedPath(settings_.extras(), real_, folder)) {
-            zero = false;
-            return std::nullopt;
-        }
+        if (IsExcludedPath(settings_.extras(), real_, folder))
+            return false;
         auto below = fs_.list(folder);
         if (!below)
             return below.failure();
         if (below.value().filesFailure)
             return *below.value().filesFailure;
-        if (beyondOneFileSystem(settings_, below.value())) {
-            zero = false;
-            return std::nullopt;
-        }
-        for (const FileEntry& file : below.value().files) {
-            if (file.kind != EntryKind::RegularFile || litter(file))
-                continue;
-            auto bytes = fs_.fileSize(folder, file.name);
-            if (!bytes)
-                return bytes.failure();
-            if (bytes.value() > 0) {
-                zero = false;
-                return std::nullopt;
-            }
-        }
+        if (beyondOneFileSystem(settings_, below.value()))
+            return false;
+        FsResult<bool> own = ownFilesEmpty(folder, below.value());
+        if (!own || !own.value())
+            return own;
         if (below.value().subfoldersFailure)
             return *below.value().subfoldersFailure;
         const auto& subfolders = below.value().subfolders;
         for (auto sub = subfolders.rbegin(); sub != subfolders.rend(); ++sub)
             pending.push_back(ChildPath(folder, *sub));
     }
-    child.zeroBelow = true;
-    zero = true;
-    return std::nullopt;
+    return true;
 }
 
 void Searcher::enter(Child& child, std::string_view name, bool named)
