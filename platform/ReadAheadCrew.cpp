@@ -281,12 +281,13 @@ std::unique_ptr<Read> Crew::read(FileSystem& fs, const FolderPtr& folder, std::u
     return read;
 }
 
-std::unique_ptr<Read> Crew::readTop(FileSystem& fs, const std::string& path, bool named)
+std::unique_ptr<Read> Crew::readOutside(FileSystem& fs, const HeldFolder* parent, const std::string& path,
+                                        bool named)
 {
     auto read = std::make_unique<Read>();
     read->epoch = epoch();
     std::unique_ptr<HeldFolder> own;
-    read->listing = named ? fs.listNamedHeld(path, &own) : fs.listBelow(nullptr, path, &own);
+    read->listing = named ? fs.listNamedHeld(path, &own) : fs.listBelow(parent, path, &own);
     finish(fs, *read, path, std::move(own));
     return read;
 }

@@ -139,9 +139,10 @@ public:
     // listing, the folder held open where one more may be, and the sizes
     // while they are expected.
     std::unique_ptr<Read> read(FileSystem& fs, const FolderPtr& folder, std::uint32_t index, bool firstClaim);
-    // Reads the top of a walk the same way: the folder the user named
-    // (following a final link), or any other by its path.
-    std::unique_ptr<Read> readTop(FileSystem& fs, const std::string& path, bool named);
+    // Reads a folder that has no slot the same way: the folder the user
+    // named (following a final link), or any other from the folder `parent`
+    // holds open (null for none).
+    std::unique_ptr<Read> readOutside(FileSystem& fs, const HeldFolder* parent, const std::string& path, bool named);
 
     // Called when a Read counted in the window goes.
     void uncount(const Read& read);

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/PathRoot.h"
 #include "platform/ReadAheadCrew.h"
@@ -29,9 +28,9 @@ namespace {
 // Folders held open along the trail without helpers, at most.
 constexpr std::size_t kMaxHeldLevels = 256;
 
-// The walk grows the crew by one when it waited for the disk this often.
-constexpr unsigned kListsPerCount = 64;
-constexpr unsigned kWaitsToGrow = 16;
+// The walk grows the crew when it waited for the disk this often.
+constexpr unsigned kListsPerCount = 32;
+constexpr unsigned kWaitsToGrow = 8;
 
 // A read by the walk itself this slow counts as a wait for the disk.
 constexpr auto kSlowRead = std::chrono::microseconds(50);
@@ -94,7 +93,12 @@ FsResult<Listing> ReadAheadFileSystem::list(const std::string& folder)
     Place place;
     if (!locate(folder, place))
         return startAt(folder, false);
-    return crew_ ? readAhead(place, folder) : readHere(place, folder);
+    return readingAhead() ? readAhead(place, folder) : readHere(place, folder);
+}
+
+bool ReadAheadFileSystem::readingAhead() const
+{
+    return crew_ && crew_->helpers() > 0;
 }
 
 FsResult<Listing> ReadAheadFileSystem::listNamed(const std::string& folder)
@@ -107,15 +111,17 @@ FsResult<Listing> ReadAheadFileSystem::startAt(const std::string& folder, bool n
     leaveTrail(0);
     Level top;
     top.length = folder.size();
-    if (!crew_) {
+    if (!readingAhead()) {
+        const auto since = std::chrono::steady_clock::now();
         std::unique_ptr<HeldFolder> hold;
         FsResult<Listing> listing = named ? fs_.listNamedHeld(folder, &hold) : fs_.listBelow(nullptr, folder, &hold);
+        noteRead(since);
         top.held = std::move(hold);
         lastSizes_.clear();
         descend(0, std::move(top), folder);
         return listing;
     }
-    std::unique_ptr<Read> read = crew_->readTop(fs_, folder, named);
+    std::unique_ptr<Read> read = crew_->readOutside(fs_, nullptr, folder, named);
     top.folder = read->folder;
     if (top.folder) {
         top.folder->standing.store(Standing::Path, std::memory_order_release);
@@ -128,8 +134,10 @@ FsResult<Listing> ReadAheadFileSystem::startAt(const std::string& folder, bool n
 
 FsResult<Listing> ReadAheadFileSystem::readHere(const Place& place, const std::string& folder)
 {
+    const auto since = std::chrono::steady_clock::now();
     std::unique_ptr<HeldFolder> hold;
     FsResult<Listing> listing = fs_.listBelow(trail_[place.level].held.get(), folder, &hold);
+    noteRead(since);
     Level next;
     next.length = folder.size();
     next.held = std::move(hold);
@@ -144,8 +152,9 @@ FsResult<Listing> ReadAheadFileSystem::readAhead(const Place& place, const std::
     std::unique_ptr<Read> read;
     bool byWalk = true;
     if (index == UINT32_MAX) {
-        // Not among the subfolders the parent was listed with.
-        read = crew_->readTop(fs_, folder, false);
+        // Not among the subfolders the parent was listed with, or listed
+        // before the helpers started.
+        read = crew_->readOutside(fs_, parent.held.get(), folder, false);
     } else {
         dropSkipped(parent, index);
         parent.nextIndex = index + 1;
@@ -194,7 +203,7 @@ std::unique_ptr<Read> ReadAheadFileSystem::take(const readahead::FolderPtr& fold
         std::unique_ptr<Read> read = crew_->read(fs_, folder, index, state == readahead::Free);
         slot.state.store(readahead::Taken, std::memory_order_release);
         byWalk = true;
-        noteWait(std::chrono::steady_clock::now() - since > kSlowRead);
+        noteRead(since);
         return read;
     }
 }
@@ -280,13 +289,24 @@ void ReadAheadFileSystem::offerTrailAgain()
     }
 }
 
+void ReadAheadFileSystem::noteRead(std::chrono::steady_clock::time_point since)
+{
+    if (crew_)
+        noteWait(std::chrono::steady_clock::now() - since > kSlowRead);
+}
+
 void ReadAheadFileSystem::noteWait(bool waited)
 {
     waitsSinceCount_ += waited ? 1 : 0;
     if (++listsSinceCount_ < kListsPerCount)
         return;
-    if (waitsSinceCount_ >= kWaitsToGrow && crew_->helpers() < readers_.most)
-        crew_->addHelper(crew_);
+    if (waitsSinceCount_ >= kWaitsToGrow && crew_->helpers() < readers_.most) {
+        // The first helpers come two at a time: one alone reading ahead of
+        // the walk leaves the walk reading half of the folders itself.
+        const unsigned more = crew_->helpers() == 0 ? 2 : 1;
+        for (unsigned i = 0; i < more && crew_->helpers() < readers_.most; ++i)
+            crew_->addHelper(crew_);
+    }
     listsSinceCount_ = 0;
     waitsSinceCount_ = 0;
 }
@@ -346,7 +366,7 @@ ReaderCount ReadAheadReaders()
         if (*end == '\0')
             return ReaderCount(static_cast<unsigned>(std::min(readers, 16ul)));
     }
-    return ReaderCount(std::thread::hardware_concurrency() >= 2 ? 2 : 1, 16);
+    return ReaderCount(0, 16);
 }
 
 } // namespace vacantix

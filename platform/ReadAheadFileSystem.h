@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -40,9 +41,9 @@ struct ReaderCount {
 // followed by its own tree, then the later subfolders of the folders above
 // it, each opened from its parent; the sizes of regular files are read with
 // the listing while the walk says it will ask for them. The helpers start
-// `readers.first` strong and grow to `readers.most` while the walk keeps
-// waiting for them (a disk that makes each call wait: a network share, FUSE,
-// a cold cache).
+// `readers.first` strong (none: the walk reads alone, as without helpers)
+// and grow to `readers.most` while the walk keeps waiting for the disk (one
+// that makes each call wait: a network share, FUSE, a cold cache).
 //
 // Everything but listing (and sizes read as said) goes to the wrapped file
 // system on the calling thread, and so does every listing of a folder the
@@ -154,6 +155,11 @@ private:
     // Starts a new epoch and offers the trail's subfolders not yet handed
     // out to the helpers again, dropping what they had read of them.
     void offerTrailAgain();
+    // True once helpers read ahead.
+    [[nodiscard]] bool readingAhead() const;
+    // Counts a listing this thread read from `since` until now, as one the
+    // walk waited for when it took long.
+    void noteRead(std::chrono::steady_clock::time_point since);
     // Counts a listing handed out, and whether the walk waited for the disk
     // for it; grows the crew when it waits often.
     void noteWait(bool waited);
@@ -173,9 +179,10 @@ private:
 };
 
 // How many helper threads the programs read ahead with: VACANTIX_READERS
-// when it holds a number (0 reads every folder on the calling thread),
-// else 2 where the machine has two cores or more (1 elsewhere), growing to
-// 16 where the disk makes the walk wait.
+// when it holds a number (0 reads every folder on the calling thread), else
+// none while the disk answers at once (a warm local disk, where helpers
+// would only add work), two from the first run of listings that made the
+// walk wait, and more up to 16 while it keeps waiting.
 [[nodiscard]] ReaderCount ReadAheadReaders();
 
 } // namespace vacantix

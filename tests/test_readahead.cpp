@@ -27,6 +27,7 @@
 #include "scan/Search.h"
 #include "support/LockedFileSystem.h"
 #include "support/ModeComparison.h"
+#include "support/SlowFileSystem.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
@@ -80,6 +81,29 @@ TEST(ReadAhead, GivesWhatTheDiskGivesOnRandomTrees)
                     << "seed " << seed << ", ignoring " << options.ignored << ", stop after " << options.stopAfter
                     << ", " << mode.readers << " readers, window " << mode.limits.listings;
             }
+        }
+    }
+}
+
+// Helpers that start in the middle of a walk, once the disk has made it
+// wait, change nothing it sees either.
+TEST(ReadAhead, HelpersThatStartWhenTheDiskMakesTheWalkWaitChangeNothing)
+{
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        Names folders;
+        TempTree tree(RandomTree(seed, 120, folders));
+        for (const ScanOptions& options : {ScanOptions{}, ScanOptions{"1", "1", "skip", -1}}) {
+            PosixFileSystem alone;
+            const ScanOutcome expected = ScanAndFinish(alone, tree.root(), options);
+            PosixFileSystem disk;
+            SlowFileSystem slow(disk, std::chrono::microseconds(200));
+            std::vector<std::unique_ptr<PosixFileSystem>> disks;
+            ReadAheadFileSystem ahead(slow, ReaderCount(0, 3), [&]() -> std::unique_ptr<FileSystem> {
+                disks.push_back(std::make_unique<PosixFileSystem>());
+                return std::make_unique<SlowFileSystem>(*disks.back(), std::chrono::microseconds(200));
+            });
+            EXPECT_EQ(ScanAndFinish(ahead, tree.root(), options), expected) << "seed " << seed;
+            EXPECT_GT(ahead.readers(), 0u) << "seed " << seed;
         }
     }
 }
