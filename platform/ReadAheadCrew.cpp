@@ -5,12 +5,13 @@
 // subfolder. A slot changes hands by its atomic state alone: whoever moves
 // it from Free (or Again) to Claimed reads it and fills it in, then sets
 // Ready with release; the walk sees Ready with an acquire load and takes the
-// read. The lock guards only the helpers' stack of folders with slots left,
+// read. The lock guards only the helpers' queue of folders with slots left,
 // which the walk touches when it reads a folder itself or starts anew. The
 // walk sleeps only when the slot it needs is being read, and is woken by the
 // helper that finishes that slot, nobody else.
 #include "platform/ReadAheadCrew.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace vacantix::readahead {
@@ -107,7 +108,7 @@ void Crew::stop()
     stopping_ = true;
     work_.notify_all();
     const bool allLeft = left_.wait_for(lock, std::chrono::seconds(2), [&] { return running_ == 0; });
-    dropped.swap(stack_);
+    dropped.swap(queue_);
     lock.unlock();
     for (std::thread& thread : threads_) {
         if (allLeft)
@@ -124,7 +125,7 @@ void Crew::offer(const FolderPtr& folder, std::uint32_t first)
         return;
     const std::lock_guard lock(mutex_);
     folder->next = first;
-    stack_.push_back(folder);
+    enqueue(folder);
     work_.notify_one();
 }
 
@@ -133,7 +134,36 @@ void Crew::restart()
     std::vector<FolderPtr> dropped;
     epoch_.fetch_add(1, std::memory_order_acq_rel);
     const std::lock_guard lock(mutex_);
-    dropped.swap(stack_);
+    dropped.swap(queue_);
+}
+
+std::vector<std::uint32_t> Crew::placeOnTop()
+{
+    return {++tops_};
+}
+
+bool Crew::Later::operator()(const FolderPtr& a, const FolderPtr& b) const
+{
+    // Each folder's next slot as the chain of slot indices down from the
+    // walk's top: the first index that differs decides, and a folder's
+    // slot comes before the folders read below it.
+    const std::vector<std::uint32_t>& pa = a->place;
+    const std::vector<std::uint32_t>& pb = b->place;
+    const std::size_t common = std::min(pa.size(), pb.size());
+    for (std::size_t i = 0; i < common; ++i)
+        if (pa[i] != pb[i])
+            return pa[i] > pb[i];
+    if (pa.size() == pb.size())
+        return a->next > b->next;
+    if (pa.size() < pb.size())
+        return a->next > pb[common];
+    return pa[common] >= b->next;
+}
+
+void Crew::enqueue(FolderPtr folder)
+{
+    queue_.push_back(std::move(folder));
+    std::push_heap(queue_.begin(), queue_.end(), Later{});
 }
 
 bool Crew::room() const
@@ -144,25 +174,27 @@ bool Crew::room() const
 
 std::optional<Crew::Task> Crew::claimNext(std::vector<FolderPtr>& dropped)
 {
-    while (!stopping_ && !stack_.empty() && room()) {
-        Folder& top = *stack_.back();
-        if (top.next >= top.names.size() || !top.wanted(epoch())) {
-            dropped.push_back(std::move(stack_.back()));
-            stack_.pop_back();
+    while (!stopping_ && !queue_.empty() && room()) {
+        std::pop_heap(queue_.begin(), queue_.end(), Later{});
+        FolderPtr folder = std::move(queue_.back());
+        queue_.pop_back();
+        // Nothing the walk has passed by.
+        const std::uint32_t index = std::max(folder->next, folder->passed.load(std::memory_order_relaxed));
+        if (index >= folder->names.size() || !folder->wanted(epoch())) {
+            dropped.push_back(std::move(folder));
             continue;
         }
-        const std::uint32_t index = top.next++;
-        std::uint32_t state = top.slots[index].state.load(std::memory_order_relaxed);
-        if ((state != Free && state != Again) ||
-            !top.slots[index].state.compare_exchange_strong(state, Claimed, std::memory_order_acq_rel))
+        folder->next = index + 1;
+        Slot& slot = folder->slots[index];
+        std::uint32_t state = slot.state.load(std::memory_order_relaxed);
+        const bool claimed = (state == Free || state == Again) &&
+                             slot.state.compare_exchange_strong(state, Claimed, std::memory_order_acq_rel);
+        if (folder->next < folder->names.size())
+            enqueue(folder);
+        if (!claimed)
             continue;
         readyListings_.fetch_add(1, std::memory_order_relaxed);
-        Task task{stack_.back(), index, state == Free};
-        if (top.next >= top.names.size()) {
-            dropped.push_back(std::move(stack_.back()));
-            stack_.pop_back();
-        }
-        return task;
+        return Task{std::move(folder), index, state == Free};
     }
     return std::nullopt;
 }
@@ -179,7 +211,7 @@ std::optional<Crew::Task> Crew::awaitTask(std::unique_lock<std::mutex>& lock)
         }
         if (task || stopping_)
             return task;
-        sleepingForRoom_.store(!stack_.empty(), std::memory_order_seq_cst);
+        sleepingForRoom_.store(!queue_.empty(), std::memory_order_seq_cst);
         // Bounded, so that a wake-up lost to a race costs a pause, not the walk.
         work_.wait_for(lock, std::chrono::milliseconds(100));
     }
@@ -205,7 +237,7 @@ void Crew::perform(FileSystem& fs, Task task)
     task.folder.reset();
     if (below) {
         const std::lock_guard lock(mutex_);
-        stack_.push_back(std::move(below));
+        enqueue(std::move(below));
         work_.notify_one();
     }
 }
@@ -276,8 +308,11 @@ std::unique_ptr<Read> Crew::read(FileSystem& fs, const FolderPtr& folder, std::u
         read->listing = fs.listBelow(parent.get(), path, mayHold ? &own : nullptr);
     }
     finish(fs, *read, std::move(path), std::move(own));
-    if (read->folder)
+    if (read->folder) {
         read->folder->parent = folder;
+        read->folder->place = folder->place;
+        read->folder->place.push_back(index);
+    }
     return read;
 }
 
@@ -289,6 +324,12 @@ std::unique_ptr<Read> Crew::readOutside(FileSystem& fs, const HeldFolder* parent
     std::unique_ptr<HeldFolder> own;
     read->listing = named ? fs.listNamedHeld(path, &own) : fs.listBelow(parent, path, &own);
     finish(fs, *read, path, std::move(own));
+    if (read->folder) {
+        // The walk reads such a folder where it stands: after every folder
+        // offered before it, in the order of the walk.
+        const std::lock_guard lock(mutex_);
+        read->folder->place = placeOnTop();
+    }
     return read;
 }
 
@@ -377,7 +418,7 @@ void Crew::uncount(const Read& read)
     readyListings_.fetch_sub(1, std::memory_order_relaxed);
     readyBytes_.fetch_sub(read.bytes, std::memory_order_relaxed);
     // Without the lock: a read may go while its thread holds it (a folder
-    // let go off the stack). A wake-up lost to that costs the helpers the
+    // let go off the queue). A wake-up lost to that costs the helpers the
     // rest of their bounded sleep.
     if (sleepingForRoom_.load(std::memory_order_seq_cst) &&
         readyListings_.load(std::memory_order_relaxed) <= limits_.listings / 2) {

@@ -81,15 +81,20 @@ struct Folder {
     std::atomic<Standing> standing{Standing::Ahead};
     std::weak_ptr<Folder> parent;
     const std::uint64_t epoch;
+    // Where it lies in the walk's order: the slot indices down from a top.
+    std::vector<std::uint32_t> place;
     std::uint32_t next = 0; // the first slot not yet tried; under the crew's lock
+    // The first slot the walk has not passed by yet.
+    std::atomic<std::uint32_t> passed{0};
 };
 
 // The helper threads that read ahead of one walk, and what they share with
-// it. Helpers take work from a stack of folders with slots left, the folder
-// pushed last first, so that they go down the tree in pre-order as the walk
-// does; a folder they read that has subfolders goes onto the stack. The walk
-// takes what is ready with one atomic load per folder and wakes nobody
-// unless a helper sleeps for room.
+// it. Helpers take work from a queue of folders with slots left, ordered by
+// the place of each one's next slot in the walk's pre-order, so that every
+// helper reads the first folder the walk will ask for that nobody reads yet;
+// a folder they read that has subfolders joins the queue. The walk takes
+// what is ready with one atomic load per folder and wakes nobody unless a
+// helper sleeps for room.
 class Crew {
 public:
     using ReaderFactory = std::function<std::unique_ptr<FileSystem>()>;
@@ -125,7 +130,7 @@ public:
     // their own file systems.
     void expectWalk(WalkNeeds needs);
 
-    // Reads one slot from the helpers' stack through `fs`, as a helper
+    // Reads one slot from the helpers' queue through `fs`, as a helper
     // would, for a walk that would otherwise wait; false when none is left.
     bool helpOnce(FileSystem& fs);
     // Waits until the slot a helper claimed is no longer Claimed; true when
@@ -148,7 +153,12 @@ public:
     void uncount(const Read& read);
 
 private:
-    // A slot claimed from the stack.
+    // Orders the queue: the folder whose next slot comes later in the walk
+    // is "greater", so that the heap's front is the first.
+    struct Later {
+        bool operator()(const FolderPtr& a, const FolderPtr& b) const;
+    };
+    // A slot claimed from the queue.
     struct Task {
         FolderPtr folder;
         std::uint32_t index = 0;
@@ -156,9 +166,14 @@ private:
     };
 
     void run(std::unique_ptr<FileSystem> fs);
-    // Claims the next slot of the stack while there is room, under the
-    // lock; the folders it takes off the stack go to `dropped`.
+    // Claims the first slot of the queue while there is room, under the
+    // lock; the folders it takes off the queue go to `dropped`.
     std::optional<Task> claimNext(std::vector<FolderPtr>& dropped);
+    // Adds a folder to the queue, under the lock.
+    void enqueue(FolderPtr folder);
+    // A place after every place given before, for a folder the walk read
+    // where it stands; under the lock.
+    [[nodiscard]] std::vector<std::uint32_t> placeOnTop();
     // The next slot for a helper, sleeping until there is one; none when
     // told to stop. Under `lock`.
     std::optional<Task> awaitTask(std::unique_lock<std::mutex>& lock);
@@ -180,7 +195,8 @@ private:
     std::mutex mutex_;
     std::condition_variable work_;
     std::condition_variable left_;
-    std::vector<FolderPtr> stack_; // under mutex_
+    std::vector<FolderPtr> queue_; // a heap, by Later; under mutex_
+    std::uint32_t tops_ = 0;       // places given by placeOnTop; under mutex_
     unsigned running_ = 0;         // under mutex_
     bool stopping_ = false;        // under mutex_
 

@@ -158,6 +158,7 @@ FsResult<Listing> ReadAheadFileSystem::readAhead(const Place& place, const std::
     } else {
         dropSkipped(parent, index);
         parent.nextIndex = index + 1;
+        parent.folder->passed.store(parent.nextIndex, std::memory_order_relaxed);
         const readahead::FolderPtr folders = parent.folder;
         read = take(folders, index, byWalk);
     }
