@@ -93,7 +93,39 @@ FsResult<Listing> ReadAheadFileSystem::list(const std::string& folder)
     Place place;
     if (!locate(folder, place))
         return startAt(folder, false);
-    return readingAhead() ? readAhead(place, folder) : readHere(place, folder);
+    if (!readingAhead())
+        return readHere(place, folder);
+    if (!trailHasSlots_)
+        adoptTrail();
+    return readAhead(place, folder);
+}
+
+void ReadAheadFileSystem::adoptTrail()
+{
+    // The helpers started halfway down: the folders on the trail were read
+    // without slots. Read once more they get theirs, from the deepest up,
+    // so that the helpers read on from where the walk stands.
+    for (std::size_t i = trail_.size(); i-- > 0;) {
+        Level& level = trail_[i];
+        if (level.folder)
+            continue;
+        std::unique_ptr<Read> read = crew_->readOutside(fs_, nullptr, lastPath_.substr(0, level.length), false);
+        level.folder = read->folder;
+        if (!level.folder)
+            continue;
+        level.folder->standing.store(Standing::Path, std::memory_order_release);
+        if (i + 1 < trail_.size()) {
+            const std::string next = lastPath_.substr(0, trail_[i + 1].length);
+            Place below;
+            if (locate(next, below) && below.level == i) {
+                const std::uint32_t index = indexOf(below);
+                level.nextIndex = index == UINT32_MAX ? 0 : index + 1;
+            }
+        }
+        level.folder->passed.store(level.nextIndex, std::memory_order_relaxed);
+        crew_->offer(level.folder, level.nextIndex);
+    }
+    trailHasSlots_ = true;
 }
 
 bool ReadAheadFileSystem::readingAhead() const
@@ -111,7 +143,8 @@ FsResult<Listing> ReadAheadFileSystem::startAt(const std::string& folder, bool n
     leaveTrail(0);
     Level top;
     top.length = folder.size();
-    if (!readingAhead()) {
+    trailHasSlots_ = readingAhead();
+    if (!trailHasSlots_) {
         const auto since = std::chrono::steady_clock::now();
         std::unique_ptr<HeldFolder> hold;
         FsResult<Listing> listing = named ? fs_.listNamedHeld(folder, &hold) : fs_.listBelow(nullptr, folder, &hold);
@@ -182,8 +215,12 @@ std::unique_ptr<Read> ReadAheadFileSystem::take(const readahead::FolderPtr& fold
     for (;;) {
         std::uint32_t state = slot.state.load(std::memory_order_acquire);
         if (state == readahead::Claimed) {
-            // Rather than wait, read further ahead while a helper has it.
-            if (!crew_->helpOnce(fs_))
+            // Rather than wait, read further ahead while a helper has it; a
+            // slow read there is the disk making the walk wait too.
+            const auto since = std::chrono::steady_clock::now();
+            if (crew_->helpOnce(fs_))
+                noteRead(since);
+            else
                 noteWait(crew_->awaitClaimed(slot));
             continue;
         }
@@ -302,9 +339,9 @@ void ReadAheadFileSystem::noteWait(bool waited)
     if (++listsSinceCount_ < kListsPerCount)
         return;
     if (waitsSinceCount_ >= kWaitsToGrow && crew_->helpers() < readers_.most) {
-        // The first helpers come two at a time: one alone reading ahead of
-        // the walk leaves the walk reading half of the folders itself.
-        const unsigned more = crew_->helpers() == 0 ? 2 : 1;
+        // Doubling, from two: a disk that keeps the walk waiting with some
+        // helpers keeps it waiting with a few more.
+        const unsigned more = std::max(crew_->helpers(), 2u);
         for (unsigned i = 0; i < more && crew_->helpers() < readers_.most; ++i)
             crew_->addHelper(crew_);
     }

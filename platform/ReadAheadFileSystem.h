@@ -136,6 +136,9 @@ private:
     [[nodiscard]] bool locate(const std::string& folder, Place& place) const;
     // Starts the trail anew at `folder`, the folder the user named or another.
     FsResult<Listing> startAt(const std::string& folder, bool named);
+    // Gives the folders on the trail read before any helper ran their
+    // slots, and offers what lies beyond the walk's place to the helpers.
+    void adoptTrail();
     // Lists a placed folder on this thread, from its parent held open.
     FsResult<Listing> readHere(const Place& place, const std::string& folder);
     // Hands out a placed folder's listing read ahead, or reads it here.
@@ -172,6 +175,7 @@ private:
     std::string lastPath_; // the path listed last
     // The sizes read with the listing handed out last.
     std::vector<std::pair<std::string, FsResult<std::uint64_t>>> lastSizes_;
+    bool trailHasSlots_ = false; // the trail's folders were read with helpers running
     std::size_t heldLevels_ = 0;
     std::size_t shallowestHeld_ = 0;
     unsigned listsSinceCount_ = 0;
@@ -182,7 +186,7 @@ private:
 // when it holds a number (0 reads every folder on the calling thread), else
 // none while the disk answers at once (a warm local disk, where helpers
 // would only add work), two from the first run of listings that made the
-// walk wait, and more up to 16 while it keeps waiting.
+// walk wait, and twice as many after each further run up to 16.
 [[nodiscard]] ReaderCount ReadAheadReaders();
 
 } // namespace vacantix
