@@ -8,6 +8,8 @@
 
 #include "base/ProcedurePaths.h"
 #include "platform/ApplicationTitle.h"
+#include "platform/PathRoot.h"
+#include "results/ClipboardText.h"
 #include "roots/SampleFolders.h"
 
 namespace vacantix {
@@ -34,6 +36,9 @@ public:
     void yield() override { window_.yieldToEventLoop(); }
     bool stopRequested() override { return window_.stopFlag_; }
     void setStatusText(std::string_view text) override { window_.folders_.setHeaderText(std::string(text)); }
+    void folderUnreadable(std::string_view path, std::string_view) override { window_.notes_.folderUnreadable(path); }
+    void rootInSystemTree(std::string_view path) override { window_.notes_.rootInSystemTree(path); }
+    void rootIgnored(std::string_view path) override { window_.notes_.rootIgnored(path); }
 
 private:
     MainWindow& window_;
@@ -48,6 +53,7 @@ MainWindow::MainWindow(MainWindowServices services)
       lastYieldCall_(Clock::now())
 {
     enabled_.fill(true);
+    results_.showCounts(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -132,17 +138,18 @@ namespace {
 // closing box is closed, so the entries it works on keep their places.
 constexpr Button kChangingCommands[] = {Button::LoadListFiles, Button::SendChecked, Button::AddOneFolder,
                                         Button::ClearFolders,  Button::ClearResults, Button::LoadSamples};
-// Sending holds them too, and besides a new scan and the settings (which
-// would change how the remaining folders go) the check marks, which say
-// what is sent.
-constexpr Button kAlsoHeldWhileSending[] = {Button::Scan, Button::OpenSettings, Button::CheckAll,
-                                            Button::UncheckAll};
+// Sending holds them too, and besides the settings (which would change how
+// the remaining folders go) the check marks, which say what is sent. The
+// scan button stops the sending meanwhile.
+constexpr Button kAlsoHeldWhileSending[] = {Button::OpenSettings, Button::CheckAll, Button::UncheckAll};
 
 } // namespace
 
 void MainWindow::beginActivity(Activity activity)
 {
     activity_ = activity;
+    // The header tells the counts again once the list holds still.
+    results_.showCounts(false);
     for (const Button button : kChangingCommands)
         setEnabled(button, false);
     if (activity == Activity::Sending) {
@@ -156,11 +163,13 @@ void MainWindow::endActivity()
     activity_ = Activity::Idle;
     if (closing_)
         return;
+    results_.showCounts(true);
     for (const Button button : kChangingCommands)
         setEnabled(button, true);
-    // The scan button too, which a stop disables until the run has ended.
     for (const Button button : kAlsoHeldWhileSending)
         setEnabled(button, true);
+    // The scan button too, which a stop disables until the run has ended.
+    setEnabled(Button::Scan, true);
 }
 
 bool MainWindow::enabled(Button button) const
@@ -178,6 +187,54 @@ void MainWindow::setScanCaption(std::string caption)
 {
     scanCaption_ = std::move(caption);
     view().setButtonCaption(Button::Scan, scanCaption_);
+}
+
+// ---------------------------------------------------------- context menus
+
+bool MainWindow::listCommandEnabled(ListId list, ListCommand command) const
+{
+    switch (command) {
+    case ListCommand::OpenFolder:
+        return true;
+    case ListCommand::CopyPath:
+        return list == ListId::Results;
+    case ListCommand::Check:
+    case ListCommand::Uncheck:
+        // While folders are being sent, the marks say what goes.
+        return list == ListId::Results && !sending();
+    case ListCommand::Remove:
+        // What the Delete key does, with its refusals.
+        return list == ListId::Folders && !scanActive() && mousePointer_ != BusyPointer;
+    }
+    return false;
+}
+
+bool MainWindow::listCommand(ListId list, ListCommand command, std::size_t row)
+{
+    const bool folders = list == ListId::Folders;
+    if (!listCommandEnabled(list, command) || row >= (folders ? folders_.rowCount() : results_.rowCount()))
+        return false;
+    const std::string path = folders ? folders_.rowText(row) : results_.rowText(row);
+    switch (command) {
+    case ListCommand::OpenFolder:
+        openFolder(path);
+        return true;
+    case ListCommand::CopyPath:
+        SetClipboardText(services_.clipboard, ToNativePath(path));
+        return true;
+    case ListCommand::Check:
+    case ListCommand::Uncheck:
+        return ListView2_ItemCheck(row, command == ListCommand::Check);
+    case ListCommand::Remove:
+        return removeFolder(row + 1);
+    }
+    return false;
+}
+
+void MainWindow::openFolder(const std::string& path)
+{
+    if (!opener_->open(path))
+        prompter().message(SampleFolderNotOpened(ToNativePath(path)));
 }
 
 // ---------------------------------------------------------------- pointer

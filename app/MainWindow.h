@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainWindowDesign.h"
 #include "app/MainWindowView.h"
+#include "app/ScanNotes.h"
 #include "base/ErrorReport.h"
 #include "platform/Clipboard.h"
 #include "platform/FileSystem.h"
@@ -55,9 +57,14 @@ struct MainWindowServices {
 // builds the window (MainWindowView), attaches it, and forwards its events
 // to the handlers below, which keep the design's names.
 //
+// Beyond the design, the lists have context menus (MenuOf), the results
+// list orders its rows by a click on its header and opens a folder on a
+// double click, folders dropped on the folder list are added, and the scan
+// button stops the sending of folders as it stops a scan.
+//
 // The handlers live in four files by concern: start-up, pointer, event loop
-// and closing in MainWindow.cpp; the folder list, the picker, the samples
-// and the settings in MainWindowRoots.cpp; the scan button in
+// and closing in MainWindow.cpp; the folder list, the picker, the samples,
+// drops and the settings in MainWindowRoots.cpp; the scan button in
 // MainWindowScan.cpp; the results commands in MainWindowResults.cpp.
 class MainWindow {
 public:
@@ -80,7 +87,7 @@ public:
     void PushButton1_Click();  // Load List Of Folders From File
     void PushButton2_Click();  // Check All
     void PushButton3_Click();  // Uncheck All
-    void PushButton4_Click();  // Start Scanning / Stop
+    void PushButton4_Click();  // Start Scanning / Stop (also of the sending)
     void PushButton5_Click();  // Send Checked To Recycle Bin
     void PushButton6_Click();  // Add One Folder
     void PushButton7_Click();  // Clear List (folder list)
@@ -99,6 +106,25 @@ public:
     // sets its mark. False when refused (while folders are being sent, the
     // marks cannot change) or when the row's entry is gone.
     bool ListView2_ItemCheck(std::size_t row, bool checked);
+
+    // A click on the results list's column header: the rows go by path,
+    // ascending, then descending, then back to the order found. Refused
+    // while a scan or the sending runs.
+    void ListView2_ColumnClick();
+    // A double click on a result's row (0-based): opens its folder.
+    void ListView2_DblClick(std::size_t row);
+    // A context menu's command on a row of a list (0-based, as the list
+    // shows it). False when the command is refused (listCommandEnabled) or
+    // the row is gone.
+    bool listCommand(ListId list, ListCommand command, std::size_t row);
+    // Whether a menu offers the command now: a command that changes a list
+    // waits as the buttons that change it do.
+    [[nodiscard]] bool listCommandEnabled(ListId list, ListCommand command) const;
+    // Paths dropped on the folder list (from a file manager): each folder is
+    // added as "Add One Folder" adds one; anything else is named in one
+    // message and not added. Refused (nothing happens) unless acceptsDrops.
+    void ListView1_OLEDragDrop(const std::vector<std::string>& paths);
+    [[nodiscard]] bool acceptsDrops() const { return listCommandEnabled(ListId::Folders, ListCommand::Remove); }
 
     // Mouse-move reactions; none replaces the busy pointer.
     void Form_MouseMove();
@@ -171,6 +197,10 @@ private:
     void setEnabled(Button button, bool enabled);
     void setScanCaption(std::string caption);
     void runScan(Trap& trap);
+    // Takes the folder list's entry at a 1-based position out, unless a
+    // scan or the busy pointer holds the list.
+    bool removeFolder(std::size_t position);
+    void openFolder(const std::string& path);
     void exportWith(void (*command)(ExportContext&));
 
     MainWindowServices services_;
@@ -191,6 +221,7 @@ private:
     bool stopFlag_ = false;
     bool closing_ = false;
     std::unique_ptr<WindowHooks> hooks_;
+    ScanNotes notes_; // of the scan at hand
 
     std::chrono::steady_clock::time_point lastTurn_;      // the event loop last turned
     std::chrono::steady_clock::time_point lastYieldCall_; // the last yield

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string_view>
 
 #include "base/WindowDesign.h"
@@ -74,6 +75,36 @@ inline constexpr ControlDesign kMainWindowControls[] = {
     {"PushButton11", ControlKind::PushButton, 11, "Save As Text File", {120, 7425, 3840, 405}},
     {"PushButton12", ControlKind::PushButton, 12, "Copy To Clipboard", {4080, 7425, 3840, 405}},
 };
+
+// The commands of the lists' context menus, which the design leaves to the
+// toolkit's lists: each acts on the row the menu was opened on.
+enum class ListCommand : int {
+    OpenFolder, // the row's folder in the desktop's file browser
+    CopyPath,   // the row's path on the clipboard
+    Check,      // checks the result
+    Uncheck,    // unchecks the result
+    Remove,     // takes the folder out of the folder list, as the Delete key does
+};
+
+struct MenuItemDesign {
+    ListCommand command;
+    std::string_view caption;
+};
+
+// The context menus, in menu order.
+inline constexpr MenuItemDesign kResultsMenu[] = {{ListCommand::OpenFolder, "Open Folder"},
+                                                  {ListCommand::CopyPath, "Copy Path"},
+                                                  {ListCommand::Check, "Check"},
+                                                  {ListCommand::Uncheck, "Uncheck"}};
+inline constexpr MenuItemDesign kFoldersMenu[] = {{ListCommand::Remove, "Remove"},
+                                                  {ListCommand::OpenFolder, "Open Folder"}};
+
+[[nodiscard]] constexpr std::span<const MenuItemDesign> MenuOf(ListId list)
+{
+    if (list == ListId::Folders)
+        return kFoldersMenu;
+    return kResultsMenu;
+}
 
 // The design of a button.
 [[nodiscard]] constexpr const ControlDesign& DesignOf(Button button)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The results list's commands of the main window: check marks, clearing,
-// sending to the trash, and the two exports.
+// the order of the rows, sending to the trash and its stop, and the two
+// exports.
 #include "app/MainWindow.h"
+#include "base/ProcedurePaths.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
@@ -31,6 +33,23 @@ bool MainWindow::ListView2_ItemCheck(std::size_t row, bool checked)
     return results_.setRowChecked(row, checked);
 }
 
+void MainWindow::ListView2_ColumnClick()
+{
+    // Rows appended or removed meanwhile would land out of order.
+    if (scanActive())
+        return;
+    switch (results_.rowOrder()) {
+    case RowOrder::Found: results_.orderRows(RowOrder::PathAscending); break;
+    case RowOrder::PathAscending: results_.orderRows(RowOrder::PathDescending); break;
+    case RowOrder::PathDescending: results_.orderRows(RowOrder::Found); break;
+    }
+}
+
+void MainWindow::ListView2_DblClick(std::size_t row)
+{
+    (void)listCommand(ListId::Results, ListCommand::OpenFolder, row);
+}
+
 void MainWindow::PushButton9_Click()
 {
     if (scanActive())
@@ -41,8 +60,8 @@ void MainWindow::PushButton9_Click()
 namespace {
 
 // Binds a deletion to the window: turns of the event loop with the busy
-// pointer kept, the progress in the results list's header, and the stop once
-// the window has been closed.
+// pointer kept, the progress in the results list's header, and the stop by
+// the scan button or once the window has been closed.
 class DeletionHooks final : public ScanHooks {
 public:
     explicit DeletionHooks(MainWindow& window) : window_(window) {}
@@ -62,7 +81,8 @@ public:
         if (window_.mousePointer() != BusyPointer)
             window_.setMousePointer(BusyPointer);
     }
-    bool stopRequested() override { return window_.closing(); }
+    // The scan button's stop, or the window's close.
+    bool stopRequested() override { return window_.closing() || window_.stopFlag(); }
     void setStatusText(std::string_view text) override
     {
         ResultsModel& results = window_.results();
@@ -78,6 +98,30 @@ private:
     MainWindow& window_;
 };
 
+// "1 folder was", "3 folders were".
+std::string FoldersWere(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " folder was" : " folders were");
+}
+
+// The closing box of the sending: "Done."; after a stop, how many folders
+// were sent and how many were not reached; then the folders kept or failed.
+std::string SendingDoneText(const DeletionSummary& summary)
+{
+    if (!summary.stopped)
+        return DeletionDoneText(summary);
+    const std::size_t left = summary.chosen - summary.records.size();
+    std::string text = "Done.\n\nThe sending was stopped: " + FoldersWere(summary.count(DeletionOutcome::Sent)) +
+                       " sent; " + FoldersWere(left) + " not reached and " + (left == 1 ? "stays" : "stay") +
+                       " checked in the list.";
+    const std::vector<std::string> lines = NotDeletedLines(summary);
+    if (!lines.empty())
+        text += "\n";
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
+}
+
 } // namespace
 
 void MainWindow::PushButton5_Click()
@@ -88,17 +132,24 @@ void MainWindow::PushButton5_Click()
         return;
     // Folders go with the event loop turning between them. Until the closing
     // box is dismissed, the commands that change a list, the marks or the
-    // disk wait, so the entries acted on keep their positions and marks.
+    // disk wait, so the entries acted on keep their positions and marks; the
+    // scan button reads "Stop" and stops after the folder at hand.
     struct Sending {
         MainWindow& window;
         ~Sending()
         {
-            window.endActivity();
-            if (!window.closing())
+            window.stopFlag_ = true;
+            if (!window.closing()) {
+                window.setScanCaption(window.savedScanCaption_);
                 window.setMousePointer(DefaultPointer);
+            }
+            window.endActivity();
         }
     };
     beginActivity(Activity::Sending);
+    savedScanCaption_ = scanCaption_;
+    stopFlag_ = false;
+    setScanCaption(std::string(kStopCaption));
     const Sending sending{*this};
     setMousePointer(BusyPointer);
 
@@ -106,7 +157,12 @@ void MainWindow::PushButton5_Click()
     DeletionContext context{fileSystem(), settings(), *trash_, services_.remover, [&](const std::string& path) {
                                 return HoldsContent(fileSystem(), settings(), path, hooks);
                             }};
-    (void)SendCheckedToTrash(results_, context, prompter(), hooks);
+    // The numbers are the error report's line numbers.
+    Trap trap(prompter(), kSendCheckedPath);
+    const DeletionSummary summary = DeleteCheckedEntries(results_, context, trap, hooks);
+    // Once the window is closed, nothing more is said.
+    if (!closing_)
+        trap.step(124, [&] { prompter().message(SendingDoneText(summary)); });
 }
 
 void MainWindow::exportWith(void (*command)(ExportContext&))

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder list's commands of the main window: list files, the picker,
-// the samples, clearing and the Delete key; and the settings window.
+// the samples, clearing, the Delete key and dropped folders; and the
+// settings window.
 #include "app/MainWindow.h"
 #include "base/ProcedurePaths.h"
+#include "platform/PathRoot.h"
 #include "roots/FolderPicker.h"
 #include "roots/ListFile.h"
 #include "roots/SampleFolders.h"
@@ -59,12 +61,42 @@ void MainWindow::PushButton7_Click()
     });
 }
 
+bool MainWindow::removeFolder(std::size_t position)
+{
+    if (mousePointer_ == BusyPointer || scanActive() || position < 1 || position > folders_.count())
+        return false;
+    folders_.remove(position);
+    return true;
+}
+
 void MainWindow::ListView1_KeyDown(int keyCode)
 {
-    if (keyCode != kDeleteKeyCode || mousePointer_ == BusyPointer || scanActive() || folders_.count() == 0)
+    if (keyCode != kDeleteKeyCode)
         return;
     if (const std::optional<std::size_t> current = view().currentFolder())
-        folders_.remove(*current);
+        (void)removeFolder(*current);
+}
+
+void MainWindow::ListView1_OLEDragDrop(const std::vector<std::string>& paths)
+{
+    if (!acceptsDrops())
+        return;
+    std::vector<std::string> refused;
+    for (const std::string& path : paths) {
+        if (IsAbsolutePath(path) && fileSystem().isDirectory(path))
+            folders_.append(CollapseDoubleBackslashes(WithoutTrailingSeparator(path) + "/"));
+        else
+            refused.push_back(ToNativePath(path));
+    }
+    folders_.flush();
+    if (refused.size() == 1) {
+        prompter().message(refused.front() + " is not a folder, so it was not added.");
+    } else if (!refused.empty()) {
+        std::string text = "These are not folders, so they were not added:";
+        for (const std::string& path : refused)
+            text += "\n" + path;
+        prompter().message(text);
+    }
 }
 
 void MainWindow::PushButton8_Click()

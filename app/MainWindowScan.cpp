@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The scan button of the main window: a scan run over the folder list, and
-// its stop.
+// its stop (which also stops the sending of folders).
 #include "app/MainWindow.h"
 #include "base/ProcedurePaths.h"
 #include "scan/ScanRun.h"
@@ -33,8 +33,8 @@ void MainWindow::PushButton4_Click()
     } else {
         trap.step(148, [&] { setScanCaption(savedScanCaption_); });
         trap.step(150, [&] { stopFlag_ = true; });
-        // The run still finishes its final pass; until then the button
-        // cannot start another run inside it.
+        // The run still finishes its final pass (the sending, the folder at
+        // hand); until then the button cannot start another run inside it.
         if (scanActive())
             setEnabled(Button::Scan, false);
     }
@@ -48,7 +48,9 @@ void MainWindow::runScan(Trap& trap)
     };
     beginActivity(Activity::Scanning);
     const Running running{*this};
-    ScanEnvironment env{fileSystem(), settings(), folders_, results_, hooks(), prompter()};
+    notes_.clear();
+    ScanEnvironment env{fileSystem(), settings(), folders_, results_, hooks(), prompter(),
+                        [this](const ScanSummary& summary) { return notes_.closingText(summary, results_.count()); }};
     resetYieldGap();
     (void)RunScan(env, trap);
     results_.flush();

@@ -119,7 +119,7 @@ void MeasureScan(Form1& form, const std::string& root, std::size_t trash)
 {
     MainWindow& window = form.core();
     TurnGauge gauge;
-    window.folderList().append(root.ends_with('/') ? root : root + "/");
+    window.folderList().append(WithTrailingSeparator(root));
     const TurnGauge::Took scan = gauge.run([&] { window.PushButton4_Click(); });
     // The first line keeps its form: bench/run.sh reads it.
     std::printf("window scan: %zu results in %.3f s; longest gap between event-loop turns %.1f ms "

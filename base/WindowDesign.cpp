@@ -35,7 +35,22 @@ bool CaptionMustFit(const ControlDesign& control)
     return !control.caption.empty() && control.kind != ControlKind::ListView;
 }
 
+// The relative luminance of a colour (0x00BBGGRR), from 0 (black) to 1.
+double Luminance(std::uint32_t bgr)
+{
+    const auto channel = [](std::uint32_t value) {
+        const double v = value / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(bgr & 0xFF) + 0.7152 * channel((bgr >> 8) & 0xFF) + 0.0722 * channel((bgr >> 16) & 0xFF);
+}
+
 } // namespace
+
+std::uint32_t MainWindowBackColor(std::uint32_t desktopWindow, std::uint32_t desktopWindowText)
+{
+    return Luminance(desktopWindowText) > Luminance(desktopWindow) ? desktopWindow : kDesignedBackColor;
+}
 
 int TwipsToPixels(int twips, double scale)
 {

@@ -50,6 +50,13 @@ inline constexpr FontDesign kButtonFont{"Arial", 11.25, true};
 // window, and the main window under a skin, take the desktop's button face.
 inline constexpr std::uint32_t kDesignedBackColor = 0x00FFFFFF;
 
+// The main window's background without a skin: the designed white, unless
+// the desktop's colour scheme is dark (its window text is lighter than its
+// window), where the desktop's window colour stands in, so that controls
+// drawn in the desktop's dark colours do not sit on white. Colours as
+// 0x00BBGGRR.
+[[nodiscard]] std::uint32_t MainWindowBackColor(std::uint32_t desktopWindow, std::uint32_t desktopWindowText);
+
 enum class ControlKind : std::uint8_t { ListView, PushButton, Frame, Label, ComboBox, CheckBox, TextBox };
 
 // One control of a window's design. `number` is the number in its design

@@ -29,13 +29,6 @@ namespace {
 // The scan run reports its failures under the scan command's name, so that
 // a report reads the same in the window and on the command line.
 
-std::string WithTrailingSeparator(std::string path)
-{
-    if (path.empty() || path.back() != '/')
-        path.push_back('/');
-    return path;
-}
-
 // The list file's path as the file system takes it: in the engine's form,
 // and below the current folder when relative (the Windows file system takes
 // absolute paths only). Kept as given when the current folder is unknown.
@@ -166,9 +159,7 @@ std::string AbsoluteRoot(std::string_view root, std::string_view currentFolder)
         root = slash == std::string_view::npos ? std::string_view{} : root.substr(slash + 1);
         if (part.empty() || part == ".")
             continue;
-        if (path.empty() || path.back() != '/')
-            path.push_back('/');
-        path.append(part);
+        path = ChildPath(path, part);
     }
     return WithTrailingSeparator(std::move(path));
 }

@@ -4,24 +4,16 @@
 #include <deque>
 #include <stdexcept>
 
+#include "platform/PathRoot.h"
 #include "platform/TreeDescription.h"
 
 namespace vacantix {
 
 namespace {
 
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 bool isBelow(const std::string& path, const std::string& folder)
 {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (folder == "/" || path[folder.size()] == '/');
+    return path != folder && IsWithin(path, folder);
 }
 
 } // namespace
@@ -50,7 +42,7 @@ FakeFileSystem::Node& FakeFileSystem::make(const std::string& path, Kind kind)
         return it->second;
     }
     if (path != "/") {
-        const std::string parent = parentOf(path);
+        const std::string parent = ParentPath(path);
         make(parent, Kind::Folder).children.emplace_back(BaseName(path));
     }
     Node& node = nodes_[path];
@@ -86,7 +78,7 @@ void FakeFileSystem::remove(const std::string& path)
         it = nodes_.erase(it);
     nodes_.erase(path);
     if (path != "/") {
-        auto& siblings = nodes_[parentOf(path)].children;
+        auto& siblings = nodes_[ParentPath(path)].children;
         std::erase(siblings, std::string(BaseName(path)));
     }
 }
@@ -151,7 +143,7 @@ std::optional<std::string> FakeFileSystem::locate(std::string_view path, bool fo
         if (part.empty() || part == ".")
             continue;
         if (part == "..") {
-            at = parentOf(at);
+            at = ParentPath(at);
             continue;
         }
         std::string next = ChildPath(at, part);
@@ -286,7 +278,7 @@ bool FakeFileSystem::isProtectedAt(const std::string& real) const
     if (real == "/")
         return false;
     const auto top = [&](const std::string& folder) { return folder == "/" || mounts_.contains(folder); };
-    return top(real) || (BaseName(real) == "lost+found" && top(parentOf(real)));
+    return top(real) || (BaseName(real) == "lost+found" && top(ParentPath(real)));
 }
 
 bool FakeFileSystem::isProtected(const std::string& folder)
@@ -310,7 +302,7 @@ FsResult<Done> FakeFileSystem::createFolder(const std::string& path)
     const std::string folder = WithoutTrailingSeparator(path);
     if (nodes_.contains(folder))
         return FsFailure{FsError::Other, "exists"};
-    if (!isDirectory(parentOf(folder)))
+    if (!isDirectory(ParentPath(folder)))
         return FsFailure{FsError::PathNotFound, {}};
     addFolder(folder);
     return Done{};

@@ -66,8 +66,7 @@ std::string ChildPath(std::string_view parent, std::string_view name)
     std::string path;
     path.reserve(parent.size() + 1 + name.size());
     path.append(parent);
-    if (path.empty() || path.back() != '/')
-        path.push_back('/');
+    path = WithTrailingSeparator(std::move(path));
     path.append(name);
     return path;
 }
@@ -87,6 +86,13 @@ bool IsWithin(std::string_view path, std::string_view folder)
 {
     return path.starts_with(folder) &&
            (path.size() == folder.size() || folder.ends_with('/') || path[folder.size()] == '/');
+}
+
+std::string WithTrailingSeparator(std::string path)
+{
+    if (path.empty() || path.back() != '/')
+        path.push_back('/');
+    return path;
 }
 
 std::string WithoutTrailingSeparator(std::string_view path)

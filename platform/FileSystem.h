@@ -279,6 +279,10 @@ private:
 // are spelled.
 [[nodiscard]] bool IsWithin(std::string_view path, std::string_view folder);
 
+// A folder path as the folder list holds it, ending with one separator
+// ("" gives "/", as ChildPath takes "" for the root).
+[[nodiscard]] std::string WithTrailingSeparator(std::string path);
+
 // A path without its trailing separators; a root keeps the separator that
 // ends it ("/" stays "/", "C:/" stays "C:/").
 [[nodiscard]] std::string WithoutTrailingSeparator(std::string_view path);

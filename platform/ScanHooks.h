@@ -34,6 +34,10 @@ public:
     // A root that lies in a system tree while those are skipped: nothing
     // below it is reported.
     virtual void rootInSystemTree(std::string_view) {}
+
+    // A root that is itself ignored (on the ignore list, or one of the
+    // trash's own folders): it is not searched.
+    virtual void rootIgnored(std::string_view) {}
 };
 
 } // namespace vacantix

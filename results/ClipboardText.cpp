@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Failure.h"
+#include "platform/PathRoot.h"
 #include "platform/Utf8.h"
 
 namespace vacantix {
@@ -19,7 +20,7 @@ std::string ResultsColumns::cell(std::size_t position, std::size_t column) const
 {
     if (column != 1)
         throw MakeFailure(SubscriptOutOfRange);
-    return results_.text(position);
+    return ToNativePath(results_.text(position));
 }
 
 std::size_t CharacterCount(std::string_view text)

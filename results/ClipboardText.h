@@ -24,7 +24,8 @@ public:
     [[nodiscard]] virtual bool checked(std::size_t position) const = 0;
 };
 
-// The results list seen as a list of one column.
+// The results list seen as a list of one column, its paths as the platform
+// writes them (ToNativePath).
 class ResultsColumns final : public ColumnList {
 public:
     explicit ResultsColumns(const ResultsList& results) : results_(results) {}

@@ -286,7 +286,7 @@ std::string DeletionDoneText(const DeletionSummary& summary)
     if (!lines.empty())
         text += "\n";
     for (const std::string& line : lines)
-        text += "\n" + line;
+        text += "\n" + ToNativePath(line);
     return text;
 }
 
@@ -304,89 +304,82 @@ std::string SendingText(std::size_t n, std::size_t total)
     return "Sending " + std::to_string(n) + " of " + std::to_string(total);
 }
 
-DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap)
+DeletionSummary DeleteCheckedEntries(ResultsList& results, const DeletionContext& context, Trap& trap)
 {
     ScanHooks still;
     return DeleteCheckedEntries(results, context, trap, still);
 }
 
-DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap,
-                                     ScanHooks& progress)
-{
-    // One mode for the whole command. Unread, it is the trash: a folder in
-    // the trash can still be brought back. Its progress also turns inside a
-    // large tree deleted directly.
-    struct ModeOfCommand {
-        DeletionContext& context;
-        std::optional<DeleteMode> callers;
-        ScanHooks* callersProgress;
-        ~ModeOfCommand()
-        {
-            context.mode = callers;
-            context.progress = callersProgress;
-        }
-    } modeOfCommand{context, context.mode, context.progress};
-    context.progress = &progress;
-    context.mode = DeleteMode::Trash;
-    // The numbers are the error report's line numbers.
-    trap.step(100, [&] {
-        context.mode = modeOfCommand.callers ? *modeOfCommand.callers : context.settings.deleteMode();
-    });
+namespace {
 
-    DeletionSummary summary;
-    // The entries to act on are chosen before the first yield: a check mark
-    // changed while folders go neither adds an entry nor drops one.
-    std::vector<std::size_t> chosen;
+// The caller's context as one command uses it: one delete mode for the whole
+// command, read first (unless the caller holds one) and the trash when it
+// cannot be read, since a folder in the trash can still be brought back;
+// and the command's progress, which also turns inside a large tree deleted
+// directly.
+DeletionContext contextOfCommand(const DeletionContext& callers, Trap& trap, ScanHooks& progress)
+{
+    DeletionContext command = callers;
+    command.progress = &progress;
+    command.mode = DeleteMode::Trash;
+    // The numbers are the error report's line numbers.
+    trap.step(100, [&] { command.mode = callers.mode ? *callers.mode : callers.settings.deleteMode(); });
+    return command;
+}
+
+// The entries a command acts on, by position, and those it must not take
+// along.
+struct Choice {
+    std::vector<std::size_t> positions;
     UncheckedEntries unchecked;
+};
+
+Choice chooseEntries(const ResultsList& results, Trap& trap)
+{
+    Choice choice;
     const std::size_t count = trap.value<std::size_t>(102, [&] { return results.count(); }, 0);
     for (std::size_t i = 1; i <= count; ++i) {
         trap.step(104, [&] {
             if (results.checked(i))
-                chosen.push_back(i);
+                choice.positions.push_back(i);
             else
-                unchecked.add(results.text(i));
+                choice.unchecked.add(results.text(i));
         });
     }
-    unchecked.sort();
-    summary.chosen = chosen.size();
+    choice.unchecked.sort();
+    return choice;
+}
 
-    TimeSlice slice(progress);
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-        progress.setStatusText(SendingText(k + 1, chosen.size()));
-        // The first turn shows the progress at once; later ones come when
-        // the slice has run out. Only here, between two folders, may the
-        // run stop, so no folder is left half-done.
-        if (k == 0)
-            slice.yield();
-        else
-            slice.tick();
-        if (progress.stopRequested()) {
-            summary.stopped = true;
-            break;
+// Deletes the folder of the entry at `position`. A failure is reported under
+// `trap` and ends the entry as Failed.
+DeletionRecord actOn(const ResultsList& results, std::size_t position, const UncheckedEntries& unchecked,
+                     DeletionContext& command, Trap& trap)
+{
+    DeletionRecord record;
+    record.position = position;
+    record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
+    trap.step(106, [&] {
+        record.path = results.text(position);
+        // What the user left unchecked is not to go along with its parent.
+        if (const std::string* held = unchecked.below(record.path)) {
+            record.result = outcome(DeletionOutcome::Kept, "holds '" + *held + "', which is not checked");
+            return;
         }
-        const std::size_t i = chosen[k];
-        DeletionRecord record;
-        record.position = i;
-        record.result = outcome(DeletionOutcome::Failed, "it could not be read from the list");
-        trap.step(106, [&] {
-            record.path = results.text(i);
-            // What the user left unchecked is not to go along with its parent.
-            if (const std::string* held = unchecked.below(record.path)) {
-                record.result = outcome(DeletionOutcome::Kept, "holds '" + *held + "', which is not checked");
-                return;
-            }
-            try {
-                record.result = DeleteToRecycleBin(context, record.path);
-            } catch (const std::exception& failure) {
-                record.result = outcome(DeletionOutcome::Failed, failure.what());
-                throw;
-            }
-        });
-        summary.records.push_back(std::move(record)); // step 108
-    }
+        try {
+            record.result = DeleteToRecycleBin(command, record.path);
+        } catch (const std::exception& failure) {
+            record.result = outcome(DeletionOutcome::Failed, failure.what());
+            throw;
+        }
+    });
+    return record;
+}
 
-    // From the last to the first, as removeMany takes them; an entry whose
-    // text is no longer the one acted on is left alone.
+// Takes out of the list the entries whose folder was sent or was already
+// gone, from the last to the first, as removeMany takes them; an entry whose
+// text is no longer the one acted on is left alone.
+void removeActedOn(ResultsList& results, const DeletionSummary& summary, Trap& trap)
+{
     std::vector<std::size_t> leaving;
     for (auto it = summary.records.rbegin(); it != summary.records.rend(); ++it) {
         const DeletionOutcome kind = it->result.outcome;
@@ -398,17 +391,48 @@ DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& cont
         });
     }
     trap.step(118, [&] { results.removeMany(leaving); });
+}
+
+} // namespace
+
+DeletionSummary DeleteCheckedEntries(ResultsList& results, const DeletionContext& context, Trap& trap,
+                                     ScanHooks& progress)
+{
+    DeletionContext command = contextOfCommand(context, trap, progress);
+    // The entries to act on are chosen before the first yield: a check mark
+    // changed while folders go neither adds an entry nor drops one.
+    const Choice choice = chooseEntries(results, trap);
+    DeletionSummary summary;
+    summary.chosen = choice.positions.size();
+
+    TimeSlice slice(progress);
+    for (std::size_t k = 0; k < choice.positions.size(); ++k) {
+        progress.setStatusText(SendingText(k + 1, choice.positions.size()));
+        // The first turn shows the progress at once; later ones come when
+        // the slice has run out. Only here, between two folders, may the
+        // run stop, so no folder is left half-done.
+        if (k == 0)
+            slice.yield();
+        else
+            slice.tick();
+        if (progress.stopRequested()) {
+            summary.stopped = true;
+            break;
+        }
+        summary.records.push_back(actOn(results, choice.positions[k], choice.unchecked, command, trap)); // step 108
+    }
+    removeActedOn(results, summary, trap);
     progress.setStatusText({});
     return summary;
 }
 
-DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter)
+DeletionSummary SendCheckedToTrash(ResultsList& results, const DeletionContext& context, Prompter& prompter)
 {
     ScanHooks still;
     return SendCheckedToTrash(results, context, prompter, still);
 }
 
-DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter,
+DeletionSummary SendCheckedToTrash(ResultsList& results, const DeletionContext& context, Prompter& prompter,
                                    ScanHooks& progress)
 {
     Trap trap(prompter, kSendCheckedPath);

@@ -86,7 +86,8 @@ struct DeletionSummary {
 [[nodiscard]] std::vector<std::string> NotDeletedLines(const DeletionSummary& summary);
 
 // The text of the closing box: "Done." and, when anything was kept or
-// failed, an empty line and the NotDeletedLines.
+// failed, an empty line and the NotDeletedLines, their paths as the
+// platform writes them (ToNativePath).
 [[nodiscard]] std::string DeletionDoneText(const DeletionSummary& summary);
 
 // One line that counts the outcomes, for the command line, with `sentAs`
@@ -106,8 +107,9 @@ struct DeletionSummary {
 // ("holds '<entry>', which is not checked") without a look at the disk.
 // The delete mode is read once, first (unless the context already holds
 // one): a stored mode that cannot be read is reported once, and the folders
-// then go to the trash. Failures are reported under `trap`; an entry whose
-// step failed ends as Failed. Shows no box of its own.
+// then go to the trash. The caller's context is left as it is. Failures are
+// reported under `trap`; an entry whose step failed ends as Failed. Shows no
+// box of its own.
 //
 // The entries to act on are the ones checked when it starts: check marks
 // changed while it runs do not change them. Before each folder it shows
@@ -115,22 +117,22 @@ struct DeletionSummary {
 // whenever 50 ms have passed since the last turn (inside one folder, only the
 // fresh look can yield, through the hooks its caller binds to
 // `holdsContent`). Once `progress` asks to stop, it ends before the next
-// folder (the summary says `stopped`), so no folder is left half-done. It ends with an empty
-// status text: the list's own header again. The list must not change
+// folder (the summary says `stopped`), so no folder is left half-done. It
+// ends with an empty status text: the list's own header again. The list must not change
 // otherwise while it runs (the window disables the commands that change it):
 // entries are removed by the positions they had at the start, and only when
 // they still show the path acted on.
-DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap,
+DeletionSummary DeleteCheckedEntries(ResultsList& results, const DeletionContext& context, Trap& trap,
                                      ScanHooks& progress);
 
 // The same without yielding, never stopped.
-DeletionSummary DeleteCheckedEntries(ResultsList& results, DeletionContext& context, Trap& trap);
+DeletionSummary DeleteCheckedEntries(ResultsList& results, const DeletionContext& context, Trap& trap);
 
 // The command "Send Checked To Recycle Bin": DeleteCheckedEntries under the
 // command's error trap, then the closing box of DeletionDoneText, which is
 // left out when `progress` stopped it (the window was closed).
-DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter,
+DeletionSummary SendCheckedToTrash(ResultsList& results, const DeletionContext& context, Prompter& prompter,
                                    ScanHooks& progress);
-DeletionSummary SendCheckedToTrash(ResultsList& results, DeletionContext& context, Prompter& prompter);
+DeletionSummary SendCheckedToTrash(ResultsList& results, const DeletionContext& context, Prompter& prompter);
 
 } // namespace vacantix

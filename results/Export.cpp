@@ -6,6 +6,7 @@
 #include "base/ErrorReport.h"
 #include "base/ProcedurePaths.h"
 #include "base/WindowDesign.h"
+#include "platform/PathRoot.h"
 #include "results/ClipboardText.h"
 
 namespace vacantix {
@@ -16,7 +17,7 @@ std::string ExportFileText(const ResultsList& results, const std::function<void(
     const std::size_t count = results.count();
     for (std::size_t i = 1; i <= count; ++i) {
         yield();
-        text += results.text(i);
+        text += ToNativePath(results.text(i));
         text += "\r\n";
     }
     return text;
@@ -36,7 +37,7 @@ void SaveAsTextFile(ExportContext& context)
     // failed to be asked leaves the answer at No.
     bool answer = false;
     if (trap.test(112, [&] { return context.fs.fileExists(name); }))
-        trap.step(114, [&] { answer = context.prompter.ask("Are you sure you wish to overwrite " + name + " ?"); });
+        trap.step(114, [&] { answer = context.prompter.ask("Are you sure you wish to overwrite " + ToNativePath(name) + " ?"); });
     else
         answer = true;
     if (!answer)

@@ -31,7 +31,7 @@ struct ExportContext {
 };
 
 // The content of the text file: every entry, checked or not, in list order,
-// each followed by CR LF. `yield` runs once per entry; entries removed
+// as the platform writes paths (ToNativePath), each followed by CR LF. `yield` runs once per entry; entries removed
 // meanwhile make it throw.
 [[nodiscard]] std::string ExportFileText(const ResultsList& results, const std::function<void()>& yield);
 

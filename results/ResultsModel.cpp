@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/Failure.h"
+#include "results/PathOrder.h"
 
 namespace vacantix {
 
@@ -26,6 +27,12 @@ std::size_t LowBit(std::size_t i)
 }
 
 } // namespace
+
+std::string CountsText(std::size_t entries, std::size_t checked)
+{
+    return std::to_string(entries) + (entries == 1 ? " empty folder, " : " empty folders, ") +
+           std::to_string(checked) + " checked";
+}
 
 milliseconds FlushInterval(std::size_t rows)
 {
@@ -128,6 +135,8 @@ void ResultsModel::append(std::string path)
         liveTree_.push_back(covered);
     }
     ++live_;
+    ++checked_;
+    countsChanged();
     scheduleFlush();
 }
 
@@ -137,6 +146,9 @@ void ResultsModel::remove(std::size_t position)
     removed_[slot / kSlotsPerWord] |= std::uint64_t{1} << (slot % kSlotsPerWord);
     addToIndex(slot, -1);
     --live_;
+    if (slots_.checked(slot))
+        --checked_;
+    countsChanged();
     removedPending_ = true;
     scheduleFlush();
 }
@@ -150,10 +162,14 @@ void ResultsModel::clear()
     std::vector<int>().swap(liveTree_);
     checksPending_ = false;
     live_ = 0;
+    checked_ = 0;
     shown_ = 0;
     removedPending_ = false;
+    order_ = {};
+    rowOrder_ = RowOrder::Found;
     if (observer_)
         observer_->endReset();
+    countsChanged();
     lastFlush_ = std::chrono::steady_clock::now();
 }
 
@@ -163,6 +179,31 @@ void ResultsModel::setHeaderText(std::string text)
         return;
     header_ = std::move(text);
     headerChanged_ = true;
+}
+
+std::string ResultsModel::headerText() const
+{
+    if (countsShown_ && live_ > 0 && header_ == kResultsListHeader)
+        return CountsText(live_, checked_);
+    return header_;
+}
+
+void ResultsModel::showCounts(bool shown)
+{
+    if (countsShown_ == shown)
+        return;
+    countsShown_ = true; // so that the change itself is told
+    countsChanged();
+    countsShown_ = shown;
+}
+
+void ResultsModel::countsChanged()
+{
+    if (!countsShown_ || headerChanged_)
+        return;
+    headerChanged_ = true;
+    if (observer_)
+        observer_->deliveryWanted(milliseconds(0));
 }
 
 void ResultsModel::showHeader()
@@ -186,13 +227,15 @@ void ResultsModel::showChecks()
     if (!checksPending_)
         return;
     checksPending_ = false;
+    // Ordered rows show the changed slots anywhere.
     if (observer_)
-        observer_->checksChanged(firstChecked_, lastChecked_);
+        observer_->checksChanged(order_.empty() ? firstChecked_ : 0, order_.empty() ? lastChecked_ : shown_ - 1);
 }
 
 void ResultsModel::deliverPending()
 {
     deliveryAsked_ = false;
+    showHeader();
     showChecks();
     if (!removedPending_ && shown_ == slots_.size())
         return;
@@ -222,10 +265,12 @@ void ResultsModel::removeTombstones()
         removed_.assign((slots_.size() + kSlotsPerWord - 1) / kSlotsPerWord, 0);
         rebuildIndex();
     };
-    if (runs.size() > kMostRemovalRuns) {
+    // Rows in another order than the slots move everywhere: a reset too.
+    if (runs.size() > kMostRemovalRuns || !order_.empty()) {
         if (observer_)
             observer_->beginReset();
         slots_.removeMany(doomed);
+        dropFromOrder(doomed);
         shown_ = slots_.size();
         forgetTombstones();
         if (observer_)
@@ -249,6 +294,34 @@ void ResultsModel::removeTombstones()
         slot -= rowsRemoved;
     slots_.removeMany(later);
     forgetTombstones();
+}
+
+void ResultsModel::dropFromOrder(const std::vector<std::size_t>& doomed)
+{
+    std::vector<std::uint32_t> kept;
+    kept.reserve(order_.size());
+    for (const std::uint32_t slot : order_) {
+        const auto below = std::lower_bound(doomed.begin(), doomed.end(), std::size_t{slot});
+        if (below == doomed.end() || *below != slot)
+            kept.push_back(slot - static_cast<std::uint32_t>(below - doomed.begin()));
+    }
+    order_.swap(kept);
+}
+
+void ResultsModel::orderRows(RowOrder order)
+{
+    flush();
+    if (observer_)
+        observer_->beginReset();
+    rowOrder_ = order;
+    order_ = {};
+    if (order != RowOrder::Found) {
+        order_ = PathOrder(slots_);
+        if (order == RowOrder::PathDescending)
+            std::reverse(order_.begin(), order_.end());
+    }
+    if (observer_)
+        observer_->endReset();
 }
 
 void ResultsModel::flush()
@@ -285,6 +358,8 @@ void ResultsModel::setChecked(std::size_t position, bool checked)
     if (slots_.checked(slot) == checked)
         return;
     slots_.setChecked(slot, checked);
+    checked_ = checked ? checked_ + 1 : checked_ - 1;
+    countsChanged();
     if (slot >= shown_)
         return;
     if (checksPending_) {
@@ -301,28 +376,39 @@ void ResultsModel::setChecked(std::size_t position, bool checked)
 void ResultsModel::setAllChecked(bool checked)
 {
     slots_.setAllChecked(checked);
+    checked_ = checked ? live_ : 0;
     checksPending_ = false;
     if (shown_ > 0 && observer_)
         observer_->checksChanged(0, shown_ - 1);
+    countsChanged();
+    showHeader();
 }
 
 std::string ResultsModel::rowText(std::size_t row) const
 {
-    return slots_.text(row);
+    return slots_.text(slotOfRow(row));
 }
 
 bool ResultsModel::rowChecked(std::size_t row) const
 {
-    return slots_.checked(row);
+    return slots_.checked(slotOfRow(row));
 }
 
 bool ResultsModel::setRowChecked(std::size_t row, bool checked)
 {
-    if (row >= shown_ || isRemoved(row))
+    if (row >= shown_)
         return false;
-    slots_.setChecked(row, checked);
+    const std::size_t slot = slotOfRow(row);
+    if (isRemoved(slot))
+        return false;
+    if (slots_.checked(slot) != checked) {
+        slots_.setChecked(slot, checked);
+        checked_ = checked ? checked_ + 1 : checked_ - 1;
+        countsChanged();
+    }
     if (observer_)
         observer_->checksChanged(row, row);
+    showHeader();
     return true;
 }
 

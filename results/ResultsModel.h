@@ -17,6 +17,14 @@ namespace vacantix {
 // The header of the results list.
 inline constexpr std::string_view kResultsListHeader = "Empty Folders";
 
+// How the rows of the results list are ordered: as the entries were found,
+// or by path (see PathOrder).
+enum class RowOrder { Found, PathAscending, PathDescending };
+
+// The header of a results list that holds entries while nothing runs:
+// "3 empty folders, 2 checked" ("1 empty folder, 1 checked").
+[[nodiscard]] std::string CountsText(std::size_t entries, std::size_t checked);
+
 // The least time between two flushes of a results model showing `rows`
 // rows: a tenth of a second up to 100,000 rows, then a tenth more per
 // 100,000, up to a second.
@@ -38,6 +46,10 @@ inline constexpr std::string_view kResultsListHeader = "Empty Folders";
 // Check marks set through setChecked reach the observer together, at the
 // next delivery (a Check All of half a million entries is one change, not
 // half a million); a mark set on a row is told at once.
+//
+// Rows may be ordered by path (orderRows) while the entries, and every
+// position, keep the order they were found in; the order is a permutation
+// of the rows, so a million rows are ordered without moving a path.
 class ResultsModel final : public ResultsList {
 public:
     ResultsModel();
@@ -62,17 +74,33 @@ public:
 
     // Sets every check mark at once (one change for the observer).
     void setAllChecked(bool checked);
+    // How many entries are checked, kept as marks change.
+    [[nodiscard]] std::size_t checkedCount() const { return checked_; }
 
     // The column header; a deletion borrows it to show its progress. The
     // observer hears of a change at the next refresh or flush.
     void setHeaderText(std::string text);
-    [[nodiscard]] const std::string& headerText() const { return header_; }
+    // The header as the observer shows it: the borrowed text; else, while
+    // counts are shown and the list holds entries, CountsText; else the
+    // list's own header.
+    [[nodiscard]] std::string headerText() const;
+    // Shows the counts in the header or not (not while a command works on
+    // the list). While they are shown, the observer hears of a change of
+    // them with the next delivery, or at once for a mark set on a row or on
+    // every entry.
+    void showCounts(bool shown);
+
+    // Orders the rows; the observer hears a reset. Entries appended later
+    // follow the ordered rows; clear() puts the found order back.
+    void orderRows(RowOrder order);
+    [[nodiscard]] RowOrder rowOrder() const { return rowOrder_; }
 
     // The control that shows the rows, or none. Not owned; it must stay
     // until it is replaced or the model is gone.
     void setObserver(ListObserver* observer) { observer_ = observer; }
 
-    // The rows as the observer was last told them, 0-based.
+    // The rows as the observer was last told them, 0-based, in the order of
+    // the rows.
     [[nodiscard]] std::size_t rowCount() const { return shown_; }
     // A row's path and mark; a removed row still shows until the flush.
     [[nodiscard]] std::string rowText(std::size_t row) const;
@@ -95,6 +123,12 @@ private:
     void removeTombstones();
     [[nodiscard]] bool isRemoved(std::size_t slot) const;
     [[nodiscard]] std::chrono::milliseconds sinceFlush() const;
+    // The slot a row shows.
+    [[nodiscard]] std::size_t slotOfRow(std::size_t row) const { return row < order_.size() ? order_[row] : row; }
+    // The counts changed: the header changes with them while shown.
+    void countsChanged();
+    // Takes removed slots (ascending) out of the row order.
+    void dropFromOrder(const std::vector<std::size_t>& doomed);
 
     // Slots: rows, then entries not shown yet. The store keeps each slot's
     // path and check mark; a path is built only when it is asked for.
@@ -113,6 +147,10 @@ private:
     std::size_t firstChecked_ = 0;
     std::size_t lastChecked_ = 0;
     bool checksPending_ = false;
+    std::size_t checked_ = 0; // live entries checked
+    bool countsShown_ = false;
+    RowOrder rowOrder_ = RowOrder::Found;
+    std::vector<std::uint32_t> order_; // while ordered: the slot of each row up to its size
     ListObserver* observer_ = nullptr;
 };
 

@@ -78,9 +78,7 @@ private:
         ++line_;
         // A blank line would otherwise name the root folder of the disk.
         if (!piece.empty()) {
-            std::string path = FromNativePath(piece);
-            if (path.back() != '/')
-                path.push_back('/');
+            std::string path = WithTrailingSeparator(FromNativePath(piece));
             if (kept_ == ListedFolders::All || fs_.listNamed(WithoutTrailingSeparator(path)).ok())
                 reading_.paths.push_back(std::move(path));
         }

@@ -22,7 +22,7 @@ void EnsureEmptySampleFolders(FileSystem& fs, std::string_view sampleRoot, Trap&
     // The numbers are the error report's line numbers (of the start-up).
     int line = 136;
     for (const std::string_view relative : EmptySampleFolders()) {
-        const std::string folder = std::string(sampleRoot) + "/" + std::string(relative);
+        const std::string folder = ChildPath(sampleRoot, relative);
         trap.step(line, [&] {
             if (!fs.isDirectory(folder))
                 fs.createFolder(folder).orThrow();
@@ -40,9 +40,7 @@ void LoadSampleFolders(FolderList& roots, Prompter& prompter, FolderOpener& open
                        std::string_view sampleRoot)
 {
     Trap trap(prompter, kLoadSamplesPath);
-    std::string entry = WithoutTrailingSeparator(sampleRoot);
-    if (!entry.ends_with('/'))
-        entry.push_back('/');
+    const std::string entry = WithTrailingSeparator(WithoutTrailingSeparator(sampleRoot));
     trap.step(100, [&] { roots.append(entry); });
     // The test is "the answer is not Yes": a question that fails to be asked
     // ends the command like a No.

@@ -15,36 +15,8 @@ bool IsIgnoredName(const Settings& settings, std::string_view text)
 
 bool IsInSystemFolder(const FileSystem& fs, std::string_view path)
 {
-    for (const std::string& tree : fs.systemFolders()) {
-        if (!path.starts_with(tree))
-            continue;
-        if (path.size() == tree.size() || path[tree.size()] == '/' || tree.ends_with('/'))
-            return true;
-    }
-    return false;
-}
-
-RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
-{
-    auto real = fs.realPath(root_);
-    if (real)
-        real_ = std::move(real.value());
-    else
-        failure_ = real.failure();
-    // A trash that is not there yet holds nothing to keep.
-    for (const std::string& place : HomeTrashFolders())
-        if (auto trash = fs.realPath(place))
-            homeTrashes_.push_back(std::move(trash.value()));
-}
-
-std::string RealRoot::of(std::string_view path) const
-{
-    if (failure_ || !path.starts_with(root_))
-        return std::string(path);
-    std::string_view rest = path.substr(root_.size());
-    while (rest.starts_with('/'))
-        rest.remove_prefix(1);
-    return rest.empty() ? real_ : ChildPath(real_, rest);
+    const auto& trees = fs.systemFolders();
+    return std::any_of(trees.begin(), trees.end(), [&](const std::string& tree) { return IsWithin(path, tree); });
 }
 
 namespace {
@@ -61,14 +33,51 @@ bool hasTrashFolderName(std::string_view path)
     return false;
 }
 
+// `path`, which lies at or below `from`, as it lies below `to` instead.
+std::string rebased(std::string_view path, std::string_view from, const std::string& to)
+{
+    std::string_view rest = path.substr(from.size());
+    while (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    return rest.empty() ? to : ChildPath(to, rest);
+}
+
 } // namespace
+
+RealRoot::RealRoot(FileSystem& fs, std::string root) : root_(std::move(root))
+{
+    auto real = fs.realPath(root_);
+    if (real)
+        real_ = std::move(real.value());
+    else
+        failure_ = real.failure();
+    rootInTrash_ = hasTrashFolderName(root_) || hasTrashFolderName(real_);
+    // A trash that is not there yet holds nothing to keep. One below the
+    // root is noted as the walks spell it, so that no folder's real path
+    // needs to be made to be compared with it.
+    for (const std::string& place : HomeTrashFolders()) {
+        auto trash = fs.realPath(place);
+        if (!trash || failure_)
+            continue;
+        if (IsWithin(real_, trash.value()))
+            rootInTrash_ = true;
+        else if (IsWithin(trash.value(), real_))
+            homeTrashesBelow_.push_back(rebased(trash.value(), real_, root_));
+    }
+}
+
+std::string RealRoot::of(std::string_view path) const
+{
+    if (failure_ || !path.starts_with(root_))
+        return std::string(path);
+    return rebased(path, root_, real_);
+}
 
 bool RealRoot::inTrash(std::string_view path) const
 {
-    const std::string real = of(path);
-    const auto within = [&](const std::string& trash) { return IsWithin(real, trash); };
-    return std::any_of(homeTrashes_.begin(), homeTrashes_.end(), within) || hasTrashFolderName(real) ||
-           hasTrashFolderName(path);
+    const auto within = [&](const std::string& trash) { return IsWithin(path, trash); };
+    return rootInTrash_ || hasTrashFolderName(path) ||
+           std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
 }
 
 namespace {

@@ -50,14 +50,12 @@ public:
     // given.
     [[nodiscard]] bool inTrash(std::string_view path) const;
 
-    // The real paths of the user's home trashes that exist.
-    [[nodiscard]] const std::vector<std::string>& homeTrashes() const { return homeTrashes_; }
-
 private:
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;
-    std::vector<std::string> homeTrashes_; // the real paths of those that exist
+    bool rootInTrash_ = false;
+    std::vector<std::string> homeTrashesBelow_; // those that exist, as spelled below the root
 };
 
 // True when the folder is not the root folder and either the platform keeps

@@ -42,7 +42,7 @@ ScanSummary RunScan(ScanEnvironment& env, Trap& trap)
     trap.step(134, [&] {
         RemoveFoldersWithFiles(env.fs, env.settings, env.results, env.hooks, env.prompter, &record);
     });
-    trap.step(136, [&] { env.prompter.message("Done."); });
+    trap.step(136, [&] { env.prompter.message(env.closingText ? env.closingText(summary) : std::string("Done.")); });
     return summary;
 }
 

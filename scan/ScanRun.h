@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "base/ErrorReport.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
@@ -11,6 +14,8 @@
 
 namespace vacantix {
 
+struct ScanSummary;
+
 // Everything a scan run works with. The window binds its lists and the
 // event loop; the command line binds lists in memory.
 struct ScanEnvironment {
@@ -20,6 +25,8 @@ struct ScanEnvironment {
     ResultsList& results;
     ScanHooks& hooks;
     Prompter& prompter;
+    // The text of the closing box; unset, it is "Done.".
+    std::function<std::string(const ScanSummary&)> closingText = {};
 };
 
 // What a run did, for callers that summarise (the command line's exit status).
@@ -33,7 +40,8 @@ struct ScanSummary {
 // has found at least one root: clears the results, searches each root in
 // order (yielding once before each, leaving the loop when a stop was
 // requested, reporting a root that is no folder), puts the header text back,
-// runs the final pass and shows "Done.". Failures are reported under `trap`
+// runs the final pass and shows "Done." (or the environment's closingText).
+// Failures are reported under `trap`
 // with the button's step numbers (110 to 136).
 ScanSummary RunScan(ScanEnvironment& env, Trap& trap);
 

@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "base/TimeSlice.h"
-#include "platform/TrashPlaces.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
 #include "scan/TreesBelow.h"
@@ -80,9 +79,8 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), root_(folder),
-          systemTrees_(fs.systemFolders(), real_, folder, true), homeTrashes_(real_.homeTrashes(), real_, folder, false),
-          rootInTrash_(real_.inTrash(folder)), results_(results), hooks_(hooks),
+        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs.systemFolders(), real_, folder),
+          results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -139,7 +137,6 @@ private:
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
     [[nodiscard]] bool ignored(std::string_view name) const;
-    [[nodiscard]] bool inTrash(std::string_view name) const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
     // True when the regular files of `folder` (as read in `listing`),
     // litter aside, hold no byte; stops at the first that holds some.
@@ -157,10 +154,7 @@ private:
     FileSystem& fs_;
     const Settings& settings_;
     RealRoot real_;
-    const std::string root_;
     TreesBelow systemTrees_;
-    TreesBelow homeTrashes_;
-    const bool rootInTrash_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -251,19 +245,10 @@ bool Searcher::ignored(std::string_view name) const
             // path is made only where the list holds one.
             const bool byPath = !list.paths.empty() &&
                                 (list.matches(real_.of(path_)) || (!real_.givenIsReal() && list.matches(path_)));
-            return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) || inTrash(name);
+            return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) ||
+                   real_.inTrash(path_);
         },
         false);
-}
-
-// RealRoot::inTrash for the folder at `path_`, named `name`. Below the root
-// only its own name is new: the search enters no folder that lies in a
-// trash, so the names above it were all looked at.
-bool Searcher::inTrash(std::string_view name) const
-{
-    if (rootInTrash_ || path_ == root_)
-        return rootInTrash_;
-    return IsTrashFolderName(name) || homeTrashes_.contain(path_);
 }
 
 bool Searcher::judge(Child& child, std::string_view name)
@@ -392,6 +377,8 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
         return;
     }
     if (*child.ignored) {
+        if (stack_.empty())
+            hooks_.rootIgnored(path_);
         // A folder on the ignore list is kept whatever it holds, and so is
         // every folder around it.
         skip(TreeVerdict::content());

@@ -5,12 +5,11 @@
 
 namespace vacantix {
 
-TreesBelow::TreesBelow(const std::vector<std::string>& trees, const RealRoot& real, const std::string& root,
-                       bool asGiven)
+TreesBelow::TreesBelow(const std::vector<std::string>& trees, const RealRoot& real, const std::string& root)
     : rootLength_(root.size())
 {
     add(trees, real.of(root));
-    if (asGiven && !real.givenIsReal())
+    if (!real.givenIsReal())
         add(trees, root);
 }
 

@@ -11,17 +11,16 @@
 namespace vacantix {
 
 // Which folders at and below one root lie in one of some trees (the system
-// trees, the trash's own folders): a folder lies in a tree when its path is
-// the tree's or starts with it and "/" (see IsWithin). Decided for the root
-// once: below a root inside a tree every folder is, and below one that holds
-// no tree none is. Only where a tree lies below the root is a folder's path
-// compared, and then only the part below the root.
+// trees): a folder lies in a tree when its path is the tree's or starts with
+// it and "/" (see IsWithin). Decided for the root once: below a root inside
+// a tree every folder is, and below one that holds no tree none is. Only
+// where a tree lies below the root is a folder's path compared, and then
+// only the part below the root.
 class TreesBelow {
 public:
     // `trees`: absolute paths; `root`: the root as `real` was made for.
-    // Folders are judged by their real paths and, with `asGiven`, by the
-    // paths as given too.
-    TreesBelow(const std::vector<std::string>& trees, const RealRoot& real, const std::string& root, bool asGiven);
+    // Folders are judged by their real paths and by the paths as given.
+    TreesBelow(const std::vector<std::string>& trees, const RealRoot& real, const std::string& root);
 
     // True when `path` (the root or a folder below it, as given) lies in a
     // tree.

@@ -90,8 +90,9 @@ TEST_F(Form1Test, StartsWithItsDesignedLookWhenNoSkinOrCursorFileIsThere)
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
     EXPECT_TRUE(form.styleSheet().isEmpty());
-    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window has a fixed size";
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form.size(), QSize(form.twips(8040), form.twips(7935))) << "the designed size comes first";
+    EXPECT_EQ(form.minimumSize(), form.size()) << "and the window may grow from there";
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     EXPECT_EQ(form.core().folderList().count(), 0u);
@@ -99,8 +100,6 @@ TEST_F(Form1Test, StartsWithItsDesignedLookWhenNoSkinOrCursorFileIsThere)
     EXPECT_EQ(form.listView1()->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("Folders To Scan For Empty Folders"));
     EXPECT_EQ(form.listView2()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Empty Folders"));
-    EXPECT_EQ(form.listView1()->columnWidth(0), form.twips(7000));
-    EXPECT_EQ(form.listView2()->columnWidth(0), form.twips(7000));
     EXPECT_TRUE(form.listView1()->header()->isVisibleTo(&form));
     EXPECT_TRUE(form.listView2()->header()->isVisibleTo(&form));
 
@@ -253,6 +252,67 @@ TEST_F(Form1Test, BothWindowsShareOneScaleAndHaveTheirDesignedSizes)
     }
 }
 
+// The window grows and shrinks from its designed size: the lists take the
+// height, every control the width, the list columns span their lists, and
+// no control leaves the window or covers another.
+TEST_F(Form1Test, GrowsWithItsListsAndEveryControlStaysInReach)
+{
+    Form1& form = open();
+    form.show();
+    const QSize designed = form.size();
+    const int listsDesigned = form.listView1()->height() + form.listView2()->height();
+    const QSize sizes[] = {designed, designed + QSize(300, 400), QSize(1600, 1200), designed};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        form.resize(size);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(form.size(), size);
+        const int gained = size.height() - designed.height();
+        EXPECT_NEAR(form.listView1()->height() - form.twips(1440), gained * 1440 / 4080, 1);
+        EXPECT_EQ(form.listView1()->height() + form.listView2()->height(), listsDesigned + gained);
+        const QList<QWidget*> controls = form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (QWidget* control : controls) {
+            EXPECT_TRUE(form.rect().contains(control->geometry())) << control->objectName().toStdString();
+            if (auto* pushButton = qobject_cast<QPushButton*>(control)) {
+                EXPECT_NEAR(pushButton->height(), form.twips(405), 1);
+            }
+            for (QWidget* other : controls)
+                EXPECT_TRUE(other == control || !other->geometry().intersects(control->geometry()))
+                    << control->objectName().toStdString() << " covers " << other->objectName().toStdString();
+        }
+        for (QTreeView* list : {form.listView1(), form.listView2()})
+            EXPECT_EQ(list->header()->sectionSize(0), list->viewport()->width()) << "the column spans the list";
+    }
+}
+
+// The window starts at its designed size where the screen has room for it,
+// else at the room there is (QT_SCALE_FACTOR=2 on a 1280 x 1024 screen, run
+// as its own test), and every control can be reached.
+TEST_F(Form1Test, StartsWithinTheRoomOfItsScreen)
+{
+    Form1& form = open();
+    form.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QRect available = form.screen()->availableGeometry();
+    const QSize designed(form.fit().designed().width, form.fit().designed().height);
+    const QSize frame = form.frameGeometry().size() - form.size();
+    const bool roomy = designed.width() + frame.width() <= available.width() &&
+                       designed.height() + frame.height() <= available.height();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        ASSERT_FALSE(roomy) << "the small screen was not made";
+    }
+    EXPECT_TRUE(available.contains(form.frameGeometry()));
+    if (roomy)
+        EXPECT_EQ(form.size(), designed);
+    else
+        EXPECT_LT(form.height(), designed.height());
+    EXPECT_EQ(form.minimumSize(), roomy ? designed : form.size());
+    for (const Button which : kButtons)
+        EXPECT_TRUE(form.rect().contains(button(which).geometry())) << button(which).text().toStdString();
+    EXPECT_GT(form.listView1()->height(), button(Button::Scan).height());
+}
+
 // The contrast ratio of two colours as readability guidelines define it,
 // from 1 (the same) to 21 (black on white).
 double Contrast(const QColor& a, const QColor& b)
@@ -293,6 +353,8 @@ TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
         test::QtSettingsWindow settingsWindow(settings_, prompter_, program_.string(), &form, form.designScale());
     Form2& settings = settingsWindow.form;
         const std::string which = isDark ? "dark: " : "light: ";
+        // The designed white, or the dark scheme's own window colour.
+        EXPECT_EQ(form.palette().color(QPalette::Window), isDark ? dark.color(QPalette::Window) : QColor(Qt::white));
 
         const auto check = [&](QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole ground) {
             const QPalette& p = widget->palette();
@@ -317,7 +379,15 @@ TEST_F(Form1Test, EveryTextStandsOutFromItsBackgroundUnderLightAndDarkPalettes)
             }
         }
     }
+    // A desktop that turns dark while the window is open, and light again.
     QApplication::setPalette(light);
+    Form1 form(slow_, settings_, prompter_, program_.string());
+    form.core().Form_Load();
+    for (const QPalette* palette : {static_cast<const QPalette*>(&dark), &light}) {
+        QApplication::setPalette(*palette);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.palette().color(QPalette::Window), palette == &dark ? dark.color(QPalette::Window) : QColor(Qt::white));
+    }
     QApplication::setStyle(styleName);
 }
 

@@ -3,6 +3,10 @@
 // Folders", driven as a user would through the scripted prompter.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTreeView>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -197,6 +201,41 @@ TEST(MainWindowSamples, ScanOfTheSamplesFindsExactlyTheFoldersMeantToBeEmpty)
     EXPECT_FALSE(std::filesystem::exists(level2 + "/Level 3"));
     EXPECT_THAT(w.results(), ElementsAre(program.samples("A nest of empty folders"),
                                          program.samples("A nest of empty folders/Level 1"), level2));
+}
+
+// Folders dragged from a file manager onto the folder list are added; a
+// file is named and left out; a drag of anything else is refused. The
+// list's menu removes a folder.
+TEST(MainWindowRoots, DroppedFoldersAreAddedAndTheMenuRemovesOne)
+{
+    ProgramFolder program;
+    Window w(program.root());
+    w.form.show();
+    QWidget* target = w.form.listView1()->viewport();
+    const auto drag = [&](const QList<QUrl>& urls, bool drop) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        if (enter.isAccepted() && drop) {
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &dropped);
+        }
+        return enter.isAccepted();
+    };
+    const QUrl samples = QUrl::fromLocalFile(QString::fromStdString(program.samples()));
+    const QUrl file = QUrl::fromLocalFile(QString::fromStdString(program.samples("About these samples.txt")));
+    EXPECT_FALSE(drag({QUrl("https://example.org/x")}, true));
+    EXPECT_TRUE(drag({samples, file}, true));
+    EXPECT_THAT(test::Texts(w.form.core().folderList()), ElementsAre(program.samples() + "/"));
+    EXPECT_THAT(w.prompter.messages(),
+                ElementsAre(program.samples("About these samples.txt") + " is not a folder, so it was not added."));
+
+    const std::unique_ptr<QMenu> menu = w.form.contextMenu(ListId::Folders, 0);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions().at(1)->text(), QStringLiteral("Open Folder"));
+    menu->actions().at(0)->trigger(); // "Remove"
+    EXPECT_THAT(test::Texts(w.form.core().folderList()), IsEmpty());
 }
 
 TEST(MainWindowSamples, ProgramWithoutItsSamplesStartsQuietlyWithTheUsersOwn)

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's two list models and what a list control hears from them.
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <numeric>
 #include <random>
 
 #include "base/ListObserver.h"
 #include "platform/Failure.h"
+#include "results/PathOrder.h"
 #include "results/ResultsModel.h"
 #include "roots/FolderListModel.h"
 #include "support/ListTexts.h"
@@ -162,6 +166,8 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
         case 8:
             if (random() % 8 == 0)
                 model.flush();
+            else if (random() % 8 == 0)
+                model.orderRows(static_cast<RowOrder>(random() % 3));
             break;
         default:
             if (random() % 50 == 0) {
@@ -171,16 +177,76 @@ TEST(ResultsModel, FollowsAPlainListThroughAnyMixOfChangesAndFlushes)
             break;
         }
         ASSERT_EQ(model.count(), plain.count());
+        const auto entries = plain.entries();
+        ASSERT_EQ(model.checkedCount(), std::size_t(std::count_if(entries.begin(), entries.end(),
+                                                                  [](const auto& e) { return e.checked; })));
         if (plain.count() > 0) {
             const std::size_t at = pick(plain.count());
             ASSERT_EQ(model.text(at), plain.text(at)) << "round " << round;
             ASSERT_EQ(model.checked(at), plain.checked(at)) << "round " << round;
         }
     }
+    // Ordered or not, the rows show every entry once, each with its mark.
     model.flush();
+    std::map<std::string, bool> marks;
+    for (const auto& entry : plain.entries())
+        marks[entry.text] = entry.checked;
+    ASSERT_EQ(model.rowCount(), marks.size());
+    for (std::size_t row = 0; row < model.rowCount(); ++row)
+        EXPECT_EQ(std::exchange(marks[model.rowText(row)], !model.rowChecked(row)), model.rowChecked(row));
+    model.orderRows(RowOrder::Found);
     EXPECT_EQ(ShownTexts(model), plain.texts());
+    model.orderRows(RowOrder::PathDescending);
+    model.clear();
+    EXPECT_EQ(model.rowOrder(), RowOrder::Found) << "a cleared list shows what comes in the order found";
     for (std::size_t row = 0; row < model.rowCount(); ++row)
         EXPECT_EQ(model.rowChecked(row), plain.checked(row + 1));
+}
+
+// The path order against a plain sort of the paths cut into names, on
+// random trees whose paths come in no particular order (so the store
+// holds the same name more than once).
+TEST(PathOrder, SortsNameByNameAsAPlainSortOfTheNamesDoes)
+{
+    const auto folded = [](std::string name) {
+        for (char& c : name)
+            c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        return name;
+    };
+    const auto names = [&](const std::string& path) {
+        std::vector<std::pair<std::string, std::string>> cut;
+        for (std::size_t begin = 0;;) {
+            const std::size_t slash = path.find('/', begin);
+            const std::string name = path.substr(begin, slash - begin);
+            cut.emplace_back(folded(name), name);
+            if (slash == std::string::npos)
+                return cut;
+            begin = slash + 1;
+        }
+    };
+    const std::string pieces[] = {"a", "A", "b", "a-b", "a b", "ab", "", "\xc3\xa9", "Z"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 20; ++round) {
+        PathStore store;
+        std::vector<std::string> paths;
+        for (int i = 0; i < 300; ++i) {
+            std::string path;
+            for (std::size_t depth = random() % 4 + 1; depth > 0; --depth)
+                path += "/" + pieces[random() % std::size(pieces)];
+            paths.push_back(path);
+            store.append(path);
+        }
+        std::vector<std::size_t> expected(paths.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](std::size_t a, std::size_t b) { return names(paths[a]) < names(paths[b]); });
+        std::vector<std::string> want, got;
+        for (const std::size_t i : expected)
+            want.push_back(paths[i] + " #" + std::to_string(i));
+        for (const std::uint32_t i : PathOrder(store))
+            got.push_back(paths[i] + " #" + std::to_string(i));
+        ASSERT_EQ(got, want) << "round " << round;
+    }
 }
 
 TEST(ResultsModel, PositionsStayExactAcrossThousandsOfEntriesRemovedInRunsAndScattered)

@@ -281,7 +281,8 @@ TEST(MainWindowScan, StopDuringTheFirstOfThreeRootsSkipsTheOthers)
     w.core.click(Button::Scan);
 
     ASSERT_TRUE(pressed);
-    EXPECT_THAT(w.prompter.messages(), ElementsAre("Done."));
+    EXPECT_THAT(w.prompter.messages(),
+                ElementsAre("Done.\n\nThe scan was stopped; the list holds what was found before."));
     const auto found = w.results();
     EXPECT_FALSE(found.empty());
     EXPECT_LT(found.size(), 60u) << "the search of the first root ended early";
@@ -324,6 +325,46 @@ TEST(MainWindowScan, StopDuringTheFinalPassLetsItFinish)
     EXPECT_TRUE(w.core.enabled(Button::Scan));
 }
 
+// The closing box of a run says, after "Done.", what did not go as asked:
+// folders that could not be read, and an empty list because every root was
+// skipped whole. A plain run says "Done." alone.
+TEST(MainWindowScan, TheClosingBoxSaysWhatDidNotGoAsAsked)
+{
+    std::string seven = "\n\n7 folders could not be read, so no folder above them is listed:";
+    for (const char* n : {"1", "2", "3", "4", "5"})
+        seven += "\n" + ToNativePath(std::string("/data/a/l") + n);
+    const std::string nothing = "\n\nNothing is listed: every folder to scan ";
+    const struct {
+        std::vector<const char*> roots;
+        int unreadable;
+        std::string after; // the text after "Done."
+    } rows[] = {
+        {{"/data/a/"}, 0, ""},
+        {{"/data/a/"}, 7, seven + "\nand 2 more."},
+        {{"/usr/share/", "/usr/share/"}, 0, nothing + "lies in a system folder, and the settings skip system folders."},
+        {{"/data/RECYCLER/"}, 0, nothing + "is one the settings say to ignore."},
+        {{"/usr/RECYCLER/", "/data/gone/", "/data/RECYCLER/", "/usr/share/"},
+         0,
+         nothing + "lies in a system folder, which the settings skip, or is one they say to ignore."},
+        {{"/usr/share/", "/data/full/"}, 0, ""}, // a root searched that holds nothing empty
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.after);
+        Window w;
+        w.fake.add("/data", "a/e/\nfull/f.txt\nRECYCLER/e/");
+        w.fake.add("/usr", "share/e/\nRECYCLER/e/");
+        for (int i = 1; i <= row.unreadable; ++i) {
+            w.fake.addFolder("/data/a/l" + std::to_string(i) + "/e");
+            w.fake.fail("/data/a/l" + std::to_string(i), FakeFileSystem::Op::List, FsError::PermissionDenied);
+        }
+        for (const char* root : row.roots)
+            w.core.folderList().append(root);
+        w.core.click(Button::Scan);
+        ASSERT_FALSE(w.prompter.messages().empty());
+        EXPECT_EQ(w.prompter.messages().back(), "Done." + row.after);
+    }
+}
+
 TEST(MainWindowScan, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
 {
     Window w;
@@ -352,12 +393,19 @@ TEST(MainWindowScan, CommandsThatChangeAListOrTheDiskWaitForTheRunToEnd)
         EXPECT_EQ(w.view.disabled, refused);
         for (const Button button : kButtons)
             EXPECT_EQ(w.core.enabled(button), !refused.contains(button)) << static_cast<int>(button);
-        // Even called directly, the folder list stays as it is.
+        // Even called directly, the folder list stays as it is, and so does
+        // the order of the results.
         w.view.current = 1;
         w.core.ListView1_KeyDown(kDeleteKeyCode);
         w.core.PushButton7_Click();
         w.core.PushButton1_Click();
+        EXPECT_FALSE(w.core.listCommandEnabled(ListId::Folders, ListCommand::Remove));
+        EXPECT_FALSE(w.core.listCommand(ListId::Folders, ListCommand::Remove, 0));
+        EXPECT_FALSE(w.core.acceptsDrops());
+        w.core.ListView1_OLEDragDrop({"/data/one"});
         EXPECT_EQ(w.core.folderList().count(), 1u);
+        w.core.ListView2_ColumnClick();
+        EXPECT_EQ(w.core.results().rowOrder(), RowOrder::Found);
     };
     w.core.click(Button::Scan);
 
@@ -432,6 +480,45 @@ TEST(MainWindowScan, SettingsChangedDuringAScanApplyToTheNextFolderExamined)
     EXPECT_EQ(w.core.folderList().text(4), "/");
 }
 
+// ---------------------------------------------------- menus and drops
+
+// The lists' menus and a double click act on the row as the list shows it;
+// folders dropped on the folder list are added as "Add One Folder" adds
+// one, anything else is named and left out.
+TEST(MainWindowLists, MenusDropsAndTheHeaderActOnTheRowsAsShown)
+{
+    Window w;
+    w.fake.add("/data", "b/\na/\nfile.txt");
+    for (const char* path : {"/data/b", "/data/a"})
+        w.core.results().append(path);
+    w.core.results().flush();
+    w.core.ListView2_ColumnClick();
+    ASSERT_EQ(w.core.results().rowText(0), "/data/a");
+
+    EXPECT_TRUE(w.core.listCommand(ListId::Results, ListCommand::Uncheck, 0));
+    EXPECT_THAT(test::MarkedTexts(w.core.results()), ElementsAre("/data/b", "[ ] /data/a"));
+    EXPECT_TRUE(w.core.listCommand(ListId::Results, ListCommand::CopyPath, 0));
+    EXPECT_EQ(w.clipboard.text, ToNativePath("/data/a"));
+    w.core.ListView2_DblClick(1);
+    EXPECT_FALSE(w.core.listCommand(ListId::Results, ListCommand::Check, 2)) << "no such row";
+    EXPECT_FALSE(w.core.listCommand(ListId::Results, ListCommand::Remove, 0)) << "not a command of the results";
+
+    w.core.ListView1_OLEDragDrop({"/data/a", "/data/file.txt", "/data/b/", "/"});
+    EXPECT_THAT(w.roots(), ElementsAre("/data/a/", "/data/b/", "/"));
+    w.core.ListView1_OLEDragDrop({"/data/file.txt", "/data/gone"});
+    EXPECT_THAT(w.prompter.messages(),
+                ElementsAre(ToNativePath("/data/file.txt") + " is not a folder, so it was not added.",
+                            "These are not folders, so they were not added:\n" + ToNativePath("/data/file.txt") + "\n" +
+                                ToNativePath("/data/gone")));
+    EXPECT_TRUE(w.core.listCommand(ListId::Folders, ListCommand::Remove, 0));
+    EXPECT_TRUE(w.core.listCommand(ListId::Folders, ListCommand::OpenFolder, 0));
+    EXPECT_THAT(w.roots(), ElementsAre("/data/b/", "/"));
+    w.opener.succeeds = false;
+    w.core.ListView2_DblClick(0);
+    EXPECT_THAT(w.opener.opened, ElementsAre("/data/b", "/data/b/", "/data/a"));
+    EXPECT_EQ(w.prompter.messages().back(), "The folder " + ToNativePath("/data/a") + " could not be opened.");
+}
+
 // ---------------------------------------------------------- results list
 
 TEST(MainWindowSending, TheTrashCommandWaitsForTheScanToEnd)
@@ -476,7 +563,7 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGoAndTheMarksStay)
 
     std::set<Button> held;
     for (const Button button : kButtons)
-        if (button != Button::SaveAsTextFile && button != Button::CopyToClipboard)
+        if (button != Button::SaveAsTextFile && button != Button::CopyToClipboard && button != Button::Scan)
             held.insert(button);
     std::vector<std::string> headers;
     bool commandsRight = true, alwaysBusy = true, disabledAtDone = false, marksStayed = false;
@@ -490,14 +577,16 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGoAndTheMarksStay)
         if (headers.empty()) {
             // The user's Uncheck All and clicks on check boxes are refused.
             w.core.PushButton3_Click();
-            const bool clickRefused = !w.core.ListView2_ItemCheck(1, false) && !w.core.ListView2_ItemCheck(5, true);
+            const bool clickRefused = !w.core.ListView2_ItemCheck(1, false) && !w.core.ListView2_ItemCheck(5, true) &&
+                                      !w.core.listCommand(ListId::Results, ListCommand::Uncheck, 1) &&
+                                      w.core.listCommandEnabled(ListId::Results, ListCommand::CopyPath);
             marksStayed = clickRefused && w.core.results().checked(2) && !w.core.results().checked(6);
             // A mark set meanwhile changes nothing of what goes.
             w.core.results().setChecked(6, true);
         }
         if (headers.empty() || headers.back() != header)
             headers.push_back(header);
-        commandsRight = commandsRight && w.view.disabled == held;
+        commandsRight = commandsRight && w.view.disabled == held && w.view.captions[Button::Scan] == "Stop";
         alwaysBusy = alwaysBusy && w.view.pointer == BusyPointer;
     };
     w.core.click(Button::SendChecked);
@@ -506,7 +595,7 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGoAndTheMarksStay)
     EXPECT_GE(headers.size(), 4u) << "a turn at least after every folder that took longer than a slice";
     EXPECT_EQ(headers.back(), "Sending 5 of 5");
     EXPECT_TRUE(marksStayed) << "Uncheck All and clicks on check boxes wait for the end";
-    EXPECT_TRUE(commandsRight) << "only the exports stay";
+    EXPECT_TRUE(commandsRight) << "only the exports and the scan button's stop stay";
     EXPECT_TRUE(alwaysBusy);
     EXPECT_TRUE(disabledAtDone) << "until the closing box is dismissed";
     EXPECT_EQ(w.trash.calls, going);
@@ -515,31 +604,56 @@ TEST(MainWindowSending, TheWindowStaysAliveWhileFoldersGoAndTheMarksStay)
     EXPECT_THAT(w.prompter.messages(), ElementsAre("Done."));
     EXPECT_THAT(w.view.disabled, IsEmpty());
     EXPECT_EQ(w.view.pointer, DefaultPointer);
-    EXPECT_EQ(w.core.results().headerText(), "Empty Folders");
+    EXPECT_EQ(w.view.captions[Button::Scan], "Start Scanning For Empty Folders ");
+    EXPECT_EQ(w.core.results().headerText(), "1 empty folder, 1 checked") << "the counts once the list holds still";
 }
 
-TEST(MainWindowSending, ClosingTheWindowMidDeletionFinishesTheFolderAtHandAndStops)
+// The scan button's "Stop", and closing the window, let the folder at hand
+// finish and send no other; the entries not reached stay, checked.
+TEST(MainWindowSending, StopOrClosingMidDeletionFinishesTheFolderAtHandAndStops)
 {
-    Window w;
-    std::vector<std::string> folders;
-    for (int i = 1; i <= 6; ++i) {
-        folders.push_back("/data/f" + std::to_string(i));
-        w.fake.addFolder(folders.back());
-        w.core.results().append(folders.back());
-    }
-    w.trash.whileHolding = [&](std::size_t n) {
-        if (n == 3)
-            w.core.Form_Unload();
+    const struct {
+        bool closeWindow;
+        std::vector<std::string> boxes;
+    } rows[] = {
+        {false,
+         {"Done.\n\nThe sending was stopped: 3 folders were sent; 3 folders were not reached and stay checked in the "
+          "list."}},
+        {true, {}}, // no closing box once the window is closed
     };
-    w.core.click(Button::SendChecked);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.closeWindow ? "closing" : "stop");
+        Window w;
+        std::vector<std::string> folders;
+        for (int i = 1; i <= 6; ++i) {
+            folders.push_back("/data/f" + std::to_string(i));
+            w.fake.addFolder(folders.back());
+            w.core.results().append(folders.back());
+        }
+        bool heldAfterStop = false;
+        w.trash.whileHolding = [&](std::size_t n) {
+            if (n != 3)
+                return;
+            if (row.closeWindow) {
+                w.core.Form_Unload();
+                return;
+            }
+            w.core.click(w.view.captions[Button::Scan] == "Stop" ? Button::Scan : Button::CopyToClipboard);
+            heldAfterStop = w.view.captions[Button::Scan] == std::string(kScanCaption) &&
+                            w.view.disabled.contains(Button::Scan);
+        };
+        w.core.click(Button::SendChecked);
 
-    EXPECT_TRUE(w.core.closing());
-    EXPECT_THAT(w.prompter.shown(), IsEmpty()) << "no closing box once the window is closed";
-    ASSERT_EQ(w.trash.calls.size(), 3u);
-    for (std::size_t i = 0; i < folders.size(); ++i)
-        EXPECT_EQ(w.fake.exists(folders[i]), i >= 3) << folders[i];
-    EXPECT_EQ(test::MarkedTexts(w.core.results()), std::vector<std::string>(folders.begin() + 3, folders.end()))
-        << "exactly the entries whose folders went leave the list";
+        EXPECT_EQ(w.core.closing(), row.closeWindow);
+        EXPECT_EQ(w.prompter.messages(), row.boxes);
+        EXPECT_EQ(heldAfterStop, !row.closeWindow) << "after a stop the button waits for the end";
+        ASSERT_EQ(w.trash.calls.size(), 3u);
+        for (std::size_t i = 0; i < folders.size(); ++i)
+            EXPECT_EQ(w.fake.exists(folders[i]), i >= 3) << folders[i];
+        EXPECT_EQ(test::MarkedTexts(w.core.results()), std::vector<std::string>(folders.begin() + 3, folders.end()))
+            << "exactly the entries whose folders went leave the list";
+        EXPECT_TRUE(w.core.enabled(Button::Scan) || row.closeWindow);
+    }
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The Windows build under wine64: the cross-built test suites, then
-# vacantix-cli.exe on the samples, compared with the Linux vacantix-cli on the
-# same tree, its options read from the registry, and --trash with and without
-# a recycle bin.
+# The Windows build under wine64: the cross-built test suites (the window's
+# among them, on a private X server), then vacantix-cli.exe on the samples,
+# compared with the Linux vacantix-cli on the same tree, its options read
+# from the registry, and --trash with and without a recycle bin; then the
+# installer: a silent install, the installed window seen through X, and a
+# silent uninstall.
 #   wine_check.sh CROSS_BUILD LINUX_BUILD
 # Wine runs in a throw-away prefix and home; nothing of the real home, trash
-# or registry is touched.
+# or registry is touched. The window tests' screenshots stay in
+# CROSS_BUILD/screenshots.
 set -uo pipefail
 
 cross=$(realpath "$1") linux=$(realpath "$2")
@@ -18,10 +21,17 @@ export XDG_CACHE_HOME=$work/home/cache WINEPREFIX=$work/prefix WINEDEBUG=-all
 # No Mono nor Gecko installer is offered while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-unset DISPLAY WAYLAND_DISPLAY
+unset WAYLAND_DISPLAY
+
+# The windows show on an X server of their own, at 96 dpi.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
 
 finish() {
   "$wineserver" -k >/dev/null 2>&1
+  kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
 trap finish EXIT
@@ -34,8 +44,18 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # does. One wineboot makes the prefix before anything is timed or compared.
 "$wineserver" -p >/dev/null 2>&1
 "$wine" wineboot >/dev/null 2>&1
+# Wine maps every Windows face to Liberation Sans, which has Arial's
+# metrics; said here, the windows' sizes do not hang on wine's guess.
+for face in Arial "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" Tahoma "Microsoft Sans Serif"; do
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "Liberation Sans" /f \
+    >/dev/null 2>&1 || fail "the font replacement for $face could not be set"
+done
+"$wineserver" -w
 
-(cd "$cross" && ctest --output-on-failure) || fail "the cross-built suites failed under wine"
+screenshots=$cross/screenshots
+mkdir -p "$screenshots"
+(cd "$cross" && VACANTIX_SCREENSHOTS="Z:${screenshots//\//\\}" ctest --output-on-failure) ||
+  fail "the cross-built suites failed under wine"
 
 cli=$cross/vacantix-cli.exe
 # A path the Windows program prints ("Z:\tmp\x") as Linux writes it, sorted:
@@ -147,6 +167,64 @@ while IFS= read -r folder; do
 done <<<"$expected"
 [ -f "$copy/About these samples.txt" ] || fail "--trash took a file it was not given"
 [ -n "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || fail "--trash put nothing into wine's trash"
+
+# The installer, as a user runs it: "/S" installs for this user alone, the
+# program starts from where it went and shows its window at the designed
+# size; "/S" on the uninstaller takes away the files, the Start-menu entry
+# and the Uninstall key, and leaves the user's settings.
+unix_of() { "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+windows_folder() { "$wine" cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vacantix'
+settings_key='HKCU\Software\Quillmark\Vacantix\Vacantix'
+setup=$(ls "$cross"/vacantix-*-win64-setup.exe 2>/dev/null | head -1)
+portable=$(ls "$cross"/vacantix-*-win64.zip 2>/dev/null | head -1)
+if [ -z "$portable" ] || ! zip -sf "$portable" | grep -q 'Vacantix/vacantix.exe'; then
+  fail "no portable zip holding vacantix.exe was made"
+fi
+if [ -z "$setup" ]; then
+  fail "no installer was made"
+else
+  "$wine" "$setup" /S >/dev/null 2>&1 || fail "the silent install exited $?"
+  "$wineserver" -w
+  installed=$(windows_folder LOCALAPPDATA)'\Programs\Vacantix'
+  installed_unix=$(unix_of "$installed")
+  shortcut=$(unix_of "$(windows_folder APPDATA)"'\Microsoft\Windows\Start Menu\Programs\Vacantix.lnk')
+  for file in vacantix.exe vacantix-cli.exe uninstall.exe "Samples/About these samples.txt" \
+              "Samples/This one is empty 1" "Samples/A nest of empty folders/Level 1/Level 2/Level 3"; do
+    [ -e "$installed_unix/$file" ] || fail "the install did not put $file into $installed"
+  done
+  [ -f "$shortcut" ] || fail "the install made no Start-menu shortcut"
+  entry=$("$wine" reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
+  for value in DisplayName DisplayVersion Publisher DisplayIcon UninstallString QuietUninstallString; do
+    [[ $entry == *"$value"* ]] || fail "the Uninstall key has no $value: $entry"
+  done
+
+  "$wine" "$installed\\vacantix.exe" >/dev/null 2>&1 &
+  program=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Vacantix$' 2>/dev/null | head -1)
+  if [ -z "$window" ]; then
+    fail "the installed program showed no window titled Vacantix"
+  else
+    size=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
+    [ "$size" = "536x529" ] || fail "the installed program's window is $size, not 536x529"
+    echo "installed program: window \"Vacantix\" of $size"
+  fi
+  "$wine" taskkill /im vacantix.exe >/dev/null 2>&1
+  wait "$program"
+
+  "$wine" reg add "$settings_key" /v Check3 /t REG_SZ /d 1 /f >/dev/null 2>&1
+  "$wine" "$installed\\uninstall.exe" /S >/dev/null 2>&1
+  # The uninstaller runs on from a copy of itself: wait until it is done.
+  for _ in $(seq 60); do
+    "$wineserver" -w
+    [ -e "$installed_unix" ] || break
+    sleep 0.5
+  done
+  [ -e "$installed_unix" ] && fail "the uninstall left $(find "$installed_unix" | head -5)"
+  [ -e "$shortcut" ] && fail "the uninstall left the Start-menu shortcut"
+  "$wine" reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall left the Uninstall key"
+  "$wine" reg query "$settings_key" /v Check3 >/dev/null 2>&1 || fail "the uninstall took the user's settings"
+fi
 
 if ((failures)); then
   echo "$failures wine check(s) failed" >&2

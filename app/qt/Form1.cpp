@@ -3,6 +3,7 @@
 // and the events it forwards.
 #include "app/qt/Form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -36,7 +37,7 @@ struct Form1::Services {
 
 Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       services_(std::make_unique<Services>()),
       customPointer_(Qt::PointingHandCursor)
 {
@@ -56,7 +57,7 @@ Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string
     buildControls();
     applyFonts();
     arrange();
-    SetBackColor(*this, QtColor(kDesignedBackColor));
+    showBackColor();
     setMouseTracking(true);
 
     for (QPushButton* pushButton : buttons_)
@@ -70,6 +71,7 @@ Form1::Form1(FileSystem& fs, Settings& settings, Prompter& prompter, std::string
     }
     for (const Button command : kButtons)
         connect(button(command), &QPushButton::clicked, this, [this, command] { core_->click(command); });
+    connectLists();
 }
 
 Form1::~Form1() = default;
@@ -78,12 +80,33 @@ Form1::~Form1() = default;
 
 void Form1::centreOnScreen()
 {
-    if (const QScreen* shown = screen())
-        move(shown->availableGeometry().center() - rect().center());
+    fitToScreen();
+    if (const QScreen* shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        const QPoint centred = available.center() - rect().center();
+        // The title bar stays on the screen.
+        move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
+    }
+}
+
+void Form1::showBackColor()
+{
+    if (skinned_) {
+        SetBackColor(*this, ButtonFaceColor());
+        return;
+    }
+    const QPalette desktop = QApplication::palette();
+    const auto bgr = [](const QColor& colour) {
+        return static_cast<std::uint32_t>(colour.red()) | static_cast<std::uint32_t>(colour.green()) << 8 |
+               static_cast<std::uint32_t>(colour.blue()) << 16;
+    };
+    SetBackColor(*this, QtColor(MainWindowBackColor(bgr(desktop.color(QPalette::Window)),
+                                                    bgr(desktop.color(QPalette::WindowText)))));
 }
 
 void Form1::applySkin(const std::string& skinFile)
 {
+    skinned_ = true;
     SetBackColor(*this, ButtonFaceColor());
     QFile file(PathText(skinFile));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -163,9 +186,44 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
     QWidget::mouseMoveEvent(event);
 }
 
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    placeControls();
+    QWidget::resizeEvent(event);
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The window's frame is known once it is shown; a window that does not
+    // fit the screen with it is made to.
+    QMetaObject::invokeMethod(this, &Form1::fitToScreen, Qt::QueuedConnection);
+}
+
+bool Form1::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The desktop switched between light and dark colours.
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        showBackColor();
+    return handled;
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (watched == listView1_->viewport() && takeDrop(event))
+        return true;
+    if (watched == listView2_->viewport() && type == QEvent::MouseButtonDblClick)
+        doubleClicked(static_cast<QMouseEvent*>(event));
+    if (type == QEvent::ContextMenu) {
+        for (QTreeView* view : {listView1_, listView2_}) {
+            if (watched == view || watched == view->viewport()) {
+                showContextMenu(view, static_cast<QContextMenuEvent*>(event));
+                return true;
+            }
+        }
+    }
     const auto partOf = [watched](QTreeView* view) {
         return watched == view || watched == view->viewport() || watched == view->header();
     };

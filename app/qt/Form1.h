@@ -5,14 +5,17 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/MainWindow.h"
+#include "app/MainWindowFit.h"
 #include "app/MainWindowView.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "settings/Settings.h"
 
+class QMenu;
 class QPushButton;
 class QTreeView;
 
@@ -23,8 +26,10 @@ class ResultsItemModel;
 
 // The main window in Qt: a view of the main window's core (MainWindow),
 // which it owns. It builds the controls of the design, lays them out in
-// twips at the scale both windows share, draws fonts, skin and pointers,
-// and forwards every click, key, mouse move and the close to the core.
+// twips at the scale both windows share (MainWindowFit at the window's size),
+// draws fonts, skin, background and pointers, and forwards every click,
+// key, mouse move, context menu, header click, drop and the close to the
+// core.
 class Form1 final : public QWidget, private MainWindowView {
     Q_OBJECT
     Q_PROPERTY(int MousePointer READ mousePointer)
@@ -53,11 +58,20 @@ public:
     // Pixels for a length in twips, at the scale both windows share.
     [[nodiscard]] int twips(int value) const;
     [[nodiscard]] double designScale() const { return scale_; }
+    // The window's sizes on its screen.
+    [[nodiscard]] const MainWindowFit& fit() const { return *fit_; }
+
+    // The context menu of a list's row (0-based), its items enabled as the
+    // core allows; each runs its command on that row.
+    [[nodiscard]] std::unique_ptr<QMenu> contextMenu(ListId list, int row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     struct Services;
@@ -81,7 +95,20 @@ private:
     void buildControls();
     void applyFonts();
     void arrange();
+    // Sizes the window for its screen: the first size, or, once shown, no
+    // more than the screen's room.
+    void fitToScreen();
+    void placeControls();
     [[nodiscard]] QTreeView* list(ListId list) const;
+
+    // Form1Lists.cpp
+    void connectLists();
+    void showSortOrder();
+    // A drag or drop over the folder list: true when it was taken.
+    bool takeDrop(QEvent* event);
+    void doubleClicked(QMouseEvent* event);
+    void showContextMenu(QTreeView* view, QContextMenuEvent* event);
+    void showBackColor();
 
     std::unique_ptr<Services> services_;
     std::unique_ptr<MainWindow> core_;
@@ -92,6 +119,8 @@ private:
     QTreeView* listView2_ = nullptr;
     std::array<QPushButton*, kButtonCount> buttons_{};
     double scale_ = 1.0;
+    std::optional<MainWindowFit> fit_;
+    bool skinned_ = false;
     QCursor customPointer_;
 };
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The arrangement of the main window: its controls in tab order with their
-// captions and places from the design, and the fonts.
+// captions and places from the design, the fonts, and the window's size on
+// its screen.
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/qt/Form1.h"
 #include "base/qt/Appearance.h"
@@ -25,7 +29,10 @@ QTreeView* MakeReportView(QWidget* parent, QAbstractItemModel* model)
     view->setAllColumnsShowFocus(true);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->header()->setStretchLastSection(false);
+    // Paths alike at their start and different at their end stay told apart.
+    view->setTextElideMode(Qt::ElideMiddle);
+    // The one column spans the list, however wide the window is made.
+    view->header()->setStretchLastSection(true);
     view->header()->setSectionsMovable(false);
     view->header()->hide(); // shown by the start-up, which sets up the columns
     view->setMouseTracking(true);
@@ -99,14 +106,62 @@ void Form1::applyFonts()
 
 void Form1::arrange()
 {
+    fitToScreen();
+    placeControls();
+}
+
+namespace {
+
+// The frame a window manager puts around the window: as shown, or, before
+// the window was shown, what the style gives a title bar and a border.
+QMargins FrameOf(const QWidget& window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    if (window.isVisible() && outer != inner)
+        return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                outer.bottom() - inner.bottom()};
+    const QStyle* style = window.style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    return {border, style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window) + border, border, border};
+}
+
+} // namespace
+
+void Form1::fitToScreen()
+{
+    const QScreen* shown = screen();
+    const QRect available = shown ? shown->availableGeometry() : QRect(QPoint(), QSize(1 << 14, 1 << 14));
+    const QMargins frame = FrameOf(*this);
+    const QSize room = available.size().shrunkBy(frame);
+    fit_.emplace(scale_, PixelSize{room.width(), room.height()});
+    const QSize least(fit_->least().width, fit_->least().height);
+    if (minimumSize() != least)
+        setMinimumSize(least);
+    if (!isVisible()) {
+        resize(fit_->first().width, fit_->first().height);
+        return;
+    }
+    if (isMaximized() || isFullScreen() || available.contains(frameGeometry()))
+        return;
+    resize(size().boundedTo(room).expandedTo(least));
+    const QRect outer = frameGeometry();
+    move(std::clamp(outer.left(), available.left(), std::max(available.left(), available.right() - outer.width() + 1)),
+         std::clamp(outer.top(), available.top(), std::max(available.top(), available.bottom() - outer.height() + 1)));
+}
+
+void Form1::placeControls()
+{
+    if (!fit_)
+        return;
+    const PixelSize shown{width(), height()};
     for (const ControlDesign& design : kMainWindowControls) {
         QWidget* control = design.kind == ControlKind::ListView
                                ? static_cast<QWidget*>(list(static_cast<ListId>(design.number)))
                                : button(static_cast<Button>(design.number));
-        const DesignRect& place = design.place;
-        control->setGeometry(twips(place.left), twips(place.top), twips(place.width), twips(place.height));
+        const PixelRect place = fit_->place(design, shown);
+        control->setGeometry(place.left, place.top, place.width, place.height);
     }
-    setFixedSize(twips(kMainWindowWidth), twips(kMainWindowHeight));
 }
 
 } // namespace vacantix
