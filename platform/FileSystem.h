@@ -93,7 +93,9 @@ struct Listing {
     // When the listed folder was last modified, in seconds since 1970, as
     // read right after its entries; unset where the file system does not say.
     std::optional<std::int64_t> modified;
-    // The listed folder's identity, where the platform tells it.
+    // The listed folder's identity, where the platform tells it: on POSIX
+    // always for a folder listed by its path (the first listing of a walk),
+    // not for one listed below a folder held open.
     std::optional<FileIdentity> identity;
 };
 
