@@ -308,6 +308,15 @@ print("themselves, vacantix also each folder holding nothing but empty folders;"
 print("t2-cold: the page cache dropped before each run)")
 for line in open(sys.argv[3]):
     print(line.rstrip("\n"))
+# The vacantix rows of a tree print the same bytes, whichever way they read.
+for tree in dict.fromkeys(r[0] for r in rows):
+    outputs = {r[1]: os.path.join(sys.argv[2], "%s.%s.out" % (tree, r[1])) for r in rows
+               if r[0] == tree and r[1].startswith("vacantix-cli")}
+    texts = {name: open(path, "rb").read() for name, path in outputs.items() if os.path.exists(path)}
+    if len(texts) > 1:
+        same = len(set(texts.values())) == 1
+        print("%s: %s" % (tree, ("the vacantix-cli rows printed the same bytes" if same else
+                                 "the vacantix-cli rows printed DIFFERENT output: " + ", ".join(texts))))
 counts = [line.rstrip("\n").split("\t") for line in open(os.path.join(sys.argv[2], "counts.tsv"))]
 if counts:
     print("\n| on t1 | user instructions per folder | system calls per folder (futex apart) | futex per folder |")
