@@ -44,11 +44,12 @@ ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& fs, ReaderCount readers, Re
 
 ReadAheadFileSystem::ReadAheadFileSystem(FileSystem& fs, ReaderCount readers, ReaderFactory makeReader,
                                          Limits limits)
-    : fs_(fs), readers_(readers), makeReader_(std::move(makeReader))
+    : fs_(fs), readers_(readers)
 {
     if (readers_.most == 0)
         return;
-    crew_ = std::make_shared<Crew>(makeReader_, Crew::Limits{std::max<std::size_t>(limits.listings, 1), limits.bytes});
+    crew_ = std::make_shared<Crew>(std::move(makeReader),
+                                   Crew::Limits{std::max<std::size_t>(limits.listings, 1), limits.bytes});
     for (unsigned i = 0; i < readers_.first; ++i)
         crew_->addHelper(crew_);
 }
@@ -109,7 +110,8 @@ void ReadAheadFileSystem::adoptTrail()
         Level& level = trail_[i];
         if (level.folder)
             continue;
-        std::unique_ptr<Read> read = crew_->readOutside(fs_, nullptr, lastPath_.substr(0, level.length), false);
+        const bool named = i == 0 && topNamed_;
+        std::unique_ptr<Read> read = crew_->readOutside(fs_, nullptr, lastPath_.substr(0, level.length), named);
         level.folder = read->folder;
         if (!level.folder)
             continue;
@@ -144,6 +146,7 @@ FsResult<Listing> ReadAheadFileSystem::startAt(const std::string& folder, bool n
     Level top;
     top.length = folder.size();
     trailHasSlots_ = readingAhead();
+    topNamed_ = named;
     if (!trailHasSlots_) {
         const auto since = std::chrono::steady_clock::now();
         std::unique_ptr<HeldFolder> hold;
@@ -174,6 +177,7 @@ FsResult<Listing> ReadAheadFileSystem::readHere(const Place& place, const std::s
     Level next;
     next.length = folder.size();
     next.held = std::move(hold);
+    lastSizes_.clear();
     descend(place.level + 1, std::move(next), folder);
     return listing;
 }

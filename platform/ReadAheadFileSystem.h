@@ -169,13 +169,13 @@ private:
 
     FileSystem& fs_;
     const ReaderCount readers_;
-    const ReaderFactory makeReader_;
     std::shared_ptr<readahead::Crew> crew_;
     std::vector<Level> trail_;
     std::string lastPath_; // the path listed last
     // The sizes read with the listing handed out last.
     std::vector<std::pair<std::string, FsResult<std::uint64_t>>> lastSizes_;
     bool trailHasSlots_ = false; // the trail's folders were read with helpers running
+    bool topNamed_ = false;      // the trail's top is a folder the user named
     std::size_t heldLevels_ = 0;
     std::size_t shallowestHeld_ = 0;
     unsigned listsSinceCount_ = 0;
