@@ -199,7 +199,10 @@ void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, co
     for (std::size_t i = 1; i <= results.count() && !stop(); ++i) {
         // A line break inside a name would make one folder read as two.
         const std::string native = ToNativePath(results.text(i));
-        out.write(print0 ? native : ShellQuoted(native));
+        if (print0 || !NeedsShellQuoting(native))
+            out.write(native);
+        else
+            out.write(ShellQuoted(native));
         out.write(end);
     }
 }

@@ -145,6 +145,7 @@ TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
     for (const auto& [path, quoted] : cases) {
         const std::string shown = ShellQuoted(path);
         EXPECT_EQ(shown, quoted) << path;
+        EXPECT_EQ(NeedsShellQuoting(path), shown != path) << path;
         EXPECT_EQ(shown.find_first_of("\n\r"), std::string::npos) << path;
         // An unquoted line is the name itself; the shell needs it quoted.
         const std::string word = shown.find('\'') == std::string::npos ? "'" + shown + "'" : shown;

@@ -4,6 +4,8 @@
 #include "platform/posix/HoldingFolder.h"
 #include "platform/posix/PosixFailure.h"
 
+#include "platform/PathRoot.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -123,6 +125,21 @@ bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool&
         parentTop = up.mountRoot || up.device != above.device || up.inode == above.inode;
     }
     return true;
+}
+
+// The real path of the folder open as `fd`, as the kernel names it; unset
+// where it cannot tell (a folder removed meanwhile, or no /proc).
+std::optional<std::string> realPathOfOpen(int fd)
+{
+    char name[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), name, sizeof name);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof name || name[0] != '/')
+        return std::nullopt;
+    std::string real(name, static_cast<std::size_t>(length));
+    if (real.ends_with(" (deleted)"))
+        return std::nullopt;
+    return real;
 }
 
 bool isProtectedPlace(const Place& self, bool parentTop, std::string_view name)
@@ -399,34 +416,76 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
         hold->reset();
     if (folder.size() + 1 >= maxPathLength())
         return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
-    const std::string_view name = BaseName(folder);
-    const int fd = parent ? ::openat(parent->fd_, std::string(name).c_str(), kFolderFlags | O_NOFOLLOW)
+    const int fd = parent ? ::openat(parent->fd_, std::string(BaseName(folder)).c_str(), kFolderFlags | O_NOFOLLOW)
                           : ::open(folder.c_str(), kFolderFlags | O_NOFOLLOW);
     if (fd < 0)
         return FailureOfErrno(errno);
+    return listOpen(fd, parent, folder, hold);
+}
+
+FsResult<Listing> PosixFileSystem::listNamedHeld(const std::string& folder, std::unique_ptr<HeldFolder>* hold)
+{
+    if (hold)
+        hold->reset();
+    if (folder.size() + 1 >= maxPathLength())
+        return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
+    const int fd = ::open(folder.c_str(), kFolderFlags);
+    if (fd < 0)
+        return FailureOfErrno(errno);
+    return listOpen(fd, nullptr, folder, hold);
+}
+
+FsResult<Listing> PosixFileSystem::listOpen(int fd, const HeldDescriptor* parent, const std::string& folder,
+                                            std::unique_ptr<HeldFolder>* hold)
+{
     Listing listing;
     if (!readEntries(fd, folder, listing)) {
         const int error = errno;
         ::close(fd);
         return FailureOfErrno(error);
     }
-    // Placed as read() places a folder whose parent is open on the chain,
-    // or else one whose parent is not.
-    Place known;
-    if (parent)
-        known = Place{parent->device_, parent->top_, false};
+    std::shared_ptr<const MountsBelow> mounts = parent ? parent->mounts_ : nullptr;
     Place place;
-    bool parentTop = false;
-    if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
-        listing.protectedFolder = isProtectedPlace(place, parentTop, name);
-        listing.identity = FileIdentity{place.device, place.inode};
-        if (hold) {
-            *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top);
+    if (mounts) {
+        placeByPath(fd, *parent, folder, listing);
+    } else {
+        // Placed as read() places a folder whose parent is open on the
+        // chain, or else one whose parent is not; a walk's top also looks
+        // its real path up, to place the folders below it by theirs.
+        Place known;
+        if (parent)
+            known = Place{parent->device_, parent->top_, false};
+        bool parentTop = false;
+        const std::string_view name = BaseName(folder);
+        if (!placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
+            ::close(fd);
             return listing;
         }
+        listing.protectedFolder = isProtectedPlace(place, parentTop, name);
+        listing.identity = FileIdentity{place.device, place.inode};
+        if (!parent && hold)
+            if (const auto real = realPathOfOpen(fd))
+                mounts = MountTable::Instance().below(*real, folder);
     }
-    ::close(fd);
+    if (!hold) {
+        ::close(fd);
+        return listing;
+    }
+    *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top, std::move(mounts));
     return listing;
+}
+
+void PosixFileSystem::placeByPath(int fd, const HeldDescriptor& parent, const std::string& folder,
+                                  Listing& listing) const
+{
+    const MountsBelow& mounts = *parent.mounts_;
+    listing.protectedFolder =
+        mounts.mountPoint(folder) || (BaseName(folder) == "lost+found" && mounts.fileSystemTop(ParentPath(folder)));
+    if (needsModified_) {
+        FolderStat own;
+        if (statFolder(fd, "", own))
+            listing.modified = own.modified;
+    }
 }
 
 FsResult<int> PosixFileSystem::attributes(const std::string& folder)
@@ -473,6 +532,18 @@ FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, con
         errno = error;
     }
     if (rc != 0)
+        return FailureOfErrno(errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+FsResult<std::uint64_t> PosixFileSystem::fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                                       const std::string& name)
+{
+    const auto* const open = dynamic_cast<const HeldDescriptor*>(held);
+    if (!open)
+        return fileSize(folder, name);
+    struct stat st {};
+    if (::fstatat(open->fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return FailureOfErrno(errno);
     return static_cast<std::uint64_t>(st.st_size);
 }
