@@ -17,10 +17,10 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
           desktop-file-utils appstream dpkg-dev file)
 # The Windows cross build (its icon, installer and portable zip), wine and
-# xdotool for driving it through X, and lintian for the package, for the
-# tests only.
+# xdotool for driving it through X, lintian for the package, and strace for
+# counting the system calls of a scan, for the tests only.
 if [ "$mode" = test ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64 icoutils nsis zip xdotool lintian)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 icoutils nsis zip xdotool lintian strace)
 fi
 
 missing=()

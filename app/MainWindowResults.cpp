@@ -4,6 +4,7 @@
 // exports.
 #include "app/MainWindow.h"
 #include "base/ProcedurePaths.h"
+#include "platform/Notices.h"
 #include "results/Deletion.h"
 #include "results/Export.h"
 #include "results/ResultsCommands.h"
@@ -157,12 +158,14 @@ void MainWindow::PushButton5_Click()
     DeletionContext context{fileSystem(), settings(), *trash_, services_.remover, [&](const std::string& path) {
                                 return HoldsContent(fileSystem(), settings(), path, hooks);
                             }};
+    for (std::size_t i = 1; i <= folders_.count(); ++i)
+        context.roots.push_back(folders_.text(i));
     // The numbers are the error report's line numbers.
     Trap trap(prompter(), kSendCheckedPath);
     const DeletionSummary summary = DeleteCheckedEntries(results_, context, trap, hooks);
     // Once the window is closed, nothing more is said.
     if (!closing_)
-        trap.step(124, [&] { prompter().message(SendingDoneText(summary)); });
+        trap.step(124, [&] { prompter().message(WithNotices(SendingDoneText(summary), TakeNotices())); });
 }
 
 void MainWindow::exportWith(void (*command)(ExportContext&))

@@ -3,6 +3,7 @@
 // its stop (which also stops the sending of folders).
 #include "app/MainWindow.h"
 #include "base/ProcedurePaths.h"
+#include "platform/Notices.h"
 #include "scan/ScanRun.h"
 
 namespace vacantix {
@@ -50,7 +51,9 @@ void MainWindow::runScan(Trap& trap)
     const Running running{*this};
     notes_.clear();
     ScanEnvironment env{fileSystem(), settings(), folders_, results_, hooks(), prompter(),
-                        [this](const ScanSummary& summary) { return notes_.closingText(summary, results_.count()); }};
+                        [this](const ScanSummary& summary) {
+                            return WithNotices(notes_.closingText(summary, results_.count()), TakeNotices());
+                        }};
     resetYieldGap();
     (void)RunScan(env, trap);
     results_.flush();

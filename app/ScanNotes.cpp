@@ -75,4 +75,13 @@ std::string ScanNotes::closingText(const ScanSummary& summary, std::size_t entri
     return text;
 }
 
+std::string WithNotices(std::string text, const std::vector<std::string>& notices)
+{
+    if (!notices.empty())
+        text += "\n";
+    for (const std::string& notice : notices)
+        text += "\n" + notice;
+    return text;
+}
+
 } // namespace vacantix

@@ -41,4 +41,9 @@ private:
     std::string lastSystemRoot_; // a root that is also ignored is told so right after
 };
 
+// A closing box's text followed, after an empty line, by what the file
+// system did on its own meanwhile (files a stopped run had set aside, put
+// back), one line each; the text alone when it did nothing.
+[[nodiscard]] std::string WithNotices(std::string text, const std::vector<std::string>& notices);
+
 } // namespace vacantix

@@ -15,6 +15,7 @@
 #include "cli/JsonLines.h"
 #include "cli/OutputWriter.h"
 #include "platform/Failure.h"
+#include "platform/Notices.h"
 #include "platform/PathRoot.h"
 #include "platform/ShellQuote.h"
 #include "roots/ListFile.h"
@@ -198,7 +199,10 @@ void PrintResults(const ResultsList& results, OutputWriter& out, bool print0, co
     for (std::size_t i = 1; i <= results.count() && !stop(); ++i) {
         // A line break inside a name would make one folder read as two.
         const std::string native = ToNativePath(results.text(i));
-        out.write(print0 ? native : ShellQuoted(native));
+        if (print0 || !NeedsShellQuoting(native))
+            out.write(native);
+        else
+            out.write(ShellQuoted(native));
         out.write(end);
     }
 }
@@ -328,6 +332,10 @@ void Run::scan()
     found_ = results_.count();
     if (stopRequested())
         return;
+    // What the file system mended on its own while it was read (files a
+    // stopped run had set aside, put back).
+    for (const std::string& notice : TakeNotices())
+        services_.prompter.note(notice);
     for (const std::string& root : services_.hooks.systemRoots())
         services_.prompter.message(ShellQuoted(ToNativePath(root)) +
                                    " lies in a system folder, so nothing below it was listed; give --skip-system 0 "
@@ -357,7 +365,7 @@ void Run::printFound()
 void Run::dispose()
 {
     options_.override(kCombo1, line_.deleteDirectly ? "1" : "0");
-    const Disposal disposal{line_.deleteDirectly, line_.check1 == "1", line_.dryRun};
+    const Disposal disposal{line_.deleteDirectly, line_.check1 == "1", line_.dryRun, roots_.entries()};
     deletion_ = DisposeOfResults(results_, settings_, services_, disposal);
     ReportDisposal(*deletion_, disposal, services_);
     if (line_.json)

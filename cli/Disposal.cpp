@@ -54,7 +54,7 @@ DeletionSummary DisposeOfResults(ResultsList& results, Settings& settings, CliSe
 {
     std::optional<DryRunDisk> dry;
     if (disposal.dryRun)
-        dry.emplace(services.fs);
+        dry.emplace(services.fs, services.trash);
     FileSystem& fs = dry ? static_cast<FileSystem&>(*dry) : services.fs;
     // The fresh look gets hooks that never stop: a folder at hand is always
     // finished.
@@ -62,6 +62,7 @@ DeletionSummary DisposeOfResults(ResultsList& results, Settings& settings, CliSe
     DeletionContext context{fs, settings, dry ? static_cast<Trash&>(*dry) : *services.trash,
                             dry ? static_cast<DirectRemover&>(*dry) : *services.remover,
                             [&](const std::string& path) { return HoldsContent(fs, settings, path, still); }};
+    context.roots = disposal.roots;
     if (!disposal.zeroByteFilesAsked)
         context.zeroByteFilesKeptBecause = "holds zero-byte files; give --zero-byte-empty 1 to delete them";
     // The numbers are the error report's line numbers.

@@ -11,6 +11,7 @@ struct Disposal {
     bool directly = false;           // --delete: removed if still empty, never sent to the trash
     bool zeroByteFilesAsked = false; // --zero-byte-empty 1 on this command line: --delete removes them
     bool dryRun = false;             // --dry-run: nothing is moved or removed
+    std::vector<std::string> roots;  // the folders scanned (see DeletionContext::roots)
 };
 
 // Acts on every result as the window's "Send Checked To Recycle Bin" does on

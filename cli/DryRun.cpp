@@ -41,6 +41,10 @@ FsResult<Done> DryRunDisk::moveToTrash(const std::string& path)
 {
     if (!fileExists(path) && !attributes(path))
         return NotFound();
+    if (trash_) {
+        if (FsResult<Done> possible = trash_->checkMoveToTrash(path); !possible)
+            return possible;
+    }
     gone_.insert(WithoutTrailingSeparator(path));
     return Done{};
 }

@@ -20,7 +20,8 @@ namespace vacantix::cli {
 // that refuses, a removal the system denies) is not foreseen.
 class DryRunDisk final : public FileSystem, public Trash, public DirectRemover {
 public:
-    explicit DryRunDisk(FileSystem& disk) : disk_(disk) {}
+    // `trash` (none for a direct deletion) is the trash the real run uses.
+    DryRunDisk(FileSystem& disk, Trash* trash) : disk_(disk), trash_(trash) {}
 
     // Trash and DirectRemover: the path is noted as gone, when it is there.
     FsResult<Done> moveToTrash(const std::string& path) override;
@@ -53,6 +54,7 @@ private:
     FsResult<Done> removeFile(const std::string& path, bool onlyWhenEmpty);
 
     FileSystem& disk_;
+    Trash* trash_;
     std::set<std::string> gone_;
 };
 

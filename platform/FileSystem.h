@@ -93,7 +93,9 @@ struct Listing {
     // When the listed folder was last modified, in seconds since 1970, as
     // read right after its entries; unset where the file system does not say.
     std::optional<std::int64_t> modified;
-    // The listed folder's identity, where the platform tells it.
+    // The listed folder's identity, where the platform tells it: on POSIX
+    // always for a folder listed by its path (the first listing of a walk),
+    // not for one listed below a folder held open.
     std::optional<FileIdentity> identity;
 };
 
@@ -102,6 +104,14 @@ struct Listing {
 class HeldFolder {
 public:
     virtual ~HeldFolder() = default;
+};
+
+// What a walk looks at beyond the entries of the folders it lists (see
+// FileSystem::expectWalk).
+struct WalkNeeds {
+    bool fileSizes = true;         // the sizes of regular files (the zero-byte rule)
+    bool modificationTimes = true; // Listing::modified (a minimum age)
+    bool operator==(const WalkNeeds&) const = default;
 };
 
 // Folder attribute bits, as the engine's exclusion rules read them.
@@ -145,12 +155,38 @@ public:
     // chose it. Nothing below it is ever followed.
     virtual FsResult<Listing> listNamed(const std::string& folder) { return list(folder); }
 
+    // listNamed(folder), handing the folder back held open too where `hold`
+    // is given and the file system can hold it (see listBelow).
+    virtual FsResult<Listing> listNamedHeld(const std::string& folder, std::unique_ptr<HeldFolder>* hold)
+    {
+        if (hold)
+            hold->reset();
+        return listNamed(folder);
+    }
+
     // The attribute value of a folder: Directory, plus Hidden for a name
     // starting with ".", ReadOnly when it is not writable, Alias for a link.
     virtual FsResult<int> attributes(const std::string& folder) = 0;
 
     // Bytes of one regular file of a folder, as listed by list().
     virtual FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) = 0;
+
+    // The same for a folder `held` holds open (as listBelow handed it back;
+    // null for none), without looking the folder up again where it is held.
+    virtual FsResult<std::uint64_t> fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                                  const std::string& name)
+    {
+        (void)held;
+        return fileSize(folder, name);
+    }
+
+    // Says what the walk at hand will look at beyond the entries of the
+    // folders it lists, so that a file system may read it while it has a
+    // folder open, and leave out what nobody looks at: sizes are answered
+    // either way, but listings below a walk's top may leave `modified` unset
+    // while modification times are not needed. It holds until the next
+    // endWalk(), which asks for everything again.
+    virtual void expectWalk(WalkNeeds needs) { (void)needs; }
 
     // Total bytes of the regular files in the folder and every folder below
     // it. Stops early and answers a value above `stopAbove` as soon as the

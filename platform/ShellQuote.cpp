@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ShellQuote.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/Utf8.h"
 
 namespace vacantix {
@@ -41,21 +44,46 @@ void AppendEscaped(std::string& out, unsigned char byte)
 
 } // namespace
 
-std::string ShellQuoted(std::string_view path)
+bool NeedsShellQuoting(std::string_view path)
 {
-    bool hasQuote = false;
-    bool hasUnprintable = false;
-    for (std::size_t i = 0; i < path.size();) {
-        const std::size_t length = PrintableLength(path, i);
-        if (length == 0) {
-            hasUnprintable = true;
+    // Eight bytes at a time while they are all printable ASCII other than
+    // the single quote: no byte below 0x20, none from 0x7F, no quote.
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = 0x8080808080808080u;
+    const auto hasZeroByte = [](std::uint64_t word) { return ((word - ones) & ~word & highs) != 0; };
+    std::size_t i = 0;
+    for (; i + 8 <= path.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, path.data() + i, 8);
+        const bool plain = (word & highs) == 0 && ((word - 0x20 * ones) & highs) == 0 &&
+                           !hasZeroByte(word ^ (0x7F * ones)) && !hasZeroByte(word ^ (std::uint64_t{'\''} * ones));
+        if (!plain)
             break;
+    }
+    for (; i < path.size();) {
+        const auto byte = static_cast<unsigned char>(path[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\'') {
+            ++i;
+            continue;
         }
-        hasQuote = hasQuote || path[i] == '\'';
+        const std::size_t length = PrintableLength(path, i);
+        if (length == 0 || byte == '\'')
+            return true;
         i += length;
     }
-    if (!hasQuote && !hasUnprintable)
+    return false;
+}
+
+std::string ShellQuoted(std::string_view path)
+{
+    if (!NeedsShellQuoting(path))
         return std::string(path);
+    bool hasUnprintable = false;
+    for (std::size_t i = 0; i < path.size() && !hasUnprintable;) {
+        const std::size_t length = PrintableLength(path, i);
+        hasUnprintable = length == 0;
+        i += length;
+    }
 
     std::string out;
     if (!hasUnprintable) {

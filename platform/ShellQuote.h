@@ -16,4 +16,8 @@ namespace vacantix {
 // path itself.
 [[nodiscard]] std::string ShellQuoted(std::string_view path);
 
+// True when ShellQuoted(path) is not the path itself. Printable ASCII other
+// than the single quote is told at a glance, a byte at a time.
+[[nodiscard]] bool NeedsShellQuoting(std::string_view path);
+
 } // namespace vacantix

@@ -59,18 +59,24 @@ Presence presenceOf(FileSystem& fs, const std::string& path)
     return Presence{false, entry.failure()};
 }
 
-// The identity of the folder at `path`, where the file system tells it.
-std::optional<FileIdentity> identityOf(FileSystem& fs, const std::string& path)
+// The longest of `roots` above `folder`, without a trailing separator; ""
+// when none is.
+std::string rootAbove(const std::vector<std::string>& roots, const std::string& folder)
 {
-    auto listing = fs.list(path);
-    return listing ? listing.value().identity : std::nullopt;
+    std::string found;
+    for (const std::string& entry : roots) {
+        const std::string root = WithoutTrailingSeparator(entry);
+        if (root.size() > found.size() && folder.starts_with(ChildPath(root, "")))
+            found = root;
+    }
+    return found;
 }
 
 // A fresh walk of a tree, as the visitor of that walk: the tree's folders
-// in pre-order with the files a removal takes, when it holds nothing but
-// folders (and zero-byte files, when they are allowed, and litter the run
-// names); otherwise how its deletion ends, decided by the first thing met
-// that is content or cannot be read.
+// in pre-order, each with its identity, and the files a removal takes, when
+// it holds nothing but folders (and zero-byte files, when they are allowed,
+// and litter the run names); otherwise how its deletion ends, decided by
+// the first thing met that is content or cannot be read.
 class TreeLook final : public TreeVisitor {
 public:
     TreeLook(FileSystem& fs, std::string top, bool zeroByteFilesAllowed, const ScanExtras* extras)
@@ -87,9 +93,7 @@ public:
 
     WalkStep listed(const std::string& folder, const FsResult<Listing>& listing) override;
 
-    std::vector<std::string> folders;
-    std::vector<std::string> emptyFiles;
-    std::vector<std::string> junkFiles; // regular files the run names as litter, of any size
+    CheckedTree tree;
     FolderDeletion notEmpty;
 
 private:
@@ -104,6 +108,7 @@ private:
     std::string top_;
     bool zeroByteFilesAllowed_;
     const ScanExtras* extras_;
+    std::vector<std::size_t> above_;
 };
 
 WalkStep TreeLook::listed(const std::string& folder, const FsResult<Listing>& listing)
@@ -120,11 +125,17 @@ WalkStep TreeLook::listed(const std::string& folder, const FsResult<Listing>& li
         return stopAt(ChildPath(folder, *files.counted), *files.unsized);
     if (files.counted)
         return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
+    // The folders above this one on the way from the top: its parent is the
+    // last of them, pre-order being depth first.
+    while (!above_.empty() && tree.folders[above_.back()].path != ParentPath(folder))
+        above_.pop_back();
+    const std::size_t index = tree.folders.size();
+    tree.folders.push_back({folder, above_.empty() ? 0 : above_.back(), entries.identity});
+    above_.push_back(index);
     for (const std::string& name : files.litter)
-        junkFiles.push_back(ChildPath(folder, name));
+        tree.files.push_back({index, name, true});
     for (const std::string& name : files.zeroBytes)
-        emptyFiles.push_back(ChildPath(folder, name));
-    folders.push_back(folder);
+        tree.files.push_back({index, name, false});
     return WalkStep::Continue;
 }
 
@@ -180,26 +191,18 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
     if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
-    if (!look.emptyFiles.empty() && context.zeroByteFilesKeptBecause)
+    const bool zeroByteFiles = std::any_of(look.tree.files.begin(), look.tree.files.end(),
+                                           [](const CheckedTree::File& file) { return !file.litter; });
+    if (zeroByteFiles && context.zeroByteFilesKeptBecause)
         return outcome(DeletionOutcome::Kept, *context.zeroByteFilesKeptBecause);
-    // Litter goes because the user named it for this run. Pre-order puts
-    // every folder before its subfolders, so the reverse removes the deepest
-    // first.
-    std::reverse(look.folders.begin(), look.folders.end());
-    using Removal = FsResult<Done> (DirectRemover::*)(const std::string&);
-    const std::pair<const std::vector<std::string>&, Removal> steps[]{
-        {look.junkFiles, &DirectRemover::removeJunkFile},
-        {look.emptyFiles, &DirectRemover::removeEmptyFile},
-        {look.folders, &DirectRemover::removeEmptyFolder},
+    // Litter goes too, because the user named it for this run.
+    const auto tick = [&] {
+        if (slice)
+            slice->tick();
     };
-    for (const auto& [paths, remove] : steps) {
-        for (const std::string& each : paths) {
-            if (slice)
-                slice->tick();
-            if (auto removed = (context.remover.*remove)(each); !removed)
-                return outcome(DeletionOutcome::Failed, "could not delete '" + each + "': " + removed.failure().detail);
-        }
-    }
+    look.tree.root = rootAbove(context.roots, path);
+    if (auto failed = context.remover.removeTree(look.tree, tick))
+        return outcome(DeletionOutcome::Failed, "could not delete '" + failed->path + "': " + failed->failure.detail);
     return outcome(DeletionOutcome::Sent);
 }
 
@@ -230,13 +233,21 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
     if (folder.size() > std::max<std::size_t>(RootLength(folder), 1) && folder.back() == '/')
         folder.pop_back();
 
-    // Only the folder the fresh look is about may go: the one at the path
-    // now, before the look.
-    const std::optional<FileIdentity> checked = identityOf(context.fs, folder);
+    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
+    // Only the folder the fresh look is about may go to the trash: the one
+    // at the path now, before the look. (Direct removal checks every folder
+    // of the tree against its own look.)
+    std::optional<FileIdentity> checked;
+    if (mode == DeleteMode::Trash) {
+        // A folder that cannot be listed now is not one to send, whatever
+        // the look finds at its path a moment later.
+        auto listing = context.fs.list(folder);
+        if (!listing)
+            return whyKept(context.fs, folder, context.settings.extras());
+        checked = listing.value().identity;
+    }
     if (context.holdsContent(folder))
         return whyKept(context.fs, folder, context.settings.extras());
-
-    const DeleteMode mode = context.mode ? *context.mode : context.settings.deleteMode();
     const std::int64_t started = SecondsSinceEpoch();
     if (mode == DeleteMode::Directly) {
         FolderDeletion removed = removeDirectly(context, folder);
@@ -245,7 +256,8 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         return removed;
     }
 
-    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked) : context.trash.moveToTrash(folder);
+    auto sent = checked ? context.trash.moveCheckedToTrash(folder, *checked, rootAbove(context.roots, folder))
+                        : context.trash.moveToTrash(folder);
     if (sent) {
         noteOwnChange(context, folder, started);
         return outcome(DeletionOutcome::Sent);

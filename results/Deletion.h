@@ -38,6 +38,11 @@ struct DeletionContext {
     // When set, direct deletion lets it yield at least every 50 ms while it
     // looks at and removes one large tree; it never stops a tree halfway.
     ScanHooks* progress = nullptr;
+    // The folders the scan started from, as the user named them. The links
+    // of a folder's path are followed only up to its root: one that appears
+    // below the root never leads a move or a removal elsewhere. Empty: they
+    // are followed up to the folder's parent.
+    std::vector<std::string> roots = {};
 };
 
 // How one folder's deletion ended.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace vacantix {
@@ -25,41 +26,74 @@ void PutBit(std::vector<std::uint64_t>& words, std::size_t i, bool on)
         words[i / WordBits] &= ~mask;
 }
 
+// How many leading bytes `a` and `b` have in common, eight at a time.
+std::size_t commonPrefix(std::string_view a, std::string_view b)
+{
+    const std::size_t length = std::min(a.size(), b.size());
+    std::size_t at = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; at + 8 <= length; at += 8) {
+            std::uint64_t x = 0;
+            std::uint64_t y = 0;
+            std::memcpy(&x, a.data() + at, 8);
+            std::memcpy(&y, b.data() + at, 8);
+            if (x != y)
+                return at + static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+        }
+    }
+    while (at < length && a[at] == b[at])
+        ++at;
+    return at;
+}
+
 } // namespace
+
+std::size_t PathStore::Spelled::sharedNames(std::string_view path) const
+{
+    const std::size_t common = commonPrefix(path, text);
+    // A name is shared when its bytes are and it ends where it ends here.
+    std::size_t names = 0;
+    while (names < ends.size() && ends[names] <= common && (ends[names] == path.size() || path[ends[names]] == '/'))
+        ++names;
+    return names;
+}
+
+void PathStore::Spelled::truncate(std::size_t names)
+{
+    text.resize(names == 0 ? 0 : ends[names - 1]);
+    nodes.resize(names);
+    ends.resize(names);
+}
+
+void PathStore::Spelled::push(NodeIndex node, std::string_view name)
+{
+    if (!nodes.empty())
+        text.push_back('/');
+    text.append(name);
+    nodes.push_back(node);
+    ends.push_back(text.size());
+}
 
 void PathStore::append(std::string_view path, bool checked)
 {
-    const std::size_t names = static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')) + 1;
+    const std::size_t shared = appended_.sharedNames(path);
+    const std::size_t rest = shared == 0 ? 0 : appended_.ends[shared - 1] + 1;
+    const std::size_t names =
+        rest > path.size() ? 0 : static_cast<std::size_t>(std::count(path.begin() + rest, path.end(), '/')) + 1;
     if (parents_.size() + names >= NoParent || entries_.size() >= NoParent)
         throw std::length_error("PathStore: too many paths");
 
-    // Walks the names of `path`, reusing the previous path's nodes while they match.
-    bool sharing = true;
-    NodeIndex current = NoParent;
-    std::size_t depth = 0;
-    std::size_t begin = 0;
-    for (;;) {
-        const std::size_t slash = path.find('/', begin);
-        const std::string_view piece =
-            path.substr(begin, slash == std::string_view::npos ? std::string_view::npos : slash - begin);
-        if (sharing && depth < chain_.size() && name(chain_[depth]) == piece) {
-            current = chain_[depth];
-        } else {
-            sharing = false;
-            current = addNode(current, piece);
-            chain_.resize(depth);
-            chain_.push_back(current);
-        }
-        ++depth;
-        if (slash == std::string_view::npos)
-            break;
+    appended_.truncate(shared);
+    for (std::size_t begin = rest; begin <= path.size() && appended_.nodes.size() < shared + names;) {
+        const std::size_t slash = std::min(path.find('/', begin), path.size());
+        const std::string_view piece = path.substr(begin, slash - begin);
+        appended_.push(addNode(appended_.nodes.empty() ? NoParent : appended_.nodes.back(), piece), piece);
         begin = slash + 1;
     }
-    chain_.resize(depth);
 
     if (entries_.size() % WordBits == 0)
         checks_.push_back(0);
-    entries_.push_back(current);
+    entries_.push_back(appended_.nodes.back());
     PutBit(checks_, entries_.size() - 1, checked);
 }
 
@@ -108,7 +142,9 @@ void PathStore::clear()
     wide_ = false;
     entries_ = {};
     checks_ = {};
-    chain_ = {};
+    appended_.clear();
+    read_.clear();
+    climb_ = {};
 }
 
 void PathStore::checkPosition(std::size_t position) const
@@ -133,28 +169,17 @@ std::string PathStore::text(std::size_t position) const
 void PathStore::appendText(std::size_t position, std::string& out) const
 {
     checkPosition(position);
-    // The nodes from the entry up to its first name; most paths fit the
-    // fixed part, deeper ones spill into the vector.
-    constexpr std::size_t Inline = 64;
-    NodeIndex shallow[Inline];
-    std::vector<NodeIndex> deep;
-    std::size_t depth = 0;
-    std::size_t length = 0;
-    for (NodeIndex at = entries_[position]; at != NoParent; at = parents_[at]) {
-        if (depth < Inline)
-            shallow[depth] = at;
-        else
-            deep.push_back(at);
-        length += nameStart(at + 1) - nameStart(at) + 1;
-        ++depth;
-    }
-    out.reserve(out.size() + length - 1);
-    for (std::size_t i = depth; i-- > 0;) {
-        const NodeIndex at = i < Inline ? shallow[i] : deep[i - Inline];
-        out.append(arena_, nameStart(at), nameStart(at + 1) - nameStart(at));
-        if (i != 0)
-            out.push_back('/');
-    }
+    climb_.clear();
+    for (NodeIndex at = entries_[position]; at != NoParent; at = parents_[at])
+        climb_.push_back(at);
+    const std::size_t depth = climb_.size();
+    std::size_t shared = 0;
+    while (shared < read_.nodes.size() && shared < depth && read_.nodes[shared] == climb_[depth - 1 - shared])
+        ++shared;
+    read_.truncate(shared);
+    for (std::size_t i = depth - shared; i-- > 0;)
+        read_.push(climb_[i], name(climb_[i]));
+    out.append(read_.text);
 }
 
 bool PathStore::checked(std::size_t position) const
@@ -248,7 +273,7 @@ void PathStore::removeMany(const std::vector<std::size_t>& positions)
 std::size_t PathStore::memoryBytes() const
 {
     return arena_.capacity() + (parents_.capacity() + starts32_.capacity() + entries_.capacity() +
-                                chain_.capacity()) * sizeof(std::uint32_t) +
+                                appended_.nodes.capacity()) * sizeof(std::uint32_t) +
            (starts64_.capacity() + checks_.capacity()) * sizeof(std::uint64_t);
 }
 

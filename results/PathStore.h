@@ -21,7 +21,7 @@ namespace vacantix {
 // one bit for its check mark. So an entry costs 4 bytes, a bit, and - when it
 // adds a node - 8 bytes plus its last name's bytes, whatever its depth.
 //
-// Sharing. append() keeps the chain of nodes of the path appended last and
+// Sharing. append() keeps the path appended last with its chain of nodes and
 // reuses the leading names the new path has in common with it. Paths that
 // come in depth-first pre-order (a folder, then the folders below it) thus
 // share every parent. Any other order still works and gives the same texts;
@@ -29,14 +29,18 @@ namespace vacantix {
 //
 // Texts. A path is built on demand only (text()), byte for byte as it was
 // appended: any bytes but '/' may stand in a name (no encoding is assumed),
-// and empty names keep "", "/", "//x", "a/" and relative paths exact.
+// and empty names keep "", "/", "//x", "a/" and relative paths exact. The
+// path built last is kept, and the next is built from the names they share,
+// so reading the entries in order (or in reverse) copies each path about
+// once rather than name by name.
 //
 // Positions are 0-based here (the ResultsList facade adds the 1-based
 // positions and their failure). A position outside 0..size()-1 throws
 // std::out_of_range. Removing entries leaves their nodes in place (they may be
 // parents of others); clear(), or removing the last entry, frees them all.
 //
-// Not thread-safe: one thread at a time, like a std::vector.
+// Not thread-safe: one thread at a time, for reading too (text() keeps the
+// path it built last).
 class PathStore {
 public:
     using NodeIndex = std::uint32_t;
@@ -91,6 +95,20 @@ public:
     [[nodiscard]] std::size_t memoryBytes() const;
 
 private:
+    // A path with the node of each of its names and where each name ends.
+    struct Spelled {
+        std::string text;
+        std::vector<NodeIndex> nodes;
+        std::vector<std::size_t> ends;
+
+        // How many leading names `path` has in common with this one.
+        [[nodiscard]] std::size_t sharedNames(std::string_view path) const;
+        // Keeps the first `names` names.
+        void truncate(std::size_t names);
+        void push(NodeIndex node, std::string_view name);
+        void clear() { *this = {}; }
+    };
+
     [[nodiscard]] std::uint64_t nameStart(std::size_t node) const;
     void pushNameStart(std::uint64_t start);
     NodeIndex addNode(NodeIndex parent, std::string_view name);
@@ -105,7 +123,9 @@ private:
 
     std::vector<NodeIndex> entries_;       // per entry: its last node
     std::vector<std::uint64_t> checks_;    // per entry: one bit
-    std::vector<NodeIndex> chain_;         // the last appended path's nodes
+    Spelled appended_;                     // the path appended last
+    mutable Spelled read_;                 // the path built last
+    mutable std::vector<NodeIndex> climb_; // scratch: an entry's nodes, up from it
 };
 
 } // namespace vacantix

@@ -25,7 +25,7 @@
 #include "base/TimeSlice.h"
 #include "scan/ExclusionRules.h"
 #include "scan/ExcludedPaths.h"
-#include "scan/SystemTreesBelow.h"
+#include "scan/TreesBelow.h"
 
 namespace vacantix {
 
@@ -67,24 +67,6 @@ bool optionHolds(Read&& read)
     return readForTest(std::forward<Read>(read), true);
 }
 
-// The ignore test of a folder, by its name and by its whole path: its real
-// path, and the path as given where that differs. A folder the run's
-// patterns exclude, and one of the trash's own, are ignored alike.
-// Permission denied counts as "not ignored".
-bool ignoredFolder(const Settings& settings, const RealRoot& real, std::string_view name, std::string_view path)
-{
-    return readForTest(
-        [&] {
-            const IgnoreList& list = settings.ignoreList();
-            // Only an entry holding a "/" can equal a whole path, so the real
-            // path is made only where the list holds one.
-            const bool byPath =
-                !list.paths.empty() && (list.matches(real.of(path)) || (!real.givenIsReal() && list.matches(path)));
-            return list.matches(name) || byPath || IsExcludedPath(settings.extras(), real, path) || real.inTrash(path);
-        },
-        false);
-}
-
 // True when the run keeps to one file system and the listed folder is one
 // the search must not go into (a mount point).
 bool beyondOneFileSystem(const Settings& settings, const Listing& listing)
@@ -97,8 +79,8 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs, real_, folder), results_(results),
-          hooks_(hooks),
+        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs.systemFolders(), real_, folder),
+          results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -154,8 +136,16 @@ private:
 
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
+    [[nodiscard]] bool ignored(std::string_view name) const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
-    [[nodiscard]] std::optional<FsFailure> sizeIsZero(Child& child, const Listing& listing, bool& zero);
+    // True when the regular files of `folder` (as read in `listing`),
+    // litter aside, hold no byte; stops at the first that holds some.
+    [[nodiscard]] FsResult<bool> ownFilesEmpty(const std::string& folder, const Listing& listing);
+    // True when the regular files in and below the folder at `path_` (as
+    // read in `listing`) hold no byte; notes in `child` what it found.
+    [[nodiscard]] FsResult<bool> treeEmpty(Child& child, const Listing& listing);
+    // The same for the folders below it alone.
+    [[nodiscard]] FsResult<bool> subtreesEmpty(const Listing& listing);
     void enter(Child& child, std::string_view name, bool named);
     void leave();
     [[nodiscard]] TreeVerdict ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const;
@@ -164,12 +154,13 @@ private:
     FileSystem& fs_;
     const Settings& settings_;
     RealRoot real_;
-    SystemTreesBelow systemTrees_;
+    TreesBelow systemTrees_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
     TimeSlice slice_;
     std::string path_;
+    std::string status_; // kept, so that showing it takes no allocation
     std::vector<Frame> stack_;
 };
 
@@ -241,11 +232,30 @@ bool Searcher::inSystemFolder() const
     return systemTrees_.contain(path_);
 }
 
+// The ignore test of the folder at `path_`, by its name and by its whole
+// path: its real path, and the path as given where that differs. A folder
+// the run's patterns exclude, and one of the trash's own, are ignored
+// alike. Permission denied counts as "not ignored".
+bool Searcher::ignored(std::string_view name) const
+{
+    return readForTest(
+        [&] {
+            const IgnoreList& list = settings_.ignoreList();
+            // Only an entry holding a "/" can equal a whole path, so the real
+            // path is made only where the list holds one.
+            const bool byPath = !list.paths.empty() &&
+                                (list.matches(real_.of(path_)) || (!real_.givenIsReal() && list.matches(path_)));
+            return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) ||
+                   real_.inTrash(path_);
+        },
+        false);
+}
+
 bool Searcher::judge(Child& child, std::string_view name)
 {
     if (optionHolds([&] { return settings_.skipSystemFolders(); }) && inSystemFolder())
         return false;
-    child.ignored = ignoredFolder(settings_, real_, name, path_);
+    child.ignored = ignored(name);
     if (*child.ignored)
         return false;
 
@@ -273,38 +283,49 @@ bool Searcher::judge(Child& child, std::string_view name)
 
     if (!optionHolds([&] { return settings_.zeroByteFilesCountAsEmpty(); }))
         return false;
-    bool zero = false;
-    if (const auto failure = sizeIsZero(child, listing.value(), zero))
-        return isPermissionDenied(*failure);
-    return zero;
+    const FsResult<bool> empty = treeEmpty(child, listing.value());
+    return empty ? empty.value() : isPermissionDenied(empty.failure());
 }
 
-std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listing, bool& zero)
+FsResult<bool> Searcher::ownFilesEmpty(const std::string& folder, const Listing& listing)
 {
-    if (child.zeroBelow) {
-        child.ownBytes = OwnBytes::AllZero;
-        zero = true;
-        return std::nullopt;
-    }
-    // The folder's own files first: the first one with bytes answers.
     for (const FileEntry& file : listing.files) {
         if (file.kind != EntryKind::RegularFile || litter(file))
             continue;
-        auto bytes = fs_.fileSize(path_, file.name);
+        auto bytes = fs_.fileSize(folder, file.name);
         if (!bytes)
             return bytes.failure();
-        if (bytes.value() > 0) {
+        if (bytes.value() > 0)
+            return false;
+    }
+    return true;
+}
+
+FsResult<bool> Searcher::treeEmpty(Child& child, const Listing& listing)
+{
+    if (child.zeroBelow) {
+        child.ownBytes = OwnBytes::AllZero;
+        return true;
+    }
+    // The folder's own files first: the first one with bytes answers.
+    FsResult<bool> own = ownFilesEmpty(path_, listing);
+    if (!own || !own.value()) {
+        if (own)
             child.ownBytes = OwnBytes::SomeBytes;
-            zero = false;
-            return std::nullopt;
-        }
+        return own;
     }
     child.ownBytes = OwnBytes::AllZero;
     if (listing.subfoldersFailure)
         return *listing.subfoldersFailure;
+    FsResult<bool> below = subtreesEmpty(listing);
+    child.zeroBelow = below && below.value();
+    return below;
+}
 
-    // Then the trees below, on a stack of their own. A tree of zero-byte
-    // files can be large, so this walk yields and listens for a stop too.
+FsResult<bool> Searcher::subtreesEmpty(const Listing& listing)
+{
+    // A stack of its own: a tree of zero-byte files can be large, so this
+    // walk yields and listens for a stop too.
     std::vector<std::string> pending;
     for (auto sub = listing.subfolders.rbegin(); sub != listing.subfolders.rend(); ++sub)
         pending.push_back(ChildPath(path_, *sub));
@@ -315,39 +336,25 @@ std::optional<FsFailure> Searcher::sizeIsZero(Child& child, const Listing& listi
         if (hooks_.stopRequested())
             throw EndOfFolder{};
         // What the run keeps out holds content, whatever it holds.
-        if (IsExcludedPath(settings_.extras(), real_, folder)) {
-            zero = false;
-            return std::nullopt;
-        }
+        if (IsExcludedPath(settings_.extras(), real_, folder))
+            return false;
         auto below = fs_.list(folder);
         if (!below)
             return below.failure();
         if (below.value().filesFailure)
             return *below.value().filesFailure;
-        if (beyondOneFileSystem(settings_, below.value())) {
-            zero = false;
-            return std::nullopt;
-        }
-        for (const FileEntry& file : below.value().files) {
-            if (file.kind != EntryKind::RegularFile || litter(file))
-                continue;
-            auto bytes = fs_.fileSize(folder, file.name);
-            if (!bytes)
-                return bytes.failure();
-            if (bytes.value() > 0) {
-                zero = false;
-                return std::nullopt;
-            }
-        }
+        if (beyondOneFileSystem(settings_, below.value()))
+            return false;
+        FsResult<bool> own = ownFilesEmpty(folder, below.value());
+        if (!own || !own.value())
+            return own;
         if (below.value().subfoldersFailure)
             return *below.value().subfoldersFailure;
         const auto& subfolders = below.value().subfolders;
         for (auto sub = subfolders.rbegin(); sub != subfolders.rend(); ++sub)
             pending.push_back(ChildPath(folder, *sub));
     }
-    child.zeroBelow = true;
-    zero = true;
-    return std::nullopt;
+    return true;
 }
 
 void Searcher::enter(Child& child, std::string_view name, bool named)
@@ -363,7 +370,7 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignoredFolder(settings_, real_, name, path_);
+            child.ignored = ignored(name);
     } catch (const EndOfFolder&) {
         skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
@@ -378,9 +385,8 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
         return;
     }
 
-    std::string status = "Searching ";
-    status += path_;
-    hooks_.setStatusText(status);
+    status_.assign("Searching ").append(path_);
+    hooks_.setStatusText(status_);
     hooks_.folderExamined(path_);
 
     FsResult<Listing>& listing = listingOf(child, named);
@@ -453,6 +459,14 @@ void SearchEmptyFoldersinFolder(FileSystem& fs, const Settings& settings, const 
                                 ResultsList& results, ScanHooks& hooks, ScanRecord* record)
 {
     WalkScope walk(fs);
+    WalkNeeds needs;
+    try {
+        needs.fileSizes = settings.zeroByteFilesCountAsEmpty();
+    } catch (const std::exception&) {
+        // Only a hint; the judging reads the option again and deals with it.
+    }
+    needs.modificationTimes = settings.extras() && settings.extras()->minAge;
+    fs.expectWalk(needs);
     const std::string root = WithoutTrailingSeparator(folder);
     Searcher(fs, settings, root, results, hooks, record).run(root);
 }

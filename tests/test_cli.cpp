@@ -145,6 +145,7 @@ TEST(ShellQuoted, EveryNameIsOneLineThatTheShellReadsBackAsTheSameBytes)
     for (const auto& [path, quoted] : cases) {
         const std::string shown = ShellQuoted(path);
         EXPECT_EQ(shown, quoted) << path;
+        EXPECT_EQ(NeedsShellQuoting(path), shown != path) << path;
         EXPECT_EQ(shown.find_first_of("\n\r"), std::string::npos) << path;
         // An unquoted line is the name itself; the shell needs it quoted.
         const std::string word = shown.find('\'') == std::string::npos ? "'" + shown + "'" : shown;
@@ -378,20 +379,20 @@ TEST(CliRoots, NothingIsSkippedWithoutAWord)
     fs::permissions(tree.path("open"), fs::perms(0755));
     fs::permissions(tree.path("open/locked"), fs::perms(0311));
     fs::permissions(tree.path("locked"), fs::perms::none);
-    const int failed = test::RunUnprivileged([&] {
+    const std::string failed = test::RunUnprivileged([&]() -> std::string {
         const CliOutcome one = RunCli({tree.path("open")});
         if (one.status != 1 || one.out != tree.path("open/e") + "\n")
-            return 1;
+            return "one root: exit " + std::to_string(one.status) + ", printed " + one.out;
         if (one.err != "vacantix-cli: 1 folder could not be read; no folder above it is listed: " +
                            tree.path("open/locked") + "\n")
-            return 2;
+            return "one root said " + one.err;
         const CliOutcome two = RunCli({tree.path("locked"), tree.path("open")});
         if (two.status != 1 || two.err != "vacantix-cli: 2 folders could not be read; no folder above them is "
                                           "listed: " + tree.path("locked") + ", " + tree.path("open/locked") + "\n")
-            return 3;
-        return 0;
+            return "two roots: exit " + std::to_string(two.status) + ", said " + two.err;
+        return "";
     });
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(failed, "");
 }
 
 TEST(CliUsage, ABadCommandLineGetsOneLineAndAHint)

@@ -19,6 +19,7 @@
 #include "support/ScopedVariable.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
+#include "support/TrashListing.h"
 
 using namespace vacantix;
 using vacantix::test::CliOutcome;
@@ -32,47 +33,10 @@ using vacantix::test::PrivateTrashFiles;
 
 constexpr std::string_view kTree = "a/\nc/d/\nb/x.txt\nz/empty.txt:0\nkeep/";
 
-// The bytes a .trashinfo file's Path= stands for.
-std::string PercentDecoded(std::string_view text)
+// What the private trash holds.
+test::TrashListing ReadTrash()
 {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            bytes.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16)));
-            i += 2;
-        } else {
-            bytes.push_back(text[i]);
-        }
-    }
-    return bytes;
-}
-
-// What the private trash holds: where each trashed path went, and the
-// entries of files/ that have no info file.
-struct TrashContents {
-    std::map<std::string, fs::path> byOrigin;
-    std::set<std::string> withoutInfo;
-};
-
-TrashContents ReadTrash()
-{
-    TrashContents contents;
-    const fs::path files = PrivateTrashFiles();
-    if (!fs::exists(files))
-        return contents;
-    for (const fs::directory_entry& entry : fs::directory_iterator(files)) {
-        const std::string name = entry.path().filename().string();
-        std::ifstream info(vacantix::test::PrivateTrash() / "info" / (name + ".trashinfo"));
-        std::string origin;
-        for (std::string line; std::getline(info, line);)
-            if (line.starts_with("Path="))
-                origin = PercentDecoded(std::string_view(line).substr(5));
-        if (origin.empty())
-            contents.withoutInfo.insert(name);
-        else
-            contents.byOrigin[origin] = entry.path();
-    }
-    return contents;
+    return test::ReadTrash(test::PrivateTrash());
 }
 
 // How many of the trash's entries came from below the tree (the private
@@ -119,7 +83,7 @@ bool WaitUntilGone(const std::vector<fs::path>& folders, int gone)
 // its info file gives), gone when deleted directly; anything else is lost.
 enum class Where { InPlace, InTrash, Gone, Lost };
 
-Where Locate(const fs::path& folder, const std::vector<std::string>& files, const TrashContents& trash,
+Where Locate(const fs::path& folder, const std::vector<std::string>& files, const test::TrashListing& trash,
              bool directly = false)
 {
     const auto whole = [&](const fs::path& at) {
@@ -209,7 +173,7 @@ TEST(CliDeletion, AFolderNotDeletedIsNamedWithItsReasonAndFailsTheRun)
     fs::create_directories(odd);
     const CliOutcome run = RunCli({"--trash", tree.root()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("blocked: the trash refused it: the desktop keeps no trash on a system file system"),
+    EXPECT_NE(run.err.find("blocked: the trash refused it: the desktop keeps no trash on this mount"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("vacantix-cli: 1 folder sent to the trash, 0 already gone, 0 kept, 1 failed\n"),
@@ -260,7 +224,7 @@ TEST(CliDeletion, SubfoldersThatWentWithTheirParentAreAlreadyGone)
         std::vector<std::string> expected = c.trashed;
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(trashed, expected);
-        const fs::path top = ReadTrash().byOrigin.at(tree.path("p"));
+        const fs::path top = ReadTrash().byOrigin.find(tree.path("p"))->second;
         EXPECT_TRUE(fs::is_directory(top / "c"));
         EXPECT_EQ(fs::is_directory(top / "a/b"), c.trashed.size() == 1);
     }
@@ -338,7 +302,7 @@ TEST(CliDeletion, AStopSignalStopsTheDeletionAfterTheFolderAtHand)
         const CliOutcome run = process.finish();
 
         EXPECT_EQ(run.status, 128 + row.signal) << run.err;
-        const TrashContents trash = ReadTrash();
+        const test::TrashListing trash = ReadTrash();
         long inPlace = 0, gone = 0;
         for (const fs::path& folder : folders) {
             const Where where = Locate(folder, {"0", "500", "999"}, trash, directly);
@@ -397,7 +361,7 @@ TEST(CliDeletion, AKilledTrashRunLeavesEveryFileInItsPlaceOrInTheTrash)
         SCOPED_TRACE("killed once " + std::to_string(moment) + " folders are gone");
         const test::TempTree tree;
         const std::vector<fs::path> folders = FoldersOfEmptyFiles(tree, "k", kFolders, 3, true);
-        const std::set<std::string> strayBefore = ReadTrash().withoutInfo;
+        const std::set<std::string> strayBefore = ReadTrash().withoutRecord;
         CliProcess process({"--trash", "--zero-byte-empty", "1", tree.root()});
         ASSERT_TRUE(process.waitUntilCatching(SIGINT));
         ASSERT_TRUE(WaitUntilGone(folders, moment));
@@ -405,8 +369,8 @@ TEST(CliDeletion, AKilledTrashRunLeavesEveryFileInItsPlaceOrInTheTrash)
         const CliOutcome run = process.finish();
         EXPECT_TRUE(run.status == 128 + SIGKILL || run.status == 0) << run.status << run.err;
 
-        const TrashContents trash = ReadTrash();
-        EXPECT_EQ(trash.withoutInfo, strayBefore) << "each folder the run put in the trash has its info file";
+        const test::TrashListing trash = ReadTrash();
+        EXPECT_EQ(trash.withoutRecord, strayBefore) << "each folder the run put in the trash has its info file";
         for (const fs::path& folder : folders)
             EXPECT_NE(Locate(folder, {"0", "1", "2", "sub/0"}, trash), Where::Lost) << folder;
     }

@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <optional>
 #include <memory>
 #include <random>
+#include <thread>
 
 #include <climits>
 #include <fcntl.h>
@@ -32,8 +35,10 @@
 #include "support/PrivateHome.h"
 #include "support/ScopedVariable.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
+#include "support/TrashListing.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -44,26 +49,37 @@ namespace {
 struct Entry {
     fs::file_type type;
     std::uintmax_t size;
+    bool operator==(const Entry&) const = default;
 };
 
 // Trees below this depth are chains of folders planted beyond the path
 // limit; they hold no file and are looked at by their own checks.
 constexpr int kDepthLooked = 40;
 
-// Every entry below `root` that is not a folder, with its kind and size.
-std::map<std::string, Entry> filesBelow(const fs::path& root)
+// Every entry below `root` that is not a folder (with `folders`, every
+// entry), with its kind and size.
+std::map<std::string, Entry> filesBelow(const fs::path& root, bool folders = false)
 {
     std::map<std::string, Entry> files;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         if (it.depth() >= kDepthLooked)
             it.disable_recursion_pending();
         const fs::file_status status = it->symlink_status();
-        if (status.type() == fs::file_type::directory)
+        if (status.type() == fs::file_type::directory && !folders)
             continue;
         files[it->path().string()] = {status.type(),
                                       status.type() == fs::file_type::regular ? it->file_size() : 0};
     }
     return files;
+}
+
+// Entries as lines "path kind size", to compare with a readable diff.
+std::vector<std::string> described(const std::map<std::string, Entry>& entries)
+{
+    std::vector<std::string> lines;
+    for (const auto& [path, entry] : entries)
+        lines.push_back(path + " " + std::to_string(int(entry.type)) + " " + std::to_string(entry.size));
+    return lines;
 }
 
 std::vector<std::string> foldersBelow(const fs::path& root)
@@ -105,37 +121,62 @@ void growTree(const fs::path& folder, std::mt19937& random, int depth)
     }
 }
 
-// The original path of each folder in the trash, from its .trashinfo file.
-std::map<std::string, fs::path> trashedFolders(const fs::path& trash)
-{
-    std::map<std::string, fs::path> originals;
-    if (!fs::exists(trash / "info"))
-        return originals;
-    for (const auto& info : fs::directory_iterator(trash / "info")) {
-        std::ifstream in(info.path());
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("Path=", 0) != 0)
-                continue;
-            std::string decoded;
-            for (std::size_t i = 5; i < line.size(); ++i) {
-                if (line[i] == '%' && i + 2 < line.size()) {
-                    decoded += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                } else {
-                    decoded += line[i];
-                }
-            }
-            originals[decoded] = trash / "files" / info.path().stem();
-        }
-    }
-    return originals;
-}
-
 bool below(const std::string& path, const std::string& folder)
 {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
+
+// A second thread that changes a tree while a deletion runs, as another
+// program could, until it is stopped: again and again it renames a random
+// folder aside and back, or swaps it for a link to the same place in a copy
+// of the tree outside the root and back. What it could not put back (the
+// folder holding it went meanwhile) it notes, with the name it has now.
+class Racer {
+public:
+    Racer(const fs::path& root, const fs::path& elsewhere, std::vector<std::string> folders, int seed)
+        : root_(root.string()), elsewhere_(elsewhere.string()), folders_(std::move(folders)),
+          thread_([this, seed] { run(seed); })
+    {
+    }
+    ~Racer() { stop(); }
+
+    void stop()
+    {
+        stopping_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    // Folders it could not put back: their path, and the path they have now.
+    [[nodiscard]] const std::vector<std::pair<std::string, std::string>>& stranded() const { return stranded_; }
+
+private:
+    void run(int seed)
+    {
+        std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
+        while (!stopping_ && !folders_.empty()) {
+            const std::string& folder = folders_[random() % folders_.size()];
+            const std::string aside = folder + ".racer";
+            if (::rename(folder.c_str(), aside.c_str()) != 0)
+                continue;
+            const std::string target = elsewhere_ + folder.substr(root_.size());
+            const bool link = random() % 2 == 0 && ::symlink(target.c_str(), folder.c_str()) == 0;
+            for (unsigned spin = random() % 200; spin > 0; --spin)
+                std::this_thread::yield();
+            if (link)
+                ::unlink(folder.c_str());
+            if (::rename(aside.c_str(), folder.c_str()) != 0)
+                stranded_.emplace_back(folder, aside);
+        }
+    }
+
+    std::string root_;
+    std::string elsewhere_;
+    std::vector<std::string> folders_;
+    std::atomic<bool> stopping_{false};
+    std::vector<std::pair<std::string, std::string>> stranded_;
+    std::thread thread_;
+};
 
 // What one rule adds to the random trees: what it plants in a tree (it
 // answers the entries of the ignore list to use, none for the default),
@@ -147,6 +188,7 @@ struct Variation {
     std::function<std::string(const fs::path& root)> spell;
     std::function<void(const fs::path& root, const std::vector<std::string>& reported)> check;
     std::function<void(const fs::path& root)> tidy; // once every check is made
+    bool racing = false; // a Racer changes the tree while the deletion runs
 };
 
 std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool viaCommandLine = false,
@@ -169,6 +211,9 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
     std::vector<std::string> reported;
     std::string grown;
     std::size_t sent = 0;
+    const fs::path elsewhere = root.string() + ".elsewhere"; // outside the root, for a racer's links
+    std::map<std::string, Entry> outside;
+    std::vector<std::pair<std::string, std::string>> stranded;
     fs::path trash = PrivateTrash();
     if (viaCommandLine) {
         // A fresh account: a home without .local/share, no XDG_DATA_HOME.
@@ -218,12 +263,28 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
         GioTrash trash;
         PosixRemover remover;
         ScanHooks still;
-        DeletionContext context{files, settings, trash, remover,
-                                [&](const std::string& path) { return HoldsContent(files, settings, path, still); }};
+        // While racing, each listing takes a little longer, so that the
+        // racer's changes fall between the deletion's steps.
+        SlowFileSystem deleting(files, std::chrono::microseconds(variation.racing ? 300 : 0));
+        DeletionContext context{deleting, settings, trash, remover,
+                                [&](const std::string& path) { return HoldsContent(deleting, settings, path, still); }};
+        context.roots = roots.entries();
         Trap trap(prompter, kSendCheckedPath);
+        std::optional<Racer> racer;
+        if (variation.racing) {
+            fs::copy(root, elsewhere, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+            outside = filesBelow(elsewhere, true);
+            racer.emplace(root, elsewhere, foldersBefore, seed);
+        }
         const DeletionSummary summary = DeleteCheckedEntries(results, context, trap);
+        if (racer) {
+            racer->stop();
+            stranded = racer->stranded();
+        }
         EXPECT_TRUE(prompter.errorReports().empty());
-        EXPECT_EQ(summary.count(DeletionOutcome::Failed), 0u);
+        if (!variation.racing) {
+            EXPECT_EQ(summary.count(DeletionOutcome::Failed), 0u);
+        }
         sent = summary.count(DeletionOutcome::Sent);
     }
     // The folders reported, named by the path they have on the disk.
@@ -236,17 +297,33 @@ std::size_t scanAndDelete(int seed, bool zeroByteFilesEmpty, bool directly, bool
     if (variation.check)
         variation.check(root, reported);
 
-    const std::map<std::string, fs::path> inTrash = trashedFolders(trash);
+    const TrashListing inTrash = ReadTrash(trash);
     auto trashedCopy = [&](const std::string& path) -> std::optional<fs::path> {
-        for (const auto& [trashedFrom, copy] : inTrash) {
+        for (const auto& [trashedFrom, copy] : inTrash.byOrigin) {
             std::string original = trashedFrom;
             if (original.starts_with(spelled + "/"))
                 original = root.string() + original.substr(spelled.size());
-            if (below(path, original))
-                return copy / path.substr(original.size() + 1);
+            if (!below(path, original))
+                continue;
+            // A folder the racer could not put back went along as it had renamed it.
+            for (const auto& [from, now] : stranded) {
+                if (below(path, from) && below(now, original) && fs::exists(copy / now.substr(original.size() + 1)))
+                    return copy / (now + path.substr(from.size())).substr(original.size() + 1);
+            }
+            return copy / path.substr(original.size() + 1);
         }
         return std::nullopt;
     };
+    if (variation.racing) {
+        const std::vector<std::string> now = described(filesBelow(elsewhere, true));
+        const std::vector<std::string> then = described(outside);
+        std::vector<std::string> gone, added;
+        std::set_difference(then.begin(), then.end(), now.begin(), now.end(), std::back_inserter(gone));
+        std::set_difference(now.begin(), now.end(), then.begin(), then.end(), std::back_inserter(added));
+        EXPECT_TRUE(gone.empty() && added.empty()) << "the racer's links led the deletion outside the root: "
+                                                   << ::testing::PrintToString(gone) << " went, "
+                                                   << ::testing::PrintToString(added) << " came";
+    }
 
     std::map<std::string, Entry> expected = before;
     if (!grown.empty())
@@ -285,6 +362,21 @@ TEST(DataSafety, RandomTreesLoseNoFileToTheTrash)
     for (int seed = 1; seed <= 12; ++seed)
         sent += scanAndDelete(seed, true, false) + scanAndDelete(seed, false, false);
     EXPECT_GT(sent, 0u);
+}
+
+// Another program swaps folders for links to a copy of the tree outside
+// the root, and renames them, while the deletion runs: no file is lost,
+// each folder in the trash has a record naming its place, and nothing
+// outside the root changes.
+TEST(DataSafety, RandomTreesLoseNoFileWhileAnotherProgramSwapsFoldersForLinks)
+{
+    Variation racing;
+    racing.name = "racing";
+    racing.racing = true;
+    std::size_t gone = 0;
+    for (int seed = 1; seed <= 10; ++seed)
+        gone += scanAndDelete(seed, true, false, false, racing) + scanAndDelete(seed, true, true, false, racing);
+    EXPECT_GT(gone, 0u);
 }
 
 TEST(DataSafety, RandomTreesLoseNoFileWhenDeletingDirectly)

@@ -7,12 +7,16 @@
 #include <iterator>
 
 #include "platform/FakeFileSystem.h"
+#include "platform/posix/CheckedFolders.h"
 #include "platform/posix/PosixRemover.h"
 #include "platform/gio/GioTrash.h"
 #include "results/Deletion.h"
+#include "settings/ScanExtras.h"
 #include "scan/FinalPass.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/CliProcess.h"
 #include "support/ListTexts.h"
+#include "support/OpenDescriptors.h"
 #include "support/PrivateHome.h"
 #include "support/ResultsDoubles.h"
 #include "support/ScriptedPrompter.h"
@@ -40,9 +44,11 @@ protected:
         return (root / relative).string();
     }
 
-    DeletionContext context(Trash& trash)
+    // The look before a deletion goes through `disk` (the fixture's own
+    // unless given), the fresh look through the fixture's.
+    DeletionContext context(Trash& trash, FileSystem* disk = nullptr, DirectRemover* by = nullptr)
     {
-        return DeletionContext{files, settings, trash, remover,
+        return DeletionContext{disk ? *disk : files, settings, trash, by ? *by : remover,
                                [this](const std::string& path) { return HoldsContent(files, settings, path, still); }};
     }
 
@@ -418,6 +424,96 @@ TEST(DirectRemoval, AFileSwappedForALinkStays)
     EXPECT_TRUE(fs::is_symlink(base / "zero"));
     EXPECT_TRUE(fs::exists(base / "target"));
     EXPECT_EQ(std::distance(fs::directory_iterator(base), fs::directory_iterator()), 2);
+}
+
+// A tree deeper than the descriptors a removal keeps open goes whole, with
+// few descriptors open while it goes and none left after.
+TEST_F(Deletion, ADeepTreeDeletedDirectlyGoesWithFewDescriptorsOpen)
+{
+    std::string deep = "top";
+    for (int level = 1; level <= 400; ++level) {
+        deep += "/n";
+        mkdir(deep);
+        if (level % 100 == 0)
+            write(deep + "/zero");
+    }
+    store.set("Combo1", "1");
+    store.set("Check1", "1");
+    const std::size_t before = OpenDescriptorCount();
+    std::size_t most = 0;
+    PosixRemover counting([&](const std::string&) { most = std::max(most, OpenDescriptorCount()); });
+    auto ctx = context(bin, nullptr, &counting);
+
+    EXPECT_EQ(DeleteToRecycleBin(ctx, mkdir("top")).outcome, DeletionOutcome::Sent);
+    EXPECT_FALSE(fs::exists(root / "top"));
+    EXPECT_GT(most, before);
+    EXPECT_LE(most, before + CheckedFolders::kMaxHeld + 8);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+// A parent swapped for a link to another tree after the look at a folder
+// and before its removal: nothing of the other tree goes (its litter and
+// zero-byte files neither), and the folder looked at keeps what it held.
+TEST_F(Deletion, AParentSwappedForALinkAfterTheLookRemovesNothingElse)
+{
+    for (const char* folder : {"root/p/e", "elsewhere/e"}) {
+        write(std::string(folder) + "/.DS_Store", "litter");
+        write(std::string(folder) + "/zero");
+    }
+    write("elsewhere/e/real.txt", "content");
+    SlowFileSystem swapping(files, std::chrono::microseconds(0));
+    const std::string folder = (root / "root/p/e").string();
+    swapping.afterList = [&](const std::string& listed) {
+        if (listed != folder || fs::is_symlink(root / "root/p"))
+            return;
+        fs::rename(root / "root/p", root / "root/p.old");
+        fs::create_directory_symlink(root / "elsewhere", root / "root/p");
+    };
+    store.set("Combo1", "1");
+    store.set("Check1", "1");
+    ScanExtras extras;
+    extras.junkNames = ScanExtras::defaultJunkNames();
+    settings.setExtras(&extras);
+    auto ctx = context(bin, &swapping);
+
+    const FolderDeletion result = DeleteToRecycleBin(ctx, folder);
+    EXPECT_EQ(result.outcome, DeletionOutcome::Failed);
+    EXPECT_NE(result.reason.find("not the folder that was checked"), std::string::npos) << result.reason;
+    for (const char* left : {"elsewhere/e/.DS_Store", "elsewhere/e/zero", "elsewhere/e/real.txt",
+                             "root/p.old/e/.DS_Store", "root/p.old/e/zero"})
+        EXPECT_TRUE(fs::is_regular_file(root / left)) << left;
+}
+
+// Holding folders a killed --delete left behind: the next run puts their
+// files back and says so, never over a file that has the name now (then
+// both stay, and it names them), and never offers or deletes a holding
+// folder or the folder holding it while it holds anything.
+TEST(DirectRemoval, WhatAKilledRunSetAsideIsPutBackByTheNextRun)
+{
+    const TempTree tree("keep.txt:1\n"
+                        "a/.vacantix-removing-0123abcd/zero:0\n"
+                        "b/zero:4\nb/.vacantix-removing-89abcdef/zero:0\n"
+                        "c/.vacantix-removing-00000000/\n");
+    const std::string aside = tree.path("b/.vacantix-removing-89abcdef/zero");
+
+    const CliOutcome scan = RunCli({tree.root()});
+    EXPECT_TRUE(scan.out == tree.path("a") + "\n" + tree.path("c") + "\n" ||
+                scan.out == tree.path("c") + "\n" + tree.path("a") + "\n")
+        << scan.out;
+    EXPECT_NE(scan.err.find("put back '" + tree.path("a/zero") + "'"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find("'" + aside + "' stays where a run that was stopped set it aside, since '" +
+                            tree.path("b/zero") + "' exists"),
+              std::string::npos)
+        << scan.err;
+    EXPECT_TRUE(fs::is_regular_file(tree.path("a/zero")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree.path("a")), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_empty(tree.path("c")));
+
+    const CliOutcome removal = RunCli({"--delete", "--zero-byte-empty", "1", tree.root()});
+    EXPECT_EQ(removal.status, 0) << removal.err;
+    EXPECT_FALSE(fs::exists(tree.path("a")) || fs::exists(tree.path("c")));
+    EXPECT_EQ(fs::file_size(tree.path("b/zero")), 4u);
+    EXPECT_TRUE(fs::is_regular_file(aside));
 }
 
 TEST(GioTrashBackend, TakesTheEntryItsBytesNameAndNoOther)

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/MainWindow.h"
+#include "platform/Notices.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/FakeFileSystem.h"
 #include "platform/PathRoot.h"
@@ -338,8 +339,10 @@ TEST(MainWindowScan, TheClosingBoxSaysWhatDidNotGoAsAsked)
         std::vector<const char*> roots;
         int unreadable;
         std::string after; // the text after "Done."
+        std::string notice = {}; // what the file system did on its own meanwhile
     } rows[] = {
         {{"/data/a/"}, 0, ""},
+        {{"/data/a/"}, 0, "\n\nput back '/data/a/f', which a run that was stopped had set aside", "put back '/data/a/f', which a run that was stopped had set aside"},
         {{"/data/a/"}, 7, seven + "\nand 2 more."},
         {{"/usr/share/", "/usr/share/"}, 0, nothing + "lies in a system folder, and the settings skip system folders."},
         {{"/data/RECYCLER/"}, 0, nothing + "is one the settings say to ignore."},
@@ -359,6 +362,8 @@ TEST(MainWindowScan, TheClosingBoxSaysWhatDidNotGoAsAsked)
         }
         for (const char* root : row.roots)
             w.core.folderList().append(root);
+        if (!row.notice.empty())
+            PostNotice(row.notice);
         w.core.click(Button::Scan);
         ASSERT_FALSE(w.prompter.messages().empty());
         EXPECT_EQ(w.prompter.messages().back(), "Done." + row.after);

@@ -60,6 +60,9 @@ void ExpectSame(const PathStore& store, const Model& model, const std::string& w
     }
     ASSERT_EQ(next, model.size()) << where;
     ASSERT_EQ(store.checkedCount(), checked) << where;
+    // Backwards too, as the final pass reads them.
+    for (std::size_t i = model.size(); i-- > 0;)
+        ASSERT_EQ(store.text(i), model[i].first) << where << " at " << i << ", read backwards";
 }
 
 } // namespace

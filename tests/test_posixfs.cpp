@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/posix/MountTable.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixFileWriter.h"
@@ -38,6 +39,24 @@ std::vector<std::string> fileNames(const Listing& listing, EntryKind kind)
         if (file.kind == kind)
             names.push_back(file.name);
     return sorted(names);
+}
+
+// Whether `relative` (below `root`) is protected as a walk from `root`
+// down through held folders finds it: placed by path, from the mount table.
+bool ProtectedBelowHeld(PosixFileSystem& fs, const std::string& root, const std::string& relative)
+{
+    std::unique_ptr<HeldFolder> held;
+    FsResult<Listing> listing = fs.listBelow(nullptr, root, &held);
+    std::string path = root;
+    for (std::size_t begin = 0; begin < relative.size();) {
+        const std::size_t end = std::min(relative.find('/', begin), relative.size());
+        path += "/" + relative.substr(begin, end - begin);
+        std::unique_ptr<HeldFolder> next;
+        listing = fs.listBelow(held.get(), path, &next);
+        held = std::move(next);
+        begin = end + 1;
+    }
+    return listing.value().protectedFolder;
 }
 
 } // namespace
@@ -171,17 +190,16 @@ TEST(PosixFileSystem, UnreadableFolderIsPermissionDenied)
     TempTree tree("locked/inner/\nopen/");
     std::filesystem::permissions(tree.root(), std::filesystem::perms(0755));
     std::filesystem::permissions(tree.path("locked"), std::filesystem::perms::none);
-    const int failed = vacantix::test::RunUnprivileged([&] {
+    const std::string failed = vacantix::test::RunUnprivileged([&]() -> std::string {
         PosixFileSystem fs;
-        if (fs.list(tree.path("locked")).error() != FsError::PermissionDenied)
-            return 1;
-        if (fs.list(tree.path("locked/inner")).error() != FsError::PermissionDenied)
-            return 2;
+        for (const char* folder : {"locked", "locked/inner"})
+            if (fs.list(tree.path(folder)).error() != FsError::PermissionDenied)
+                return std::string(folder) + " was not refused as permission denied";
         if ((fs.attributes(tree.path("open")).value() & ReadOnly) != ReadOnly)
-            return 3;
-        return fs.list(tree.path("open")) ? 0 : 4;
+            return "open is not read-only";
+        return fs.list(tree.path("open")) ? "" : "open cannot be listed";
     });
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(failed, "");
 }
 
 TEST(PosixFileSystem, AttributesOfAFolder)
@@ -318,11 +336,16 @@ TEST(PosixFileSystem, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreProtecte
     for (const char* folder : {"parent/mnt", "parent/mnt/lost+found"}) {
         EXPECT_TRUE(fs.isProtected(tree.path(folder))) << folder;
         EXPECT_TRUE(protectedWhenListed(tree.path(folder))) << folder;
+        EXPECT_TRUE(ProtectedBelowHeld(fs, tree.root(), folder)) << folder;
     }
     for (const char* folder : {"parent", "parent/lost+found", "parent/mnt/inner", "parent/mnt/inner/lost+found", "plain"}) {
         EXPECT_FALSE(fs.isProtected(tree.path(folder))) << folder;
         EXPECT_FALSE(protectedWhenListed(tree.path(folder))) << folder;
+        EXPECT_FALSE(ProtectedBelowHeld(fs, tree.root(), folder)) << folder;
     }
+    // Below a walk's top that is itself the top of a file system.
+    EXPECT_TRUE(ProtectedBelowHeld(fs, tree.path("parent/mnt"), "lost+found"));
+    EXPECT_FALSE(ProtectedBelowHeld(fs, tree.path("parent/mnt"), "inner/lost+found"));
     EXPECT_FALSE(fs.isProtected("/"));
     EXPECT_FALSE(fs.list("/").value().protectedFolder);
     EXPECT_FALSE(fs.isProtected(tree.path("missing")));
@@ -333,6 +356,33 @@ TEST(PosixFileSystem, MountPointsAndLostAndFoundAtTheTopOfAFileSystemAreProtecte
     EXPECT_FALSE(fs.listNamed(tree.path("to-inner")).value().protectedFolder);
     (void)fs.list(tree.root());
     EXPECT_TRUE(fs.listNamed(tree.path("to-mnt")).value().protectedFolder);
+}
+
+// The mount table is read once, and again whenever the kernel says it
+// changed: a walk after a mount or an unmount sees it.
+TEST(PosixFileSystem, AMountMadeOrUndoneDuringARunShowsAtTheNextWalk)
+{
+    TempTree tree("parent/mnt/");
+    PosixFileSystem fs;
+    EXPECT_FALSE(ProtectedBelowHeld(fs, tree.root(), "parent/mnt"));
+    {
+        vacantix::test::TmpfsMount mount(tree.path("parent/mnt"));
+        if (!mount.mounted())
+            GTEST_SKIP() << mount.why();
+        EXPECT_TRUE(ProtectedBelowHeld(fs, tree.root(), "parent/mnt"));
+    }
+    EXPECT_FALSE(ProtectedBelowHeld(fs, tree.root(), "parent/mnt"));
+}
+
+TEST(MountTable, MountPointsAreReadWithTheirEscapesUndone)
+{
+    const std::string_view mountinfo =
+        "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+        "30 25 0:27 / /dev/shm rw,relatime - tmpfs tmpfs rw\n"
+        "41 27 0:40 / /media/my\\040disk\\011x\\134y rw - vfat /dev/sdb1 rw\n"
+        "42 27 0:41 /sub /srv/bind\\012ed rw shared:1 - ext4 /dev/vda rw";
+    EXPECT_EQ(MountPointsOf(mountinfo),
+              (std::vector<std::string>{"/", "/dev/shm", "/media/my disk\tx\\y", "/srv/bind\ned"}));
 }
 
 TEST(SystemFolders, WholeTreesOnlyWithExactCase)

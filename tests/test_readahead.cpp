@@ -21,146 +21,22 @@
 
 #include "platform/FakeFileSystem.h"
 #include "platform/ReadAheadFileSystem.h"
+#include "platform/posix/MountTable.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/FinalPass.h"
 #include "scan/Search.h"
 #include "support/LockedFileSystem.h"
+#include "support/ModeComparison.h"
+#include "support/SlowFileSystem.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
+#include "support/OpenDescriptors.h"
 #include "support/TmpfsMount.h"
 
 using namespace vacantix;
-using vacantix::test::LockedFileSystem;
-using vacantix::test::TempTree;
-using Names = std::vector<std::string>;
+using namespace vacantix::test;
 
 namespace {
-
-// Every hook call but yield (whose count depends on the clock), in order,
-// with paths relative to the root.
-class CallLog final : public ScanHooks {
-public:
-    explicit CallLog(std::string root) : root_(std::move(root)) {}
-
-    void yield() override
-    {
-        if (onYield)
-            onYield();
-    }
-    bool stopRequested() override
-    {
-        calls.emplace_back("stop?");
-        return stopAfter >= 0 && ++checks > stopAfter;
-    }
-    void setStatusText(std::string_view text) override { calls.push_back("status " + relative(text)); }
-    void folderExamined(std::string_view path) override
-    {
-        calls.push_back("examined " + relative(path));
-        if (onExamined)
-            onExamined(relative(path));
-    }
-    void folderUnreadable(std::string_view path, std::string_view reason) override
-    {
-        calls.push_back("unreadable " + relative(path) + ": " + std::string(reason));
-    }
-    void rootInSystemTree(std::string_view path) override { calls.push_back("system " + relative(path)); }
-
-    [[nodiscard]] std::string relative(std::string_view text) const
-    {
-        std::string out(text);
-        for (std::size_t at = out.find(root_); at != std::string::npos; at = out.find(root_, at))
-            out.replace(at, root_.size(), "<root>");
-        return out;
-    }
-
-    int stopAfter = -1;
-    int checks = 0;
-    Names calls;
-    std::function<void()> onYield;
-    std::function<void(const std::string&)> onExamined;
-
-private:
-    std::string root_;
-};
-
-struct Options {
-    const char* check1 = "0";
-    const char* check3 = "0";
-    const char* ignored = ""; // the ignore list
-    int stopAfter = -1;
-};
-
-struct Outcome {
-    Names found;   // after the search
-    Names kept;    // after the final pass
-    Names calls;
-    Names prompts;
-    bool operator==(const Outcome&) const = default;
-};
-
-Outcome Scan(FileSystem& fs, const std::string& root, const Options& options,
-             const std::function<void(CallLog&)>& prepare = {})
-{
-    MemorySettingsStore store;
-    store.set("Check1", options.check1);
-    store.set("Check2", "0");
-    store.set("Check3", options.check3);
-    store.set("Text1", options.ignored);
-    Settings settings(store);
-    MemoryResultsList results;
-    CallLog hooks(root);
-    hooks.stopAfter = options.stopAfter;
-    if (prepare)
-        prepare(hooks);
-    ScanRecord record;
-    test::ScriptedPrompter prompter;
-
-    Outcome outcome;
-    SearchEmptyFoldersinFolder(fs, settings, root, results, hooks, &record);
-    for (const std::string& text : results.texts())
-        outcome.found.push_back(hooks.relative(text));
-    RemoveFoldersWithFiles(fs, settings, results, hooks, prompter, &record);
-    for (const std::string& text : results.texts())
-        outcome.kept.push_back(hooks.relative(text));
-    outcome.calls = std::move(hooks.calls);
-    for (const auto& shown : prompter.shown())
-        outcome.prompts.push_back(hooks.relative(shown.text));
-    return outcome;
-}
-
-// A random tree description: folders nested at random (some hidden, some
-// on the ignore list by name), files of 0 and of 3 bytes, a few links.
-// `folders` lists the folders made, parents first.
-std::string RandomTree(unsigned seed, int count, Names& folders)
-{
-    std::mt19937 random(seed);
-    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    folders = {""};
-    std::string description;
-    for (int i = 0; i < count; ++i) {
-        // Mostly below a recent folder, so that the tree grows deep too.
-        const int size = static_cast<int>(folders.size());
-        const std::string parent = folders[below(4) == 0 ? below(size) : size - 1 - below(std::min(size, 6))];
-        const char* stems[] = {"a", "b", ".hidden", "skip", "c d"};
-        std::string name = stems[below(5)];
-        name += std::to_string(i);
-        if (below(8) == 0)
-            name = "skip"; // ignored by name, unless a sibling took it
-        std::string path = parent.empty() ? name : parent + "/" + name;
-        if (std::find(folders.begin(), folders.end(), path) != folders.end())
-            path += "-" + std::to_string(i);
-        folders.push_back(path);
-        description += path + "/\n";
-        switch (below(12)) {
-        case 0:
-        case 1: description += path + "/zero:0\n"; break;
-        case 2: description += path + "/three:3\n"; break;
-        case 3: description += path + "/link->..\n"; break;
-        default: break;
-        }
-    }
-    return description;
-}
 
 struct Mode {
     unsigned readers;
@@ -168,13 +44,14 @@ struct Mode {
 };
 
 const Mode kModes[] = {
+    {0, {}}, // every folder opened from its parent held open, on the calling thread
     {2, {}},
     {1, {}},
     {2, {2, 1}},  // a window of two listings and hardly any bytes
     {2, {16, 4096}},
 };
 
-const Options kOptions[] = {
+const ScanOptions kOptions[] = {
     {},
     {"1", "0", "", -1},
     {"1", "1", "skip", -1},
@@ -182,13 +59,6 @@ const Options kOptions[] = {
     {"1", "0", "skip", 40},
     {"0", "0", "", 7},
 };
-
-std::string WithRoot(std::string text, const std::string& root)
-{
-    for (std::size_t at = text.find("<root>"); at != std::string::npos; at = text.find("<root>", at))
-        text.replace(at, 6, root);
-    return text;
-}
 
 } // namespace
 
@@ -198,20 +68,43 @@ TEST(ReadAhead, GivesWhatTheDiskGivesOnRandomTrees)
         Names folders;
         const std::string description = RandomTree(seed, 40 + static_cast<int>(seed) * 10, folders);
         TempTree tree(description);
-        for (const Options& base : kOptions) {
-            Options options = base;
+        for (const ScanOptions& base : kOptions) {
+            ScanOptions options = base;
             const std::string ignored = WithRoot(options.ignored, tree.root());
             options.ignored = ignored.c_str();
             PosixFileSystem alone;
-            const Outcome expected = Scan(alone, tree.root(), options);
+            const ScanOutcome expected = ScanAndFinish(alone, tree.root(), options);
             for (const Mode& mode : kModes) {
                 PosixFileSystem disk;
                 ReadAheadFileSystem ahead(disk, mode.readers, [] { return std::make_unique<PosixFileSystem>(); },
                                           mode.limits);
-                EXPECT_EQ(Scan(ahead, tree.root(), options), expected)
+                EXPECT_EQ(ScanAndFinish(ahead, tree.root(), options), expected)
                     << "seed " << seed << ", ignoring " << options.ignored << ", stop after " << options.stopAfter
                     << ", " << mode.readers << " readers, window " << mode.limits.listings;
             }
+        }
+    }
+}
+
+// Helpers that start in the middle of a walk, once the disk has made it
+// wait, change nothing it sees either.
+TEST(ReadAhead, HelpersThatStartWhenTheDiskMakesTheWalkWaitChangeNothing)
+{
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        Names folders;
+        TempTree tree(RandomTree(seed, 120, folders));
+        for (const ScanOptions& options : {ScanOptions{}, ScanOptions{"1", "1", "skip", -1}}) {
+            PosixFileSystem alone;
+            const ScanOutcome expected = ScanAndFinish(alone, tree.root(), options);
+            PosixFileSystem disk;
+            SlowFileSystem slow(disk, std::chrono::microseconds(200));
+            std::vector<std::unique_ptr<PosixFileSystem>> disks;
+            ReadAheadFileSystem ahead(slow, ReaderCount(0, 3), [&]() -> std::unique_ptr<FileSystem> {
+                disks.push_back(std::make_unique<PosixFileSystem>());
+                return std::make_unique<SlowFileSystem>(*disks.back(), std::chrono::microseconds(200));
+            });
+            EXPECT_EQ(ScanAndFinish(ahead, tree.root(), options), expected) << "seed " << seed;
+            EXPECT_GT(ahead.readers(), 0u) << "seed " << seed;
         }
     }
 }
@@ -220,14 +113,10 @@ TEST(ReadAhead, GivesWhatTheDiskGivesOnRandomTrees)
 // entries, and where the folder lies.
 Names WalkListings(FileSystem& fs, const std::string& root, std::size_t& mostOpen)
 {
-    auto openNow = [] {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                      std::filesystem::directory_iterator{}));
-    };
     Names out;
     std::function<void(const std::string&)> walk = [&](const std::string& folder) {
         const FsResult<Listing> listing = fs.list(folder);
-        mostOpen = std::max(mostOpen, openNow());
+        mostOpen = std::max(mostOpen, vacantix::test::OpenDescriptorCount());
         std::string line = folder.substr(root.size()) + ":";
         if (!listing.ok()) {
             out.push_back(line + " failed " + std::to_string(static_cast<int>(listing.error())));
@@ -273,9 +162,10 @@ TEST(ReadAhead, PlacesFoldersAsTheDiskDoesAndHoldsFewDescriptorsOpen)
         EXPECT_NE(std::find(expected.begin(), expected.end(), "/parent/mnt: protected"), expected.end());
         EXPECT_NE(std::find(expected.begin(), expected.end(), "/parent/mnt/lost+found: protected"), expected.end());
     }
+    // The process keeps its mount table open once a walk has read it.
+    (void)MountTable::Instance().below(tree.root(), tree.root());
     for (const Mode& mode : kModes) {
-        const std::size_t openBefore = static_cast<std::size_t>(std::distance(
-            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        const std::size_t openBefore = vacantix::test::OpenDescriptorCount();
         std::size_t mostOpen = 0;
         {
             PosixFileSystem disk;
@@ -287,8 +177,7 @@ TEST(ReadAhead, PlacesFoldersAsTheDiskDoesAndHoldsFewDescriptorsOpen)
         // open for the helpers.
         const std::size_t bound = (mode.readers + 1) * PosixFileSystem::kMaxOpenFolders + 256 + 16;
         EXPECT_LE(mostOpen, openBefore + bound) << mode.readers << " readers";
-        const std::size_t openAfter = static_cast<std::size_t>(std::distance(
-            std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+        const std::size_t openAfter = vacantix::test::OpenDescriptorCount();
         EXPECT_EQ(openAfter, openBefore) << mode.readers << " readers";
     }
     if (!mounted)
@@ -317,9 +206,9 @@ TEST(ReadAhead, GivesWhatTheFileSystemGivesForUnreadableFolders)
                 }
             return fake;
         };
-        for (const Options& options : {Options{}, Options{"1", "1", "skip", -1}, Options{"1", "0", "", 25}}) {
+        for (const ScanOptions& options : {ScanOptions{}, ScanOptions{"1", "1", "skip", -1}, ScanOptions{"1", "0", "", 25}}) {
             const auto plain = build();
-            const Outcome expected = Scan(*plain, "/t", options);
+            const ScanOutcome expected = ScanAndFinish(*plain, "/t", options);
             for (const Mode& mode : kModes) {
                 const auto fake = build();
                 std::mutex mutex;
@@ -327,7 +216,7 @@ TEST(ReadAhead, GivesWhatTheFileSystemGivesForUnreadableFolders)
                 ReadAheadFileSystem ahead(
                     locked, mode.readers, [&] { return std::make_unique<LockedFileSystem>(*fake, mutex); },
                     mode.limits);
-                EXPECT_EQ(Scan(ahead, "/t", options), expected)
+                EXPECT_EQ(ScanAndFinish(ahead, "/t", options), expected)
                     << "seed " << seed << ", " << mode.readers << " readers, window " << mode.limits.listings;
             }
         }
@@ -367,11 +256,11 @@ TEST(ReadAhead, SeesWhatAYieldChangedAfterItsListingWasReadAhead)
             };
             PosixFileSystem disk;
             if (!readAhead)
-                return Scan(disk, tree.root(), Options{}, prepare);
+                return ScanAndFinish(disk, tree.root(), ScanOptions{}, prepare);
             ReadAheadFileSystem ahead(disk, 2, [] { return std::make_unique<PosixFileSystem>(); });
-            return Scan(ahead, tree.root(), Options{}, prepare);
+            return ScanAndFinish(ahead, tree.root(), ScanOptions{}, prepare);
         };
-        const Outcome expected = run(false);
+        const ScanOutcome expected = run(false);
         EXPECT_EQ(run(true), expected) << "seed " << seed << ", filling " << filled;
     }
 }

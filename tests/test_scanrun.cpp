@@ -85,7 +85,7 @@ TEST(ScanRun, AFolderNobodyMayReadIsNeverOffered)
     TempTree tree("D/a/locked/secret\nD/b/");
     std::filesystem::permissions(tree.root(), std::filesystem::perms(0755));
     std::filesystem::permissions(tree.path("D/a/locked"), std::filesystem::perms::none);
-    const int failed = vacantix::test::RunUnprivileged([&] {
+    const std::string failed = vacantix::test::RunUnprivileged([&]() -> std::string {
         PosixFileSystem fs;
         ScanDriver run;
         run.roots.append(tree.path("D/"));
@@ -93,10 +93,10 @@ TEST(ScanRun, AFolderNobodyMayReadIsNeverOffered)
         // The search reports a and a/locked (a folder whose files cannot be
         // counted looks empty); the final pass cannot vouch for either.
         if (run.results.texts() != Names{tree.path("D/b")})
-            return 1;
-        return run.prompter.errorReports().empty() ? 0 : 2;
+            return "found " + ::testing::PrintToString(run.results.texts());
+        return run.prompter.errorReports().empty() ? "" : "reported " + run.prompter.errorReports().front();
     });
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(failed, "");
 }
 
 TEST(ScanRun, AMissingRootIsReportedAndTheRunGoesOn)

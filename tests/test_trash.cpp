@@ -8,7 +8,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <functional>
 #include <optional>
 #include <unistd.h>
@@ -20,11 +22,13 @@
 #include "scan/FinalPass.h"
 #include "settings/Settings.h"
 #include "support/CliProcess.h"
+#include "support/OutputLines.h"
 #include "support/PrivateHome.h"
 #include "support/ScopedCurrentFolder.h"
 #include "support/ScopedVariable.h"
 #include "support/TempTree.h"
 #include "support/TmpfsMount.h"
+#include "support/TrashListing.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -32,38 +36,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The Path= of a .trashinfo record, percent-decoded; nullopt for a record
-// that is not whole.
-std::optional<std::string> recordedPath(const fs::path& record)
-{
-    const std::string text = ReadWholeFile(record);
-    const auto start = text.find("\nPath=");
-    if (text.rfind("[Trash Info]\n", 0) != 0 || start == std::string::npos ||
-        text.find("\nDeletionDate=") == std::string::npos)
-        return std::nullopt;
-    std::string decoded;
-    for (std::size_t i = start + 6; i < text.size() && text[i] != '\n'; ++i) {
-        if (text[i] == '%') {
-            decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            decoded += text[i];
-        }
-    }
-    return decoded;
-}
-
 // The entries of the trash `trash` whose records name `original` (relative
 // records are taken from `topdir`).
 std::vector<fs::path> trashedAs(const fs::path& trash, const std::string& original, const std::string& topdir = {})
 {
+    const TrashListing listing = ReadTrash(trash, topdir);
     std::vector<fs::path> found;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(trash / "info", error)) {
-        const std::optional<std::string> named = recordedPath(entry.path());
-        if (named && (*named == original || (!topdir.empty() && topdir + "/" + *named == original)))
-            found.push_back(trash / "files" / entry.path().stem());
-    }
+    for (auto [at, end] = listing.byOrigin.equal_range(original); at != end; ++at)
+        found.push_back(at->second);
     return found;
 }
 
@@ -196,6 +176,106 @@ TEST(Trash, AParentSwappedForALinkWhileAFolderIsSentMovesNothingElse)
     }
 }
 
+// What a run said of the folders it was to send, and its exit status, with
+// the dry run's own words left out.
+std::vector<std::string> Outcomes(const CliOutcome& run)
+{
+    std::vector<std::string> lines{"exit " + std::to_string(run.status)};
+    for (std::string line : OutputLines(run.err)) {
+        if (line.ends_with(": would be sent to the trash") || line.ends_with(": already gone by then"))
+            continue;
+        for (const std::string_view said : {"dry run, nothing changed: ", "would be "})
+            if (const auto at = line.find(said); at != std::string::npos)
+                line.erase(at, said.size());
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// A dry run asks the trash what the real run will ask it, so it foretells
+// the real run's outcome for each folder: a relative HOME, a tree on a
+// tmpfs or in a bind mount, a trash that is a file or a link.
+TEST(Trash, ADryRunForetellsWhatTheTrashWillDo)
+{
+    std::optional<TmpfsMount> tmpfs;
+    std::optional<BindMount> bind;
+    // Each makes its case below the account and the tree; "" or why it cannot.
+    using Prepare = std::function<std::string(const fs::path& account, const fs::path& tree)>;
+    const std::vector<std::pair<const char*, Prepare>> rows{
+        {"a relative HOME", [](const fs::path&, const fs::path&) { return std::string(); }},
+        {"a tree on a tmpfs",
+         [&](const fs::path&, const fs::path& tree) {
+             tmpfs.emplace((tree / "mnt").string());
+             fs::create_directories(tree / "mnt/empty");
+             return tmpfs->why();
+         }},
+        {"a bind mount",
+         [&](const fs::path& account, const fs::path& tree) {
+             fs::create_directories(account / "source/empty");
+             bind.emplace((account / "source").string(), (tree / "bound").string());
+             return bind->why();
+         }},
+        {"a trash that is a file",
+         [](const fs::path& account, const fs::path&) {
+             std::ofstream(account / ".local/share/Trash") << "not a folder";
+             return std::string();
+         }},
+        {"a trash that is a link",
+         [](const fs::path& account, const fs::path&) {
+             fs::create_directory_symlink(account, account / ".local/share/Trash");
+             return std::string();
+         }},
+    };
+    for (const auto& [what, prepare] : rows) {
+        SCOPED_TRACE(what);
+        const fs::path account = FreshFolder("account");
+        const fs::path tree = FreshFolder("tree");
+        fs::create_directories(account / ".local/share");
+        std::ofstream(tree / "keep.txt") << "content";
+        fs::create_directories(tree / "a/b");
+        if (const std::string skip = prepare(account, tree); !skip.empty()) {
+            std::cout << "[ SKIPPED ] " << what << ": " << skip << "\n";
+            continue;
+        }
+        InEmptyFolder cwd;
+        ScopedVariable homeVariable("HOME", std::string(what) == "a relative HOME" ? "relative" : account.string());
+        ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
+        const CliOutcome dry = RunCli({"--dry-run", "--trash", tree.string()}, {}, cwd.folder.string());
+        EXPECT_TRUE(fs::is_directory(tree / "a/b"));
+        EXPECT_EQ(Outcomes(dry), Outcomes(RunCli({"--trash", tree.string()}, {}, cwd.folder.string())));
+        bind.reset();
+        tmpfs.reset();
+    }
+}
+
+// A run killed between writing a record and moving its folder leaves a
+// record without its folder. The next run that uses that trash removes
+// such records of its own, and leaves another program's alone.
+TEST(Trash, TheNextRunRemovesItsRecordsLeftWithoutTheirFolder)
+{
+    const fs::path account = FreshFolder("account");
+    const fs::path trash = account / ".local/share/Trash";
+    const fs::path tree = FreshFolder("tree");
+    std::ofstream(tree / "keep.txt") << "content";
+    fs::create_directories(tree / "a");
+    fs::create_directories(tree / "b");
+    ScopedVariable homeVariable("HOME", account.string());
+    ScopedVariable dataVariable("XDG_DATA_HOME", std::nullopt);
+    ASSERT_EQ(RunCli({"--trash", tree.string()}).status, 0);
+    ASSERT_EQ(trashedAs(trash, (tree / "a").string()), std::vector<fs::path>{trash / "files/a"});
+    fs::remove(trash / "files/a"); // as if the run was killed before the move
+    std::ofstream(trash / "info/other.trashinfo") << "[Trash Info]\nPath=/gone\nDeletionDate=2024-01-01T00:00:00\n";
+
+    fs::create_directories(tree / "c");
+    const CliOutcome run = RunCli({"--trash", tree.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(fs::exists(trash / "info/a.trashinfo"));
+    EXPECT_TRUE(fs::exists(trash / "info/other.trashinfo"));
+    EXPECT_EQ(trashedAs(trash, (tree / "b").string()), std::vector<fs::path>{trash / "files/b"});
+    EXPECT_EQ(trashedAs(trash, (tree / "c").string()), std::vector<fs::path>{trash / "files/c"});
+}
+
 // Names up to the file system's limit, twice each: the second needs a new
 // trash name, and the record's name ("NAME.trashinfo") would pass the limit.
 TEST(Trash, NamesUpToTheLimitGoTwiceEachWithTheirRecords)
@@ -222,59 +302,6 @@ TEST(Trash, NamesUpToTheLimitGoTwiceEachWithTheirRecords)
     }
 }
 
-// A file system mounted below the test's folder for one case, unmounted at
-// its end: a tmpfs, or an ext4 image on a loop device.
-class Mount {
-public:
-    enum Kind { Tmpfs, Ext4 };
-
-    explicit Mount(Kind kind) : kind_(kind)
-    {
-        fs::create_directory(folder);
-        if (geteuid() != 0)
-            return;
-        if (kind == Tmpfs) {
-            tmpfs_.emplace(folder.string());
-            mounted_ = tmpfs_->mounted();
-        } else {
-            const std::string image = (base_ / "ext4.img").string();
-            mounted_ = run("truncate -s 4M '" + image + "' && mkfs.ext4 -q -F '" + image + "' >/dev/null 2>&1") &&
-                       run("mount -o loop '" + image + "' '" + folder.string() + "'");
-        }
-    }
-    ~Mount()
-    {
-        if (mounted_ && kind_ == Ext4 && !run("umount '" + folder.string() + "'"))
-            run("umount -l '" + folder.string() + "'");
-    }
-    Mount(const Mount&) = delete;
-    Mount& operator=(const Mount&) = delete;
-
-    // Why the case cannot run, or empty when it can.
-    [[nodiscard]] std::string skipReason() const
-    {
-        if (geteuid() != 0)
-            return "mounting a file system needs root";
-        return mounted_ ? "" : std::string("mounting ") + (kind_ == Tmpfs ? "a tmpfs" : "an ext4 image") +
-                                   " is not allowed here";
-    }
-
-    bool readOnly() { return RemountReadOnly(folder.string()); }
-
-    // Writes zeros until the file system is full, down to its last block.
-    void fill() { (void)FillDisk(folder.string()); }
-
-    const fs::path base_ = FreshFolder("mount");
-    const fs::path folder = base_ / "fs";
-
-private:
-    static bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-    Kind kind_;
-    bool mounted_ = false;
-    std::optional<TmpfsMount> tmpfs_; // unmounts itself
-};
-
 // A folder on another file system goes to that file system's own trash or
 // stays with a reason: never into the home trash, never lost, nothing in the
 // current folder. A read-only one keeps it; a full one keeps it or records it.
@@ -282,30 +309,32 @@ TEST(Trash, OtherFileSystemsUseTheirOwnTrashOrKeepTheFolder)
 {
     enum State { Writable, ReadOnly, Full };
     struct Case {
-        Mount::Kind kind;
+        TmpfsMount::Kind kind;
         State state;
         const char* what;
         bool mustSend;
     };
-    for (const Case& c : {Case{Mount::Tmpfs, Writable, "tmpfs", false}, Case{Mount::Tmpfs, ReadOnly, "tmpfs ro", false},
-                          Case{Mount::Tmpfs, Full, "tmpfs full", false}, Case{Mount::Ext4, Writable, "ext4", true},
-                          Case{Mount::Ext4, ReadOnly, "ext4 ro", false}, Case{Mount::Ext4, Full, "ext4 full", false}}) {
+    using Kind = TmpfsMount::Kind;
+    for (const Case& c : {Case{Kind::Tmpfs, Writable, "tmpfs", false}, Case{Kind::Tmpfs, ReadOnly, "tmpfs ro", false},
+                          Case{Kind::Tmpfs, Full, "tmpfs full", false}, Case{Kind::Ext4, Writable, "ext4", true},
+                          Case{Kind::Ext4, ReadOnly, "ext4 ro", false}, Case{Kind::Ext4, Full, "ext4 full", false}}) {
         SCOPED_TRACE(c.what);
-        Mount mount(c.kind);
-        if (!mount.skipReason().empty())
-            GTEST_SKIP() << mount.skipReason();
-        const fs::path folder = mount.folder / "gone";
+        const TmpfsMount mount((FreshFolder("mount") / "fs").string(), "size=1m", c.kind);
+        if (!mount.mounted())
+            GTEST_SKIP() << mount.why();
+        const fs::path top = mount.folder();
+        const fs::path folder = top / "gone";
         fs::create_directories(folder / "sub");
         GioTrash trash;
         if (c.state == Full) {
             // The trash exists already, as after an earlier send; only the
             // record of the next one finds no room.
-            fs::create_directory(mount.folder / "first");
-            (void)trash.moveToTrash((mount.folder / "first").string());
+            fs::create_directory(top / "first");
+            (void)trash.moveToTrash((top / "first").string());
             mount.fill();
         }
         if (c.state == ReadOnly) {
-            ASSERT_TRUE(mount.readOnly());
+            ASSERT_TRUE(mount.makeReadOnly());
         }
 
         InEmptyFolder cwd;
@@ -314,7 +343,7 @@ TEST(Trash, OtherFileSystemsUseTheirOwnTrashOrKeepTheFolder)
         EXPECT_TRUE(trashedAs(PrivateTrash(), folder.string()).empty());
         std::vector<fs::path> trashed;
         for (const char* own : {".Trash-0", ".Trash/0"}) {
-            const auto found = trashedAs(mount.folder / own, folder.string(), mount.folder.string());
+            const auto found = trashedAs(top / own, folder.string(), top.string());
             trashed.insert(trashed.end(), found.begin(), found.end());
         }
         if (sent) {
@@ -339,14 +368,14 @@ TEST(Trash, OtherFileSystemsUseTheirOwnTrashOrKeepTheFolder)
 // and says yes. Each folder must stay, or be in the trash with its record.
 TEST(Trash, AFullHomeFileSystemLosesNoFolder)
 {
-    Mount mount(Mount::Tmpfs);
-    if (!mount.skipReason().empty())
-        GTEST_SKIP() << mount.skipReason();
-    const fs::path home = mount.folder / "home";
+    const TmpfsMount mount((FreshFolder("mount") / "fs").string());
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.why();
+    const fs::path home = fs::path(mount.folder()) / "home";
     const fs::path trash = home / ".local/share/Trash";
     fs::create_directories(trash / "info");
     fs::create_directories(trash / "files");
-    const fs::path root = mount.folder / "root";
+    const fs::path root = fs::path(mount.folder()) / "root";
     fs::create_directories(root);
     std::ofstream(root / "keep.txt") << "content";
     for (const char* name : {"a", "b", "c"})
@@ -367,7 +396,7 @@ TEST(Trash, AFullHomeFileSystemLosesNoFolder)
         EXPECT_TRUE(fs::is_directory(root / name) ? trashed == 0 : trashed == 1) << run.err;
     }
     for (const auto& record : fs::directory_iterator(trash / "info"))
-        EXPECT_TRUE(recordedPath(record.path())) << record.path() << " is not a whole record";
+        EXPECT_TRUE(RecordedPath(record.path())) << record.path() << " is not a whole record";
 }
 
 } // namespace

@@ -118,6 +118,24 @@ missing=$("$wine" "$cli" 'Z:\no\such\folder' 2>&1 >/dev/null)
   fail "a missing root is not named as Windows writes it: $missing"
 compare_scan "samples, hidden folders ignored" "$samples" --ignore-hidden 1
 
+# Reading ahead on helper threads prints what one thread reading alone
+# prints, in the same order, on a tree wide and deep enough for the helpers
+# to run ahead; and the same folders as on Linux.
+wide=$work/wide
+for i in $(seq 1 40); do
+  for j in $(seq 1 12); do mkdir -p "$wide/d$i/e$j/f$((i * j % 5))"; done
+  [ $((i % 3)) = 0 ] && echo x >"$wide/d$i/e$((i % 12 + 1))/file"
+done
+alone=$(VACANTIX_READERS=0 "$wine" "$cli" "Z:${wide//\//\\}" 2>/dev/null)
+ahead=$(VACANTIX_READERS=4 "$wine" "$cli" "Z:${wide//\//\\}" 2>/dev/null)
+if [ "$alone" != "$ahead" ] || [ -z "$alone" ]; then
+  fail "vacantix-cli.exe printed other folders (or in another order) reading ahead than alone"
+  diff <(echo "$alone") <(echo "$ahead") >&2
+else
+  echo "reading ahead: the same $(echo "$ahead" | wc -l) folders in the same order as alone"
+fi
+compare_scan "a wide tree, read ahead" "$wide"
+
 # The options come from the registry, where the window keeps them.
 "$wine" reg add 'HKCU\Software\Quillmark\Vacantix\Vacantix' /v Text1 /t REG_SZ /d "Level 1" /f >/dev/null 2>&1 ||
   fail "reg add failed"

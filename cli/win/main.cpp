@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,7 @@
 #include "cli/win/WideText.h"
 #include "platform/Failure.h"
 #include "platform/PathRoot.h"
+#include "platform/ReadAheadFileSystem.h"
 #include "platform/win/RecycleBin.h"
 #include "platform/win/RegistrySettingsStore.h"
 #include "platform/win/WinFileSystem.h"
@@ -110,7 +112,10 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 1; i < argc; ++i)
         args.push_back(Utf8FromWide(argv[i]));
 
-    WinFileSystem fs;
+    // Folders are read ahead on helper threads: a share on the network makes
+    // every listing wait.
+    WinFileSystem disk;
+    ReadAheadFileSystem fs(disk, ReadAheadReaders(), [] { return std::make_unique<WinFileSystem>(); });
     const RegistrySettingsStore store;
     RecycleBin trash;
     WinRemover remover;

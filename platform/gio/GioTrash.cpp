@@ -23,9 +23,11 @@
 #include <fcntl.h>
 #include <memory>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "platform/gio/TrashFolder.h"
 #include "platform/posix/PosixFailure.h"
@@ -43,6 +45,9 @@ constexpr std::size_t kLongestWholeName = NAME_MAX - kRecordSuffix.size() - 8;
 constexpr std::size_t kShortNameBytes = 200;
 // Bounds the search for a free trash name.
 constexpr int kMaxTrashNames = 100000;
+// The line that marks a record as written by this program; other programs
+// ignore lines they do not know.
+constexpr std::string_view kOurs = "\nX-Vacantix-Sent=1\n";
 constexpr std::string_view kNotChecked = "what is at its place now is not the folder that was checked";
 
 FileIdentity IdentityOf(const struct stat& st)
@@ -74,40 +79,33 @@ struct Entry {
     FileIdentity identity; // the entry that was checked
 };
 
-// The real path of the folder that holds what `path` names, and its name.
-FsResult<std::pair<std::string, std::string>> RealPlace(std::string path)
+// The folder holding what `path` names, reached without following a link
+// below `root` (see ReachFolder), and the entry in it, which must be the
+// one checked. "." and ".." are resolved by the system.
+FsResult<Entry> Reach(std::string path, const std::optional<FileIdentity>& checked, const std::string& root)
 {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    const std::string name = NameOf(path);
-    const bool dots = name == "." || name == "..";
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath((dots ? path : ParentOf(path)).c_str(), nullptr),
-                                                           &std::free);
-    if (!real)
-        return FailureOfErrno(errno);
-    const std::string whole = dots ? std::string(real.get()) : Joined(real.get(), name);
-    if (whole == "/" || NameOf(whole).empty())
+    if (const std::string last = NameOf(path); last == "." || last == "..") {
+        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+        if (!real)
+            return FailureOfErrno(errno);
+        path = real.get();
+    }
+    std::string name = NameOf(path);
+    if (name.empty())
         return FsFailure{FsError::Other, "the root folder cannot go to the trash"};
-    return std::pair(ParentOf(whole), NameOf(whole));
-}
-
-FsResult<Entry> Reach(const std::string& path, const std::optional<FileIdentity>& checked)
-{
-    FsResult<std::pair<std::string, std::string>> place = RealPlace(path);
-    if (!place)
-        return place.failure();
-    auto& [folderPath, name] = place.value();
-    Descriptor folder = OpenFolderWithoutLinks(folderPath);
-    if (!folder && errno == ENOTDIR)
+    ReachedFolder folder = ReachFolder(ParentOf(path), root);
+    if (!folder.fd && errno == ENOTDIR)
         return FsFailure{FsError::PathNotFound, std::string(kNotChecked)};
-    if (!folder)
+    if (!folder.fd)
         return FailureOfErrno(errno);
-    const std::optional<struct stat> seen = LookAt(folder.get(), name.c_str());
+    const std::optional<struct stat> seen = LookAt(folder.fd.get(), name.c_str());
     if (!seen)
         return FailureOfErrno(errno);
     if (checked && IdentityOf(*seen) != *checked)
         return FsFailure{FsError::PathNotFound, std::string(kNotChecked)};
-    return Entry{std::move(folder), std::move(folderPath), std::move(name), IdentityOf(*seen)};
+    return Entry{std::move(folder.fd), std::move(folder.realPath), std::move(name), IdentityOf(*seen)};
 }
 
 // The bytes of a path as a record's Path= holds them: every byte but the
@@ -137,7 +135,8 @@ std::string RecordText(const std::string& recordedPath)
     std::tm local{};
     ::localtime_r(&now, &local);
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-    return "[Trash Info]\nPath=" + PercentEncoded(recordedPath) + "\nDeletionDate=" + date + "\n";
+    return "[Trash Info]\nPath=" + PercentEncoded(recordedPath) + "\nDeletionDate=" + date + "\n" +
+           std::string(kOurs.substr(1));
 }
 
 // The serial-th trash name for entries named `stem`: the stem itself, then
@@ -160,35 +159,67 @@ std::string Shortened(const std::string& name)
     return name.substr(0, cut == 0 ? std::min(name.size(), kShortNameBytes) : cut);
 }
 
-// Reserves a record under a free trash name, writes `text` to it, and
-// renames the entry into files/ under that name. The trash name, or the
-// failure (the record removed again).
-FsResult<std::string> MoveIn(const Entry& entry, const TrashFolder& trash, const std::string& text)
+// An entry moved into the trash, and its record, still locked.
+struct Moved {
+    std::string name;
+    Descriptor record;
+};
+
+// Reserves a record under a free trash name, locks it, writes `text` to it,
+// and renames the entry into files/ under that name. The failure leaves no
+// record behind.
+FsResult<Moved> MoveIn(const Entry& entry, const TrashFolder& trash, const std::string& text)
 {
     const std::string stem = entry.name.size() > kLongestWholeName ? Shortened(entry.name) : entry.name;
     for (int serial = 1; serial <= kMaxTrashNames; ++serial) {
-        const std::string candidate = TrashNameOf(stem, serial);
+        std::string candidate = TrashNameOf(stem, serial);
         const std::string record = candidate + std::string(kRecordSuffix);
         Descriptor file(::openat(trash.info(), record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!file && errno == EEXIST)
             continue;
         if (!file)
             return FailureOfErrno(errno, "its record in the trash cannot be made");
-        int error = WriteAll(file.get(), text);
-        if (error == 0 && file.closeChecked() != 0)
-            error = errno;
+        // Locked before it says it is ours, so that no run tidying the
+        // trash takes it for the record of a move that never happened.
+        int error = ::flock(file.get(), LOCK_EX) == 0 ? WriteAll(file.get(), text) : errno;
         if (error != 0) {
             ::unlinkat(trash.info(), record.c_str(), 0);
             return FailureOfErrno(error, "its record in the trash cannot be written");
         }
         error = RenameWithoutReplacing(entry.folder.get(), entry.name.c_str(), trash.files(), candidate.c_str());
         if (error == 0)
-            return candidate;
+            return Moved{std::move(candidate), std::move(file)};
         ::unlinkat(trash.info(), record.c_str(), 0);
         if (error != EEXIST) // else an entry without a record holds the name
             return FailureOfErrno(error);
     }
     return FsFailure{FsError::Other, "the trash holds too many entries of that name"};
+}
+
+// Removes the records of ours in the trash whose entry is not in files/: a
+// run killed between writing a record and the move leaves one. A record is
+// ours when it holds kOurs; one that another run still holds locked is
+// left alone.
+void RemoveOrphanRecords(const TrashFolder& trash)
+{
+    for (const std::string& record : NamesIn(trash.info())) {
+        if (!record.ends_with(kRecordSuffix))
+            continue;
+        const std::string entry = record.substr(0, record.size() - kRecordSuffix.size());
+        if (LookAt(trash.files(), entry.c_str()) || errno != ENOENT)
+            continue;
+        const Descriptor file(::openat(trash.info(), record.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!file || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        char text[4096];
+        const ssize_t got = ::read(file.get(), text, sizeof text);
+        if (got <= 0 || std::string_view(text, std::size_t(got)).find(kOurs) == std::string_view::npos)
+            continue;
+        const std::optional<struct stat> opened = LookAt(file.get(), "");
+        const std::optional<struct stat> named = LookAt(trash.info(), record.c_str());
+        if (!LookAt(trash.files(), entry.c_str()) && opened && named && IdentityOf(*opened) == IdentityOf(*named))
+            ::unlinkat(trash.info(), record.c_str(), 0);
+    }
 }
 
 // Checks a move on the disk; see the class comment.
@@ -215,17 +246,31 @@ FsResult<Done> CheckArrived(const Entry& entry, const TrashFolder& trash, const 
 
 FsResult<Done> GioTrash::moveToTrash(const std::string& path)
 {
-    return move(path, std::nullopt);
+    return move(path, std::nullopt, {});
 }
 
-FsResult<Done> GioTrash::moveCheckedToTrash(const std::string& path, const FileIdentity& checked)
+FsResult<Done> GioTrash::moveCheckedToTrash(const std::string& path, const FileIdentity& checked,
+                                            const std::string& root)
 {
-    return move(path, checked);
+    return move(path, checked, root);
 }
 
-FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileIdentity>& checked)
+FsResult<Done> GioTrash::checkMoveToTrash(const std::string& path)
 {
-    FsResult<Entry> entry = Reach(path, checked);
+    const FsResult<Entry> entry = Reach(path, std::nullopt, {});
+    if (!entry)
+        return entry.failure();
+    const FsResult<TrashFolder> trash =
+        TrashFolder::For(entry.value().folder.get(), entry.value().folderPath, TrashFolder::Missing::Check);
+    if (!trash)
+        return trash.failure();
+    return Done{};
+}
+
+FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileIdentity>& checked,
+                              const std::string& root)
+{
+    FsResult<Entry> entry = Reach(path, checked, root);
     if (!entry)
         return entry.failure();
     if (betweenCheckAndMove_)
@@ -235,11 +280,13 @@ FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileI
     if (!trash)
         return trash.failure();
     const std::string original = Joined(entry.value().folderPath, entry.value().name);
-    const FsResult<std::string> moved =
+    if (tidied_.insert(trash.value().path()).second)
+        RemoveOrphanRecords(trash.value());
+    const FsResult<Moved> moved =
         MoveIn(entry.value(), trash.value(), RecordText(trash.value().recordedPath(original)));
     if (!moved)
         return moved.failure();
-    return CheckArrived(entry.value(), trash.value(), moved.value());
+    return CheckArrived(entry.value(), trash.value(), moved.value().name);
 }
 
 } // namespace vacantix

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/Trash.h"
@@ -24,6 +25,12 @@ namespace vacantix {
 // folder is no longer at the path recorded, the entry goes back and the
 // call fails. Names too long for their record's name are kept in the trash
 // under their first bytes.
+//
+// A record is written before its entry moves, so a run killed in between
+// leaves a record without its entry. The records of this program carry a
+// line of their own and are locked while their move is under way; the first
+// move into a trash removes those of its records that are neither locked nor
+// followed by their entry, and no other program's.
 class GioTrash final : public Trash {
 public:
     GioTrash() = default;
@@ -37,12 +44,15 @@ public:
 
     // Moves what is at `path` now.
     FsResult<Done> moveToTrash(const std::string& path) override;
-    FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked) override;
+    FsResult<Done> moveCheckedToTrash(const std::string& path, const FileIdentity& checked,
+                                      const std::string& root) override;
+    FsResult<Done> checkMoveToTrash(const std::string& path) override;
 
 private:
-    FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked);
+    FsResult<Done> move(const std::string& path, const std::optional<FileIdentity>& checked, const std::string& root);
 
     std::function<void(const std::string&)> betweenCheckAndMove_;
+    std::set<std::string> tidied_; // the trash folders rid of orphan records of ours
 };
 
 } // namespace vacantix

@@ -210,7 +210,7 @@ FsResult<TrashFolder> TrashFolder::atTop(int folder, const std::string& folderPa
     for (std::size_t i = 0; i < levels; ++i)
         topdir = topdir.substr(0, std::max<std::size_t>(topdir.rfind('/'), 1));
     if (IsSystemMount(topdir, folderPath))
-        return FsFailure{FsError::Other, "the desktop keeps no trash on a system file system such as this one"};
+        return FsFailure{FsError::Other, "the desktop keeps no trash on this mount (a system file system such as tmpfs, or a bind mount)"};
     const std::string uid = std::to_string(::geteuid());
 
     // The shared $topdir/.Trash serves only when it is sticky and no link;

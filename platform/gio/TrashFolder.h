@@ -15,8 +15,9 @@ namespace vacantix {
 // link, else $topdir/.Trash-$uid. The trash folder, its info/ and files/
 // are real folders (never links; the top-directory ones the user's own)
 // on the folder's mount, so a move into it never crosses file systems. No
-// trash is used on a mount the desktop counts as the system's own (tmpfs
-// and the like), nor when HOME or XDG_DATA_HOME is a relative path.
+// trash is used on a mount the desktop keeps none on (tmpfs and other
+// system file systems, bind mounts), nor when HOME or XDG_DATA_HOME is a
+// relative path.
 class TrashFolder {
 public:
     // Whether missing folders of the trash are made or only checked.

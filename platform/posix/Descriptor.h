@@ -38,6 +38,9 @@ public:
         fd_ = fd;
     }
 
+    // Lets go of the descriptor without closing it.
+    [[nodiscard]] int release() noexcept { return std::exchange(fd_, -1); }
+
     // Closes now; 0, or -1 with errno set when the close reported an error
     // (some file systems report a failed write only here).
     [[nodiscard]] int closeChecked() noexcept { return ::close(std::exchange(fd_, -1)); }

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/posix/HoldingFolder.h"
 #include "platform/posix/PosixFailure.h"
+
+#include "platform/PathRoot.h"
 
 #include <cerrno>
 #include <climits>
@@ -124,6 +127,21 @@ bool placeOf(int fd, const Place* parent, bool withParentTop, Place& self, bool&
     return true;
 }
 
+// The real path of the folder open as `fd`, as the kernel names it; unset
+// where it cannot tell (a folder removed meanwhile, or no /proc).
+std::optional<std::string> realPathOfOpen(int fd)
+{
+    char name[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), name, sizeof name);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof name || name[0] != '/')
+        return std::nullopt;
+    std::string real(name, static_cast<std::size_t>(length));
+    if (real.ends_with(" (deleted)"))
+        return std::nullopt;
+    return real;
+}
+
 bool isProtectedPlace(const Place& self, bool parentTop, std::string_view name)
 {
     return !self.root && (self.top || (name == "lost+found" && parentTop));
@@ -139,6 +157,84 @@ EntryKind kindOfMode(mode_t mode)
         return EntryKind::Symlink;
     return EntryKind::OtherFile;
 }
+
+bool IsDots(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The kind of `name` in the folder open as `fd`, looked at; false when it
+// is gone since it was listed (it is then not there at all), true with the
+// kind set otherwise (OtherFile when it cannot be looked at).
+bool KindOfUnknown(int fd, const char* name, EntryKind& kind)
+{
+    struct stat st {};
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno != ENOENT;
+    kind = kindOfMode(st.st_mode);
+    return true;
+}
+
+#if defined(__linux__)
+// Shows `visit` each entry of the folder open as `fd` but "." and "..",
+// with its kind, reading through `buffer`; false with errno set when the
+// folder could not be read.
+template <class Visit>
+bool ForEachEntry(int fd, std::vector<char>& buffer, Visit&& visit)
+{
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got <= 0)
+            return got == 0;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (IsDots(name))
+                continue;
+            EntryKind kind = EntryKind::OtherFile;
+            switch (entry->d_type) {
+            case DT_DIR: kind = EntryKind::Folder; break;
+            case DT_REG: kind = EntryKind::RegularFile; break;
+            case DT_LNK: kind = EntryKind::Symlink; break;
+            case DT_UNKNOWN:
+                if (!KindOfUnknown(fd, name, kind))
+                    continue;
+                break;
+            default: kind = EntryKind::OtherFile; break;
+            }
+            visit(name, kind);
+        }
+    }
+}
+#else
+template <class Visit>
+bool ForEachEntry(int fd, std::vector<char>&, Visit&& visit)
+{
+    const int own = ::dup(fd);
+    DIR* dir = own >= 0 ? ::fdopendir(own) : nullptr;
+    if (!dir) {
+        const int error = errno;
+        if (own >= 0)
+            ::close(own);
+        errno = error;
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir);
+        if (!entry) {
+            const int error = errno;
+            ::closedir(dir);
+            errno = error;
+            return error == 0;
+        }
+        EntryKind kind = EntryKind::OtherFile;
+        if (!IsDots(entry->d_name) && KindOfUnknown(fd, entry->d_name, kind))
+            visit(entry->d_name, kind);
+    }
+}
+#endif
 
 } // namespace
 
@@ -266,7 +362,7 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
         return FailureOfErrno(errno);
 
     Listing listing;
-    if (!readEntries(fd, listing))
+    if (!readEntries(fd, folder, listing))
         return FailureOfErrno(errno);
     // One look after the entries places the folder and reads when it was
     // modified, so that a change made while they were read shows; the
@@ -275,85 +371,35 @@ FsResult<Listing> PosixFileSystem::read(const std::string& folder, bool followFi
     return listing;
 }
 
-bool PosixFileSystem::readEntries(int fd, Listing& listing)
+bool PosixFileSystem::readEntries(int fd, const std::string& folder, Listing& listing)
 {
-    auto add = [&](const char* name, EntryKind kind) {
+    bool putBack = false;
+    const auto putBackHeld = [&](const char* name) { return putBack |= HoldingFolder::PutBack(fd, folder, name); };
+    if (!readEntriesOnce(fd, listing, putBackHeld))
+        return false;
+    if (!putBack)
+        return true;
+    // What was put back is listed where it is now.
+    listing.subfolders.clear();
+    listing.files.clear();
+    return ::lseek(fd, 0, SEEK_SET) == 0 && readEntriesOnce(fd, listing, nullptr);
+}
+
+bool PosixFileSystem::readEntriesOnce(int fd, Listing& listing, const std::function<bool(const char*)>& putBack)
+{
+    return ForEachEntry(fd, buffer_, [&](const char* name, EntryKind kind) {
+        // A holding folder of the direct remover holds a file out of its
+        // place: content of its folder, never a folder to search.
+        if (kind == EntryKind::Folder && HoldingFolder::IsHoldingName(name)) {
+            if (putBack && putBack(name))
+                return;
+            kind = EntryKind::OtherFile;
+        }
         if (kind == EntryKind::Folder)
             listing.subfolders.emplace_back(name);
         else
             listing.files.push_back({name, kind});
-    };
-    auto isDots = [](const char* name) {
-        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-    };
-    auto kindOfUnknown = [&](const char* name, EntryKind& kind) {
-        struct stat st {};
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return errno != ENOENT; // gone since it was listed: not there at all
-        kind = kindOfMode(st.st_mode);
-        return true;
-    };
-
-#if defined(__linux__)
-    for (;;) {
-        const ssize_t got = ::getdents64(fd, buffer_.data(), buffer_.size());
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        for (ssize_t at = 0; at < got;) {
-            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_.data() + at);
-            at += entry->d_reclen;
-            const char* name = entry->d_name;
-            if (isDots(name))
-                continue;
-            EntryKind kind = EntryKind::OtherFile;
-            switch (entry->d_type) {
-            case DT_DIR: kind = EntryKind::Folder; break;
-            case DT_REG: kind = EntryKind::RegularFile; break;
-            case DT_LNK: kind = EntryKind::Symlink; break;
-            case DT_UNKNOWN:
-                if (!kindOfUnknown(name, kind))
-                    continue;
-                break;
-            default: kind = EntryKind::OtherFile; break;
-            }
-            add(name, kind);
-        }
-    }
-#else
-    const int own = ::dup(fd);
-    if (own < 0)
-        return false;
-    DIR* dir = ::fdopendir(own);
-    if (!dir) {
-        const int error = errno;
-        ::close(own);
-        errno = error;
-        return false;
-    }
-    for (;;) {
-        errno = 0;
-        const struct dirent* entry = ::readdir(dir);
-        if (!entry) {
-            const int error = errno;
-            ::closedir(dir);
-            if (error != 0) {
-                errno = error;
-                return false;
-            }
-            break;
-        }
-        const char* name = entry->d_name;
-        if (isDots(name))
-            continue;
-        EntryKind kind = EntryKind::OtherFile;
-        if (!kindOfUnknown(name, kind))
-            continue;
-        add(name, kind);
-    }
-#endif
-    return true;
+    });
 }
 
 PosixFileSystem::HeldDescriptor::~HeldDescriptor()
@@ -370,34 +416,76 @@ FsResult<Listing> PosixFileSystem::listBelow(const HeldFolder* held, const std::
         hold->reset();
     if (folder.size() + 1 >= maxPathLength())
         return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
-    const std::string_view name = BaseName(folder);
-    const int fd = parent ? ::openat(parent->fd_, std::string(name).c_str(), kFolderFlags | O_NOFOLLOW)
+    const int fd = parent ? ::openat(parent->fd_, std::string(BaseName(folder)).c_str(), kFolderFlags | O_NOFOLLOW)
                           : ::open(folder.c_str(), kFolderFlags | O_NOFOLLOW);
     if (fd < 0)
         return FailureOfErrno(errno);
+    return listOpen(fd, parent, folder, hold);
+}
+
+FsResult<Listing> PosixFileSystem::listNamedHeld(const std::string& folder, std::unique_ptr<HeldFolder>* hold)
+{
+    if (hold)
+        hold->reset();
+    if (folder.size() + 1 >= maxPathLength())
+        return FsFailure{FsError::TooLong, std::strerror(ENAMETOOLONG)};
+    const int fd = ::open(folder.c_str(), kFolderFlags);
+    if (fd < 0)
+        return FailureOfErrno(errno);
+    return listOpen(fd, nullptr, folder, hold);
+}
+
+FsResult<Listing> PosixFileSystem::listOpen(int fd, const HeldDescriptor* parent, const std::string& folder,
+                                            std::unique_ptr<HeldFolder>* hold)
+{
     Listing listing;
-    if (!readEntries(fd, listing)) {
+    if (!readEntries(fd, folder, listing)) {
         const int error = errno;
         ::close(fd);
         return FailureOfErrno(error);
     }
-    // Placed as read() places a folder whose parent is open on the chain,
-    // or else one whose parent is not.
-    Place known;
-    if (parent)
-        known = Place{parent->device_, parent->top_, false};
+    std::shared_ptr<const MountsBelow> mounts = parent ? parent->mounts_ : nullptr;
     Place place;
-    bool parentTop = false;
-    if (placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
-        listing.protectedFolder = isProtectedPlace(place, parentTop, name);
-        listing.identity = FileIdentity{place.device, place.inode};
-        if (hold) {
-            *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top);
+    if (mounts) {
+        placeByPath(fd, *parent, folder, listing);
+    } else {
+        // Placed as read() places a folder whose parent is open on the
+        // chain, or else one whose parent is not; a walk's top also looks
+        // its real path up, to place the folders below it by theirs.
+        Place known;
+        if (parent)
+            known = Place{parent->device_, parent->top_, false};
+        bool parentTop = false;
+        const std::string_view name = BaseName(folder);
+        if (!placeOf(fd, parent ? &known : nullptr, name == "lost+found", place, parentTop, &listing.modified)) {
+            ::close(fd);
             return listing;
         }
+        listing.protectedFolder = isProtectedPlace(place, parentTop, name);
+        listing.identity = FileIdentity{place.device, place.inode};
+        if (!parent && hold)
+            if (const auto real = realPathOfOpen(fd))
+                mounts = MountTable::Instance().below(*real, folder);
     }
-    ::close(fd);
+    if (!hold) {
+        ::close(fd);
+        return listing;
+    }
+    *hold = std::make_unique<HeldDescriptor>(fd, place.device, place.top, std::move(mounts));
     return listing;
+}
+
+void PosixFileSystem::placeByPath(int fd, const HeldDescriptor& parent, const std::string& folder,
+                                  Listing& listing) const
+{
+    const MountsBelow& mounts = *parent.mounts_;
+    listing.protectedFolder =
+        mounts.mountPoint(folder) || (BaseName(folder) == "lost+found" && mounts.fileSystemTop(ParentPath(folder)));
+    if (needsModified_) {
+        FolderStat own;
+        if (statFolder(fd, "", own))
+            listing.modified = own.modified;
+    }
 }
 
 FsResult<int> PosixFileSystem::attributes(const std::string& folder)
@@ -444,6 +532,18 @@ FsResult<std::uint64_t> PosixFileSystem::fileSize(const std::string& folder, con
         errno = error;
     }
     if (rc != 0)
+        return FailureOfErrno(errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+FsResult<std::uint64_t> PosixFileSystem::fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                                       const std::string& name)
+{
+    const auto* const open = dynamic_cast<const HeldDescriptor*>(held);
+    if (!open)
+        return fileSize(folder, name);
+    struct stat st {};
+    if (::fstatat(open->fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return FailureOfErrno(errno);
     return static_cast<std::uint64_t>(st.st_size);
 }

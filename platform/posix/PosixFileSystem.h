@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include <sys/types.h>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/MountTable.h"
 
 namespace vacantix {
 
@@ -26,6 +28,13 @@ namespace vacantix {
 // tells whether its folder is the top of a file system (one statx of the
 // open folder, compared with its parent's device kept on the chain), which
 // is what makes mount points and lost+found protected.
+//
+// Folders listed below a held folder (listBelow) are placed by their paths
+// instead, from the mount table (see MountTable), which the top of their
+// walk looked up once with its real path: such a folder costs an open, the
+// reads of its entries and a close, and one statx more only while the walk
+// needs modification times. The table is read again whenever the kernel
+// says it changed; isProtected() looks at the disk itself.
 class PosixFileSystem final : public FileSystem {
 public:
     PosixFileSystem();
@@ -37,6 +46,8 @@ public:
     FsResult<Listing> listNamed(const std::string& folder) override;
     FsResult<int> attributes(const std::string& folder) override;
     FsResult<std::uint64_t> fileSize(const std::string& folder, const std::string& name) override;
+    FsResult<std::uint64_t> fileSizeBelow(const HeldFolder* held, const std::string& folder,
+                                          const std::string& name) override;
     bool fileExists(const std::string& path) override;
     bool isDirectory(const std::string& path) override;
     bool isProtected(const std::string& folder) override;
@@ -56,7 +67,10 @@ public:
     // without looking its path up again. Closed when let go.
     class HeldDescriptor final : public HeldFolder {
     public:
-        HeldDescriptor(int fd, dev_t device, bool top) : fd_(fd), device_(device), top_(top) {}
+        HeldDescriptor(int fd, dev_t device, bool top, std::shared_ptr<const MountsBelow> mounts)
+            : fd_(fd), device_(device), top_(top), mounts_(std::move(mounts))
+        {
+        }
         ~HeldDescriptor() override;
         HeldDescriptor(const HeldDescriptor&) = delete;
         HeldDescriptor& operator=(const HeldDescriptor&) = delete;
@@ -66,6 +80,9 @@ public:
         int fd_;
         dev_t device_;
         bool top_;
+        // Where file systems are mounted below the walk's top; null where
+        // folders are placed by looking at them (device_ and top_).
+        std::shared_ptr<const MountsBelow> mounts_;
     };
 
     // Lists `folder`, a subfolder of the folder `parent` holds open, as
@@ -75,6 +92,8 @@ public:
     // placed). Leaves the chain as it is.
     FsResult<Listing> listBelow(const HeldFolder* parent, const std::string& folder,
                                 std::unique_ptr<HeldFolder>* hold) override;
+    FsResult<Listing> listNamedHeld(const std::string& folder, std::unique_ptr<HeldFolder>* hold) override;
+    void expectWalk(WalkNeeds needs) override { needsModified_ = needs.modificationTimes; }
 
 private:
     struct OpenFolder {
@@ -87,9 +106,14 @@ private:
     };
 
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
-    // Adds the entries of the folder open as `fd` to `listing`; false with
-    // errno set when the folder could not be read.
-    bool readEntries(int fd, Listing& listing);
+    // Adds the entries of the folder open as `fd` (at `folder`) to
+    // `listing`; false with errno set when the folder could not be read. A
+    // holding folder a killed run left there has its files put back first
+    // (see HoldingFolder), and one that stays is listed as a file.
+    bool readEntries(int fd, const std::string& folder, Listing& listing);
+    // One reading of the entries, with `putBack` (when set) asked about each
+    // holding folder met: true when it put its files back and went.
+    bool readEntriesOnce(int fd, Listing& listing, const std::function<bool(const char*)>& putBack);
     // A descriptor for the folder, owned by the chain; -1 with errno set on failure.
     int open(const std::string& folder, bool followFinalLink, bool reuseSame);
     // The descriptor of an open folder on the chain whose path is `folder`, or -1.
@@ -101,8 +125,16 @@ private:
     // listing's modification time and identity where the disk tells them.
     bool placeOpenFolder(const std::string& folder, bool throughLink, Listing& listing);
 
+    // Lists the folder open as `fd` (which it owns) below `parent`, or as a
+    // walk's top where `parent` is null, as listBelow says.
+    FsResult<Listing> listOpen(int fd, const HeldDescriptor* parent, const std::string& folder,
+                               std::unique_ptr<HeldFolder>* hold);
+    // Places a folder below `parent` by its path (see MountsBelow).
+    void placeByPath(int fd, const HeldDescriptor& parent, const std::string& folder, Listing& listing) const;
+
     std::deque<OpenFolder> chain_;
     std::vector<char> buffer_;
+    bool needsModified_ = true;
 };
 
 } // namespace vacantix

@@ -3,6 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -118,6 +121,43 @@ Descriptor OpenFolderWithoutLinks(std::string_view path)
         folder = Descriptor(::openat(folder.get(), part.c_str(), kPathFlags));
     }
     return folder;
+}
+
+ReachedFolder ReachFolder(const std::string& path, const std::string& root)
+{
+    const bool below = !root.empty() && path.size() > root.size() && path.starts_with(root) &&
+                       (root.back() == '/' || path[root.size()] == '/');
+    const std::string linked = below || path == root ? root : path;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(linked.c_str(), nullptr), &std::free);
+    if (!real)
+        return {Descriptor(), {}};
+    std::string realPath = real.get();
+    for (std::string_view rest = std::string_view(path).substr(linked.size()); !rest.empty();) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
+        if (!part.empty() && part != ".")
+            realPath += (realPath == "/" ? "" : "/") + std::string(part);
+    }
+    Descriptor fd = OpenFolderWithoutLinks(realPath);
+    return {std::move(fd), std::move(realPath)};
+}
+
+std::vector<std::string> NamesIn(int folder)
+{
+    std::vector<std::string> names;
+    Descriptor own(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = own ? ::fdopendir(own.get()) : nullptr;
+    if (!dir)
+        return names;
+    (void)own.release(); // the listing owns it now
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 std::optional<struct stat> LookAt(int folder, const char* name)

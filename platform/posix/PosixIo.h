@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -50,6 +51,23 @@ struct Replacement {
 // link or file on the way fails (ENOTDIR); "." parts are skipped and ".."
 // is refused (EINVAL). An invalid descriptor with errno set on failure.
 [[nodiscard]] Descriptor OpenFolderWithoutLinks(std::string_view path);
+
+// A folder opened by ReachFolder, and the real path it was opened at.
+struct ReachedFolder {
+    Descriptor fd;
+    std::string realPath;
+};
+
+// Opens the folder at `path` as OpenFolderWithoutLinks does, after the
+// system has resolved the part of it that may hold links: `root` (a folder
+// above it, as the user named it) when given, else the whole path. So a link
+// that appears below the root never leads anywhere. An invalid descriptor
+// with errno set on failure.
+[[nodiscard]] ReachedFolder ReachFolder(const std::string& path, const std::string& root);
+
+// The names of the entries of the folder open as `folder`, "." and ".."
+// left out, as many as could be read.
+[[nodiscard]] std::vector<std::string> NamesIn(int folder);
 
 // What `name` in `folder` is (the folder itself for ""), without following
 // a final link; nullopt with errno set when it cannot be looked at.

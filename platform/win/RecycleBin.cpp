@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
+#include <variant>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -45,6 +47,75 @@ bool isGone(const std::wstring& extended)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// A name below the root that the shell would take for another ("x." for
+// "x"), or nothing when every name reaches it as it is.
+std::optional<std::string> misreadName(const std::string& named)
+{
+    const std::string below = named.substr(RootOf(named).size());
+    std::size_t at = 0;
+    while (at < below.size()) {
+        const std::size_t end = std::min(below.find('/', at), below.size());
+        std::string name = below.substr(at, end - at);
+        if (!IsPlainWin32Name(name))
+            return name;
+        at = end + 1;
+    }
+    return std::nullopt;
+}
+
+// The root of the volume the path lies on, as the shell names it: for a
+// volume mounted on a folder, that folder, not the drive.
+std::wstring volumeRoot(const std::wstring& from, const std::string& named)
+{
+    std::wstring root(MAX_PATH + 1, L'\0');
+    if (!GetVolumePathNameW(from.c_str(), root.data(), MAX_PATH + 1))
+        return shellPath(*ExtendedPath(RootOf(named)));
+    root.resize(wcslen(root.c_str()));
+    return root;
+}
+
+// Why the volume at `rootShell` cannot take the path into a recycle bin, or
+// nothing, with what its bin holds before the move.
+std::variant<SHQUERYRBINFO, FsFailure> usableBin(const std::wstring& rootShell)
+{
+    const std::string root = EnginePath(rootShell);
+    const UINT driveType = GetDriveTypeW(rootShell.c_str());
+    if (driveType != DRIVE_FIXED)
+        return FsFailure{FsError::Other, "the drive " + root + " keeps no recycle bin (" +
+                                             (driveType == DRIVE_REMOTE      ? "a network drive"
+                                              : driveType == DRIVE_REMOVABLE ? "a removable drive"
+                                                                             : "not a fixed drive") +
+                                             "), so the folder stays"};
+    if (const auto bin = binOf(rootShell))
+        return *bin;
+    return FsFailure{FsError::Other, "the drive " + root + " has no recycle bin that can be used, so the folder stays"};
+}
+
+// Hands one path to the shell's recycle bin and tells how that ended, as
+// seen on the disk afterwards.
+FsResult<Done> recycle(const std::wstring& from, const std::wstring& extended)
+{
+    // The list of paths ends with an empty one: a second NUL.
+    std::wstring list = from;
+    list.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    // Only the path named goes: no "connected" page or folder with it.
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
+    const int result = SHFileOperationW(&operation);
+    if (isGone(extended))
+        return Done{};
+    if (result != 0) {
+        FsFailure failure = FailureOfWin32(static_cast<DWORD>(result));
+        failure.detail = "the recycle bin refused it (" + failure.detail + ")";
+        return failure;
+    }
+    if (operation.fAnyOperationsAborted)
+        return FsFailure{FsError::Other, "moving to the recycle bin was cancelled"};
+    return FsFailure{FsError::Other, "the recycle bin said yes, but the path is still in its place"};
+}
+
 } // namespace
 
 FsResult<Done> RecycleBin::moveToTrash(const std::string& path)
@@ -56,71 +127,29 @@ FsResult<Done> RecycleBin::moveToTrash(const std::string& path)
         return FsFailure{FsError::BadFileName, "not an absolute path Windows can name: " + path};
     if (GetFileAttributesW(extended->c_str()) == INVALID_FILE_ATTRIBUTES)
         return LastFailure();
-
-    // Every name below the root must reach the shell as it is: "x." would
-    // be taken as "x", another folder.
     const std::string named = EnginePath(*extended);
-    {
-        const std::string below = named.substr(RootOf(named).size());
-        std::size_t at = 0;
-        while (at < below.size()) {
-            const std::size_t end = std::min(below.find('/', at), below.size());
-            const std::string name = below.substr(at, end - at);
-            if (!IsPlainWin32Name(name))
-                return FsFailure{FsError::BadFileName, "the recycle bin would take the name '" + name +
-                                                           "' for another, so it stays"};
-            at = end + 1;
-        }
-    }
+    if (const auto name = misreadName(named))
+        return FsFailure{FsError::BadFileName, "the recycle bin would take the name '" + *name + "' for another, so it stays"};
     const std::wstring from = shellPath(*extended);
     if (from.size() >= MAX_PATH)
         return FsFailure{FsError::TooLong, "the path is too long for the recycle bin (" + std::to_string(from.size()) +
                                                " characters, at most " + std::to_string(MAX_PATH - 1) +
                                                "), so it stays"};
 
-    // The bin is that of the volume the path lies on, which for a volume
-    // mounted on a folder is not the drive's.
-    std::wstring rootShell(MAX_PATH + 1, L'\0');
-    if (GetVolumePathNameW(from.c_str(), rootShell.data(), MAX_PATH + 1))
-        rootShell.resize(wcslen(rootShell.c_str()));
-    else
-        rootShell = shellPath(*ExtendedPath(RootOf(named)));
-    const std::string root = EnginePath(rootShell);
-    const UINT driveType = GetDriveTypeW(rootShell.c_str());
-    if (driveType != DRIVE_FIXED)
-        return FsFailure{FsError::Other, "the drive " + root + " keeps no recycle bin (" +
-                                             (driveType == DRIVE_REMOTE      ? "a network drive"
-                                              : driveType == DRIVE_REMOVABLE ? "a removable drive"
-                                                                             : "not a fixed drive") +
-                                             "), so the folder stays"};
-    const auto before = binOf(rootShell);
-    if (!before)
-        return FsFailure{FsError::Other, "the drive " + root + " has no recycle bin that can be used, so the folder stays"};
+    const std::wstring rootShell = volumeRoot(from, named);
+    const auto bin = usableBin(rootShell);
+    if (const auto* refused = std::get_if<FsFailure>(&bin))
+        return *refused;
+    const SHQUERYRBINFO before = std::get<SHQUERYRBINFO>(bin);
+    if (auto moved = recycle(from, *extended); !moved)
+        return moved;
 
-    // The list of paths ends with an empty one: a second NUL.
-    std::wstring list = from;
-    list.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = list.c_str();
-    // Only the path named goes: no "connected" page or folder with it.
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
-    const int result = SHFileOperationW(&operation);
-    const bool gone = isGone(*extended);
-    if (result != 0 && !gone) {
-        FsFailure failure = FailureOfWin32(static_cast<DWORD>(result));
-        failure.detail = "the recycle bin refused it (" + failure.detail + ")";
-        return failure;
-    }
-    if (operation.fAnyOperationsAborted && !gone)
-        return FsFailure{FsError::Other, "moving to the recycle bin was cancelled"};
-    if (!gone)
-        return FsFailure{FsError::Other, "the recycle bin said yes, but the path is still in its place"};
+    const std::string root = EnginePath(rootShell);
     const auto after = binOf(rootShell);
     if (!after)
         return FsFailure{FsError::Other, "the path left its place, but the recycle bin of " + root +
                                              " cannot be read any more to show that it went there"};
-    if (after->i64NumItems <= before->i64NumItems && after->i64Size <= before->i64Size)
+    if (after->i64NumItems <= before.i64NumItems && after->i64Size <= before.i64Size)
         return FsFailure{FsError::Other, "the path left its place, but the recycle bin of " + root +
                                              " did not receive it: it may have been deleted for good"};
     return Done{};

@@ -193,6 +193,7 @@ FsResult<Listing> WinFileSystem::read(const std::string& folder, bool followFina
 
     Listing listing;
     listing.protectedFolder = followFinalLink && !IsDriveOrShareRoot(folder) && isMountedVolume(*native);
+    forgetSizes();
     WIN32_FIND_DATAW data{};
     const FindHandle find(FindFirstFileExW(pattern(*native).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -206,6 +207,8 @@ FsResult<Listing> WinFileSystem::read(const std::string& folder, bool followFina
                 continue;
             std::string name = Utf8OfWide(data.cFileName);
             const EntryKind kind = KindOfAttributes(data.dwFileAttributes);
+            if (kind == EntryKind::RegularFile)
+                sizes_.emplace_back(name, (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
             if (kind == EntryKind::Folder)
                 listing.subfolders.push_back(std::move(name));
             else
@@ -214,6 +217,7 @@ FsResult<Listing> WinFileSystem::read(const std::string& folder, bool followFina
         if (GetLastError() != ERROR_NO_MORE_FILES)
             return LastFailure();
     }
+    sizedFolder_ = folder;
     if (GetFileInformationByHandle(handle.get(), &info))
         listing.modified = unixSeconds(info.ftLastWriteTime);
     return listing;
@@ -232,6 +236,12 @@ FsResult<int> WinFileSystem::attributes(const std::string& folder)
 
 FsResult<std::uint64_t> WinFileSystem::fileSize(const std::string& folder, const std::string& name)
 {
+    if (folder == sizedFolder_) {
+        for (const auto& [file, bytes] : sizes_) {
+            if (file == name)
+                return bytes;
+        }
+    }
     const std::string path = ChildPath(folder, name);
     const auto native = ExtendedPath(path);
     if (!native)

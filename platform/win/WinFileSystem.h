@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -36,11 +38,22 @@ public:
     const std::vector<std::string>& systemFolders() const override;
     std::size_t maxNameLength() const override;
     std::size_t maxPathLength() const override;
+    void endWalk() override { forgetSizes(); }
+    void callerYielded() override { forgetSizes(); }
 
 private:
     FsResult<Listing> read(const std::string& folder, bool followFinalLink);
+    void forgetSizes()
+    {
+        sizedFolder_.clear();
+        sizes_.clear();
+    }
 
     std::vector<std::string> systemFolders_;
+    // The sizes of the regular files of the folder listed last, as its
+    // listing gave them: a size asked right after a listing costs no look-up.
+    std::string sizedFolder_;
+    std::vector<std::pair<std::string, std::uint64_t>> sizes_;
 };
 
 } // namespace vacantix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,7 +13,9 @@ namespace vacantix::test {
 
 // Another file system, with listings of the folders whose paths start with
 // `slowBelow` (every folder unless told) taking `delay` each, so that a walk
-// lasts long enough to yield, or to let the event loop take turns inside it.
+// lasts long enough to yield, or to let the event loop take turns inside it;
+// `afterList`, when set, runs after each listing with its folder, so that a
+// test can change the disk right after a walk looked at a folder.
 class SlowFileSystem final : public FileSystem {
 public:
     explicit SlowFileSystem(FileSystem& base, std::chrono::microseconds delay, std::string slowBelow = {})
@@ -22,11 +25,15 @@ public:
 
     std::string slowBelow;
     std::chrono::microseconds delay;
+    std::function<void(const std::string& folder)> afterList;
 
     FsResult<Listing> list(const std::string& folder) override
     {
         wait(folder);
-        return base_.list(folder);
+        FsResult<Listing> listing = base_.list(folder);
+        if (afterList)
+            afterList(folder);
+        return listing;
     }
     FsResult<Listing> listNamed(const std::string& folder) override
     {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -36,24 +37,33 @@ inline bool FillDisk(const std::string& folder)
     return full;
 }
 
-// A small tmpfs mounted on a folder (made when missing) for as long as the
-// object lives, so that a test meets a real mount point, or a real full or
-// read-only disk. `options` are the tmpfs mount options. Mounting needs root
-// (and a system that lets it mount): check mounted() and skip otherwise;
-// why() says what failed.
+// A small file system mounted on a folder (made when missing) for as long
+// as the object lives, so that a test meets a real mount point, or a real
+// full or read-only disk: a tmpfs with the mount `options`, or a 4 MB ext4
+// image (beside the folder) on a loop device. Mounting needs root (and a
+// system that lets it mount): check mounted() and skip otherwise; why() says
+// what failed.
 class TmpfsMount {
 public:
-    explicit TmpfsMount(std::string folder, const std::string& options = "size=1m") : folder_(std::move(folder))
+    enum class Kind { Tmpfs, Ext4 };
+
+    explicit TmpfsMount(std::string folder, const std::string& options = "size=1m", Kind kind = Kind::Tmpfs)
+        : folder_(std::move(folder))
     {
         std::error_code ignored;
         std::filesystem::create_directories(folder_, ignored);
-        if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0)
-            mounted_ = true;
+        if (kind == Kind::Tmpfs)
+            mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
         else
-            why_ = "cannot mount a tmpfs on " + folder_ + ": " + std::strerror(errno);
+            mounted_ = run("truncate -s 4M '" + folder_ + ".img' && mkfs.ext4 -q -F '" + folder_ +
+                           ".img' >/dev/null 2>&1 && mount -o loop '" + folder_ + ".img' '" + folder_ + "'");
+        if (!mounted_)
+            why_ = std::string("cannot mount ") + (kind == Kind::Tmpfs ? "a tmpfs" : "an ext4 image") + " on " +
+                   folder_ + (kind == Kind::Tmpfs ? std::string(": ") + std::strerror(errno) : "");
     }
     ~TmpfsMount()
     {
+        // A loop device mounted by mount(8) goes with its last unmount.
         if (mounted_)
             ::umount2(folder_.c_str(), MNT_DETACH);
     }
@@ -69,6 +79,8 @@ public:
     bool fill() const { return FillDisk(folder_); }
 
 private:
+    static bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
     std::string folder_;
     bool mounted_ = false;
     std::string why_;

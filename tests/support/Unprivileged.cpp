@@ -2,29 +2,22 @@
 #include "support/Unprivileged.h"
 
 #include <grp.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "support/ChildProcess.h"
 
 namespace vacantix::test {
 
-int RunUnprivileged(const std::function<int()>& body)
+std::string RunUnprivileged(const std::function<std::string()>& body)
 {
     if (::geteuid() != 0)
         return body();
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
+    return RunInChild([&]() -> std::string {
         constexpr uid_t nobody = 65534;
         if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
-            ::_exit(255);
-        ::_exit(body() & 0xff);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    const int code = WEXITSTATUS(status);
-    return code == 255 ? -1 : code;
+            return "the child could not give up its rights";
+        return body();
+    });
 }
 
 } // namespace vacantix::test

@@ -2,13 +2,14 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace vacantix::test {
 
 // Runs `body` without the power to read every folder: as it is when the
 // tests run as a normal user, in a child process as "nobody" when they run
-// as root. Returns what `body` returned (0 for success), or -1 when the
-// child could not be made or given up its rights.
-int RunUnprivileged(const std::function<int()>& body);
+// as root. Returns what `body` returned ("" when all went as expected, else
+// what did not), or why the child could not run it.
+[[nodiscard]] std::string RunUnprivileged(const std::function<std::string()>& body);
 
 } // namespace vacantix::test

@@ -1,25 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scan/SystemTreesBelow.h"
+#include "scan/TreesBelow.h"
+
+#include <algorithm>
 
 namespace vacantix {
 
-SystemTreesBelow::SystemTreesBelow(const FileSystem& fs, const RealRoot& real, const std::string& root)
+TreesBelow::TreesBelow(const std::vector<std::string>& trees, const RealRoot& real, const std::string& root)
     : rootLength_(root.size())
 {
-    add(fs, real.of(root));
+    add(trees, real.of(root));
     if (!real.givenIsReal())
-        add(fs, root);
+        add(trees, root);
 }
 
-void SystemTreesBelow::add(const FileSystem& fs, const std::string& root)
+void TreesBelow::add(const std::vector<std::string>& trees, const std::string& root)
 {
-    if (IsInSystemFolder(fs, root)) {
+    if (std::any_of(trees.begin(), trees.end(), [&](const std::string& tree) { return IsWithin(root, tree); })) {
         rootInside_ = true;
         return;
     }
-    // A path below the root is the root, "/" and the rest; it starts a
-    // system tree only where the tree is the root, "/" and more.
-    for (const std::string& tree : fs.systemFolders()) {
+    // A path below the root is the root, "/" and the rest; it lies in a
+    // tree only where the tree is the root, "/" and more.
+    for (const std::string& tree : trees) {
         if (tree.size() <= root.size() || !tree.starts_with(root))
             continue;
         std::string_view rest = std::string_view(tree).substr(root.size());
@@ -31,7 +33,7 @@ void SystemTreesBelow::add(const FileSystem& fs, const std::string& root)
     }
 }
 
-bool SystemTreesBelow::contain(std::string_view path) const
+bool TreesBelow::contain(std::string_view path) const
 {
     if (rootInside_)
         return true;
