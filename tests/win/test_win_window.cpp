@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <span>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -418,24 +419,17 @@ TEST_F(Win32Window, TheResultsHeaderOrdersTheRowsAndADoubleClickOpensAFolder)
     const HWND header = ListView_GetHeader(list.handle());
     RECT column{};
     Header_GetItemRect(header, 0, &column);
-    const struct {
-        RowOrder order;
-        int arrow;
-        std::string_view rows;
-    } clicks[] = {{RowOrder::PathAscending, HDF_SORTUP, "abc"},
-                  {RowOrder::PathDescending, HDF_SORTDOWN, "cba"},
-                  {RowOrder::Found, 0, "bca"}};
-    for (const auto& click : clicks) {
+    for (const auto& [order, arrow, rows] : {std::tuple{RowOrder::PathAscending, HDF_SORTUP, "abc"},
+                                             {RowOrder::PathDescending, HDF_SORTDOWN, "cba"}, {RowOrder::Found, 0, "bca"}}) {
         ClickAt(header, {column.right / 2, column.bottom / 2});
-        EXPECT_EQ(results.rowOrder(), click.order);
+        EXPECT_EQ(results.rowOrder(), order);
         HDITEMW shown{};
         shown.mask = HDI_FORMAT;
         Header_GetItem(header, 0, &shown);
-        EXPECT_EQ(shown.fmt & (HDF_SORTUP | HDF_SORTDOWN), click.arrow);
+        EXPECT_EQ(shown.fmt & (HDF_SORTUP | HDF_SORTDOWN), arrow);
         for (int row = 0; row < 3; ++row)
-            EXPECT_EQ(rowShown(list, row), ControlText(ToNativePath(samples_ + "/" + click.rows[row])));
+            EXPECT_EQ(rowShown(list, row), ControlText(ToNativePath(samples_ + "/" + rows[row])));
     }
-
     // On the check box a double click is two clicks on the mark; elsewhere
     // on the row it opens the folder.
     const RECT first = list.rowRect(0);
@@ -452,40 +446,40 @@ TEST_F(Win32Window, TheResultsHeaderOrdersTheRowsAndADoubleClickOpensAFolder)
 std::wstring ClipboardText()
 {
     std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
+    if (OpenClipboard(nullptr)) {
+        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
     }
-    CloseClipboard();
     return text;
 }
 
 TEST_F(Win32Window, TheListsContextMenusActOnTheRowTheyWereOpenedOn)
 {
-    for (const char* name : {"x/", "y/"})
-        core_.folderList().append(samples_ + "/" + name);
-    for (const char* name : {"a", "b"})
+    for (const char* name : {"x", "y"}) {
+        core_.folderList().append(samples_ + "/" + name + "/");
         core_.results().append(samples_ + "/" + name);
+    }
     core_.folderList().flush();
     core_.results().flush();
-    // From the mouse on a row, or from the keyboard on the current row.
-    const struct {
-        ListId list;
-        int row;
-        ListCommand command;
-        bool keyboard;
-    } cases[] = {{ListId::Results, 1, ListCommand::Uncheck, false}, {ListId::Results, 1, ListCommand::Check, true},
-                 {ListId::Results, 0, ListCommand::CopyPath, false}, {ListId::Results, 1, ListCommand::OpenFolder, true},
-                 {ListId::Folders, 1, ListCommand::OpenFolder, false}, {ListId::Folders, 0, ListCommand::Remove, true}};
-    for (const auto& use : cases) {
-        const win::ListView& view = window_->list(use.list);
-        const std::span<const MenuItemDesign> design = MenuOf(use.list);
-        const auto item = std::find_if(design.begin(), design.end(), [&](auto& i) { return i.command == use.command; });
+    const std::string x = samples_ + "/x";
+    const std::string y = samples_ + "/y";
+    // From the mouse on a row (the other one current), or from the keyboard
+    // on the current row; each with what it leaves behind.
+    using enum ListCommand;
+    const std::tuple<ListId, int, ListCommand, bool, std::function<bool()>> uses[] = {
+        {ListId::Results, 1, Uncheck, false, [&] { return !core_.results().rowChecked(1); }},
+        {ListId::Results, 1, Check, true, [&] { return core_.results().rowChecked(1); }},
+        {ListId::Results, 0, CopyPath, false, [&] { return ClipboardText() == ControlText(ToNativePath(x)); }},
+        {ListId::Results, 1, OpenFolder, true, [&] { return opener_.opened.back() == y; }},
+        {ListId::Folders, 1, OpenFolder, false, [&] { return opener_.opened.back() == y + "/"; }},
+        {ListId::Folders, 0, Remove, true, [&] { return core_.folderList().rowText(0) == y + "/"; }}};
+    for (const auto& [id, row, command, keyboard, done] : uses) {
+        const std::span<const MenuItemDesign> design = MenuOf(id);
+        const auto item = std::ranges::find(design, command, &MenuItemDesign::command);
         SCOPED_TRACE(std::string(item->caption));
-        const std::string path = use.list == ListId::Folders ? core_.folderList().rowText(use.row)
-                                                             : core_.results().rowText(use.row);
         WhenWindowAppears(L"#32768", nullptr, [&](HWND menu) {
             const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
             ASSERT_EQ(GetMenuItemCount(items), static_cast<int>(design.size()));
@@ -494,28 +488,21 @@ TEST_F(Win32Window, TheListsContextMenusActOnTheRowTheyWereOpenedOn)
                 GetMenuStringW(items, i, caption, 64, MF_BYPOSITION);
                 EXPECT_EQ(caption, ControlText(design[i].caption));
             }
-            if (use.command == ListCommand::Uncheck)
+            if (command == Uncheck)
                 SaveScreenshot(handle(), L"context-menu.png");
             for (auto at = design.begin(); at <= item; ++at)
                 PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
         });
-        const RECT row = view.rowRect(use.row);
-        POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+        const win::ListView& view = window_->list(id);
+        const RECT shown = view.rowRect(row);
+        POINT at{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2};
         ClientToScreen(view.handle(), &at);
-        view.selectRow(use.keyboard ? use.row : 1 - use.row);
+        view.selectRow(keyboard ? row : 1 - row);
         SendMessageW(view.handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view.handle()),
-                     use.keyboard ? MAKELPARAM(-1, -1) : MAKELPARAM(at.x, at.y));
+                     keyboard ? MAKELPARAM(-1, -1) : MAKELPARAM(at.x, at.y));
         PumpMessages();
-        switch (use.command) {
-        case ListCommand::Check:
-        case ListCommand::Uncheck:
-            EXPECT_EQ(core_.results().rowChecked(use.row), use.command == ListCommand::Check);
-            break;
-        case ListCommand::CopyPath: EXPECT_EQ(ClipboardText(), ControlText(ToNativePath(path))); break;
-        case ListCommand::OpenFolder: EXPECT_EQ(opener_.opened.back(), path); break;
-        case ListCommand::Remove: EXPECT_EQ(core_.folderList().rowText(0), samples_ + "/y/"); break;
-        }
+        EXPECT_TRUE(done());
     }
 }
 
@@ -533,16 +520,15 @@ TEST_F(Win32Window, FoldersDroppedFromTheShellAreAddedAndAFileIsNamed)
     names += L'\0';
     const HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
     auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    *drop = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    std::ranges::copy(names, reinterpret_cast<wchar_t*>(drop + 1));
     GlobalUnlock(block);
     SendMessageW(folders, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
 
     ASSERT_EQ(core_.folderList().rowCount(), 1u);
     EXPECT_EQ(rowShown(window_->list(ListId::Folders), 0), ControlText(ToNativePath(folder + "/")));
-    ASSERT_FALSE(prompter_.script.messages().empty());
-    EXPECT_EQ(prompter_.script.messages().back(), ToNativePath(file) + " is not a folder, so it was not added.");
+    EXPECT_EQ(prompter_.script.messages(),
+              std::vector<std::string>{ToNativePath(file) + " is not a folder, so it was not added."});
 }
 
 TEST_F(Win32Window, TheWindowGrowsWithItsListsAndShrinksNoFurtherThanItsLeast)
@@ -550,8 +536,7 @@ TEST_F(Win32Window, TheWindowGrowsWithItsListsAndShrinksNoFurtherThanItsLeast)
     EXPECT_EQ(GetWindowLongW(handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), WS_THICKFRAME | WS_MAXIMIZEBOX);
     const MainWindowFit& fit = window_->fit();
     const auto clientSize = [&] {
-        RECT client{};
-        GetClientRect(handle(), &client);
+        const RECT client = win::Window(handle()).clientRect();
         return PixelSize{client.right, client.bottom};
     };
     SetWindowPos(handle(), nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
@@ -563,15 +548,14 @@ TEST_F(Win32Window, TheWindowGrowsWithItsListsAndShrinksNoFurtherThanItsLeast)
     for (const ControlDesign& control : kMainWindowControls) {
         SCOPED_TRACE(std::string(control.name));
         const bool isButton = control.kind == ControlKind::PushButton;
-        const RECT shown = PlaceInParent(GetDlgItem(handle(), isButton ? ControlId(static_cast<Button>(control.number))
-                                                                        : ControlId(static_cast<ListId>(control.number))));
+        const HWND item = GetDlgItem(handle(), isButton ? ControlId(static_cast<Button>(control.number))
+                                                        : ControlId(static_cast<ListId>(control.number)));
+        const RECT shown = PlaceInParent(item);
         EXPECT_EQ((PixelRect{shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top}),
                   fit.place(control, grown));
-    }
-    for (const ListId id : {ListId::Folders, ListId::Results}) {
-        RECT inside{};
-        GetClientRect(window_->list(id).handle(), &inside);
-        EXPECT_EQ(ListView_GetColumnWidth(window_->list(id).handle(), 0), inside.right);
+        if (!isButton) { // the column spans the list
+            EXPECT_EQ(ListView_GetColumnWidth(item, 0), win::Window(item).clientRect().right);
+        }
     }
     SaveScreenshot(handle(), L"main-window-resized.png");
 }
@@ -581,9 +565,9 @@ TEST_F(Win32Window, UnderTheDarkSchemeForAppsTheWindowIsDarkAndTheLightLookStays
     const wchar_t* personalize = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     DWORD before = 1;
     DWORD size = sizeof(before);
-    const bool had = RegGetValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr,
-                                  &before, &size) == ERROR_SUCCESS;
-    // The setting as the user switches it, and the colour of the window's margin.
+    const LSTATUS had = RegGetValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr,
+                                     &before, &size);
+    // The user's choice as Windows announces it, and the window's margin.
     const auto chosen = [&](DWORD light) {
         RegSetKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
         SendMessageW(handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
@@ -597,7 +581,7 @@ TEST_F(Win32Window, UnderTheDarkSchemeForAppsTheWindowIsDarkAndTheLightLookStays
     EXPECT_EQ(ListView_GetBkColor(window_->list(ListId::Results).handle()), RGB(32, 32, 32));
     SaveScreenshot(handle(), L"main-window-dark.png");
     EXPECT_EQ(chosen(1), kDesignedBackColor);
-    if (had)
+    if (had == ERROR_SUCCESS)
         RegSetKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme", REG_DWORD, &before, sizeof(before));
     else
         RegDeleteKeyValueW(HKEY_CURRENT_USER, personalize, L"AppsUseLightTheme");
