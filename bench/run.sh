@@ -205,6 +205,9 @@ root_of() {
         echo "run.sh: no bindfs or no /dev/fuse; t1-bindfs is left out" >&2
         return
       fi
+      # A run killed earlier can leave its FUSE mount behind with nobody
+      # serving it, which neither mkdir nor mountpoint can look at.
+      stat "$bindfs_mount" >/dev/null 2>&1 || umount -l "$bindfs_mount" 2>/dev/null || true
       mkdir -p "$bindfs_mount"
       mountpoint -q "$bindfs_mount" || bindfs "$out/t1" "$bindfs_mount" || return
       echo "$bindfs_mount" ;;
