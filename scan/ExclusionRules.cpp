@@ -75,9 +75,15 @@ std::string RealRoot::of(std::string_view path) const
 
 bool RealRoot::inTrash(std::string_view path) const
 {
+    if (rootInTrash_)
+        return true;
+    // The root's own names were judged once, above; only those below it are
+    // looked at for each folder.
+    std::string_view below = path;
+    if (IsWithin(path, root_))
+        below.remove_prefix(root_.size());
     const auto within = [&](const std::string& trash) { return IsWithin(path, trash); };
-    return rootInTrash_ || hasTrashFolderName(path) ||
-           std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
+    return hasTrashFolderName(below) || std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
 }
 
 namespace {
