@@ -16,9 +16,9 @@
 #include "platform/SettingsStore.h"
 #include "platform/Trash.h"
 #include "results/Deletion.h"
-#include "results/ResultsList.h"
 #include "roots/FolderList.h"
 #include "roots/ListFile.h"
+#include "scan/ResultsList.h"
 #include "settings/Settings.h"
 
 namespace vacantix::cli {

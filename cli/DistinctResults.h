@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "results/ResultsList.h"
 #include "roots/FolderList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix::cli {
 

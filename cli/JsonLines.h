@@ -10,7 +10,7 @@
 
 #include "cli/OutputWriter.h"
 #include "results/Deletion.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix::cli {
 

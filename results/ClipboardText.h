@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/Clipboard.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix {
 

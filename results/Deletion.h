@@ -14,7 +14,7 @@
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
 #include "platform/Trash.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 #include "settings/Settings.h"
 
 namespace vacantix {

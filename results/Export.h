@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileWriter.h"
 #include "platform/Prompter.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix {
 

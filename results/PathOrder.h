@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "results/PathStore.h"
+#include "scan/PathStore.h"
 
 namespace vacantix {
 

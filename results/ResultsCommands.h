@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/Prompter.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/ListObserver.h"
-#include "results/PathStore.h"
-#include "results/ResultsList.h"
+#include "scan/PathStore.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix {
 

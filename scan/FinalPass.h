@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 #include "scan/ScanRecord.h"
 #include "settings/Settings.h"
 

@@ -8,8 +8,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Prompter.h"
 #include "platform/ScanHooks.h"
-#include "results/ResultsList.h"
 #include "roots/FolderList.h"
+#include "scan/ResultsList.h"
 #include "settings/Settings.h"
 
 namespace vacantix {

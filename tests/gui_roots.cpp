@@ -16,11 +16,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "base/qt/Appearance.h"
 #include "app/qt/Form1.h"
+#include "base/qt/Appearance.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "results/ResultsList.h"
 #include "roots/SampleFolders.h"
+#include "scan/ResultsList.h"
 #include "settings/qt/Form2.h"
 #include "support/ListTexts.h"
 #include "support/PrivateHome.h"

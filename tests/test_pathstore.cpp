@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/Failure.h"
-#include "results/PathStore.h"
-#include "results/ResultsList.h"
+#include "scan/PathStore.h"
+#include "scan/ResultsList.h"
 
 using namespace vacantix;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 namespace vacantix::test {
 

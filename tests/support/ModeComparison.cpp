@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <random>
 
-#include "results/ResultsList.h"
 #include "scan/FinalPass.h"
+#include "scan/ResultsList.h"
 #include "scan/Search.h"
 #include "settings/Settings.h"
 #include "support/ScriptedPrompter.h"

@@ -8,7 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ScanHooks.h"
 #include "platform/SettingsStore.h"
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 #include "scan/Search.h"
 #include "settings/Settings.h"
 

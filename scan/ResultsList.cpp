@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "results/ResultsList.h"
+#include "scan/ResultsList.h"
 
 #include "platform/Failure.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "results/PathStore.h"
+#include "scan/PathStore.h"
 
 namespace vacantix {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "results/PathStore.h"
+#include "scan/PathStore.h"
 
 #include <algorithm>
 #include <bit>
