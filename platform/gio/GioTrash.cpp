@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/gio/TrashFolder.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixIo.h"
@@ -64,11 +65,6 @@ std::string ParentOf(const std::string& path)
 std::string NameOf(const std::string& path)
 {
     return path.substr(path.rfind('/') + 1);
-}
-
-std::string Joined(const std::string& folder, const std::string& name)
-{
-    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 // The entry to move, reached without following a link.
@@ -279,7 +275,7 @@ FsResult<Done> GioTrash::move(const std::string& path, const std::optional<FileI
         TrashFolder::For(entry.value().folder.get(), entry.value().folderPath, TrashFolder::Missing::Make);
     if (!trash)
         return trash.failure();
-    const std::string original = Joined(entry.value().folderPath, entry.value().name);
+    const std::string original = ChildPath(entry.value().folderPath, entry.value().name);
     if (tidied_.insert(trash.value().path()).second)
         RemoveOrphanRecords(trash.value());
     const FsResult<Moved> moved =

@@ -19,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixIo.h"
 
@@ -39,11 +40,6 @@ std::optional<std::uint64_t> MountOf(int fd)
     if (sx.stx_mask & STATX_MNT_ID)
         return sx.stx_mnt_id;
     return makedev(sx.stx_dev_major, sx.stx_dev_minor);
-}
-
-std::string Joined(const std::string& folder, const std::string& name)
-{
-    return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 // $XDG_DATA_HOME, else $HOME/.local/share (the account's home when HOME is
@@ -187,12 +183,12 @@ FsResult<TrashFolder> TrashFolder::inHome(const std::string& dataHome, Missing m
     Descriptor at = std::move(reached.folder);
     std::string path = reached.path;
     for (const std::string& name : reached.missing) {
-        path = Joined(path, name);
+        path = ChildPath(path, name);
         FsResult<Descriptor> part = TrashPart(at.get(), path, name.c_str(), missing);
         if (!part)
             return part.failure();
         if (!part.value())
-            return TrashFolder(Joined(dataHome, "Trash"), {});
+            return TrashFolder(ChildPath(dataHome, "Trash"), {});
         at = std::move(part.value());
     }
     TrashFolder trash(path, {});
@@ -218,7 +214,7 @@ FsResult<TrashFolder> TrashFolder::atTop(int folder, const std::string& folderPa
     const Descriptor shared(::openat(top.get(), ".Trash", kTrashPart));
     const std::optional<struct stat> sharedStat = shared ? LookAt(shared.get(), "") : std::nullopt;
     if (sharedStat && (sharedStat->st_mode & S_ISVTX)) {
-        const std::string path = Joined(topdir, ".Trash/" + uid);
+        const std::string path = ChildPath(topdir, ".Trash/" + uid);
         FsResult<Descriptor> own = TrashPart(shared.get(), path, uid.c_str(), missing);
         if (own && (!own.value() || OwnedByUser(own.value().get()))) {
             TrashFolder trash(path, topdir);
@@ -226,7 +222,7 @@ FsResult<TrashFolder> TrashFolder::atTop(int folder, const std::string& folderPa
                 return trash;
         }
     }
-    const std::string path = Joined(topdir, ".Trash-" + uid);
+    const std::string path = ChildPath(topdir, ".Trash-" + uid);
     FsResult<Descriptor> own = TrashPart(top.get(), path, (".Trash-" + uid).c_str(), missing);
     if (!own)
         return own.failure();
