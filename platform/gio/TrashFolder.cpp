@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/PathRoot.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixIo.h"
 
@@ -204,7 +205,7 @@ FsResult<TrashFolder> TrashFolder::atTop(int folder, const std::string& folderPa
         return FailureOfErrno(errno, "the top of its file system cannot be opened");
     std::string topdir = folderPath;
     for (std::size_t i = 0; i < levels; ++i)
-        topdir = topdir.substr(0, std::max<std::size_t>(topdir.rfind('/'), 1));
+        topdir = ParentPath(topdir);
     if (IsSystemMount(topdir, folderPath))
         return FsFailure{FsError::Other, "the desktop keeps no trash on this mount (a system file system such as tmpfs, or a bind mount)"};
     const std::string uid = std::to_string(::geteuid());

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathRoot.h"
 #include "platform/posix/PosixFailure.h"
 #include "platform/posix/PosixIo.h"
 
@@ -42,7 +43,7 @@ FsResult<Done> CheckedFolders::openTop()
     if (!path_.empty() && path_.front().second)
         return Done{};
     const std::string& top = tree_.folders.front().path;
-    ReachedFolder above = ReachFolder(top.substr(0, std::max<std::size_t>(top.rfind('/'), 1)), tree_.root);
+    ReachedFolder above = ReachFolder(ParentPath(top), tree_.root);
     aboveTop_ = std::move(above.fd);
     if (!aboveTop_)
         return errno == ENOTDIR ? NotChecked() : FailureOfErrno(errno);

@@ -9,7 +9,6 @@
 // renamed back, never over a file that took its name meanwhile.
 #include "platform/posix/PosixRemover.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <csignal>
@@ -20,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathRoot.h"
 #include "platform/posix/CheckedFolders.h"
 #include "platform/posix/HoldingFolder.h"
 #include "platform/posix/PosixFailure.h"
@@ -108,7 +108,7 @@ FsResult<Done> RemoveThroughHoldingFolder(int folder, const std::string& name, c
     if (RenameWithoutReplacing(held, name.c_str(), folder, name.c_str()) != 0) {
         // Another file took the name meanwhile: this one stays where it is
         // now, and the failure says where that is.
-        const std::string parent = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
+        const std::string parent = ParentPath(path);
         return FsFailure{FsError::Other, "the file changed while it was being removed and is kept as '" +
                                              ChildPath(ChildPath(parent, holding), name) +
                                              "', since another file now has its name"};
