@@ -82,8 +82,18 @@ bool RealRoot::inTrash(std::string_view path) const
     std::string_view below = path;
     if (IsWithin(path, root_))
         below.remove_prefix(root_.size());
+    return hasTrashFolderName(below) || inHomeTrashBelow(path);
+}
+
+bool RealRoot::inTrashBelowJudged(std::string_view path, std::string_view name) const
+{
+    return rootInTrash_ || IsTrashFolderName(name) || inHomeTrashBelow(path);
+}
+
+bool RealRoot::inHomeTrashBelow(std::string_view path) const
+{
     const auto within = [&](const std::string& trash) { return IsWithin(path, trash); };
-    return hasTrashFolderName(below) || std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
+    return std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
 }
 
 namespace {

@@ -49,8 +49,14 @@ public:
     // IsTrashFolderName), wherever it lies, in the real path or the path as
     // given.
     [[nodiscard]] bool inTrash(std::string_view path) const;
+    // inTrash for a folder reached by a walk from the root that has judged
+    // every folder above it already: only its own name and the home
+    // trashes below the root are looked at.
+    [[nodiscard]] bool inTrashBelowJudged(std::string_view path, std::string_view name) const;
 
 private:
+    [[nodiscard]] bool inHomeTrashBelow(std::string_view path) const;
+
     std::string root_;
     std::string real_;
     std::optional<FsFailure> failure_;

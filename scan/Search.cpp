@@ -246,7 +246,7 @@ bool Searcher::ignored(std::string_view name) const
             const bool byPath = !list.paths.empty() &&
                                 (list.matches(real_.of(path_)) || (!real_.givenIsReal() && list.matches(path_)));
             return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) ||
-                   real_.inTrash(path_);
+                   real_.inTrashBelowJudged(path_, name);
         },
         false);
 }
