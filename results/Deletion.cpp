@@ -11,7 +11,7 @@
 
 #include "base/TimeSlice.h"
 #include "platform/PathRoot.h"
-#include "scan/FinalPass.h"
+#include "scan/EmptinessRule.h"
 #include "scan/TreeWalk.h"
 
 namespace vacantix {
@@ -72,15 +72,19 @@ std::string rootAbove(const std::vector<std::string>& roots, const std::string& 
     return found;
 }
 
-// A fresh walk of a tree, as the visitor of that walk: the tree's folders
-// in pre-order, each with its identity, and the files a removal takes, when
-// it holds nothing but folders (and zero-byte files, when they are allowed,
-// and litter the run names); otherwise how its deletion ends, decided by
-// the first thing met that is content or cannot be read.
+// A fresh walk of a tree by the emptiness rule, as the visitor of that
+// walk: the tree's folders in pre-order, each with its identity, and the
+// files a removal takes, when it holds nothing but folders (and zero-byte
+// files, when they are allowed, and litter the run names); otherwise how its
+// deletion ends, decided by the first thing met that is content or cannot be
+// read. With `topJudged`, the top's own name and place were judged by the
+// look just made and are not judged again.
 class TreeLook final : public TreeVisitor {
 public:
-    TreeLook(FileSystem& fs, std::string top, bool zeroByteFilesAllowed, const ScanExtras* extras)
-        : fs_(fs), top_(std::move(top)), zeroByteFilesAllowed_(zeroByteFilesAllowed), extras_(extras)
+    TreeLook(FileSystem& fs, const Settings& settings, std::string top, bool zeroByteFilesAllowed, bool topJudged)
+        : fs_(fs), top_(std::move(top)),
+          look_(zeroByteFilesAllowed ? EmptinessRule::Look::ZeroBytesLetGo : EmptinessRule::Look::EveryFile),
+          rule_(fs, settings, top_, topJudged)
     {
     }
 
@@ -91,6 +95,7 @@ public:
         return WalkTree(fs_, top_, *this, slice);
     }
 
+    WalkStep before(const std::string& folder) override;
     WalkStep listed(const std::string& folder, const FsResult<Listing>& listing) override;
 
     CheckedTree tree;
@@ -103,40 +108,61 @@ private:
         return WalkStep::Stop;
     }
     WalkStep stopAt(const std::string& path, const FsFailure& failure);
+    // Stops for what the rule found at `folder` (see Judgement).
+    WalkStep stopFor(const std::string& folder, Because because, std::string_view entry = {},
+                     const FsFailure* failure = nullptr);
 
     FileSystem& fs_;
     std::string top_;
-    bool zeroByteFilesAllowed_;
-    const ScanExtras* extras_;
+    EmptinessRule::Look look_;
+    EmptinessRule rule_;
     std::vector<std::size_t> above_;
 };
 
+WalkStep TreeLook::before(const std::string& folder)
+{
+    const Because kept = rule_.keptOut(folder, BaseName(folder));
+    return kept == Because::Nothing ? WalkStep::Continue : stopFor(folder, kept);
+}
+
 WalkStep TreeLook::listed(const std::string& folder, const FsResult<Listing>& listing)
 {
-    if (!listing)
-        return stopAt(folder, listing.failure());
-    const Listing& entries = listing.value();
-    if (const auto& failed = entries.subfoldersFailure ? entries.subfoldersFailure : entries.filesFailure)
-        return stopAt(folder, *failed);
-    if (IsTooYoung(extras_, folder, entries))
-        return stop(outcome(DeletionOutcome::Kept, "kept, '" + folder + "' changed too recently"));
-    const FolderFiles files = ListFilesInFolder(fs_, folder, entries, !zeroByteFilesAllowed_, extras_);
-    if (files.counted && files.unsized)
-        return stopAt(ChildPath(folder, *files.counted), *files.unsized);
-    if (files.counted)
-        return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
+    FolderFiles files;
+    const Judgement own = rule_.listed(folder, listing, look_, &files);
+    if (!own.nothing())
+        return stopFor(folder, own.because, own.entry, own.failure);
     // The folders above this one on the way from the top: its parent is the
     // last of them, pre-order being depth first.
     while (!above_.empty() && tree.folders[above_.back()].path != ParentPath(folder))
         above_.pop_back();
     const std::size_t index = tree.folders.size();
-    tree.folders.push_back({folder, above_.empty() ? 0 : above_.back(), entries.identity});
+    tree.folders.push_back({folder, above_.empty() ? 0 : above_.back(), listing.value().identity});
     above_.push_back(index);
     for (const std::string& name : files.litter)
         tree.files.push_back({index, name, true});
     for (const std::string& name : files.zeroBytes)
         tree.files.push_back({index, name, false});
     return WalkStep::Continue;
+}
+
+WalkStep TreeLook::stopFor(const std::string& folder, Because because, std::string_view entry,
+                          const FsFailure* failure)
+{
+    switch (because) {
+    case Because::Unreadable:
+        return stopAt(entry.empty() ? folder : ChildPath(folder, entry), *failure);
+    case Because::TooYoung:
+        return stop(outcome(DeletionOutcome::Kept, "kept, '" + folder + "' changed too recently"));
+    case Because::Nothing:
+    case Because::IgnoreList:
+    case Because::Excluded:
+    case Because::Trash:
+    case Because::Protected:
+    case Because::File:
+    case Because::RefusedName:
+        break;
+    }
+    return stop(outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty)));
 }
 
 WalkStep TreeLook::stopAt(const std::string& path, const FsFailure& failure)
@@ -154,10 +180,11 @@ WalkStep TreeLook::stopAt(const std::string& path, const FsFailure& failure)
 }
 
 // Why a folder that holds content by the final pass's rules is kept: the
-// first part of its tree that cannot be read, or else its content.
-FolderDeletion whyKept(FileSystem& fs, const std::string& folder, const ScanExtras* extras)
+// first part of its tree that cannot be read or that the rule keeps, or
+// else its content.
+FolderDeletion whyKept(FileSystem& fs, const Settings& settings, const std::string& folder)
 {
-    TreeLook look(fs, folder, true, extras);
+    TreeLook look(fs, settings, folder, true, false);
     if (look.empty())
         return outcome(DeletionOutcome::Kept, std::string(kNoLongerEmpty));
     return look.notEmpty;
@@ -188,7 +215,8 @@ FolderDeletion removeDirectly(DeletionContext& context, const std::string& path)
     std::optional<TimeSlice> slice;
     if (context.progress)
         slice.emplace(*context.progress, &context.fs);
-    TreeLook look(context.fs, path, context.settings.zeroByteFilesCountAsEmpty(), context.settings.extras());
+    // The fresh look before it judged the top.
+    TreeLook look(context.fs, context.settings, path, context.settings.zeroByteFilesCountAsEmpty(), true);
     if (!look.empty(slice ? &*slice : nullptr))
         return look.notEmpty;
     const bool zeroByteFiles = std::any_of(look.tree.files.begin(), look.tree.files.end(),
@@ -243,11 +271,11 @@ FolderDeletion DeleteToRecycleBin(DeletionContext& context, const std::string& p
         // the look finds at its path a moment later.
         auto listing = context.fs.list(folder);
         if (!listing)
-            return whyKept(context.fs, folder, context.settings.extras());
+            return whyKept(context.fs, context.settings, folder);
         checked = listing.value().identity;
     }
     if (context.holdsContent(folder))
-        return whyKept(context.fs, folder, context.settings.extras());
+        return whyKept(context.fs, context.settings, folder);
     const std::int64_t started = SecondsSinceEpoch();
     if (mode == DeleteMode::Directly) {
         FolderDeletion removed = removeDirectly(context, folder);

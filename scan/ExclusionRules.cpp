@@ -73,18 +73,6 @@ std::string RealRoot::of(std::string_view path) const
     return rebased(path, root_, real_);
 }
 
-bool RealRoot::inTrash(std::string_view path) const
-{
-    if (rootInTrash_)
-        return true;
-    // The root's own names were judged once, above; only those below it are
-    // looked at for each folder.
-    std::string_view below = path;
-    if (IsWithin(path, root_))
-        below.remove_prefix(root_.size());
-    return hasTrashFolderName(below) || inHomeTrashBelow(path);
-}
-
 bool RealRoot::inTrashBelowJudged(std::string_view path, std::string_view name) const
 {
     return rootInTrash_ || IsTrashFolderName(name) || inHomeTrashBelow(path);
@@ -96,30 +84,24 @@ bool RealRoot::inHomeTrashBelow(std::string_view path) const
     return std::any_of(homeTrashesBelow_.begin(), homeTrashesBelow_.end(), within);
 }
 
-namespace {
-
-bool hasProtectedAttributes(FileSystem& fs, const std::string& folder)
+FsResult<bool> HasProtectedAttributes(FileSystem& fs, const std::string& folder)
 {
-    if (!fs.reportsSystemAttribute())
+    if (!fs.reportsSystemAttribute() || fs.isRootFolder(folder))
         return false;
-    const int value = fs.attributes(folder).orThrow();
-    return value == (Directory | System | Hidden) || value == (Directory | System | Hidden | Alias);
+    const FsResult<int> value = fs.attributes(folder);
+    if (!value)
+        return value.failure();
+    return value.value() == (Directory | System | Hidden) || value.value() == (Directory | System | Hidden | Alias);
 }
-
-} // namespace
 
 bool IsProtectedFolder(FileSystem& fs, const std::string& folder)
 {
     if (fs.isRootFolder(folder))
         return false;
-    return fs.isProtected(folder) || hasProtectedAttributes(fs, folder);
-}
-
-bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing& listing)
-{
-    if (fs.isRootFolder(folder))
-        return false;
-    return listing.protectedFolder || hasProtectedAttributes(fs, folder);
+    if (fs.isProtected(folder))
+        return true;
+    FsResult<bool> attributes = HasProtectedAttributes(fs, folder);
+    return attributes.orThrow();
 }
 
 bool HasUnsafeCharacters(std::string_view name)

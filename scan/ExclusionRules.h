@@ -43,15 +43,13 @@ public:
     // The path as given while the root's real path is unknown.
     [[nodiscard]] std::string of(std::string_view path) const;
 
-    // True when `path` (the root or a folder below it, as given) is one of
-    // the trash's own folders or lies in one: the user's home trash, found
-    // by its real path, or a folder named as a top-directory trash (see
-    // IsTrashFolderName), wherever it lies, in the real path or the path as
-    // given.
-    [[nodiscard]] bool inTrash(std::string_view path) const;
-    // inTrash for a folder reached by a walk from the root that has judged
-    // every folder above it already: only its own name and the home
-    // trashes below the root are looked at.
+    // True when `path` (the root or a folder below it, as given, named
+    // `name`) is one of the trash's own folders or lies in one: the user's
+    // home trash, found by its real path, or a folder named as a
+    // top-directory trash (see IsTrashFolderName), wherever it lies, in the
+    // real path or the path as given. For a folder reached by a walk from
+    // the root that has judged every folder above it already: only its own
+    // name and the home trashes below the root are looked at.
     [[nodiscard]] bool inTrashBelowJudged(std::string_view path, std::string_view name) const;
 
 private:
@@ -72,9 +70,9 @@ private:
 // attributes is thrown as the Failure of its class.
 [[nodiscard]] bool IsProtectedFolder(FileSystem& fs, const std::string& folder);
 
-// The same test for a folder just listed, with the platform's part taken
-// from `listing` instead of the disk.
-[[nodiscard]] bool IsProtectedFolder(FileSystem& fs, const std::string& folder, const Listing& listing);
+// The attribute part of that test alone, without throwing: false for the
+// root folder and where folders carry no System attribute.
+[[nodiscard]] FsResult<bool> HasProtectedAttributes(FileSystem& fs, const std::string& folder);
 
 // True when a folder name holds something the enumeration must not follow:
 // a byte sequence that is not UTF-8, a code point below 32 or from 127 to

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 //
-// The emptiness test walks a folder's tree depth first and stops at the
-// first thing that makes it hold content: a file that counts, a folder on
-// the ignore list, or a folder it cannot vouch for (unlisted, unreadable,
-// refused, protected, too deep). An entry is only kept when the whole tree
-// was seen and found empty.
+// The emptiness test walks a folder's tree depth first, asks the emptiness
+// rule about each folder, and stops at the first thing that makes the tree
+// hold content: a file that counts, a folder the rule keeps, or a folder it
+// cannot vouch for (unlisted, unreadable, refused, protected, too deep). An
+// entry is only kept when the whole tree was seen and found empty.
 //
 // The final pass runs that test for every results entry, from the last to
 // the first. Entries appear in pre-order, so an entry's nested entries come
@@ -21,8 +21,7 @@
 #include "base/ErrorReport.h"
 #include "base/ProcedurePaths.h"
 #include "base/TimeSlice.h"
-#include "scan/ExclusionRules.h"
-#include "scan/ExcludedPaths.h"
+#include "scan/EmptinessRule.h"
 #include "scan/TreeWalk.h"
 
 namespace vacantix {
@@ -75,9 +74,9 @@ private:
     bool remember_ = false;
     std::unordered_map<std::string, bool> answers_;
     TimeSlice slice_;
-    // The tree being walked: its top, and the real paths below it.
+    // The tree being walked: its top, and the rule it is judged by.
     std::string top_;
-    std::optional<RealRoot> real_;
+    std::optional<EmptinessRule> rule_;
 };
 
 bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std::optional<Verdict> known)
@@ -118,7 +117,7 @@ bool ContentCheck::Brannock_HasAnyFilesInSubfolders(const std::string& path, std
 bool ContentCheck::treeHoldsContent(const std::string& top)
 {
     top_ = top;
-    real_.reset();
+    rule_.reset();
     if (!canLookAtTop(top))
         return true;
     return !WalkTree(fs_, top, *this, &slice_);
@@ -138,8 +137,8 @@ bool ContentCheck::canLookAtTop(const std::string& top)
     }
     // Whole paths are judged on the real path, which a tree of unknown place
     // cannot have.
-    real_.emplace(fs_, top);
-    return !real_->failure();
+    rule_.emplace(fs_, settings_, top);
+    return !rule_->real().failure();
 }
 
 WalkStep ContentCheck::before(const std::string& folder)
@@ -150,61 +149,17 @@ WalkStep ContentCheck::before(const std::string& folder)
     }
     if (folder.size() + 1 >= fs_.maxPathLength())
         return WalkStep::Stop;
-    const bool keptOut = IsIgnoredName(settings_, BaseName(folder)) || IsIgnoredName(settings_, real_->of(folder)) ||
-                         (!real_->givenIsReal() && IsIgnoredName(settings_, folder)) ||
-                         IsExcludedPath(settings_.extras(), *real_, folder) || real_->inTrash(folder);
-    return keptOut ? WalkStep::Stop : WalkStep::Continue;
+    return rule_->keptOut(folder, BaseName(folder)) == Because::Nothing ? WalkStep::Continue : WalkStep::Stop;
 }
 
 WalkStep ContentCheck::listed(const std::string& folder, const FsResult<Listing>& listing)
 {
-    if (!listing || listing.value().filesFailure || listing.value().subfoldersFailure)
-        return WalkStep::Stop;
-    const Listing& entries = listing.value();
-    if (IsProtectedFolder(fs_, folder, entries) || IsTooYoung(settings_.extras(), folder, entries))
-        return WalkStep::Stop;
-    if (ListFilesInFolder(fs_, folder, entries, zeroByteFilesCount_, settings_.extras()).counted)
-        return WalkStep::Stop;
-    // What lies below a name the walk refuses cannot be vouched for.
-    for (const std::string& name : entries.subfolders)
-        if (IsRefusedSubfolderName(fs_, name))
-            return WalkStep::Stop;
-    return WalkStep::Continue;
+    using Look = EmptinessRule::Look;
+    const Look look = zeroByteFilesCount_ ? Look::EveryFile : Look::ZeroBytesLetGo;
+    return rule_->listed(folder, listing, look).nothing() ? WalkStep::Continue : WalkStep::Stop;
 }
 
 } // namespace
-
-FolderFiles ListFilesInFolder(FileSystem& fs, const std::string& folder, const Listing& listing,
-                              bool zeroByteFilesCount, const ScanExtras* extras)
-{
-    FolderFiles files;
-    const auto litter = [&](const FileEntry& file) {
-        return file.kind == EntryKind::RegularFile && IsJunkFile(extras, file.name);
-    };
-    // Entries that need no look at their size first: they answer soonest.
-    for (const FileEntry& file : listing.files) {
-        if (litter(file)) {
-            files.litter.push_back(file.name);
-        } else if (file.kind != EntryKind::RegularFile || zeroByteFilesCount) {
-            files.counted = file.name;
-            return files;
-        }
-    }
-    for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile || litter(file))
-            continue;
-        auto bytes = fs.fileSize(folder, file.name);
-        // A file whose size cannot be read may well hold bytes.
-        if (!bytes || bytes.value() > 0) {
-            files.counted = file.name;
-            if (!bytes)
-                files.unsized = bytes.failure();
-            return files;
-        }
-        files.zeroBytes.push_back(file.name);
-    }
-    return files;
-}
 
 bool HoldsContent(FileSystem& fs, const Settings& settings, const std::string& path, ScanHooks& hooks)
 {

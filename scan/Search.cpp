@@ -23,9 +23,7 @@
 #include <vector>
 
 #include "base/TimeSlice.h"
-#include "scan/ExclusionRules.h"
-#include "scan/ExcludedPaths.h"
-#include "scan/TreesBelow.h"
+#include "scan/EmptinessRule.h"
 
 namespace vacantix {
 
@@ -79,8 +77,7 @@ class Searcher {
 public:
     Searcher(FileSystem& fs, const Settings& settings, const std::string& folder, ResultsList& results,
              ScanHooks& hooks, ScanRecord* record)
-        : fs_(fs), settings_(settings), real_(fs, folder), systemTrees_(fs.systemFolders(), real_, folder),
-          results_(results), hooks_(hooks),
+        : fs_(fs), settings_(settings), rule_(fs, settings, folder), results_(results), hooks_(hooks),
           // The record leaves the protected-folder rule out, so it is only kept
           // where no folder can be protected.
           record_(fs.reportsSystemAttribute() ? nullptr : record), slice_(hooks, &fs)
@@ -103,6 +100,7 @@ private:
     // A subfolder between being judged and being searched.
     struct Child {
         std::optional<FsResult<Listing>> listing;
+        std::optional<Judgement> own; // the rule's look at `listing` alone
         std::optional<bool> ignored;
         std::optional<std::size_t> slot;
         OwnBytes ownBytes = OwnBytes::Unknown;
@@ -128,15 +126,17 @@ private:
             hooks_.folderUnreadable(path_, failure->detail);
     }
 
-    // A regular file the run's extras name as litter: it counts as nothing.
-    [[nodiscard]] bool litter(const FileEntry& file) const
+    // The rule's look at the listing of the child at `path_`, made once.
+    const Judgement& ownOf(Child& child)
     {
-        return file.kind == EntryKind::RegularFile && IsJunkFile(settings_.extras(), file.name);
+        if (!child.own)
+            child.own = rule_.listed(path_, *child.listing, EmptinessRule::Look::ListingOnly);
+        return *child.own;
     }
 
     void visitNext(Frame& frame);
     [[nodiscard]] bool inSystemFolder() const;
-    [[nodiscard]] bool ignored(std::string_view name) const;
+    [[nodiscard]] bool ignored(std::string_view path, std::string_view name) const;
     [[nodiscard]] bool judge(Child& child, std::string_view name);
     // True when the regular files of `folder` (as read in `listing`),
     // litter aside, hold no byte; stops at the first that holds some.
@@ -148,13 +148,12 @@ private:
     [[nodiscard]] FsResult<bool> subtreesEmpty(const Listing& listing);
     void enter(Child& child, std::string_view name, bool named);
     void leave();
-    [[nodiscard]] TreeVerdict ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const;
+    [[nodiscard]] static TreeVerdict ownVerdict(const Judgement& own, OwnBytes ownBytes);
     void report();
 
     FileSystem& fs_;
     const Settings& settings_;
-    RealRoot real_;
-    TreesBelow systemTrees_;
+    EmptinessRule rule_;
     ResultsList& results_;
     ScanHooks& hooks_;
     ScanRecord* record_;
@@ -178,7 +177,7 @@ void Searcher::run(const std::string& folder)
     Child root;
     // Without its real path no folder below could be judged by the rules of
     // whole paths: such a root counts as one that cannot be read.
-    if (const auto& failure = real_.failure())
+    if (const auto& failure = rule_.real().failure())
         root.listing.emplace(*failure);
     enter(root, BaseName(folder), true);
     while (!stack_.empty()) {
@@ -215,7 +214,7 @@ void Searcher::visitNext(Frame& frame)
         frame.ended = true;
         frame.verdict |= TreeVerdict::unknown();
         if (child.listing)
-            frame.verdict |= ownVerdict(*child.listing, child.ownBytes);
+            frame.verdict |= ownVerdict(ownOf(child), child.ownBytes);
         path_.resize(parentLength);
         return;
     }
@@ -229,38 +228,27 @@ void Searcher::visitNext(Frame& frame)
 
 bool Searcher::inSystemFolder() const
 {
-    return systemTrees_.contain(path_);
+    return rule_.inSystemTree(path_);
 }
 
-// The ignore test of the folder at `path_`, by its name and by its whole
-// path: its real path, and the path as given where that differs. A folder
-// the run's patterns exclude, and one of the trash's own, are ignored
-// alike. Permission denied counts as "not ignored".
-bool Searcher::ignored(std::string_view name) const
+// The ignore test of the folder at `path`, by the rule's keptOut: the
+// ignore list, by name and by whole path, the run's exclude patterns and
+// the trash's own folders. Permission denied counts as "not ignored".
+bool Searcher::ignored(std::string_view path, std::string_view name) const
 {
-    return readForTest(
-        [&] {
-            const IgnoreList& list = settings_.ignoreList();
-            // Only an entry holding a "/" can equal a whole path, so the real
-            // path is made only where the list holds one.
-            const bool byPath = !list.paths.empty() &&
-                                (list.matches(real_.of(path_)) || (!real_.givenIsReal() && list.matches(path_)));
-            return list.matches(name) || byPath || IsExcludedPath(settings_.extras(), real_, path_) ||
-                   real_.inTrashBelowJudged(path_, name);
-        },
-        false);
+    return readForTest([&] { return rule_.keptOut(path, name) != Because::Nothing; }, false);
 }
 
 bool Searcher::judge(Child& child, std::string_view name)
 {
     if (optionHolds([&] { return settings_.skipSystemFolders(); }) && inSystemFolder())
         return false;
-    child.ignored = ignored(name);
+    child.ignored = ignored(path_, name);
     if (*child.ignored)
         return false;
 
     const FsResult<Listing>& listing = listingOf(child);
-    if (listing.ok() && (listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value())))
+    if (ownOf(child).keptWhateverItsFiles())
         return false;
     std::size_t files = 0;
     if (!listing.ok() || listing.value().filesFailure) {
@@ -269,16 +257,14 @@ bool Searcher::judge(Child& child, std::string_view name)
             return false;
     } else {
         for (const FileEntry& file : listing.value().files)
-            files += litter(file) ? 0 : 1;
+            files += rule_.litter(file) ? 0 : 1;
     }
 
     if (files == 0) {
         if (!optionHolds([&] { return settings_.ignoreHiddenFolders(); }))
             return true;
-        const auto attributes = fs_.attributes(path_);
-        if (!attributes)
-            return false;
-        return (attributes.value() & Hidden) == 0;
+        const FsResult<bool> hidden = rule_.hidden(path_);
+        return hidden && !hidden.value();
     }
 
     if (!optionHolds([&] { return settings_.zeroByteFilesCountAsEmpty(); }))
@@ -290,7 +276,7 @@ bool Searcher::judge(Child& child, std::string_view name)
 FsResult<bool> Searcher::ownFilesEmpty(const std::string& folder, const Listing& listing)
 {
     for (const FileEntry& file : listing.files) {
-        if (file.kind != EntryKind::RegularFile || litter(file))
+        if (file.kind != EntryKind::RegularFile || rule_.litter(file))
             continue;
         auto bytes = fs_.fileSize(folder, file.name);
         if (!bytes)
@@ -335,8 +321,8 @@ FsResult<bool> Searcher::subtreesEmpty(const Listing& listing)
         slice_.tick();
         if (hooks_.stopRequested())
             throw EndOfFolder{};
-        // What the run keeps out holds content, whatever it holds.
-        if (IsExcludedPath(settings_.extras(), real_, folder))
+        // What the rule keeps out holds content, whatever it holds.
+        if (ignored(folder, BaseName(folder)))
             return false;
         auto below = fs_.list(folder);
         if (!below)
@@ -370,9 +356,9 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
 
     try {
         if (!child.ignored)
-            child.ignored = ignored(name);
+            child.ignored = ignored(path_, name);
     } catch (const EndOfFolder&) {
-        skip(child.listing ? ownVerdict(*child.listing, child.ownBytes) | TreeVerdict::unknown()
+        skip(child.listing ? ownVerdict(ownOf(child), child.ownBytes) | TreeVerdict::unknown()
                            : TreeVerdict::unknown());
         return;
     }
@@ -394,7 +380,7 @@ void Searcher::enter(Child& child, std::string_view name, bool named)
     frame.pathLength = path_.size();
     frame.slot = child.slot;
     frame.zeroBelow = child.zeroBelow;
-    frame.verdict = ownVerdict(listing, child.ownBytes);
+    frame.verdict = ownVerdict(ownOf(child), child.ownBytes);
     if (!listing.ok() || listing.value().subfoldersFailure)
         frame.ended = true;
     else if (named || !beyondOneFileSystem(settings_, listing.value()))
@@ -417,22 +403,12 @@ void Searcher::leave()
     }
 }
 
-TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownBytes) const
+TreeVerdict Searcher::ownVerdict(const Judgement& own, OwnBytes ownBytes)
 {
-    // A folder changed too recently may still be at work: content too.
-    if (!listing.ok() || listing.value().filesFailure || listing.value().subfoldersFailure ||
-        listing.value().protectedFolder || IsTooYoung(settings_.extras(), path_, listing.value()))
+    if (!own.nothing())
         return TreeVerdict::content();
     TreeVerdict verdict;
-    bool regular = false;
-    for (const FileEntry& file : listing.value().files) {
-        if (litter(file))
-            continue;
-        if (file.kind != EntryKind::RegularFile)
-            return TreeVerdict::content();
-        regular = true;
-    }
-    if (regular) {
+    if (own.unsized) {
         verdict.everyFile = Verdict::Content;
         switch (ownBytes) {
         case OwnBytes::Unknown: verdict.bytesOnly = Verdict::Unknown; break;
@@ -440,10 +416,6 @@ TreeVerdict Searcher::ownVerdict(const FsResult<Listing>& listing, OwnBytes ownB
         case OwnBytes::SomeBytes: verdict.bytesOnly = Verdict::Content; break;
         }
     }
-    // The final pass does not follow these names, so it cannot vouch for them.
-    for (const std::string& name : listing.value().subfolders)
-        if (IsRefusedSubfolderName(fs_, name))
-            return TreeVerdict::content();
     return verdict;
 }
 

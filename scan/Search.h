@@ -25,9 +25,9 @@ namespace vacantix {
 // tree holds content; what lies inside it is judged on its own. The run's
 // command-line extras (Settings::extras), when set, add to this: a folder whose
 // path matches an exclude pattern is treated as one on the ignore list, as
-// one of the trash's own folders always is (see RealRoot::inTrash), and
-// under oneFileSystem a folder the platform keeps for itself is not entered
-// (the root excepted). Options are
+// one of the trash's own folders always is (the keptOut of the emptiness
+// rule, see EmptinessRule), and under oneFileSystem a folder the platform
+// keeps for itself is not entered (the root excepted). Options are
 // read when each folder needs them. Symbolic links are never folders here:
 // never reported, never entered.
 //

@@ -13,6 +13,7 @@
 #include "results/Deletion.h"
 #include "settings/ScanExtras.h"
 #include "scan/FinalPass.h"
+#include "scan/Search.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/CliProcess.h"
 #include "support/ListTexts.h"
@@ -22,6 +23,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/SlowFileSystem.h"
 #include "support/TempTree.h"
+#include "support/TmpfsMount.h"
 
 using namespace vacantix;
 using namespace vacantix::test;
@@ -252,6 +254,72 @@ TEST_F(Deletion, DeletingDirectlyRemovesOnlyWhatIsEmpty)
     write("again/zero");
     EXPECT_EQ(DeleteToRecycleBin(ctx, (root / "again").string()).outcome, DeletionOutcome::Kept);
     EXPECT_TRUE(fs::exists(root / "again/zero"));
+}
+
+// The search, the final pass and the look a removal makes keep the same
+// trees: what one of them keeps, the others keep too, also when it appears
+// between the fresh look and the removal's own walk.
+TEST_F(Deletion, TheScanAndTheRemovalKeepTheSameTrees)
+{
+    ScanExtras extras;
+    extras.junkNames = {"Thumbs.db"};
+    extras.excludes = {"**/skip"};
+    settings.setExtras(&extras);
+    store.set("Check1", "1");
+    store.set("Combo1", "1");
+    store.set("Text1", "RECYCLER\r\n" + (root / "5/x/keep").string());
+    std::optional<TmpfsMount> mount;
+    const auto folder = [](const char* name) { return [=](const fs::path& x) { fs::create_directory(x / name); }; };
+    struct Row {
+        const char* what;
+        std::function<void(const fs::path& x)> add;
+        bool empty;
+    };
+    const Row rows[] = {
+        {"an empty folder", folder("sub"), true},
+        {"a zero-byte file", [](const fs::path& x) { std::ofstream(x / "z"); }, true},
+        {"litter", [](const fs::path& x) { std::ofstream(x / "Thumbs.db") << "x"; }, true},
+        {"a file", [](const fs::path& x) { std::ofstream(x / "f") << "x"; }, false},
+        {"a link", [](const fs::path& x) { fs::create_symlink("/", x / "l"); }, false},
+        {"a whole path on the ignore list", folder("keep"), false},
+        {"a name on the ignore list", folder("RECYCLER"), false},
+        {"an excluded path", folder("skip"), false},
+        {"a trash's own folder", folder(".Trash-1000"), false},
+        {"a name the walks refuse", folder("what?"), false},
+        {"a mount point", [&](const fs::path& x) { mount.emplace((x / "mnt").string()); }, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.what);
+        const fs::path x = mkdir(std::to_string(i) + "/x");
+        row.add(x);
+        if (mount && !mount->mounted())
+            GTEST_SKIP() << mount->why();
+        for (const bool recorded : {false, true}) {
+            MemoryResultsList found;
+            ScanRecord record;
+            SearchEmptyFoldersinFolder(files, settings, x.parent_path().string(), found, still,
+                                       recorded ? &record : nullptr);
+            RemoveFoldersWithFiles(files, settings, found, still, prompter, recorded ? &record : nullptr);
+            const auto texts = found.texts();
+            EXPECT_EQ(std::count(texts.begin(), texts.end(), x.string()), row.empty ? 1 : 0) << recorded;
+        }
+        EXPECT_EQ(HoldsContent(files, settings, x.string(), still), !row.empty);
+
+        mount.reset();
+        fs::remove_all(x);
+        fs::create_directory(x);
+        auto raced = context(bin);
+        raced.holdsContent = [&](const std::string& path) {
+            const bool holds = HoldsContent(files, settings, path, still);
+            row.add(x);
+            return holds;
+        };
+        const FolderDeletion done = DeleteToRecycleBin(raced, x.string());
+        EXPECT_EQ(done.outcome, row.empty ? DeletionOutcome::Sent : DeletionOutcome::Kept) << done.reason;
+        EXPECT_EQ(fs::exists(x), !row.empty);
+        mount.reset();
+    }
 }
 
 // One large tree deleted directly lets the event loop turn while it is
