@@ -17,10 +17,11 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           xvfb xauth fonts-dejavu-core fonts-liberation2 groff-base man-db
           desktop-file-utils appstream dpkg-dev file)
 # The Windows cross build (its icon, installer and portable zip), wine and
-# xdotool for driving it through X, lintian for the package, and strace for
-# counting the system calls of a scan, for the tests only.
+# xdotool for driving it through X, lintian for the package, strace for
+# counting the system calls of a scan, and git for a repository that a run
+# must leave working, for the tests only.
 if [ "$mode" = test ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64 icoutils nsis zip xdotool lintian strace)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 icoutils nsis zip xdotool lintian strace git)
 fi
 
 missing=()

@@ -215,6 +215,7 @@ ScanExtras ExtrasOf(const CommandLine& line)
     ScanExtras extras;
     extras.oneFileSystem = line.oneFileSystem;
     extras.excludes = line.excludes;
+    extras.includeProgramFolders = line.includeProgramFolders;
     if (line.junkDefault)
         extras.junkNames = ScanExtras::defaultJunkNames();
     extras.junkNames.insert(extras.junkNames.end(), line.junkNames.begin(), line.junkNames.end());
@@ -224,7 +225,8 @@ ScanExtras ExtrasOf(const CommandLine& line)
 
 [[nodiscard]] bool AnyAskedFor(const ScanExtras& extras)
 {
-    return !extras.junkNames.empty() || extras.minAge || extras.oneFileSystem || !extras.excludes.empty();
+    return !extras.junkNames.empty() || extras.minAge || extras.oneFileSystem || !extras.excludes.empty() ||
+           extras.includeProgramFolders;
 }
 
 // One run of the command line, step by step; each step works on what the

@@ -68,6 +68,8 @@ const std::vector<OptionSpec>& Options()
              c.excludes.push_back(v);
              return std::nullopt;
          }},
+        {0, "include-program-folders", false,
+         [](CommandLine& c, const std::string&) { c.includeProgramFolders = true; return std::nullopt; }},
         {0, "junk", true,
          [](CommandLine& c, const std::string& v) -> std::optional<std::string> {
              if (v.empty() || v == "." || v == ".." || v.find('/') != std::string::npos)
@@ -280,8 +282,16 @@ with -0 every name is printed as its raw bytes.
                             of folders; a GLOB not starting with "/" may
                             match at any depth. Matched against the path as
                             given and its real path (links resolved). For
-                            example '**/.git/**' or '/home/*/keep'.
+                            example '**/node_modules/**' or '/home/*/keep'.
                             Repeatable
+      --include-program-folders
+                            search, print, move and delete the folders other
+                            programs rely on like any other: .git, .hg,
+                            .svn, .bzr and _darcs, and the cur, new and tmp
+                            folders of a mail folder holding all three. By
+                            default they, what lies inside them and every
+                            folder holding one are never printed, moved or
+                            deleted
       --junk NAME           count regular files named NAME (ignoring letter
                             case; "._*" for every name starting "._") as
                             nothing, of any size: a folder holding only such

@@ -28,6 +28,7 @@ struct CommandLine {
     std::optional<std::vector<std::string>> ignoreNames; // --ignore, repeatable
     bool oneFileSystem = false;           // -x/--one-file-system: mount points are not entered
     std::vector<std::string> excludes;    // --exclude, repeatable: glob patterns of whole paths
+    bool includeProgramFolders = false;   // --include-program-folders: version control's and mail's too
     // What happens to the results after they are printed: nothing, unless
     // one of these asks for it (never both).
     bool trash = false;                   // --trash: move each to the trash

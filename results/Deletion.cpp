@@ -157,6 +157,7 @@ WalkStep TreeLook::stopFor(const std::string& folder, Because because, std::stri
     case Because::IgnoreList:
     case Because::Excluded:
     case Because::Trash:
+    case Because::ProgramFolder:
     case Because::Protected:
     case Because::File:
     case Because::RefusedName:

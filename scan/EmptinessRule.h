@@ -27,6 +27,7 @@ enum class Because : std::uint8_t {
     IgnoreList,    // on the ignore list, by its name or its whole path
     Excluded,      // its path matches an exclude pattern of the run
     Trash,         // one of the trash's own folders, or inside one
+    ProgramFolder, // a folder other programs rely on, inside one, or holding one (`entry`)
     Protected,     // kept by the platform for itself (see IsProtectedFolder)
     TooYoung,      // changed within the run's minimum age
     File,          // holds a file that counts: `entry`
@@ -49,11 +50,11 @@ struct Judgement {
     const FsFailure* failure = nullptr;
 
     [[nodiscard]] bool nothing() const { return holds == Holds::Nothing; }
-    // True when the folder is kept whatever its files hold: it is protected
-    // or too young.
+    // True when the folder is kept whatever its files hold: it is protected,
+    // too young, or holds a folder other programs rely on.
     [[nodiscard]] bool keptWhateverItsFiles() const
     {
-        return because == Because::Protected || because == Because::TooYoung;
+        return because == Because::Protected || because == Because::TooYoung || because == Because::ProgramFolder;
     }
 };
 
@@ -79,16 +80,21 @@ struct FolderFiles {
 // folder, top down: keptOut before listing it, listed once it is listed; a
 // folder's tree holds nothing only while both say Nothing for it and for
 // every folder below it. It reads the run's settings when asked (the
-// ignore list; the extras: litter, minimum age, exclude patterns) and
+// ignore list; the extras: litter, minimum age, exclude patterns, whether
+// folders other programs rely on are included) and
 // throws the Failure of one that cannot be read. What the search alone
 // offers or not (system trees, hidden folders) it answers too, apart:
 // those folders are searched and their trees judged like any other.
 //
 // Folders that hold content whatever they hold: those on the ignore list or
-// matching an exclude pattern and the trash's own (see RealRoot), which no
-// walk enters, and those the platform keeps for itself, inside which only
-// the search goes on, judging each folder on its own. A folder holding one
-// holds content.
+// matching an exclude pattern, the trash's own (see RealRoot) and, unless
+// the run's extras include them, the folders other programs rely on, which
+// no walk enters; and those the platform keeps for itself, inside which
+// only the search goes on, judging each folder on its own. A folder holding
+// one holds content. The folders other programs rely on are the metadata
+// folders of version control (.git, .hg, .svn, .bzr and _darcs, in any
+// letter case) and the cur, new and tmp folders of a mail folder (one that
+// holds all three); a folder inside one is kept out with it.
 class EmptinessRule {
 public:
     // How far a look at a listed folder goes beyond its listing.
@@ -137,6 +143,12 @@ private:
     const RealRoot& findReal() const;
     const TreesBelow& findSystemTrees() const;
     const FsFailure& keep(FsFailure failure) const { return failure_.emplace(std::move(failure)); }
+    [[nodiscard]] bool includesProgramFolders() const
+    {
+        return settings_.extras() && settings_.extras()->includeProgramFolders;
+    }
+    [[nodiscard]] bool isProgramFolder(std::string_view path, std::string_view name) const;
+    [[nodiscard]] bool topInProgramFolder() const;
 
     FileSystem& fs_;
     const Settings& settings_;
@@ -145,6 +157,7 @@ private:
     mutable std::optional<RealRoot> real_;
     mutable std::optional<TreesBelow> systemTrees_;
     mutable std::optional<FsFailure> failure_;
+    mutable std::optional<bool> topInProgramFolder_;
 };
 
 } // namespace vacantix

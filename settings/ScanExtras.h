@@ -51,6 +51,11 @@ struct ScanExtras {
     // Glob patterns of whole paths (see PathMatchesGlob): a folder matching
     // one is neither searched nor offered, and its tree holds content.
     std::vector<std::string> excludes;
+
+    // The folders other programs rely on (version-control metadata, a mail
+    // folder's cur, new and tmp; see EmptinessRule) are searched, offered
+    // and deleted like any other, as the user asked for on purpose.
+    bool includeProgramFolders = false;
 };
 
 // True when `extras` is given and finds `folder`, read in `listing`, too young.

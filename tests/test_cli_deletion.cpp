@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <algorithm>
@@ -266,6 +267,32 @@ TEST(CliDeletion, TheTrashsOwnFoldersAndTheFoldersAboveThemStay)
         EXPECT_TRUE(fs::is_directory(trash / "files/proj"));
         EXPECT_FALSE(fs::exists(home / "proj"));
         EXPECT_EQ(trashed.err.find("Trash"), std::string::npos) << trashed.err;
+    }
+}
+
+// Folders other programs rely on hold content as the trash's do: a
+// repository without a commit yet, below the folder scanned, is a
+// repository still after the run, unless the run includes them on purpose.
+TEST(CliDeletion, AFreshRepositoryStaysOneUnlessIncludedOnPurpose)
+{
+    ASSERT_EQ(std::system("git --version >/dev/null"), 0) << "git is missing (./build.sh test installs it)";
+    struct Row {
+        std::vector<std::string> options;
+        bool repository; // still one afterwards
+    };
+    for (const Row& row : {Row{{"--trash"}, true}, Row{{"--delete"}, true},
+                           Row{{"--trash", "--include-program-folders"}, false}}) {
+        SCOPED_TRACE(row.options.back());
+        const test::TempTree tree("empty/");
+        const std::string repository = tree.path("newproj");
+        ASSERT_EQ(std::system(("git init -q " + repository).c_str()), 0);
+        std::vector<std::string> args = row.options;
+        args.push_back(tree.root());
+        const CliOutcome run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.find(repository) == std::string::npos, row.repository) << run.out;
+        EXPECT_EQ(std::system(("git -C " + repository + " status >/dev/null 2>&1").c_str()) == 0, row.repository);
+        EXPECT_FALSE(fs::exists(tree.path("empty")));
     }
 }
 

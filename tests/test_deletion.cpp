@@ -31,6 +31,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void MakeFolders(const fs::path& in, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        fs::create_directory(in / name);
+}
+
 class Deletion : public ::testing::Test {
 protected:
     std::string mkdir(const std::string& relative)
@@ -286,6 +292,9 @@ TEST_F(Deletion, TheScanAndTheRemovalKeepTheSameTrees)
         {"an excluded path", folder("skip"), false},
         {"a trash's own folder", folder(".Trash-1000"), false},
         {"a name the walks refuse", folder("what?"), false},
+        {"a version-control folder", folder(".git"), false},
+        {"a mail folder's cur, new and tmp", [](const fs::path& x) { MakeFolders(x, {"cur", "new", "tmp"}); }, false},
+        {"cur and new alone", [](const fs::path& x) { MakeFolders(x, {"cur", "new"}); }, true},
         {"a mount point", [&](const fs::path& x) { mount.emplace((x / "mnt").string()); }, false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {

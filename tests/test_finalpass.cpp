@@ -10,6 +10,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "scan/FinalPass.h"
 #include "scan/Search.h"
+#include "settings/ScanExtras.h"
 #include "support/ScanDoubles.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempTree.h"
@@ -205,6 +206,40 @@ TEST_P(FinalPass, ATreeHoldingAFolderOnTheIgnoreListIsNeverOffered)
             const bool offered = std::find(c.kept.begin(), c.kept.end(), folder) != c.kept.end();
             EXPECT_EQ(HoldsContent(fake, pass.settings, folder, pass.hooks), !offered) << folder;
         }
+    }
+}
+
+TEST_P(FinalPass, FoldersOtherProgramsRelyOnAreNeitherSearchedNorOffered)
+{
+    struct Case {
+        const char* root;
+        bool included;
+        Names kept;
+        Names unread;
+    };
+    const Names all{"/p/proj", "/p/proj/.git", "/p/proj/.git/refs", "/p/proj/.git/refs/heads", "/p/hg", "/p/hg/.HG",
+                    "/p/mail", "/p/mail/cur", "/p/mail/new", "/p/mail/tmp", "/p/mail/tmp/sub", "/p/half",
+                    "/p/half/cur", "/p/half/new"};
+    const Case cases[] = {
+        {"/p", false, {"/p/half", "/p/half/cur", "/p/half/new"}, {"/p/proj/.git", "/p/hg/.HG", "/p/mail/cur"}},
+        {"/p/proj/.git", false, {}, {"/p/proj/.git", "/p/proj/.git/refs"}},
+        {"/p/mail/tmp", false, {}, {"/p/mail/tmp", "/p/mail/tmp/sub"}},
+        {"/p", true, all, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.root) + (c.included ? ", included" : ""));
+        FakeFileSystem fake;
+        fake.add("/p", "proj/.git/refs/heads/\nhg/.HG/\nmail/cur/\nmail/new/\nmail/tmp/sub/\nhalf/cur/\nhalf/new/");
+        ScanExtras extras;
+        extras.includeProgramFolders = c.included;
+        Pass pass(GetParam());
+        pass.settings.setExtras(&extras);
+        pass.run(fake, c.root);
+        EXPECT_EQ(pass.results.texts(), c.kept);
+        for (const std::string& folder : c.unread)
+            EXPECT_EQ(fake.listings(folder), 0) << folder;
+        for (const char* folder : {"/p/proj", "/p/proj/.git/refs", "/p/mail", "/p/mail/cur"})
+            EXPECT_EQ(HoldsContent(fake, pass.settings, folder, pass.hooks), !c.included) << folder;
     }
 }
 

@@ -50,7 +50,7 @@ TEST(ScanLimits, ExcludedTreesAreNeitherSearchedNorOfferedAndHoldContent)
 {
     FakeFileSystem fake;
     fake.add("/w", R"(
-        p/.git/objects/
+        p/build/objects/
         p/src/
         home/ann/keep/
         home/bob/keep/deep/
@@ -59,9 +59,9 @@ TEST(ScanLimits, ExcludedTreesAreNeitherSearchedNorOfferedAndHoldContent)
     fake.addLink("/alias", "/w");
     for (bool withRecord : {false, true}) {
         LimitedScan scan;
-        scan.limits.excludes = {"**/.git/**", "/w/home/*/keep"};
+        scan.limits.excludes = {"**/build/**", "/w/home/*/keep"};
         EXPECT_EQ(scan.run(fake, "/w", withRecord), (Names{"p/src", "other"})) << withRecord;
-        EXPECT_EQ(fake.listings("/w/p/.git/objects"), 0);
+        EXPECT_EQ(fake.listings("/w/p/build/objects"), 0);
         EXPECT_EQ(fake.listings("/w/home/bob/keep/deep"), 0);
 
         // A spelling through a link matches on the real path; a pattern of
@@ -69,7 +69,7 @@ TEST(ScanLimits, ExcludedTreesAreNeitherSearchedNorOfferedAndHoldContent)
         EXPECT_EQ(scan.run(fake, "/alias", withRecord), (Names{"p/src", "other"})) << withRecord;
         scan.limits.excludes = {"/alias/other"};
         EXPECT_EQ(scan.run(fake, "/alias", withRecord),
-                  (Names{"p", "p/.git", "p/.git/objects", "p/src", "home", "home/ann", "home/ann/keep", "home/bob",
+                  (Names{"p", "p/build", "p/build/objects", "p/src", "home", "home/ann", "home/ann/keep", "home/bob",
                          "home/bob/keep", "home/bob/keep/deep"}))
             << withRecord;
     }
@@ -77,8 +77,8 @@ TEST(ScanLimits, ExcludedTreesAreNeitherSearchedNorOfferedAndHoldContent)
     // The re-check before deletion keeps what the patterns keep out, and
     // every folder above it.
     LimitedScan check;
-    check.limits.excludes = {"**/.git/**"};
-    for (const char* kept : {"/w/p", "/w/p/.git", "/w/p/.git/objects", "/alias/p"})
+    check.limits.excludes = {"**/build/**"};
+    for (const char* kept : {"/w/p", "/w/p/build", "/w/p/build/objects", "/alias/p"})
         EXPECT_TRUE(HoldsContent(fake, check.settings, kept, check.hooks)) << kept;
     EXPECT_FALSE(HoldsContent(fake, check.settings, "/w/p/src", check.hooks));
 
@@ -138,12 +138,12 @@ TEST(ScanLimitsOnADisk, OneFileSystemStopsAtATmpfsAndAtABindMount)
 
 TEST(ScanLimitsOnADisk, ExcludedFoldersStayWithTheirParentsThroughTheTrash)
 {
-    const test::TempTree tree("p/.git/refs/\np/src/\nhome/ann/keep/\nhome/ann/old/\ngone/");
-    const CliOutcome run = RunCli({"--trash", "--exclude", "**/.git/**", "--exclude=" + tree.path("home/*/keep"),
+    const test::TempTree tree("p/build/refs/\np/src/\nhome/ann/keep/\nhome/ann/old/\ngone/");
+    const CliOutcome run = RunCli({"--trash", "--exclude", "**/build/**", "--exclude=" + tree.path("home/*/keep"),
                                    tree.root()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "vacantix-cli: 3 folders sent to the trash, 0 already gone, 0 kept, 0 failed\n");
-    for (const char* kept : {"p/.git/refs", "home/ann/keep"})
+    for (const char* kept : {"p/build/refs", "home/ann/keep"})
         EXPECT_TRUE(fs::is_directory(tree.path(kept))) << kept;
     for (const char* gone : {"p/src", "home/ann/old", "gone"})
         EXPECT_FALSE(fs::exists(tree.path(gone))) << gone;

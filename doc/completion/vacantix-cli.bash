@@ -58,7 +58,8 @@ _vacantix_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-0 --print0 --json -f --from --zero-byte-empty --skip-system
-            --ignore-hidden --ignore -x --one-file-system --exclude --junk --junk-default
+            --ignore-hidden --ignore -x --one-file-system --exclude --include-program-folders
+            --junk --junk-default
             --min-age --trash --delete --dry-run -h --help -V --version' -- "$cur"))
         return 0
     fi

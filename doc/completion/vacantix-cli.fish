@@ -11,6 +11,7 @@ complete -c vacantix-cli -l ignore-hidden -x -a '0\toff 1\ton' -d 'Do not print 
 complete -c vacantix-cli -l ignore -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip folders of this name or path'
 complete -c vacantix-cli -s x -l one-file-system -d 'Do not search below a folder another file system is mounted on'
 complete -c vacantix-cli -l exclude -x -a '(__fish_complete_directories (commandline -ct))' -d 'Skip the folders whose whole path matches this shell pattern'
+complete -c vacantix-cli -l include-program-folders -d 'Search and act on version-control and mail folders like any other'
 complete -c vacantix-cli -l junk -x -a 'Thumbs.db desktop.ini .DS_Store ._\\* .directory' -d 'Count regular files of this name as nothing'
 complete -c vacantix-cli -l junk-default -d 'Count Thumbs.db, desktop.ini, .DS_Store, ._* and .directory as nothing'
 complete -c vacantix-cli -l min-age -x -a '30m 12h 7d' -d 'Leave alone folders modified within this time'
